@@ -1,0 +1,88 @@
+#pragma once
+// TCurveFit: the curve-fitting engine. It stores observed points (x, y) in entry order, keeps
+// running sums for the closed-form fits, and fits lines, parabolas, four transformed models,
+// polynomials and a smoothing spline to them. No Qt: it runs headless.
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "curvefit/matrix.h"
+#include "curvefit/vector.h"
+
+// Bits of SumFlags: which transformed sums skipped a point.
+constexpr std::uint8_t sfXNotPositive = 1;   // some x <= 0 was entered
+constexpr std::uint8_t sfYNotPositive = 2;   // some y <= 0 was entered
+constexpr std::uint8_t sfYNearZero = 8;      // some |y| <= 1e-30 was entered
+
+class TCurveFit {
+public:
+    TCurveFit();
+    ~TCurveFit();
+    TCurveFit(const TCurveFit&) = delete;
+    TCurveFit& operator=(const TCurveFit&) = delete;
+
+    // properties
+    int PointCount() const { return m_pointCount; }
+    double MinX() const { return m_minX; }               // 1.7e308 when there is no point
+    std::uint8_t SumFlags() const { return m_sumFlags; }
+    double SplineSmoothing() const { return m_splineSmoothing; }
+    void SetSplineSmoothing(double factor);              // no range check; invalidates the spline
+    const TMatrix& PointTable() const { return m_points; }  // column 1 x, column 2 y, rows 1..PointCount
+
+    // the store
+    void ClearData();
+    void AddPoint(double x, double y);
+
+    // closed-form fits: outputs are 0 on entry, EQZLMath2Error on bad data
+    void CalcLinFit(double& k, double& d, double& quality);
+    void CalcParabolFit(double& k0, double& k1, double& k2, double& quality);
+    void CalcReciLinFit(double& k0, double& k1, double& quality);
+    void CalcLogFit(double& k0, double& k1, double& quality);
+    void CalcReciLogFit(double& k0, double& k1, double& quality);
+    void CalcExponentialFit(double& k0, double& k1, double& quality);
+
+    // polynomial of order m by least squares through a truncated SVD; c[0] is the constant,
+    // c[j] the coefficient of x^j. Returns the decomposition's success.
+    bool CalcPolynomialFit(std::uint8_t m, std::span<double> c, double& quality, bool& truncated);
+
+    // the smoothing spline at x; valid is true for x inside [smallest x, largest x]
+    double SplineValue(double x, double& quality, bool& valid);
+
+    // writes the points as a tab-separated text file with CR LF line ends
+    void WriteDataFile(const std::string& fileName, const std::string& comment, int decimals,
+                       std::string& errorText) const;
+
+private:
+    void PrepareSpline();
+
+    TMatrix m_points{2, 1000};
+    int m_pointCount = 0;
+    double m_minX = 1.7e308;
+    std::uint8_t m_sumFlags = 0;
+
+    // running sums of the transformed fits (owned by the store; see curvefit.cpp)
+    struct TRunningSums;
+    std::unique_ptr<TRunningSums> m_sums;
+
+    // smoothing spline cache
+    double m_splineSmoothing = 0.5;
+    bool m_splineValid = false;
+    double m_splineQuality = 0.0;
+    std::vector<double> m_splineX, m_splineA, m_splineB, m_splineC, m_splineD;  // indices 1..n
+};
+
+// Reinsch's smoothing spline on the points n1..n2 (1-based) of x, y with standard deviations dy
+// and the bound S on sum(((s(x_i) - y_i) / dy_i)^2). Writes a_i, c_i for i = n1..n2 and b_i, d_i
+// for i = n1..n2-1; all arrays are indexed from 1 (element 0 unused).
+void PenalizedCubicSpline(double S, int n1, int n2, const double* x, const double* y, const double* dy,
+                          double* a, double* b, double* c, double* d);
+
+// Least-squares solution of A x ~ b through a singular value decomposition; A receives U.
+// Singular values below 1e-14 of the largest are discarded (truncated := true).
+bool SvdLeastSquares(TMatrix& A, const TVector& b, TVector& x, bool& truncated);
+// Golub-Reinsch: A (NrOfRows x NrOfColumns) becomes U with A = U diag(W) V^T; W unsorted.
+bool SingularValueDecomposition(TMatrix& A, TMatrix& V, TVector& W);
+// x := V diag(1/w) U^T b, a zero w contributing nothing.
+bool SvdBackSubstitute(const TMatrix& U, const TMatrix& V, const TVector& W, const TVector& b, TVector& x);
