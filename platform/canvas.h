@@ -1,0 +1,189 @@
+#pragma once
+// The canvas every component draws through, over a QImage of Format_RGB32.
+//
+// Drawing rules (pixels, x to the right and y downwards, integer positions):
+// - A line from a to b paints a but not b. Lines of width 1 and all dotted and dashed lines are
+//   rasterised here (Bresenham), so every pixel is predictable; wider solid lines go through
+//   QPainter with square caps. Nothing is antialiased.
+// - Rectangle and Ellipse with corners (x1, y1)-(x2, y2) cover x1..x2-1 and y1..y2-1: the outline
+//   in the pen, the inside in the brush (nothing inside with a clear brush; no outline with a
+//   psClear pen). Polygon is closed, outlined by the pen and filled by the brush.
+// - Text is placed by the top-left corner of its box; a solid brush fills the box first.
+// - Pen mode pmXor combines every pen and brush pixel with the target by exclusive or, so
+//   drawing the same figure twice restores the picture.
+// - The clip rectangle limits every operation, pixels and image copies included.
+#include <QImage>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/types.h"
+#include "platform/font.h"
+
+struct TPoint {
+    int X = 0;
+    int Y = 0;
+};
+inline bool operator==(const TPoint& a, const TPoint& b) { return a.X == b.X && a.Y == b.Y; }
+
+// A rectangle that covers Left..Right-1 and Top..Bottom-1.
+struct TRect {
+    int Left = 0;
+    int Top = 0;
+    int Right = 0;
+    int Bottom = 0;
+    int Width() const { return Right - Left; }
+    int Height() const { return Bottom - Top; }
+    bool IsEmpty() const { return Right <= Left || Bottom <= Top; }
+};
+inline bool operator==(const TRect& a, const TRect& b)
+{
+    return a.Left == b.Left && a.Top == b.Top && a.Right == b.Right && a.Bottom == b.Bottom;
+}
+
+enum TPenMode { pmCopy, pmXor, pmNotXor };
+enum TBrushStyle { bsSolid, bsClear };
+// How Draw and StretchDraw combine the source image with the target.
+enum TCopyMode { cmSrcCopy, cmSrcAnd };
+
+// Colour returned by Pixel() for a position outside the image.
+constexpr TColor clInvalidPixel = 0xFFFFFFFF;
+
+class TPen {
+public:
+    TColor Color() const { return m_color; }
+    void SetColor(TColor value) { m_color = value; }
+    TPenStyle Style() const { return m_style; }
+    void SetStyle(TPenStyle value) { m_style = value; }
+    int Width() const { return m_width; }
+    void SetWidth(int value) { m_width = value < 1 ? 1 : value; }  // below 1 gives 1
+    TPenMode Mode() const { return m_mode; }
+    void SetMode(TPenMode value) { m_mode = value; }
+    void Assign(const TPen& other) { *this = other; }
+
+private:
+    TColor m_color = clBlack;
+    TPenStyle m_style = psSolid;
+    int m_width = 1;
+    TPenMode m_mode = pmCopy;
+};
+
+class TBrush {
+public:
+    TColor Color() const { return m_color; }
+    void SetColor(TColor value) { m_color = value; }  // also makes a clear brush solid
+    TBrushStyle Style() const { return m_style; }
+    void SetStyle(TBrushStyle value) { m_style = value; }
+    void Assign(const TBrush& other) { *this = other; }
+
+private:
+    TColor m_color = clWhite;
+    TBrushStyle m_style = bsSolid;
+};
+
+class TBitmap;
+
+class TCanvas {
+public:
+    // Draws on `image` (not owned; it must outlive the canvas). A null image or one of another
+    // format is converted to Format_RGB32 on first use.
+    explicit TCanvas(QImage* image);
+    TCanvas(const TCanvas&) = delete;
+    TCanvas& operator=(const TCanvas&) = delete;
+    ~TCanvas();
+
+    // properties
+    TPen& Pen() { return m_pen; }
+    TBrush& Brush() { return m_brush; }
+    TFont& Font() { return m_font; }
+    const TPen& Pen() const { return m_pen; }
+    const TBrush& Brush() const { return m_brush; }
+    const TFont& Font() const { return m_font; }
+    TCopyMode CopyMode() const { return m_copyMode; }
+    void SetCopyMode(TCopyMode value) { m_copyMode = value; }
+    TPoint PenPos() const { return m_penPos; }
+    void SetPenPos(TPoint value) { m_penPos = value; }
+    QImage& Image() { return *m_image; }
+    const QImage& Image() const { return *m_image; }
+    int Width() const;
+    int Height() const;
+    // There is no printer in this program: no canvas is a printer's page.
+    bool IsPrinter() const { return false; }
+    int PixelsPerInch() const { return kScreenPixelsPerInch; }
+
+    // clipping; the clip rectangle is intersected with the image
+    void SetClipRect(const TRect& rect);
+    void ClearClipRect();
+    bool HasClipRect() const { return m_hasClip; }
+    TRect ClipRect() const;                    // the whole image when no clip is set
+
+    // lines and shapes
+    void MoveTo(int x, int y);
+    void LineTo(int x, int y);                 // paints from PenPos up to, not including, (x, y)
+    void Polyline(const std::vector<TPoint>& points);  // MoveTo the first, LineTo the rest
+    void Polygon(const std::vector<TPoint>& points);
+    void Rectangle(int x1, int y1, int x2, int y2);
+    void Rectangle(const TRect& rect) { Rectangle(rect.Left, rect.Top, rect.Right, rect.Bottom); }
+    void FillRect(const TRect& rect);          // brush colour, no outline; nothing for a clear brush
+    void FrameRect(const TRect& rect);         // one-pixel outline in the brush colour
+    void Ellipse(int x1, int y1, int x2, int y2);
+    void Ellipse(const TRect& rect) { Ellipse(rect.Left, rect.Top, rect.Right, rect.Bottom); }
+    void SetPixel(int x, int y, TColor color); // respects the clip, ignores the pen mode
+    TColor Pixel(int x, int y) const;          // RGB TColor, clInvalidPixel outside the image
+
+    // text in the current font and font colour
+    void TextOut(int x, int y, const std::string& text);
+    void TextRect(const TRect& clip, int x, int y, const std::string& text);  // clipped to `clip`
+    int TextWidth(const std::string& text) const;
+    int TextHeight(const std::string& text) const;  // the font's line height (ascent + descent)
+
+    // images, combined by CopyMode
+    void Draw(int x, int y, const TBitmap& bitmap);
+    void Draw(int x, int y, const QImage& image);
+    void StretchDraw(const TRect& rect, const TBitmap& bitmap);
+    void StretchDraw(const TRect& rect, const QImage& image);
+
+private:
+    void EnsureImage();
+    void PlotPen(int x, int y);
+    void RasterLine(int x1, int y1, int x2, int y2, bool paintEnd);
+    void PainterLine(int x1, int y1, int x2, int y2);
+
+    QImage* m_image;
+    TPen m_pen;
+    TBrush m_brush;
+    TFont m_font;
+    TCopyMode m_copyMode = cmSrcCopy;
+    TPoint m_penPos;
+    bool m_hasClip = false;
+    TRect m_clip;
+    int m_patternPos = 0;                      // position in the dash pattern along a polyline
+};
+
+// An off-screen image of Format_RGB32 with its own canvas. New and resized bitmaps are white.
+class TBitmap {
+public:
+    TBitmap();
+    TBitmap(int width, int height);
+    TBitmap(const TBitmap&) = delete;
+    TBitmap& operator=(const TBitmap&) = delete;
+
+    int Width() const { return m_image.width(); }
+    int Height() const { return m_image.height(); }
+    void SetSize(int width, int height);       // negative sizes count as 0; contents are cleared
+    void SetWidth(int width) { SetSize(width, Height()); }
+    void SetHeight(int height) { SetSize(Width(), height); }
+    bool Empty() const { return m_image.isNull(); }
+    TCanvas& Canvas() { return *m_canvas; }
+    QImage& Image() { return m_image; }
+    const QImage& Image() const { return m_image; }
+
+    // Loads a bitmap file (BMP, PNG); false leaves the bitmap unchanged.
+    bool LoadFromFile(const std::string& path);
+    // Releases the image (size 0 x 0).
+    void Clear() { SetSize(0, 0); }
+
+private:
+    QImage m_image;
+    std::unique_ptr<TCanvas> m_canvas;
+};
