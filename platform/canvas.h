@@ -144,10 +144,15 @@ public:
     void StretchDraw(const TRect& rect, const QImage& image);
 
 private:
+    struct FontCache;
     void EnsureImage();
-    void PlotPen(int x, int y);
-    void RasterLine(int x1, int y1, int x2, int y2, bool paintEnd);
-    void PainterLine(int x1, int y1, int x2, int y2);
+    TRect Bounds() const;                      // clip rectangle within the image
+    void Plot(int x, int y, QRgb rgb, TPenMode mode);
+    void Span(int y, int xa, int xb, QRgb rgb, TPenMode mode);  // pixels xa..xb inclusive
+    void RasterLine(int x1, int y1, int x2, int y2);
+    void WideLine(int x1, int y1, int x2, int y2);
+    void Line(int x1, int y1, int x2, int y2);
+    const FontCache& Fonts() const;
 
     QImage* m_image;
     TPen m_pen;
@@ -158,6 +163,7 @@ private:
     bool m_hasClip = false;
     TRect m_clip;
     int m_patternPos = 0;                      // position in the dash pattern along a polyline
+    mutable std::unique_ptr<FontCache> m_fontCache;
 };
 
 // An off-screen image of Format_RGB32 with its own canvas. New and resized bitmaps are white.
@@ -170,7 +176,7 @@ public:
 
     int Width() const { return m_image.width(); }
     int Height() const { return m_image.height(); }
-    void SetSize(int width, int height);       // negative sizes count as 0; contents are cleared
+    void SetSize(int width, int height);       // negative sizes count as 0; a new size starts white
     void SetWidth(int width) { SetSize(width, Height()); }
     void SetHeight(int height) { SetSize(Width(), height); }
     bool Empty() const { return m_image.isNull(); }
