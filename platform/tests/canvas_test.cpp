@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QTemporaryDir>
 #include <functional>
 #include <set>
 
@@ -368,8 +369,10 @@ TEST(Bitmap, SizeChangesAndLoading)
 
     QImage saved(3, 2, QImage::Format_RGB32);
     saved.fill(qRgb(1, 2, 3));
-    ASSERT_TRUE(saved.save("bitmap_load_test.bmp"));
-    ASSERT_TRUE(bmp.LoadFromFile("bitmap_load_test.bmp"));
+    QTemporaryDir dir;
+    const QString path = dir.filePath("load.bmp");
+    ASSERT_TRUE(saved.save(path));
+    ASSERT_TRUE(bmp.LoadFromFile(path.toStdString()));
     EXPECT_EQ(bmp.Width(), 3);
     EXPECT_EQ(bmp.Canvas().Pixel(2, 1), RGBColor(1, 2, 3));
 }
