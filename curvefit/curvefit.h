@@ -30,6 +30,7 @@ public:
     double SplineSmoothing() const { return m_splineSmoothing; }
     void SetSplineSmoothing(double factor);              // no range check; invalidates the spline
     const TMatrix& PointTable() const { return m_points; }  // column 1 x, column 2 y, rows 1..PointCount
+    double MeanY() const;                                // running sum of y / PointCount; 0 when empty
 
     // the store
     void ClearData();
@@ -75,9 +76,10 @@ private:
 
 // Reinsch's smoothing spline on the points n1..n2 (1-based) of x, y with standard deviations dy
 // and the bound S on sum(((s(x_i) - y_i) / dy_i)^2). Writes a_i, c_i for i = n1..n2 and b_i, d_i
-// for i = n1..n2-1; all arrays are indexed from 1 (element 0 unused).
-void PenalizedCubicSpline(double S, int n1, int n2, const double* x, const double* y, const double* dy,
-                          double* a, double* b, double* c, double* d);
+// for i = n1..n2-1; all arrays are indexed from 1 (element 0 unused). Returns the number of
+// Newton steps it took.
+int PenalizedCubicSpline(double S, int n1, int n2, const double* x, const double* y, const double* dy,
+                         double* a, double* b, double* c, double* d);
 
 // Least-squares solution of A x ~ b through a singular value decomposition; A receives U.
 // Singular values below 1e-14 of the largest are discarded (truncated := true).

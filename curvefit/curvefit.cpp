@@ -1,0 +1,349 @@
+// The point store of TCurveFit and its six closed-form fits.
+//
+// The store keeps the points in a two-column table (x in column 1, y in column 2, entry order)
+// and, per point, in constant time:
+//   - the fourteen running sums of x, y and their transforms (ln x, 1/y, ln y) in extended
+//     precision, with SumFlags recording which transformed sums skipped a point;
+//   - for each of the four transformed regressions (X, Y) = (x, 1/y), (ln x, y), (ln x, 1/y) and
+//     (x, ln y): the count, the running means of X and Y and the co-moments
+//     Cxx = sum (X - mean X)^2, Cyy = sum (Y - mean Y)^2, Cxy = sum (X - mean X)(Y - mean Y),
+//     updated by Welford's method.
+//
+// The transformed fits take their values from the co-moments. The least-squares line of Y on X
+// from raw sums, slope = (n SXY - SX SY) / (n SXX - SX^2) and so on, is the same line written
+// with centred sums: slope = Cxy / Cxx, intercept = mean Y - slope mean X, and the quality
+// (intercept SY + slope SXY - SY^2/n) / (SYY - SY^2/n) becomes Cxy^2 / (Cxx Cyy). Raw sums lose
+// every digit that the data share (x near 1e6 with a spread of 1 leaves nothing of SXX - SX^2/n
+// in 64 bits); the co-moments only ever hold the spread, so the fits stay exact far from the
+// origin and the quality stays within 0..1.
+//
+// The determinant n Cxx, as a double, is zero when every X is the same. The fit then fails like
+// the division of the raw-sum formula would: the intercept's numerator SXX SY - SX SXY, taken
+// from the raw sums, divided by zero gives "division by zero", or "invalid operation" when that
+// numerator is zero too.
+#include "curvefit/curvefit.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+#include "common/errors.h"
+#include "common/fpguard.h"
+
+namespace {
+
+constexpr double kNoMinX = 1.7e308;
+// Points are stored in a table that grows by this many rows when a point does not fit.
+constexpr int kTableGrowRows = 1000;
+// A y of at most this magnitude counts as zero for the reciprocal sums.
+constexpr long double kReciprocalLimit = 1e-30L;
+// ln of the smallest positive double (denormal 5.0e-324): an exponential fit whose ln k0 lies
+// below it has no representable k0.
+constexpr long double kLnSmallestDouble = -744.4281322176367L;
+
+// Running means and co-moments of one transformed pair (X, Y).
+struct TPairMoments {
+    long double count = 0, meanX = 0, meanY = 0, cxx = 0, cyy = 0, cxy = 0;
+
+    void Add(long double X, long double Y)
+    {
+        count += 1;
+        const long double inv = 1.0L / count;
+        const long double dx = X - meanX;
+        const long double dy = Y - meanY;
+        meanX += dx * inv;
+        meanY += dy * inv;
+        const long double ry = Y - meanY;
+        cxx += dx * (X - meanX);
+        cyy += dy * ry;
+        cxy += dx * ry;
+    }
+};
+
+// Raw sums SX, SXX, SY, SXY of a pair, as the uncentred formula would read them.
+struct TRawPair {
+    long double sx, sxx, sy, sxy;
+};
+
+struct TLine {
+    double slope = 0, intercept = 0, quality = 0;
+    long double interceptExtended = 0;
+};
+
+// Quality figures are squared correlations; rounding in the last bit must not push them out
+// of 0..1.
+double ClampQuality(double q) { return std::clamp(q, 0.0, 1.0); }
+
+// The least-squares line of Y on X from the pair's co-moments (see the top of this file).
+// Raises the platform's floating-point errors for a vanishing determinant and for overflow.
+TLine TransformedLine(const TPairMoments& p, const TRawPair& raw)
+{
+    TFloatGuard guard;
+    const double det = static_cast<double>(p.count * p.cxx);
+    guard.Check(det);
+    if (det == 0) {
+        // Every X is the same: this division raises (it never returns).
+        FloatDiv(raw.sxx * raw.sy - raw.sx * raw.sxy, static_cast<long double>(det));
+    }
+
+    const long double slope = p.cxy / p.cxx;
+    const long double intercept = p.meanY - slope * p.meanX;
+    TLine line;
+    line.slope = static_cast<double>(slope);
+    line.interceptExtended = intercept;
+    line.intercept = static_cast<double>(intercept);
+    const double spreadY = static_cast<double>(p.cyy);
+    line.quality = spreadY != 0 ? ClampQuality(static_cast<double>(slope * p.cxy / p.cyy)) : 1.0;
+    guard.Check(line.slope, line.intercept, line.quality);
+    CheckFinite(line.slope);
+    CheckFinite(line.intercept);
+    CheckFinite(line.quality);
+    return line;
+}
+
+[[noreturn]] void Fail(const char* message) { throw EQZLMath2Error(message); }
+
+}  // namespace
+
+struct TCurveFit::TRunningSums {
+    // the fourteen raw sums
+    long double x = 0, y = 0, xx = 0, yy = 0;
+    long double recY = 0, recYY = 0, xRecY = 0;           // |y| > 1e-30
+    long double lnX = 0, lnXlnX = 0, yLnX = 0;           // x > 0
+    long double lnXRecY = 0;                              // x > 0 and y != 0
+    long double lnY = 0, lnYlnY = 0, xLnY = 0;           // y > 0
+    // the four transformed pairs
+    TPairMoments reciLin;   // (x, 1/y)
+    TPairMoments log;       // (ln x, y)
+    TPairMoments reciLog;   // (ln x, 1/y)
+    TPairMoments exp;       // (x, ln y)
+};
+
+TCurveFit::TCurveFit()
+    : m_sums(std::make_unique<TRunningSums>())
+{
+    m_splineSmoothing = 0.5;
+    m_splineValid = false;
+    ClearData();
+}
+
+TCurveFit::~TCurveFit() = default;
+
+double TCurveFit::MeanY() const
+{
+    return m_pointCount > 0 ? static_cast<double>(m_sums->y / m_pointCount) : 0.0;
+}
+
+void TCurveFit::ClearData()
+{
+    m_pointCount = 0;
+    *m_sums = TRunningSums{};
+    m_sumFlags = 0;
+    m_minX = kNoMinX;
+    m_splineQuality = 0.0;
+    m_points.Fill(0.0);
+}
+
+void TCurveFit::AddPoint(double x, double y)
+{
+    // Make room first: when the table cannot grow, the point is neither counted nor summed.
+    if (m_pointCount + 1 > m_points.NrOfRows()) {
+        if (m_points.NrOfRows() > INT_MAX - kTableGrowRows)
+            throw EQZLMatrixError("Component \"" + m_points.Name() + "\": not enough memory on heap");
+        m_points.Resize(2, m_points.NrOfRows() + kTableGrowRows);
+    }
+
+    if (x < m_minX) m_minX = x;
+    TRunningSums& s = *m_sums;
+    const long double X = x, Y = y;
+    s.x += X;
+    s.y += Y;
+    s.xx += X * X;
+    s.yy += Y * Y;
+
+    const bool reciprocal = std::fabs(Y) > kReciprocalLimit;
+    long double recY = 0;
+    if (reciprocal) {
+        recY = 1.0L / Y;
+        s.recY += recY;
+        s.recYY += 1.0L / (Y * Y);
+        s.xRecY += X / Y;
+        s.reciLin.Add(X, recY);
+    } else {
+        m_sumFlags |= sfYNearZero;
+    }
+
+    if (x > 0) {
+        const long double l = std::log(X);
+        s.lnX += l;
+        s.lnXlnX += l * l;
+        s.yLnX += Y * l;
+        if (y != 0)
+            s.lnXRecY += l / Y;
+        else
+            m_sumFlags |= sfYNearZero;
+        s.log.Add(l, Y);
+        if (reciprocal) s.reciLog.Add(l, recY);
+    } else {
+        m_sumFlags |= sfXNotPositive;
+    }
+
+    if (y > 0) {
+        const long double m = std::log(Y);
+        s.lnY += m;
+        s.lnYlnY += m * m;
+        s.xLnY += X * m;
+        s.exp.Add(X, m);
+    } else {
+        m_sumFlags |= sfYNotPositive;
+    }
+
+    ++m_pointCount;
+    m_points.SetElem(1, m_pointCount, x);
+    m_points.SetElem(2, m_pointCount, y);
+    m_splineValid = false;
+}
+
+void TCurveFit::CalcLinFit(double& k, double& d, double& quality)
+{
+    k = d = quality = 0;
+    const int n = m_pointCount;
+    if (n < 2) Fail("CalcLinFit: not enough data points");
+
+    TFloatGuard guard;
+    const double mx = m_points.ColumnMean(1, 1, 1, n);
+    const double my = m_points.ColumnMean(2, 1, 2, n);
+    guard.Check(mx, my);
+
+    const double* xs = m_points.ColumnData(1);
+    const double* ys = m_points.ColumnData(2);
+    double sx = 0, sy = 0, sxx = 0, syy = 0, sxy = 0;
+    for (int i = 0; i < n; ++i) {
+        const double dx = xs[i] - mx;
+        const double dy = ys[i] - my;
+        sx += dx;
+        sy += dy;
+        sxx += dx * dx;
+        syy += dy * dy;
+        sxy += dx * dy;
+    }
+    guard.Check(sx, sy, sxx, syy, sxy);
+
+    const double det = n * sxx - sx * sx;
+    guard.Check(det);
+    if (det == 0) return;
+    const double slope = (n * sxy - sx * sy) / det;
+    const double a = (sxx * sy - sx * sxy) / det;  // intercept of the centred line
+    const double intercept = a - slope * mx + my;
+    const double spreadY = syy - sy * sy / n;
+    const double q = spreadY != 0 ? ClampQuality((a * sy + slope * sxy - sy * sy / n) / spreadY) : 1.0;
+    guard.Check(slope, intercept, q);
+    k = CheckFinite(slope);
+    d = CheckFinite(intercept);
+    quality = CheckFinite(q);
+}
+
+void TCurveFit::CalcParabolFit(double& k0, double& k1, double& k2, double& quality)
+{
+    k0 = k1 = k2 = quality = 0;
+    const int n = m_pointCount;
+    if (n < 3) Fail("CalcParabolFit: not enough data points");
+
+    TFloatGuard guard;
+    const double mx = m_points.ColumnMean(1, 1, 1, n);
+    const double my = m_points.ColumnMean(2, 1, 2, n);
+    guard.Check(mx, my);
+
+    const double* xs = m_points.ColumnData(1);
+    const double* ys = m_points.ColumnData(2);
+    double sx = 0, sy = 0, sxx = 0, syy = 0, sxy = 0, sxxy = 0, sxxx = 0, sxxxx = 0;
+    for (int i = 0; i < n; ++i) {
+        const double dx = xs[i] - mx;
+        const double dy = ys[i] - my;
+        const double dx2 = dx * dx;
+        sx += dx;
+        sy += dy;
+        sxx += dx2;
+        syy += dy * dy;
+        sxy += dx * dy;
+        sxxy += dx2 * dy;
+        sxxx += dx2 * dx;
+        sxxxx += dx2 * dx2;
+    }
+    guard.Check(sx, sy, sxx, syy, sxy, sxxy, sxxx, sxxxx);
+
+    const double e = n * sxx - sx * sx;
+    const double f = n * sxxy - sxx * sy;
+    const double g = n * sxxx - sx * sxx;
+    const double h = n * sxy - sx * sy;
+    const double l = n * sxxxx - sxx * sxx;
+    guard.Check(e, f, g, h, l);
+    const double c2 = e * l != g * g ? (e * f - g * h) / (e * l - g * g) : 0.0;
+    const double c1 = e != 0 ? (h - g * c2) / e : 0.0;
+    const double c0 = (sy - c1 * sx - c2 * sxx) / n;
+    const double r2 = c2;
+    const double r1 = c1 - 2 * c2 * mx;
+    const double r0 = mx * mx * c2 + c0 - c1 * mx + my;
+    const double spreadY = syy - sy * sy / n;
+    const double q =
+        spreadY != 0 ? ClampQuality((c0 * sy + c1 * sxy + c2 * sxxy - sy * sy / n) / spreadY) : 1.0;
+    guard.Check(r0, r1, r2, q);
+    k0 = CheckFinite(r0);
+    k1 = CheckFinite(r1);
+    k2 = CheckFinite(r2);
+    quality = CheckFinite(q);
+}
+
+void TCurveFit::CalcReciLinFit(double& k0, double& k1, double& quality)
+{
+    k0 = k1 = quality = 0;
+    if (m_pointCount <= 2) Fail("CalcReciLinFit: not enough data points");
+    if (m_sumFlags & sfYNearZero) Fail("CalcReciLinFit: y values must not be zero");
+    const TRunningSums& s = *m_sums;
+    const TLine line = TransformedLine(s.reciLin, {s.x, s.xx, s.recY, s.xRecY});
+    k0 = line.intercept;
+    k1 = line.slope;
+    quality = line.quality;
+}
+
+void TCurveFit::CalcLogFit(double& k0, double& k1, double& quality)
+{
+    k0 = k1 = quality = 0;
+    if (m_pointCount <= 2) Fail("CalcLogFit: not enough data points");
+    if (m_sumFlags & sfXNotPositive) Fail("CalcLogFit: x values must not be negative or zero");
+    const TRunningSums& s = *m_sums;
+    const TLine line = TransformedLine(s.log, {s.lnX, s.lnXlnX, s.y, s.yLnX});
+    k0 = line.intercept;
+    k1 = line.slope;
+    quality = line.quality;
+}
+
+void TCurveFit::CalcReciLogFit(double& k0, double& k1, double& quality)
+{
+    k0 = k1 = quality = 0;
+    if (m_pointCount <= 2) Fail("CalcReciLogFit: not enough data points");
+    if (m_sumFlags & (sfYNearZero | sfYNotPositive)) Fail("CalcReciLogFit: y values must not be negative or zero");
+    if (m_sumFlags & sfXNotPositive) Fail("CalcReciLogFit: x values must not be negative or zero");
+    const TRunningSums& s = *m_sums;
+    const TLine line = TransformedLine(s.reciLog, {s.lnX, s.lnXlnX, s.recY, s.lnXRecY});
+    k0 = line.intercept;
+    k1 = line.slope;
+    quality = line.quality;
+}
+
+void TCurveFit::CalcExponentialFit(double& k0, double& k1, double& quality)
+{
+    k0 = k1 = quality = 0;
+    if (m_pointCount <= 2) Fail("CalcExponentialFit: not enough data points");
+    if (m_sumFlags & sfYNotPositive) Fail("CalcExponentialFit: y values must not be negative or zero");
+    if (m_sumFlags & sfXNotPositive) Fail("CalcExponentialFit: x values must not be negative or zero");
+    const TRunningSums& s = *m_sums;
+    const TLine line = TransformedLine(s.exp, {s.x, s.xx, s.lnY, s.xLnY});
+    k1 = line.slope;
+    if (line.interceptExtended < kLnSmallestDouble) Fail("CalcExponentialFit: cannot fit function");
+    TFloatGuard guard;
+    const double factor = static_cast<double>(std::exp(line.interceptExtended));
+    guard.Check(factor);
+    k0 = factor;
+    quality = line.quality;
+}
