@@ -12,6 +12,7 @@
 #include <array>
 #include <cmath>
 #include <cstdlib>
+#include <deque>
 
 #include "platform/colors.h"
 
@@ -407,16 +408,20 @@ void TCanvas::Ellipse(int x1, int y1, int x2, int y2)
     }
 }
 
+// Qt fonts and their metrics are costly to set up, so one process-wide table keeps them for the
+// fonts in use (the program has a handful); the oldest entry goes when the table is full.
 const TCanvas::FontCache& TCanvas::Fonts() const
 {
-    if (!m_fontCache) m_fontCache = std::make_unique<FontCache>();
-    FontCache& cache = *m_fontCache;
-    if (cache.qfont.family().isEmpty() || !cache.font.SameAs(m_font)) {
-        cache.font.Assign(m_font);
-        cache.qfont = m_font.ToQFont();
-        cache.metrics = QFontMetrics(cache.qfont);
-    }
-    return cache;
+    constexpr std::size_t kMaxFonts = 64;
+    static std::deque<FontCache> table;
+    for (auto it = table.rbegin(); it != table.rend(); ++it)
+        if (it->font.SameAs(m_font)) return *it;
+    if (table.size() == kMaxFonts) table.pop_front();
+    FontCache& entry = table.emplace_back();
+    entry.font.Assign(m_font);
+    entry.qfont = m_font.ToQFont();
+    entry.metrics = QFontMetrics(entry.qfont);
+    return entry;
 }
 
 int TCanvas::TextWidth(const std::string& text) const

@@ -163,7 +163,6 @@ private:
     bool m_hasClip = false;
     TRect m_clip;
     int m_patternPos = 0;                      // position in the dash pattern along a polyline
-    mutable std::unique_ptr<FontCache> m_fontCache;
 };
 
 // An off-screen image of Format_RGB32 with its own canvas. New and resized bitmaps are white.
