@@ -7,6 +7,7 @@
 #include "numlab/numlab.h"
 
 #include <QEvent>
+#include <algorithm>
 
 #include "common/numtext.h"
 #include "platform/widgetpaint.h"

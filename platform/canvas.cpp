@@ -437,13 +437,18 @@ int TCanvas::TextHeight(const std::string&) const
 
 void TCanvas::TextOut(int x, int y, const std::string& text)
 {
-    TextRect(Bounds(), x, y, text);
+    DrawText(Bounds(), x, y, text, false);
     m_penPos = {x + TextWidth(text), y};
 }
 
-// Text clipped to `clip`; a solid brush first fills the clip rectangle (TextRect) or the text's
-// box (TextOut).
 void TCanvas::TextRect(const TRect& clip, int x, int y, const std::string& text)
+{
+    DrawText(clip, x, y, text, true);
+}
+
+// Text clipped to `clip`, in the font colour whatever the pen mode. A solid brush first fills the
+// clip rectangle (fillClip) or the text's box.
+void TCanvas::DrawText(const TRect& clip, int x, int y, const std::string& text, bool fillClip)
 {
     EnsureImage();
     const FontCache& fonts = Fonts();
@@ -453,11 +458,10 @@ void TCanvas::TextRect(const TRect& clip, int x, int y, const std::string& text)
     r.Left = std::max(r.Left, b.Left); r.Top = std::max(r.Top, b.Top);
     r.Right = std::min(r.Right, b.Right); r.Bottom = std::min(r.Bottom, b.Bottom);
     if (r.IsEmpty()) return;
-    const bool textOut = r == b;
     if (m_brush.Style() == bsSolid) {
-        const TRect box = textOut ? TRect{x, y, x + fonts.metrics.horizontalAdvance(s),
-                                          y + fonts.metrics.ascent() + fonts.metrics.descent()}
-                                  : r;
+        const TRect box = fillClip ? r
+                                   : TRect{x, y, x + fonts.metrics.horizontalAdvance(s),
+                                           y + fonts.metrics.ascent() + fonts.metrics.descent()};
         const QRgb rgb = ToQRgb(m_brush.Color());
         for (int row = std::max(box.Top, r.Top); row < std::min(box.Bottom, r.Bottom); ++row)
             Span(row, std::max(box.Left, r.Left), std::min(box.Right, r.Right) - 1, rgb, pmCopy);

@@ -8,7 +8,8 @@
 // - Rectangle and Ellipse with corners (x1, y1)-(x2, y2) cover x1..x2-1 and y1..y2-1: the outline
 //   in the pen, the inside in the brush (nothing inside with a clear brush; no outline with a
 //   psClear pen). Polygon is closed, outlined by the pen and filled by the brush.
-// - Text is placed by the top-left corner of its box; a solid brush fills the box first.
+// - Text is placed by the top-left corner of its box; a solid brush fills the box first. Text is
+//   drawn in the font colour whatever the pen mode.
 // - Pen mode pmXor combines every pen and brush pixel with the target by exclusive or, so
 //   drawing the same figure twice restores the picture.
 // - The clip rectangle limits every operation, pixels and image copies included.
@@ -133,7 +134,8 @@ public:
 
     // text in the current font and font colour
     void TextOut(int x, int y, const std::string& text);
-    void TextRect(const TRect& clip, int x, int y, const std::string& text);  // clipped to `clip`
+    // Text clipped to `clip`; a solid brush fills all of `clip` first.
+    void TextRect(const TRect& clip, int x, int y, const std::string& text);
     int TextWidth(const std::string& text) const;
     int TextHeight(const std::string& text) const;  // the font's line height (ascent + descent)
 
@@ -153,6 +155,7 @@ private:
     void WideLine(int x1, int y1, int x2, int y2);
     void Line(int x1, int y1, int x2, int y2);
     const FontCache& Fonts() const;
+    void DrawText(const TRect& clip, int x, int y, const std::string& text, bool fillClip);
 
     QImage* m_image;
     TPen m_pen;
