@@ -420,3 +420,29 @@ TEST(NumLab, AssignCopiesTheListedSettings)
     EXPECT_FALSE(target.ForcePlusSign());
     EXPECT_EQ(target.DTFormat(), "mmm-dd, yyyy");
 }
+
+TEST(NumLab, TransparentWidgetShowsItsParentOnScreen)
+{
+    constexpr std::uint32_t kParent = 0x4080C0;
+    QWidget parent;
+    parent.resize(220, 40);
+    parent.setAutoFillBackground(true);
+    QPalette palette = parent.palette();
+    palette.setColor(QPalette::Window, QColor(0x40, 0x80, 0xC0));
+    parent.setPalette(palette);
+    TNumLab* lab = new TNumLab(&parent);
+    ConfigureAsMainWindowLabel(*lab);
+    lab->move(10, 5);
+    lab->SetValue(0.98765);
+    lab->SetTransparent(true);
+    const QImage img = parent.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(PixelRgb(img, 12, 8), kParent);
+    EXPECT_GT(CountPixels(img, kBlack, 10, 5, 10 + 115, 5 + 22), 20);
+    EXPECT_EQ(CountPixels(img, kBlack, 10, 5, 10 + 115, 5 + 22) + CountPixels(img, kParent, 10, 5, 10 + 115, 5 + 22),
+              115 * 22);
+    EXPECT_GT(CountPixels(img, kSilver, 10 + 123, 5 + 2, 10 + 179, 5 + 19), 200);
+
+    lab->SetTransparent(false);
+    const QImage opaque = parent.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(PixelRgb(opaque, 12, 8), ToQRgb(clBtnFace) & 0xFFFFFFu);
+}
