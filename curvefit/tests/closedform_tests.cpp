@@ -211,6 +211,9 @@ const FaultCase kFaultCases[] = {
     {"ParabolHugeX", kParabol, {{1e100, 1}, {-1e100, 2}, {0, 3}}, kMsgOverflow},
     {"ReciLinHugeX", kReciLin, {{1e300, 1}, {-1e300, 2}, {0, 3}}, kMsgOverflow},
     {"ExpHugeFactor", kExp, {{1, 1e300}, {2, 1e200}, {3, 1e100}}, kMsgOverflow},
+    // Not a number at all: the infinity itself passes silently, infinity minus infinity does not.
+    {"LinInfiniteY", kLin, {{1, 1}, {2, HUGE_VAL}, {3, 3}}, kMsgInvalidOp},
+    {"ExpInfiniteX", kExp, {{1, 1}, {HUGE_VAL, 2}, {3, 3}}, kMsgInvalidOp},
 };
 INSTANTIATE_TEST_SUITE_P(ClosedForm, ClosedFormFault, ::testing::ValuesIn(kFaultCases),
                          [](const auto& info) { return std::string(info.param.name); });
