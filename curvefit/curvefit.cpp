@@ -7,7 +7,7 @@
 //   - for each of the four transformed regressions (X, Y) = (x, 1/y), (ln x, y), (ln x, 1/y) and
 //     (x, ln y): the count, the running means of X and Y and the co-moments
 //     Cxx = sum (X - mean X)^2, Cyy = sum (Y - mean Y)^2, Cxy = sum (X - mean X)(Y - mean Y),
-//     updated by Welford's method.
+//     updated by Welford's method on the differences to the pair's first point.
 //
 // The transformed fits take their values from the co-moments. The least-squares line of Y on X
 // from raw sums, slope = (n SXY - SX SY) / (n SXX - SX^2) and so on, is the same line written
@@ -41,12 +41,23 @@ constexpr long double kReciprocalLimit = 1e-30L;
 // below it has no representable k0.
 constexpr long double kLnSmallestDouble = -744.4281322176367L;
 
-// Running means and co-moments of one transformed pair (X, Y).
+// Running means and co-moments of one transformed pair (X, Y). The pair's first point is the
+// origin of the update: the values entering it are differences to that point, which are exact
+// or nearly so for data that lie close together, so the means keep the digits of the spread
+// rather than those of the position.
 struct TPairMoments {
-    long double count = 0, meanX = 0, meanY = 0, cxx = 0, cyy = 0, cxy = 0;
+    long double count = 0, originX = 0, originY = 0;
+    long double meanX = 0, meanY = 0;  // relative to the origin
+    long double cxx = 0, cyy = 0, cxy = 0;
 
     void Add(long double X, long double Y)
     {
+        if (count == 0) {
+            originX = X;
+            originY = Y;
+        }
+        X -= originX;
+        Y -= originY;
         count += 1;
         const long double inv = 1.0L / count;
         const long double dx = X - meanX;
@@ -87,7 +98,7 @@ TLine TransformedLine(const TPairMoments& p, const TRawPair& raw)
     }
 
     const long double slope = p.cxy / p.cxx;
-    const long double intercept = p.meanY - slope * p.meanX;
+    const long double intercept = (p.originY + p.meanY) - slope * (p.originX + p.meanX);
     TLine line;
     line.slope = static_cast<double>(slope);
     line.interceptExtended = intercept;
