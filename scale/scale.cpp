@@ -349,6 +349,9 @@ void TScale::SetEmbedded(bool embedded)
 {
     if (embedded == m_embedded) return;
     m_embedded = embedded;
+    // An embedded scale draws only into its owner's canvas; its widget never shows, even as a
+    // child of a shown owner.
+    if (embedded) QWidget::setVisible(false);
     Redraw();
 }
 

@@ -137,6 +137,7 @@ public:
     void RenderNow();
     // Draws into `canvas` (not owned) with the scale's rectangle at (offsetX, offsetY) from now on.
     void SetExternalCanvas(TCanvas* canvas, int offsetX, int offsetY);
+    // Marks the scale as an axis owned by a chart (hides its widget); only changes redraw.
     void SetEmbedded(bool embedded);
     // The end of loading stored settings: transform, Constructing := false, Redraw.
     void Loaded();

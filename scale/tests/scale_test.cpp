@@ -8,6 +8,7 @@
 #include "testsupport/testsupport.h"
 
 #include <QImage>
+#include <QPalette>
 #include <QPixmap>
 
 #include <algorithm>
@@ -557,6 +558,19 @@ TEST(ScaleLifecycle, EmbeddedScaleDrawsOnlyInRenderNow)
     EXPECT_EQ(renders, 1);
 }
 
+TEST(ScaleLifecycle, EmbeddedChildOfAShownOwnerStaysHiddenAndSuspended)
+{
+    QWidget owner;
+    owner.resize(300, 200);
+    auto* s = new TScale(&owner);
+    s->SuspendPaint(true);
+    s->SetEmbedded(true);
+    owner.show();
+    EXPECT_FALSE(s->isVisible());
+    EXPECT_TRUE(s->PaintSuspended());
+    EXPECT_TRUE(s->Visible());
+}
+
 TEST(ScaleLifecycle, StandAloneScalePaintsItselfWhenShown)
 {
     TScale s;
@@ -576,6 +590,24 @@ TEST(ScaleLifecycle, StandAloneScalePaintsItselfWhenShown)
     const int suspended = renders;
     s.SetRangeHigh(20);
     EXPECT_EQ(renders, suspended);
+}
+
+TEST(ScaleLifecycle, TransparentStandAloneScaleLetsItsParentShowThrough)
+{
+    QWidget parent;
+    parent.resize(300, 120);
+    QPalette palette = parent.palette();
+    palette.setColor(QPalette::Window, QColor(255, 255, 0));
+    parent.setPalette(palette);
+    parent.setAutoFillBackground(true);
+    auto* s = new TScale(&parent);
+    s->SetBounds(0, 0, 300, 120);
+    s->SetTransparent(true);
+    parent.show();
+    const QImage shot = parent.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(PixelRgb(shot, 150, 40), 0xFFFF00u);       // the parent's background
+    EXPECT_EQ(PixelRgb(shot, 150, 120 - 21), kBlack);    // the baseline
+    EXPECT_EQ(PixelRgb(shot, 0, 0), 0xFFFF00u);          // no frame
 }
 
 // Ranges that make tick loops long or numbers degenerate: rendering ends quickly, records at
