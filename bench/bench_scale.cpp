@@ -10,6 +10,7 @@
 #include <array>
 #include <memory>
 
+#include "common/mathutil.h"
 #include "platform/canvas.h"
 #include "scale/scale.h"
 
@@ -122,11 +123,11 @@ void BM_QPainterAxis(benchmark::State& state)
         p.setFont(font);
         const double ppu = (right - left) / 10.0;
         for (int j = 0; j <= 50; ++j) {
-            const int x = int(left + j * 0.2 * ppu + 0.5);
+            const int x = RoundToInt(left + j * 0.2 * ppu);
             p.drawLine(x, by, x, by + 3);
         }
         for (int i = 0; i <= 10; ++i) {
-            const int x = int(left + i * ppu + 0.5);
+            const int x = RoundToInt(left + i * ppu);
             p.drawLine(x, by, x, by + 6);
             p.drawText(QRect(x - 20, by + 7, 40, 14), Qt::AlignHCenter | Qt::AlignTop, labels[i]);
         }
