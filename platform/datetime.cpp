@@ -127,6 +127,31 @@ void DecodeTime(double dayCount, int& hour, int& minute, int& second, int& msec)
     hour = int(ms / 3600000);
 }
 
+void DecodeDateTime(double dayCount, int& year, int& month, int& day, int& hour, int& minute, int& second,
+                    int& msec)
+{
+    long long days = 0, ms = 0;
+    if (std::fabs(dayCount) < kMaxDecodable) {
+        const long long total = std::llround(dayCount * double(kMsPerDay));
+        days = total / kMsPerDay;
+        ms = total % kMsPerDay;
+        if (ms < 0) {
+            ms += kMsPerDay;
+            --days;
+        }
+    }
+    CivilFromDays(days + kEpochShift, year, month, day);
+    msec = int(ms % 1000);
+    second = int(ms / 1000 % 60);
+    minute = int(ms / 60000 % 60);
+    hour = int(ms / 3600000);
+}
+
+double DayCountOfDate(int year, int month, int day)
+{
+    return double(DaysFromCivil(year, unsigned(month), unsigned(day)) - kEpochShift);
+}
+
 int DayOfWeek(double dayCount)
 {
     if (!(std::fabs(dayCount) < kMaxDecodable)) return 1;
@@ -148,8 +173,7 @@ std::string LongMonthName(int month)
 std::string FormatDateTime(const std::string& pattern, double dayCount)
 {
     int year, month, day, hour, minute, second, msec;
-    DecodeDate(dayCount, year, month, day);
-    DecodeTime(dayCount, hour, minute, second, msec);
+    DecodeDateTime(dayCount, year, month, day, hour, minute, second, msec);
     const bool twelveHour = HasAmPm(pattern);
     const TFormatSettings& names = FormatSettings();
     std::string out;

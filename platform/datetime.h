@@ -13,12 +13,20 @@ void DecodeDate(double dayCount, int& year, int& month, int& day);
 // The time of day of dayCount - floor(dayCount), rounded to milliseconds; a fraction that rounds
 // to a whole day gives 23:59:59.999.
 void DecodeTime(double dayCount, int& hour, int& minute, int& second, int& msec);
+// Date and time of day of dayCount rounded to the nearest millisecond as a whole, so a value a
+// hair below midnight is 00:00:00.000 of the next day (unlike DecodeDate and DecodeTime taken
+// separately). The date is not limited to years 1..9999.
+void DecodeDateTime(double dayCount, int& year, int& month, int& day, int& hour, int& minute, int& second,
+                    int& msec);
+// Day count of a date of the proleptic Gregorian calendar at midnight, for any year (no check).
+double DayCountOfDate(int year, int month, int day);
 // 1 for Sunday .. 7 for Saturday.
 int DayOfWeek(double dayCount);
 bool IsLeapYear(int year);
 int DaysInMonth(int year, int month);         // 0 for a month outside 1..12
 
-// Formats a day count with a pattern of these codes (upper or lower case):
+// Formats a day count, rounded to the nearest millisecond, with a pattern of these codes (upper
+// or lower case):
 //   d day, dd two-digit day, ddd short day name, dddd long day name,
 //   m month, mm two-digit month, mmm short month name, mmmm long month name
 //     (m and mm right after an hour code mean minutes),

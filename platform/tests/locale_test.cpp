@@ -113,6 +113,19 @@ TEST(DateTime, NegativeCountsRunBackwardsWithAPositiveTime)
     EXPECT_EQ(ms, 999);
 }
 
+TEST(DateTime, DateAndTimeRoundTogetherToTheMillisecond)
+{
+    int y, m, d, h, n, s, ms;
+    DecodeDateTime(38000.0 + 1.0 - 1e-11, y, m, d, h, n, s, ms);  // a hair below midnight
+    EXPECT_EQ(y * 10000 + m * 100 + d, 20040115);
+    EXPECT_EQ(h + n + s + ms, 0);
+    DecodeDateTime(-1.25, y, m, d, h, n, s, ms);
+    EXPECT_EQ(y * 10000 + m * 100 + d, 18991228);
+    EXPECT_EQ(h, 18);
+    EXPECT_EQ(FormatDateTime("dd.mm.yyyy hh:nn:ss", 38000.0 + 1.0 - 1e-11), "15.01.2004 00:00:00");
+    EXPECT_EQ(DayCountOfDate(10000, 1, 1), 2958466.0);
+}
+
 struct FormatCase {
     const char* name;
     const char* pattern;
