@@ -79,15 +79,46 @@ void AccumulateDots(const double* x, const double* const* col, int count, int be
     }
 }
 
+// Two doubles handled by one instruction; element by element the same operations.
+using TPair = double __attribute__((vector_size(16)));
+TPair Load(const double* p)
+{
+    TPair v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+void Store(double* p, TPair v) { std::memcpy(p, &v, sizeof v); }
+
 // y[r] += f * x[r] for r in [begin, end).
 void AddMultiple(double* __restrict y, const double* __restrict x, double f, int begin, int end)
 {
-    for (int r = begin; r < end; ++r) y[r] += f * x[r];
+    const TPair ff = {f, f};
+    int r = begin;
+    for (; r + 2 <= end; r += 2) Store(y + r, Load(y + r) + ff * Load(x + r));
+    for (; r < end; ++r) y[r] += f * x[r];
 }
 
+// x[r] *= f for r in [begin, end).
+void Scale(double* x, double f, int begin, int end)
+{
+    const TPair ff = {f, f};
+    int r = begin;
+    for (; r + 2 <= end; r += 2) Store(x + r, Load(x + r) * ff);
+    for (; r < end; ++r) x[r] *= f;
+}
+
+// The plane rotation p := p c + q s, q := q c - p s on rows [begin, end).
 void Rotate(double* __restrict p, double* __restrict q, double c, double s, int begin, int end)
 {
-    for (int r = begin; r < end; ++r) {
+    const TPair cc = {c, c}, ss = {s, s};
+    int r = begin;
+    for (; r + 2 <= end; r += 2) {
+        const TPair y = Load(p + r);
+        const TPair z = Load(q + r);
+        Store(p + r, y * cc + z * ss);
+        Store(q + r, z * cc - y * ss);
+    }
+    for (; r < end; ++r) {
         const double y = p[r];
         const double z = q[r];
         p[r] = y * c + z * s;
@@ -171,21 +202,14 @@ double Bidiagonalise(TDenseMatrix& a, std::vector<double>& w, std::vector<double
             const int r1 = std::min(m, r0 + kRowBlock);
             if (colActive) {
                 for (int j = l; j < n; ++j) AddMultiple(cols[j], ci, colFactor[j], r0, r1);
-                for (int r = r0; r < r1; ++r) ci[r] *= columnScale;
+                Scale(ci, columnScale, r0, r1);
             }
             if (rowActive) {
-                double* sum = rowSum.data() - r0;
-                for (int r = r0; r < r1; ++r) sum[r] = 0.0;
-                for (int c = l; c < n; ++c) {
-                    const double* cc = cols[c];
-                    const double rc = rowVec[c];
-                    for (int r = r0; r < r1; ++r) sum[r] += cc[r] * rc;
-                }
-                for (int c = l; c < n; ++c) {
-                    double* cc = cols[c];
-                    const double ec = e[c];
-                    for (int r = r0; r < r1; ++r) cc[r] += sum[r] * ec;
-                }
+                double* sum = rowSum.data();
+                const int count = r1 - r0;
+                std::fill(sum, sum + count, 0.0);
+                for (int c = l; c < n; ++c) AddMultiple(sum, cols[c] + r0, rowVec[c], 0, count);
+                for (int c = l; c < n; ++c) AddMultiple(cols[c] + r0, sum, e[c], 0, count);
             }
             if (l < n)
                 for (int r = r0; r < r1; ++r) colScale += std::fabs(cols[l][r]);
@@ -245,7 +269,7 @@ void AccumulateLeft(TDenseMatrix& a, const std::vector<double>& w)
             for (int r0 = i; r0 < m; r0 += kRowBlock) {
                 const int r1 = std::min(m, r0 + kRowBlock);
                 for (int j = l; j < n; ++j) AddMultiple(cols[j], ci, factor[j], r0, r1);
-                for (int r = r0; r < r1; ++r) ci[r] *= g;
+                Scale(ci, g, r0, r1);
             }
         } else {
             for (int r = i; r < m; ++r) ci[r] = 0.0;
