@@ -4,11 +4,22 @@
 // Reinsch's spline s minimises the integral of s''^2 among all functions with
 // sum(((s(x_i) - y_i) / dy_i)^2) <= S. It is a natural cubic spline with a knot at every x_i, and
 // for S below the residual of the best straight line the bound is met with equality. With a
-// Lagrange parameter p the second derivatives solve the banded system (Q^T D^2 Q p + T) u = Q^T y,
-// T holding the spacings and Q the second divided differences; the residual is F(p) = p^2 |D Q u|^2.
-// Newton's method on 1/sqrt(F(p)) = 1/sqrt(S), started at p = 0, raises p monotonically; it stops
-// once F reaches S or no longer grows. Each step is linear in the number of points: the
-// five-diagonal system is factored by recurrences over the points.
+// Lagrange parameter p the halved second derivatives u solve (p Q^T D^2 Q + T) u = Q^T y, T holding
+// the spacings and Q the second divided differences; the residual is F(p) = p^2 |D Q u|^2 and
+// F'(p) = 2 p (e - p f) with e = |D Q u|^2 and f = z^T (p Q^T D^2 Q + T)^-1 z, z = Q^T D^2 Q u.
+// Newton's method on sqrt(F(p)) = sqrt(S) starts at p = 0 and stops once F reaches S or no longer
+// grows. Each step is linear in the number of points.
+//
+// Two changes keep the result what it is defined to be when there are many points:
+//  - The band matrix p Q^T D^2 Q + T has a condition number growing like n^4 (and with the square
+//    of the ratio of the largest to the smallest spacing), so factoring it directly leaves no
+//    correct digit in F at ten thousand random points. For p > 0 the system is solved instead as
+//    the least-squares problem [D Q; L^T / sqrt(p)] (p u) ~ [D^-1 y; 0], T = L L^T, by Givens
+//    rotations, which only meets the square root of that condition number.
+//  - sqrt(F) is not concave for every data set (a flat shoulder of F followed by a rise), so a
+//    Newton step can overshoot S by far. Once one has, the iteration keeps p inside the bracket of
+//    the last p below and above S, falls back to the bracket's middle when a step leaves it, and
+//    settles on the closest p after a few steps.
 #include <algorithm>
 #include <cmath>
 #include <utility>
