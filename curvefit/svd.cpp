@@ -11,8 +11,10 @@
 //     singular value to the first. A value v is negligible when |v| + anorm == anorm, anorm being
 //     the largest |w_i| + |e_i|. Each value gets at most 30 sweeps; one that has not converged when
 //     its 30th sweep begins marks the decomposition as failed, and that sweep is still made.
-//     After a negligible w_(l-1) the superdiagonal e_l..e_k is cancelled by rotations that are
-//     applied only where the carried value s*e_i is not negligible; e_i itself keeps its value.
+//     After a negligible w_(l-1) the superdiagonal e_l..e_k is cancelled by rotations of rows
+//     l-1 and i: each scales e_i by its cosine and carries s*e_i on, until the carried value is
+//     negligible. (Leaving e_i unscaled and going on past a negligible carry, as some variants
+//     do, breaks A = U diag(w) V^T as soon as w_1 is zero, for example for a zero first column.)
 //     Negative singular values are made positive by negating their column of V. The values are
 //     not sorted.
 //
@@ -303,7 +305,8 @@ bool Diagonalise(std::vector<double>& w, std::vector<double>& e, double anorm, T
                 double c = 0.0, s = 1.0;
                 for (int i = l; i <= k; ++i) {
                     const double f = s * e[i];
-                    if (negligible(f)) continue;
+                    e[i] = c * e[i];
+                    if (negligible(f)) break;
                     const double g = w[i];
                     double h = Hypot(f, g);
                     w[i] = h;

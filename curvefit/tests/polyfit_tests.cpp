@@ -150,18 +150,18 @@ bool ReferenceSvd(TMatrix& A, TMatrix& V, TVector& W)
                 double c = 0.0, s = 1.0;
                 for (int i = l; i <= k; ++i) {
                     const double f = s * e[i];
-                    if (!negligible(f)) {
-                        g = w[i];
-                        double h = Hypot(f, g);
-                        w[i] = h;
-                        h = 1.0 / h;
-                        c = g * h;
-                        s = -f * h;
-                        for (int j = 1; j <= m; ++j) {
-                            const double y = a(j, nm), z = a(j, i);
-                            setA(j, nm, y * c + z * s);
-                            setA(j, i, z * c - y * s);
-                        }
+                    e[i] = c * e[i];
+                    if (negligible(f)) break;
+                    g = w[i];
+                    double h = Hypot(f, g);
+                    w[i] = h;
+                    h = 1.0 / h;
+                    c = g * h;
+                    s = -f * h;
+                    for (int j = 1; j <= m; ++j) {
+                        const double y = a(j, nm), z = a(j, i);
+                        setA(j, nm, y * c + z * s);
+                        setA(j, i, z * c - y * s);
                     }
                 }
             }
@@ -256,6 +256,9 @@ const SvdCase kSvdCases[] = {
     {"DuplicateColumns", 5, 30, [](int c, int r) { return RandomElement(c % 2, r); }},
     {"ZeroMatrix", 3, 4, [](int, int) { return 0.0; }},
     {"ZeroColumnInside", 4, 9, [](int c, int r) { return c == 2 ? 0.0 : RandomElement(c, r); }},
+    // A zero first column leaves w_1 = 0 above a non-zero e_2: the superdiagonal is cancelled.
+    {"ZeroFirstColumn", 4, 9, [](int c, int r) { return c == 1 ? 0.0 : RandomElement(c, r); }},
+    {"ShiftMatrix", 4, 4, [](int c, int r) { return c == r + 1 ? 1.0 + 0.5 * r : 0.0; }},
     {"OneColumn", 1, 5, RandomElement},
     {"BadlyScaled", 4, 40, [](int c, int r) { return std::pow(1e3 * r, c - 1); }},
 };
@@ -433,6 +436,18 @@ TEST(CalcPolynomialFit, AllXEqualTruncatesAndFitsTheMean)
     const double fitted = r.c[0] + r.c[1] * 2 + r.c[2] * 4;
     EXPECT_TRUE(AgreesTo(fitted, (1 + 4 + 2.5 + 3.1) / 4, 13));
     EXPECT_EQ(r.quality, 0.0);
+}
+
+TEST(CalcPolynomialFit, AllXZeroFitsTheMean)
+{
+    // The power columns are zero, so the decomposition starts with a zero singular value above a
+    // non-zero superdiagonal element and has to cancel it.
+    TCurveFit fit;
+    Fill(fit, {{0, 1}, {0, 4}, {0, 2.5}, {0, 3.1}, {0, -2}});
+    const PolyResult r = Poly(fit, 3);
+    ASSERT_TRUE(r.ok);
+    EXPECT_TRUE(r.truncated);
+    EXPECT_TRUE(AgreesTo(r.c[0], (1 + 4 + 2.5 + 3.1 - 2) / 5, 13));
 }
 
 TEST(CalcPolynomialFit, NoPointsGivesZeros)
