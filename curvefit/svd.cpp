@@ -256,27 +256,36 @@ void AccumulateLeft(TDenseMatrix& a, const std::vector<double>& w)
     const int n = a.cols;
     std::vector<double*> cols(n);
     for (int c = 0; c < n; ++c) cols[c] = a.Column(c);
-    std::vector<double> factor(n);
+    // dots[j]: the sums of column i times column j over rows i+1..m-1 that step i needs. Each
+    // step finishes its rows one block after the other, and the next step's sums run over
+    // exactly those rows, so they are accumulated in the same pass.
+    std::vector<double> dots(n, 0.0), nextDots(n, 0.0);
     for (int i = n - 1; i >= 0; --i) {
         const int l = i + 1;
         double* ci = cols[i];
         for (int j = l; j < n; ++j) cols[j][i] = 0.0;
         double g = w[i];
-        if (g != 0.0) {
+        const bool active = g != 0.0;
+        if (active) {
             g = 1.0 / g;
-            std::fill(factor.begin(), factor.end(), 0.0);
-            for (int r0 = l; r0 < m; r0 += kRowBlock)
-                AccumulateDots(ci, cols.data() + l, n - l, r0, std::min(m, r0 + kRowBlock), factor.data() + l);
-            for (int j = l; j < n; ++j) factor[j] = (factor[j] / ci[i]) * g;
-            for (int r0 = i; r0 < m; r0 += kRowBlock) {
-                const int r1 = std::min(m, r0 + kRowBlock);
-                for (int j = l; j < n; ++j) AddMultiple(cols[j], ci, factor[j], r0, r1);
-                Scale(ci, g, r0, r1);
-            }
-        } else {
-            for (int r = i; r < m; ++r) ci[r] = 0.0;
+            for (int j = l; j < n; ++j) dots[j] = (dots[j] / ci[i]) * g;
         }
-        ci[i] += 1.0;
+        // Row i first, since the next step's sums start with its final values.
+        const bool next = i > 0 && w[i - 1] != 0.0;
+        double* previous = next ? cols[i - 1] : nullptr;
+        std::fill(nextDots.begin(), nextDots.end(), 0.0);
+        for (int r0 = i; r0 < m; r0 += kRowBlock) {
+            const int r1 = std::min(m, r0 + kRowBlock);
+            if (active) {
+                for (int j = l; j < n; ++j) AddMultiple(cols[j], ci, dots[j], r0, r1);
+                Scale(ci, g, r0, r1);
+            } else {
+                std::fill(ci + r0, ci + r1, 0.0);
+            }
+            if (r0 == i) ci[i] += 1.0;
+            if (next) AccumulateDots(previous, cols.data() + i, n - i, r0, r1, nextDots.data() + i);
+        }
+        dots.swap(nextDots);
     }
 }
 
