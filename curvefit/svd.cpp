@@ -37,7 +37,7 @@ namespace {
 
 constexpr int kMaxSweeps = 30;
 // Singular values below this share of the largest are treated as zero: about 45 times the
-// double rounding unit, so only values that are rounding noise of a rank loss are dropped.
+// machine epsilon, so only values that are rounding noise of a rank loss are dropped.
 constexpr double kTruncation = 1e-14;
 // Rows handled together in the long loops: a block of ten columns stays in the first-level cache.
 constexpr int kRowBlock = 256;
