@@ -5,18 +5,29 @@
 
 namespace fpguard_detail {
 
-void ClearFlags()
+constexpr int kFaults = FE_DIVBYZERO | FE_INVALID | FE_OVERFLOW;
+
+int TakeFlags()
 {
-    std::feclearexcept(FE_DIVBYZERO | FE_INVALID | FE_OVERFLOW);
     asm volatile("" : : : "memory");
+    const int raised = std::fetestexcept(kFaults);
+    std::feclearexcept(kFaults);
+    asm volatile("" : : : "memory");
+    return raised;
+}
+
+void RestoreFlags(int flags)
+{
+    // With the faults masked (as they always are here) raising one only sets its flag.
+    std::feraiseexcept(flags & kFaults);
 }
 
 void RaiseByFlags()
 {
     asm volatile("" : : : "memory");
-    const int raised = std::fetestexcept(FE_DIVBYZERO | FE_INVALID | FE_OVERFLOW);
+    const int raised = std::fetestexcept(kFaults);
     if (raised == 0) return;
-    std::feclearexcept(FE_DIVBYZERO | FE_INVALID | FE_OVERFLOW);
+    std::feclearexcept(kFaults);
     if (raised & FE_DIVBYZERO) throw EZeroDivide();
     if (raised & FE_INVALID) throw EInvalidOp();
     throw EOverflow();

@@ -16,13 +16,17 @@ namespace fpguard_detail {
 // Keeps the compiler from moving the computation of `value` past the flag test.
 template <class T>
 inline void Materialise(const T& value) { asm volatile("" : : "m"(value) : "memory"); }
-void ClearFlags();
+int TakeFlags();            // returns the fault flags set so far and clears them
+void RestoreFlags(int flags);  // sets these fault flags again (without trapping)
 void RaiseByFlags();  // throws in the order division by zero, invalid operation, overflow
 }  // namespace fpguard_detail
 
+// Guards nest: a guard hands the flags that were set before it back when it ends, so an inner
+// guard never hides a fault from the outer one.
 class TFloatGuard {
 public:
-    TFloatGuard() { fpguard_detail::ClearFlags(); }
+    TFloatGuard() : m_outerFlags(fpguard_detail::TakeFlags()) {}
+    ~TFloatGuard() { if (m_outerFlags) fpguard_detail::RestoreFlags(m_outerFlags); }
     TFloatGuard(const TFloatGuard&) = delete;
     TFloatGuard& operator=(const TFloatGuard&) = delete;
 
@@ -34,6 +38,9 @@ public:
         (fpguard_detail::Materialise(results), ...);
         fpguard_detail::RaiseByFlags();
     }
+
+private:
+    int m_outerFlags;
 };
 
 // a / b with the platform's errors: b = 0 raises EZeroDivide, or EInvalidOp when a is 0 (or NaN)

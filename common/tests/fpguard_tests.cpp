@@ -47,6 +47,18 @@ TEST(FloatGuard, StaleFlagsDoNotLeakIntoTheNextGuard)
     EXPECT_NO_THROW(guard.Check(stale));
 }
 
+TEST(FloatGuard, AnInnerGuardDoesNotHideTheOuterFault)
+{
+    TFloatGuard outer;
+    const double q = gOne / gZero;
+    {
+        TFloatGuard inner;
+        const double fine = gOne + 1.0;
+        EXPECT_NO_THROW(inner.Check(fine));
+    }
+    EXPECT_THROW(outer.Check(q), EZeroDivide);
+}
+
 TEST(FloatGuard, MessagesAreThePlatformsGermanTexts)
 {
     EXPECT_STREQ(EZeroDivide().what(), "Gleitkommadivision durch Null");
