@@ -70,13 +70,13 @@ double Spacing(const double* x, int i)
 // c_n1 = c_n2 = 0 and, for the inner knots, the slope condition
 //   h_(i-1)/3 c_(i-1) + 2 (h_(i-1) + h_i)/3 c_i + h_i/3 c_(i+1)
 //     = (a_(i+1) - a_i) / h_i - (a_i - a_(i-1)) / h_(i-1),
-// solved by elimination down the diagonal (the Thomas algorithm).
-void NaturalSplineCurvatures(int n1, int n2, const double* x, const double* a, double* c)
+// solved by elimination down the diagonal (the Thomas algorithm). `upper` (places n1..n2) is
+// scratch space for the eliminated superdiagonal.
+void NaturalSplineCurvatures(int n1, int n2, const double* x, const double* a, double* c, TWorkArray& upper)
 {
     c[n1] = 0.0;
     c[n2] = 0.0;
     if (n2 - n1 < 2) return;
-    std::vector<double> upper(std::size_t(n2 - n1 + 1), 0.0);  // eliminated superdiagonal
     double hPrev = x[n1 + 1] - x[n1];
     double slopePrev = (a[n1 + 1] - a[n1]) / hPrev;
     double upperPrev = 0.0, rhsPrev = 0.0;
@@ -87,12 +87,12 @@ void NaturalSplineCurvatures(int n1, int n2, const double* x, const double* a, d
         const double pivot = 2.0 * (hPrev + h) / 3.0 - lower * upperPrev;
         upperPrev = (h / 3.0) / pivot;
         rhsPrev = (slope - slopePrev - lower * rhsPrev) / pivot;
-        upper[std::size_t(i - n1)] = upperPrev;
+        upper[i] = upperPrev;
         c[i] = rhsPrev;
         hPrev = h;
         slopePrev = slope;
     }
-    for (int i = n2 - 2; i > n1; --i) c[i] -= upper[std::size_t(i - n1)] * c[i + 1];
+    for (int i = n2 - 2; i > n1; --i) c[i] -= upper[i] * c[i + 1];
 }
 
 }  // namespace
@@ -281,7 +281,7 @@ int PenalizedCubicSpline(double S, int n1, int n2, const double* x, const double
     // solution of that interpolation system (tridiagonal, diagonally dominant, so it loses no
     // digits) rather than u itself makes the slopes meet at every knot to rounding, even where a
     // carries the error of the second differences in v next to nearly equal x values.
-    NaturalSplineCurvatures(n1, n2, x, a, c);
+    NaturalSplineCurvatures(n1, n2, x, a, c, r);
     for (int i = n1; i <= m2; ++i) {
         h = x[i + 1] - x[i];
         d[i] = (c[i + 1] - c[i]) / (3.0 * h);
