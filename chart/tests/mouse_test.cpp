@@ -629,3 +629,19 @@ TEST_F(ChartMouse, LogarithmicAxesDraggedTowardsZeroStayPositive)
     }
     EXPECT_NO_THROW(chart.Paint());
 }
+
+TEST_F(ChartMouse, EachPanOrZoomStepPaintsOnce)
+{
+    int paints = 0;
+    chart.OnScalesRendered = [&](TCustomRChart&, TCanvas&, int, int) { ++paints; };
+    for (TMouseActMode mode : {maPan, maZoomDrag}) {
+        chart.SetMouseAction(mode);
+        Press(100, 100);
+        Move(100, 100);
+        paints = 0;
+        Move(120, 110);
+        Move(140, 120);
+        EXPECT_EQ(paints, 2) << mode;
+        Release(140, 120);
+    }
+}
