@@ -26,6 +26,7 @@
 #include <limits>
 
 #include "chart/chart.h"
+#include "common/mathutil.h"
 #include "platform/cursors.h"
 
 namespace {
@@ -116,6 +117,14 @@ public:
         {
             m_released = true;
             m_chart.SetPaintLock(m_was);
+        }
+        // Gives the remembered state back without painting; returns whether the chart was
+        // unlocked before, i.e. whether a paint now would show.
+        bool ReleaseWithoutPaint()
+        {
+            m_released = true;
+            m_chart.m_paintLock = m_was;
+            return !m_was;
         }
         LockScope(const LockScope&) = delete;
         LockScope& operator=(const LockScope&) = delete;
@@ -336,9 +345,9 @@ public:
             c.WorldToMouse(label.Layer(), label.PosX(), label.PosY(), wx, wy);
             int px = 0, py = 0;
             switch (label.AttachToData()) {
-            case tlamNone: px = RoundedPixel(label.PosX()); py = RoundedPixel(label.PosY()); break;
-            case tlamXOnly: px = wx; py = RoundedPixel(label.PosY()); break;
-            case tlamYOnly: px = RoundedPixel(label.PosX()); py = wy; break;
+            case tlamNone: px = RoundToInt(label.PosX()); py = RoundToInt(label.PosY()); break;
+            case tlamXOnly: px = wx; py = RoundToInt(label.PosY()); break;
+            case tlamYOnly: px = RoundToInt(label.PosX()); py = wy; break;
             case tlamBoth: px = wx; py = wy; break;
             }
             const double d = double(Square(px, x) + Square(py, y));
@@ -350,23 +359,18 @@ public:
         return selected;
     }
 
-    // A pixel position stored as a double, rounded half to even and kept within 32 bits.
-    static int RoundedPixel(double v)
-    {
-        constexpr double kLimit = 2147483647.0;
-        if (!(v > -kLimit)) return -2147483647;
-        if (!(v < kLimit)) return 2147483647;
-        return int(std::nearbyint(v));
-    }
-
     // Puts the selected crosshair at the mouse, in world units of its own layer.
     static void CrossHairStep(TCustomRChart& c, int x, int y)
     {
         TCrossHair& hair = c.CrossHair(c.m_mouse.SelectedCrossHair);
         double wx = 0.0, wy = 0.0;
         c.MouseToWorld(hair.Layer(), x, y, wx, wy);
-        hair.SetPosX(wx);
-        hair.SetPosY(wy);
+        {
+            LockScope lock(c);
+            hair.SetPosX(wx);
+            hair.SetPosY(wy);
+            PaintMovedPart(c, lock);
+        }
         if (c.OnCrossHairMove) c.OnCrossHairMove(c, hair);
     }
 
@@ -380,9 +384,20 @@ public:
         const TTxtLblAttachMode attach = label.AttachToData();
         const bool worldX = attach == tlamXOnly || attach == tlamBoth;
         const bool worldY = attach == tlamYOnly || attach == tlamBoth;
-        label.SetPosX(worldX ? wx : x);
-        label.SetPosY(worldY ? wy : y);
+        {
+            LockScope lock(c);
+            label.SetPosX(worldX ? wx : x);
+            label.SetPosY(worldY ? wy : y);
+            PaintMovedPart(c, lock);
+        }
         if (c.OnTextLabelMove) c.OnTextLabelMove(c, label);
+    }
+
+    // Both coordinates of a dragged crosshair or label are set under the lock, so a step paints
+    // once instead of once per coordinate; it paints as their setters would, when AutoRedraw.
+    static void PaintMovedPart(TCustomRChart& c, LockScope& lock)
+    {
+        if (lock.ReleaseWithoutPaint() && c.m_autoRedraw) c.Paint();
     }
 
     // --- rubber band -----------------------------------------------------------------------
@@ -575,6 +590,9 @@ void TCustomRChart::enterEvent(QEnterEvent* event)
 void TCustomRChart::leaveEvent(QEvent* event)
 {
     QWidget::leaveEvent(event);
+    // Outside the control the chart's cursor has no business either; without this a quick
+    // move from the chart area straight onto another control would take the hand along.
+    if (!m_mouseCursorFixed) SetScreenCursor(crDefault);
     if (OnMouseLeave) OnMouseLeave(*this);
 }
 

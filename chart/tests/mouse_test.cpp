@@ -533,9 +533,14 @@ TEST_F(ChartMouse, EnterAndLeaveFireAfterTheToolkit)
     chart.OnMouseLeave = [this](TCustomRChart&) { log.push_back("Leave"); };
     QEnterEvent enter(QPointF(10, 10), QPointF(10, 10), chart.mapToGlobal(QPointF(10, 10)));
     QApplication::sendEvent(&chart, &enter);
+    chart.SetMouseCursorFixed(false);
+    chart.SetMouseAction(maPan);
+    Move(200, 150, Qt::NoButton);
+    EXPECT_EQ(ScreenCursor(), crChartHand);
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(&chart, &leave);
     EXPECT_EQ(log, (std::vector<std::string>{"Enter", "Leave"}));
+    EXPECT_EQ(ScreenCursor(), crDefault);   // the hand stays with the chart
 }
 
 TEST(ChartKeys, ArrowsAndTabReachTheChartAndKeepTheFocus)
@@ -634,7 +639,7 @@ TEST_F(ChartMouse, EachPanOrZoomStepPaintsOnce)
 {
     int paints = 0;
     chart.OnScalesRendered = [&](TCustomRChart&, TCanvas&, int, int) { ++paints; };
-    for (TMouseActMode mode : {maPan, maZoomDrag}) {
+    for (TMouseActMode mode : {maPan, maZoomDrag, maDragCrossH, maDragLabel}) {
         chart.SetMouseAction(mode);
         Press(100, 100);
         Move(100, 100);
