@@ -412,13 +412,15 @@ public:
             y = std::int64_t(dx) * dy > 0 ? m.RubberBandAnchor.Y + dx : m.RubberBandAnchor.Y - dx;
         }
         y = std::clamp(y, area.Top, std::max(area.Top, area.Bottom));
-        EraseRubberBand(c);
+        QRegion changed = EraseRubberBand(c);
         m.RubberBandCorner = TPoint{x, y};
-        DrawRubberBand(c);
+        changed += DrawRubberBand(c);
+        c.repaint(changed);
     }
 
-    // The outline from anchor to corner in white exclusive-or, brush clear.
-    static void XorOutline(TCustomRChart& c)
+    // The outline from anchor to corner in white exclusive-or, brush clear, on the screen
+    // image; returns the pixels it changed.
+    static QRegion XorOutline(TCustomRChart& c)
     {
         const TMouseState& m = c.m_mouse;
         TCanvas& canvas = c.ScreenCanvas();
@@ -430,7 +432,7 @@ public:
         canvas.Rectangle(m.RubberBandAnchor.X, m.RubberBandAnchor.Y, m.RubberBandCorner.X, m.RubberBandCorner.Y);
         canvas.Pen().SetMode(pmCopy);
         canvas.Brush().SetStyle(bsSolid);
-        c.repaint(OutlineRegion(m.RubberBandAnchor, m.RubberBandCorner));
+        return OutlineRegion(m.RubberBandAnchor, m.RubberBandCorner);
     }
 
     // The four one-pixel strips of the outline (the rectangle covers its corners' smaller x and
@@ -447,21 +449,25 @@ public:
         return region;
     }
 
-    static void DrawRubberBand(TCustomRChart& c)
+    // Draws the outline; the widget shows it once the returned pixels are repainted.
+    static QRegion DrawRubberBand(TCustomRChart& c)
     {
         TMouseState& m = c.m_mouse;
-        XorOutline(c);
+        const QRegion changed = XorOutline(c);
         m.RubberBandShown = true;
         m.RubberBandScreenKey = c.m_screenImage.cacheKey();
+        return changed;
     }
 
     // Takes the outline off the screen image. A repaint since it was drawn has already replaced
     // it; drawing it again then would leave it behind.
-    static void EraseRubberBand(TCustomRChart& c)
+    static QRegion EraseRubberBand(TCustomRChart& c)
     {
         TMouseState& m = c.m_mouse;
-        if (m.RubberBandShown && m.RubberBandScreenKey == c.m_screenImage.cacheKey()) XorOutline(c);
+        QRegion changed;
+        if (m.RubberBandShown && m.RubberBandScreenKey == c.m_screenImage.cacheKey()) changed = XorOutline(c);
         m.RubberBandShown = false;
+        return changed;
     }
 
     static void EndRubberBand(TCustomRChart& c, TMouseButton button)
@@ -470,8 +476,9 @@ public:
         m.RubberBandActive = false;
         // The outline goes at once whatever ends the band, so the screen shows exactly the
         // chart again even when nothing is repainted afterwards.
-        EraseRubberBand(c);
+        c.repaint(EraseRubberBand(c));
         const TMouseActMode mode = c.m_mouseAction;
+        // A band whose mode was switched away while it was dragged ends like a cancelled one.
         if (button != mbLeft || !IsRubberBandMode(mode)) return;
         const TPoint anchor = m.RubberBandAnchor, corner = m.RubberBandCorner;
         if (anchor.X == corner.X || anchor.Y == corner.Y) return;

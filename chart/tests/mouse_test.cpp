@@ -252,6 +252,7 @@ TEST_F(ChartMouse, RubberBandReportsTheRectangleAndKeepsTheRanges)
     EXPECT_EQ(log, (std::vector<std::string>{"Down", "Click", "Up", "RubberBand", "ZoomPan"}));
     ExpectRange(X(), {0, 10}, "x");
     ExpectRange(Y(), {0, 10}, "y");
+    EXPECT_TRUE(ScreenIsAFreshRepaint());
 }
 
 TEST_F(ChartMouse, RubberBandIsAnExclusiveOrOutlineOverTheChart)
