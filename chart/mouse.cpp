@@ -21,9 +21,9 @@
 #include <QRegion>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <limits>
 
 #include "chart/chart.h"
 #include "common/mathutil.h"
@@ -169,6 +169,8 @@ public:
         }
         TMouseButton button;
         if (!ButtonOf(qtButton, button)) return;
+        // A left press and release over the control make a click, reported before the release
+        // itself, as the toolkit's own handling of the release.
         if (button == mbLeft && m.ClickPending) {
             m.ClickPending = false;
             if (c.rect().contains(pos) && c.OnClick) c.OnClick(c);
