@@ -24,8 +24,18 @@ constexpr std::size_t kReadBytes = std::size_t{1} << 18;  // one read() from the
 // room for one more read behind it.
 constexpr std::size_t kBufferBytes = static_cast<std::size_t>(kMaxLineBytes) + 2 + kReadBytes;
 constexpr std::size_t kBlockPoints = std::size_t{1} << 15;  // points per storage block
+constexpr std::ptrdiff_t kBinaryLookBytes = 8192;            // the start that is looked at for NUL bytes
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// The number of line ends (CR LF, LF or CR) in [p, end).
+std::int64_t LineEnds(const char* p, const char* end)
+{
+    std::int64_t n = 0;
+    for (; p < end; ++p)
+        if (*p == '\n' || (*p == '\r' && (p + 1 == end || p[1] != '\n'))) ++n;
+    return n;
+}
 
 std::string_view Trim(std::string_view s)
 {
@@ -187,6 +197,14 @@ public:
             if (end - p < 3 && !eof) return p;
             if (end - p >= 3 && std::memcmp(p, "\xEF\xBB\xBF", 3) == 0) p += 3;
             m_bomChecked = true;
+            // A NUL near the start is told as a binary file even where a byte before it is no
+            // UTF-8 (most binary formats start with such a byte).
+            const char* head = p + std::min<std::ptrdiff_t>(end - p, kBinaryLookBytes);
+            if (const void* nul = std::memchr(p, 0, static_cast<std::size_t>(head - p))) {
+                m_line = 1 + LineEnds(p, static_cast<const char*>(nul));
+                Fail(tfBinary, {});
+                return nullptr;
+            }
         }
         while (p < end) {
             const char* q = p;
