@@ -207,6 +207,12 @@ public:
             }
         }
         while (p < end) {
+            if (m_fastRows) {
+                if (const char* next = FastRow(p, end)) {
+                    p = next;
+                    continue;
+                }
+            }
             const char* q = p;
             bool high = false;
             for (; q < end; ++q) {
@@ -273,6 +279,51 @@ public:
 
 private:
     enum TMode { mDetect, mPlain, mDataFile };
+
+    // The common row "x<separator>y" with its line end, read in one pass: blanks, a number, the
+    // separator, a number, blanks, the line end. Returns the start of the next line, or nullptr
+    // when the line is anything else (a decimal comma, a sign '+', a comment, a fault, a line
+    // that ends beyond `end`); the full path then reads it, to the same result where this one
+    // would have read it.
+    const char* FastRow(const char* p, const char* end)
+    {
+        const bool blankSeparated = m_separator == ' ';
+        const auto skipBlanks = [&](const char* s) {
+            while (s < end && (*s == ' ' || (blankSeparated && *s == '\t'))) ++s;
+            return s;
+        };
+        double x, y;
+        const char* s = skipBlanks(p);
+        auto read = std::from_chars(s, end, x);
+        if (read.ec != std::errc()) return nullptr;
+        s = read.ptr;
+        if (blankSeparated) {
+            if (s == end || !IsBlank(*s)) return nullptr;
+            s = skipBlanks(s);
+        } else {
+            s = skipBlanks(s);
+            if (s == end || *s != m_separator) return nullptr;
+            s = skipBlanks(s + 1);
+        }
+        read = std::from_chars(s, end, y);
+        if (read.ec != std::errc()) return nullptr;
+        s = skipBlanks(read.ptr);
+        if (end - s < 2) return nullptr;  // the line end must be known, CR LF included
+        if (*s != '\n' && *s != '\r') return nullptr;
+        if (s - p > kMaxLineBytes || !std::isfinite(x) || !std::isfinite(y)) return nullptr;
+        const char* next = s + 1;
+        if (*s == '\r' && *next == '\n') ++next;
+        ++m_lineCount;
+        Store(x, y);
+        return next;
+    }
+
+    // Rows take the fast path once the separator is known and a row is just x and y.
+    void UpdateFastRows()
+    {
+        m_fastRows = m_separator != 0 && !m_columnsChosen &&
+                     (m_mode == mPlain || (m_mode == mDataFile && m_stage == sRows && !m_rowNames));
+    }
     enum TStage { sRowCount, sFlags, sNames, sRows };
 
     bool Fail(TTableFault fault, std::string_view found, int column = 0)
@@ -332,6 +383,7 @@ private:
             m_separator = m_options.Separator ? m_options.Separator : DetectSeparator(t);
             m_decimalComma = m_separator != ',';
             if (m_headerSeen) KeepNames(m_header, m_separator);
+            UpdateFastRows();
         }
         return Row(t, false);
     }
@@ -360,11 +412,13 @@ private:
             m_separator = m_options.Separator ? m_options.Separator : '\t';
             m_decimalComma = m_separator != ',';
             m_stage = flags[1] ? sNames : sRows;
+            UpdateFastRows();
             return true;
         }
         case sNames:
             KeepNames(line, ' ');
             m_stage = sRows;
+            UpdateFastRows();
             return true;
         case sRows:
             break;
@@ -480,6 +534,7 @@ private:
     std::int64_t m_firstLineNumber = 0;
 
     char m_separator = 0;          // 0 until the first data line fixes it
+    bool m_fastRows = false;
     bool m_decimalComma = false;
     bool m_headerSeen = false;
     std::string m_header;
