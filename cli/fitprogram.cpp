@@ -10,6 +10,7 @@
 #include <ostream>
 
 #include "cli/models.h"
+#include "common/errors.h"
 #include "curvefit/curvefit.h"
 #include "table/tablereader.h"
 
@@ -314,37 +315,46 @@ void PrintJson(std::ostream& out, const std::vector<TModelFit>& fits, bool sever
     out << "]}\n";
 }
 
+// The engine counts its points in an int and grows its table in steps of 1000 rows.
+constexpr std::size_t kMaxPoints = static_cast<std::size_t>(INT_MAX - 1000);
+
+struct TTooManyPoints {};
+
 int Run(const TOptions& o, std::ostream& out, std::ostream& err)
 {
-    TTableReadResult read = ReadTableFile(o.File, o.Read);
+    const std::string shown = o.File == "-" ? std::string("standard input") : o.File;
+    // The rows go into the engine as they are read, so the points are held once. A reading that
+    // fails leaves the engine with some of them; it is then dropped unused.
+    TCurveFit engine;
+    std::size_t n = 0;
+    TTableReadResult read;
+    try {
+        read = ReadTableFile(o.File, o.Read, [&](const double* pairs, std::size_t count) {
+            if (count > kMaxPoints - n) throw TTooManyPoints{};
+            for (std::size_t i = 0; i < count; ++i) engine.AddPoint(pairs[2 * i], pairs[2 * i + 1]);
+            n += count;
+        });
+    } catch (const TTooManyPoints&) {
+        err << kProgram << ": " << shown << ": more points than the engine holds (" << kMaxPoints << ")\n";
+        return kExitBadInput;
+    } catch (const std::bad_alloc&) {
+        err << kProgram << ": not enough memory for the points of " << shown << "\n";
+        return kExitFitFailed;
+    } catch (const EQZLError&) {
+        err << kProgram << ": not enough memory for the points of " << shown << "\n";
+        return kExitFitFailed;
+    }
     if (!read.Ok()) {
         err << kProgram << ": " << DescribeTableFailure(read.Failure) << '\n';
         return kExitBadInput;
     }
-    const std::size_t n = read.Table.X.size();
-    const std::string shown = o.File == "-" ? std::string("standard input") : o.File;
     if (n == 0) {
         err << kProgram << ": " << shown << ": the table holds no points\n";
         return kExitBadInput;
     }
-    // The engine counts its points in an int and grows its table in steps of 1000 rows.
-    if (n > static_cast<std::size_t>(INT_MAX - 1000)) {
-        err << kProgram << ": " << shown << ": " << n << " points are more than the engine holds\n";
-        return kExitBadInput;
-    }
 
     std::vector<TModelFit> fits;
-    {
-        TCurveFit engine;
-        try {
-            for (std::size_t i = 0; i < n; ++i) engine.AddPoint(read.Table.X[i], read.Table.Y[i]);
-        } catch (const std::exception&) {
-            err << kProgram << ": not enough memory for " << n << " points\n";
-            return kExitFitFailed;
-        }
-        read.Table = {};  // the engine holds the points now
-        for (const TModelSpec& spec : o.Models) fits.push_back(FitModel(engine, spec, o.At));
-    }
+    for (const TModelSpec& spec : o.Models) fits.push_back(FitModel(engine, spec, o.At));
 
     const bool anyOk = std::any_of(fits.begin(), fits.end(), [](const TModelFit& f) { return f.Ok; });
     if (!o.Several) {

@@ -179,8 +179,9 @@ bool ReadHeaderCount(std::string_view line, std::string_view label, std::int64_t
 
 class TTableParser {
 public:
-    TTableParser(const TTableReadOptions& options, const std::string& name, TTableReadResult& result)
-        : m_options(options), m_result(result)
+    TTableParser(const TTableReadOptions& options, const std::string& name, TTableReadResult& result,
+                 const TTableSink* sink = nullptr)
+        : m_options(options), m_result(result), m_sink(sink && *sink ? sink : nullptr)
     {
         m_result = {};
         m_result.Failure.FileName = name;
@@ -263,6 +264,12 @@ public:
             }
         } else if (m_count == 0) {
             return Fail(tfNoData, {});
+        }
+        if (m_sink) {
+            const std::size_t rest = m_count % kBlockPoints;
+            if (rest != 0) (*m_sink)(m_blocks.back().get(), rest);
+            m_blocks.clear();
+            return true;
         }
         TTable& table = m_result.Table;
         table.X.reserve(m_count);
@@ -513,15 +520,21 @@ private:
     void Store(double x, double y)
     {
         const std::size_t slot = m_count % kBlockPoints;
-        if (slot == 0) m_blocks.push_back(std::make_unique_for_overwrite<double[]>(2 * kBlockPoints));
+        if (slot == 0) {
+            // With a sink one block is filled, handed over and filled again.
+            if (m_blocks.empty() || !m_sink)
+                m_blocks.push_back(std::make_unique_for_overwrite<double[]>(2 * kBlockPoints));
+        }
         double* point = m_blocks.back().get() + 2 * slot;
         point[0] = x;
         point[1] = y;
         ++m_count;
+        if (m_sink && slot + 1 == kBlockPoints) (*m_sink)(m_blocks.back().get(), kBlockPoints);
     }
 
     const TTableReadOptions& m_options;
     TTableReadResult& m_result;
+    const TTableSink* m_sink;
     bool m_columnsChosen = false;
     int m_columnX = 1, m_columnY = 2;
 
@@ -559,10 +572,20 @@ TTableReadResult ReadTableText(std::string_view text, const TTableReadOptions& o
 
 TTableReadResult ReadTableFile(const std::string& fileName, const TTableReadOptions& options)
 {
+    return ReadTableFile(fileName, options, TTableSink{});
+}
+
+TTableReadResult ReadTableFile(const std::string& fileName, const TTableReadOptions& options, const TTableSink& sink)
+{
     TTableReadResult result;
-    TTableParser parser(options, fileName, result);
+    TTableParser parser(options, fileName, result, &sink);
     const bool standardInput = fileName == "-";
     const int fd = standardInput ? STDIN_FILENO : ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+    // Closes the file however the reading ends (a sink may throw).
+    const auto closer = [standardInput](const int* f) {
+        if (!standardInput && *f >= 0) ::close(*f);
+    };
+    const std::unique_ptr<const int, decltype(closer)> closeAtEnd(&fd, closer);
     const auto fail = [&](TTableFault fault, int code) {
         result.Table = {};
         result.Failure.Fault = fault;
@@ -574,7 +597,6 @@ TTableReadResult ReadTableFile(const std::string& fileName, const TTableReadOpti
     }
     struct stat info {};
     if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
-        ::close(fd);
         fail(tfCannotOpen, EISDIR);
         return result;
     }
@@ -604,6 +626,5 @@ TTableReadResult ReadTableFile(const std::string& fileName, const TTableReadOpti
             break;
         }
     }
-    if (!standardInput) ::close(fd);
     return result;
 }

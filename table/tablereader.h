@@ -13,7 +13,9 @@
 // read with std::from_chars (never through the locale); "nan", "inf" and numbers beyond the
 // range of doubles are refused. A reading either returns the whole table or a failure and no
 // data at all.
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -34,6 +36,16 @@ struct TTableReadResult {
 
 // Reads the file `fileName`; "-" reads standard input.
 TTableReadResult ReadTableFile(const std::string& fileName, const TTableReadOptions& options = {});
+
+// Receives the rows in pieces, in row order: count pairs x, y at pairs[0], pairs[1], pairs[2], ...
+using TTableSink = std::function<void(const double* pairs, std::size_t count)>;
+
+// Reads the file and hands its rows to `sink` as they are read instead of keeping them, so a
+// large file needs no table in memory; the result's table stays empty. When the reading fails,
+// the rows handed over so far belong to no table and the caller drops them. An exception thrown
+// by the sink ends the reading and leaves the function.
+TTableReadResult ReadTableFile(const std::string& fileName, const TTableReadOptions& options,
+                               const TTableSink& sink);
 
 // Reads a table held in memory; `name` goes into a failure as its file name.
 TTableReadResult ReadTableText(std::string_view text, const TTableReadOptions& options = {},

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <limits>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -286,6 +287,29 @@ TEST(TableFile, ReadsAcrossItsPieces)
     EXPECT_EQ(bad.Failure.Fault, tfNotANumber);
     EXPECT_EQ(bad.Failure.Line, rows + 2);
     EXPECT_TRUE(bad.Table.X.empty());
+    std::remove(path.c_str());
+}
+
+TEST(TableFile, HandsItsRowsToASink)
+{
+    const TTable table = AwkwardTable(100000, 3);
+    const std::string path = TempPath("sink.txt");
+    ASSERT_EQ(WriteTableFile(path, table), 0);
+    TTable received;
+    const TTableReadResult r = ReadTableFile(path, {}, [&](const double* pairs, std::size_t count) {
+        for (std::size_t i = 0; i < count; ++i) {
+            received.X.push_back(pairs[2 * i]);
+            received.Y.push_back(pairs[2 * i + 1]);
+        }
+    });
+    ASSERT_TRUE(r.Ok());
+    EXPECT_TRUE(r.Table.X.empty());
+    EXPECT_EQ(Bits(received.X), Bits(table.X));
+    EXPECT_EQ(Bits(received.Y), Bits(table.Y));
+
+    // A sink that throws ends the reading.
+    EXPECT_THROW(ReadTableFile(path, {}, [](const double*, std::size_t) { throw std::length_error("full"); }),
+                 std::length_error);
     std::remove(path.c_str());
 }
 
