@@ -240,6 +240,11 @@ TModelFit FitModel(TCurveFit& engine, const TModelSpec& spec, const std::vector<
         fit = {spec, false, FailureText(e), {}, 0.0, false, {}};
     }
     if (!fit.Ok) return fit;
+    // A result that is no finite number is no result: it would print as "nan" and read as
+    // success.
+    bool finite = std::isfinite(fit.Quality);
+    for (const TParameter& p : fit.Parameters) finite = finite && std::isfinite(p.Value);
+    if (!finite) return {spec, false, spec.Text + ": the fit gave a value that is not a finite number", {}, 0.0, false, {}};
     for (double x : at) {
         TValueAt v{x, false, 0.0, {}};
         try {

@@ -180,6 +180,8 @@ const ReadCase kReads[] = {
      "FALSE TRUE FALSE\t;row attributes, column names, row names\r\nx   y\r\n1.000000\t2.500000\r\n"
      "-0.250000\t 1.0E+0040\r\n",
      {}, {1, -0.25}, {2.5, 1e40}, {"x", "y"}},
+    {"DataFileWithoutPoints",
+     "c\r\n2\t;nr. of columns\r\n0\t;nr. of rows\r\nFALSE TRUE FALSE\t;a\r\nx   y\r\n", {}, {}, {}, {"x", "y"}},
     {"DataFileWithRowNames",
      "c\n2\t;nr. of columns\n1\t;nr. of rows\nFALSE FALSE TRUE\t;row attributes, column names, row names\n"
      "first\t1\t2\n",
