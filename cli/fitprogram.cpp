@@ -22,7 +22,7 @@ constexpr int kDefaultDigits = 17;  // enough to read every double back unchange
 enum TFormat { fmText, fmCsv, fmJson };
 
 struct TOptions {
-    std::vector<TModelSpec> Models;
+    std::vector<TModelChoice> Models;
     bool Several = false;  // --model all or a list: one line per model, sorted by quality
     std::vector<double> At;
     TFormat Format = fmText;
@@ -229,7 +229,7 @@ std::string Padded(const std::string& s, std::size_t width)
 
 void PrintTextOne(std::ostream& out, const TModelFit& fit, int points, int digits)
 {
-    std::vector<std::pair<std::string, std::string>> rows = {{"model", fit.Spec.Text}, {"formula", Formula(fit.Spec)}};
+    std::vector<std::pair<std::string, std::string>> rows = {{"model", fit.Choice.Text}, {"formula", Formula(fit.Choice)}};
     for (const TParameter& p : fit.Parameters) rows.emplace_back(p.Name, Number(p.Value, digits));
     rows.emplace_back("quality", Number(fit.Quality, digits));
     rows.emplace_back("points", std::to_string(points));
@@ -244,11 +244,11 @@ void PrintTextSeveral(std::ostream& out, const std::vector<TModelFit>& fits, int
 {
     out << "# " << points << " points; models sorted by quality\n";
     std::size_t nameWidth = 5;
-    for (const TModelFit& f : fits) nameWidth = std::max(nameWidth, f.Spec.Text.size());
+    for (const TModelFit& f : fits) nameWidth = std::max(nameWidth, f.Choice.Text.size());
     const std::size_t qualityWidth = static_cast<std::size_t>(digits) + 7;
     out << Padded("model", nameWidth + 2) << Padded("quality", qualityWidth + 2) << "parameters\n";
     for (const TModelFit& f : fits) {
-        out << Padded(f.Spec.Text, nameWidth + 2);
+        out << Padded(f.Choice.Text, nameWidth + 2);
         if (!f.Ok) {
             out << Padded("-", qualityWidth + 2) << f.Message << '\n';
             continue;
@@ -267,7 +267,7 @@ void PrintCsv(std::ostream& out, const std::vector<TModelFit>& fits, int points,
 {
     out << "model,item,value\n";
     for (const TModelFit& f : fits) {
-        const std::string model = CsvField(f.Spec.Text);
+        const std::string model = CsvField(f.Choice.Text);
         if (!f.Ok) {
             out << model << ",error," << CsvField(f.Message) << '\n';
             continue;
@@ -282,13 +282,13 @@ void PrintCsv(std::ostream& out, const std::vector<TModelFit>& fits, int points,
 
 std::string JsonModel(const TModelFit& f, int points, int digits)
 {
-    std::string j = "{\"model\": " + JsonString(f.Spec.Text) + ", \"formula\": " + JsonString(Formula(f.Spec));
+    std::string j = "{\"model\": " + JsonString(f.Choice.Text) + ", \"formula\": " + JsonString(Formula(f.Choice));
     if (!f.Ok) return j + ", \"error\": " + JsonString(f.Message) + "}";
     j += ", \"parameters\": {";
     for (std::size_t i = 0; i < f.Parameters.size(); ++i)
         j += (i ? ", " : "") + JsonString(f.Parameters[i].Name) + ": " + Number(f.Parameters[i].Value, digits);
     j += "}, \"quality\": " + Number(f.Quality, digits) + ", \"points\": " + std::to_string(points);
-    if (f.Spec.Kind == mkPoly) j += std::string(", \"truncated\": ") + (f.Truncated ? "true" : "false");
+    if (f.Choice.Kind == mkPoly) j += std::string(", \"truncated\": ") + (f.Truncated ? "true" : "false");
     if (!f.Values.empty()) {
         j += ", \"at\": [";
         for (std::size_t i = 0; i < f.Values.size(); ++i) {
@@ -354,19 +354,19 @@ int Run(const TOptions& o, std::ostream& out, std::ostream& err)
     }
 
     std::vector<TModelFit> fits;
-    for (const TModelSpec& spec : o.Models) fits.push_back(FitModel(engine, spec, o.At));
+    for (const TModelChoice& choice : o.Models) fits.push_back(FitModel(engine, choice, o.At));
 
     const bool anyOk = std::any_of(fits.begin(), fits.end(), [](const TModelFit& f) { return f.Ok; });
     if (!o.Several) {
         const TModelFit& f = fits.front();
         if (!f.Ok) {
             // The engine's own messages go out as they are; the program's get its name.
-            if (f.Message.starts_with(f.Spec.Text)) err << kProgram << ": ";
+            if (f.Message.starts_with(f.Choice.Text)) err << kProgram << ": ";
             err << f.Message << '\n';
             return kExitFitFailed;
         }
         if (f.Truncated)
-            err << kProgram << ": " << f.Spec.Text << ": a singular value was discarded; the data do not determine "
+            err << kProgram << ": " << f.Choice.Text << ": a singular value was discarded; the data do not determine "
                 << "all coefficients\n";
     } else {
         // Best quality first; failed models last, in the order they were asked for.

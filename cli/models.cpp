@@ -48,7 +48,7 @@ std::string FailureText(const std::exception& e)
 double Evaluate(const TModelFit& fit, double x)
 {
     const auto p = [&](std::size_t i) { return fit.Parameters[i].Value; };
-    switch (fit.Spec.Kind) {
+    switch (fit.Choice.Kind) {
     case mkLine: return p(0) * x + p(1);
     case mkParabola: return p(0) + p(1) * x + p(2) * x * x;
     case mkReciprocal: return FloatDiv(1.0, p(0) + p(1) * x);
@@ -72,7 +72,7 @@ void FitClosedForm(TCurveFit& engine, TModelFit& fit)
 {
     double a = 0, b = 0, c = 0, q = 0;
     std::vector<TParameter>& p = fit.Parameters;
-    switch (fit.Spec.Kind) {
+    switch (fit.Choice.Kind) {
     case mkLine:
         engine.CalcLinFit(a, b, q);
         p = {{"k", a}, {"d", b}};
@@ -93,11 +93,11 @@ void FitClosedForm(TCurveFit& engine, TModelFit& fit)
 
 void FitPolynomial(TCurveFit& engine, TModelFit& fit)
 {
-    const int m = fit.Spec.Order;
+    const int m = fit.Choice.Order;
     // With fewer points than coefficients the engine returns one of many polynomials through
     // the points; a script is better told than handed an arbitrary answer.
     if (engine.PointCount() < m + 1) {
-        fit.Message = fit.Spec.Text + " needs at least " + std::to_string(m + 1) + " points; the data hold " +
+        fit.Message = fit.Choice.Text + " needs at least " + std::to_string(m + 1) + " points; the data hold " +
                       std::to_string(engine.PointCount());
         return;
     }
@@ -105,7 +105,7 @@ void FitPolynomial(TCurveFit& engine, TModelFit& fit)
     double quality = 0;
     bool truncated = false;
     if (!engine.CalcPolynomialFit(static_cast<std::uint8_t>(m), c, quality, truncated)) {
-        fit.Message = fit.Spec.Text + ": the singular value decomposition did not converge";
+        fit.Message = fit.Choice.Text + ": the singular value decomposition did not converge";
         return;
     }
     for (int j = 0; j <= m; ++j) fit.Parameters.push_back({"c" + std::to_string(j), c[j]});
@@ -116,11 +116,11 @@ void FitPolynomial(TCurveFit& engine, TModelFit& fit)
 
 void FitSpline(TCurveFit& engine, TModelFit& fit, const std::vector<double>& at)
 {
-    engine.SetSplineSmoothing(fit.Spec.Smoothing);
+    engine.SetSplineSmoothing(fit.Choice.Smoothing);
     bool valid = false;
     double quality = 0;
     engine.SplineValue(engine.PointTable().Elem(1, 1), quality, valid);  // prepares the spline
-    fit.Parameters = {{"smoothing", fit.Spec.Smoothing}};
+    fit.Parameters = {{"smoothing", fit.Choice.Smoothing}};
     fit.Quality = quality;
     fit.Ok = true;
     for (double x : at) {
@@ -134,13 +134,13 @@ void FitSpline(TCurveFit& engine, TModelFit& fit, const std::vector<double>& at)
 
 }  // namespace
 
-bool ParseModel(std::string_view text, TModelSpec& spec, std::string& message)
+bool ParseModel(std::string_view text, TModelChoice& choice, std::string& message)
 {
-    spec = {};
-    spec.Text = std::string(text);
+    choice = {};
+    choice.Text = std::string(text);
     for (const TNamedModel& m : kClosedForms) {
         if (text == m.name) {
-            spec.Kind = m.kind;
+            choice.Kind = m.kind;
             return true;
         }
     }
@@ -153,8 +153,8 @@ bool ParseModel(std::string_view text, TModelSpec& spec, std::string& message)
                       std::string(number) + "'";
             return false;
         }
-        spec.Kind = mkPoly;
-        spec.Order = order;
+        choice.Kind = mkPoly;
+        choice.Order = order;
         return true;
     }
     if (text.starts_with("spline:")) {
@@ -164,8 +164,8 @@ bool ParseModel(std::string_view text, TModelSpec& spec, std::string& message)
             message = "spline:F takes a smoothing factor F from 0 to 1, not '" + std::string(number) + "'";
             return false;
         }
-        spec.Kind = mkSpline;
-        spec.Smoothing = factor;
+        choice.Kind = mkSpline;
+        choice.Smoothing = factor;
         return true;
     }
     message = "unknown model '" + std::string(text) +
@@ -173,9 +173,9 @@ bool ParseModel(std::string_view text, TModelSpec& spec, std::string& message)
     return false;
 }
 
-std::vector<TModelSpec> AllModels()
+std::vector<TModelChoice> AllModels()
 {
-    std::vector<TModelSpec> all;
+    std::vector<TModelChoice> all;
     std::string unused;
     for (const char* name : {"line", "parabola", "reciprocal", "log", "reciprocal-log", "exp", "poly:3", "spline:0.5"}) {
         all.emplace_back();
@@ -184,26 +184,26 @@ std::vector<TModelSpec> AllModels()
     return all;
 }
 
-bool ParseModelList(std::string_view text, std::vector<TModelSpec>& specs, std::string& message)
+bool ParseModelList(std::string_view text, std::vector<TModelChoice>& choices, std::string& message)
 {
-    specs.clear();
+    choices.clear();
     if (text == "all") {
-        specs = AllModels();
+        choices = AllModels();
         return true;
     }
     while (true) {
         const std::size_t comma = text.find(',');
-        TModelSpec spec;
-        if (!ParseModel(text.substr(0, comma), spec, message)) return false;
-        specs.push_back(spec);
+        TModelChoice choice;
+        if (!ParseModel(text.substr(0, comma), choice, message)) return false;
+        choices.push_back(choice);
         if (comma == std::string_view::npos) return true;
         text.remove_prefix(comma + 1);
     }
 }
 
-std::string Formula(const TModelSpec& spec)
+std::string Formula(const TModelChoice& choice)
 {
-    switch (spec.Kind) {
+    switch (choice.Kind) {
     case mkLine: return "y = k*x + d";
     case mkParabola: return "y = k0 + k1*x + k2*x^2";
     case mkReciprocal: return "y = 1/(k0 + k1*x)";
@@ -212,7 +212,7 @@ std::string Formula(const TModelSpec& spec)
     case mkExp: return "y = k0*exp(k1*x)";
     case mkPoly: {
         std::string f = "y = c0";
-        for (int j = 1; j <= spec.Order; ++j)
+        for (int j = 1; j <= choice.Order; ++j)
             f += " + c" + std::to_string(j) + "*x" + (j > 1 ? "^" + std::to_string(j) : std::string());
         return f;
     }
@@ -221,30 +221,30 @@ std::string Formula(const TModelSpec& spec)
     return {};
 }
 
-TModelFit FitModel(TCurveFit& engine, const TModelSpec& spec, const std::vector<double>& at)
+TModelFit FitModel(TCurveFit& engine, const TModelChoice& choice, const std::vector<double>& at)
 {
     TModelFit fit;
-    fit.Spec = spec;
+    fit.Choice = choice;
     try {
-        if (spec.Kind == mkSpline) {
+        if (choice.Kind == mkSpline) {
             FitSpline(engine, fit, at);
             return fit;
         }
-        if (spec.Kind == mkPoly)
+        if (choice.Kind == mkPoly)
             FitPolynomial(engine, fit);
         else
             FitClosedForm(engine, fit);
     } catch (const std::bad_alloc&) {
-        fit = {spec, false, "not enough memory", {}, 0.0, false, {}};
+        fit = {choice, false, "not enough memory", {}, 0.0, false, {}};
     } catch (const std::exception& e) {
-        fit = {spec, false, FailureText(e), {}, 0.0, false, {}};
+        fit = {choice, false, FailureText(e), {}, 0.0, false, {}};
     }
     if (!fit.Ok) return fit;
     // A result that is no finite number is no result: it would print as "nan" and read as
     // success.
     bool finite = std::isfinite(fit.Quality);
     for (const TParameter& p : fit.Parameters) finite = finite && std::isfinite(p.Value);
-    if (!finite) return {spec, false, spec.Text + ": the fit gave a value that is not a finite number", {}, 0.0, false, {}};
+    if (!finite) return {choice, false, choice.Text + ": the fit gave a value that is not a finite number", {}, 0.0, false, {}};
     for (double x : at) {
         TValueAt v{x, false, 0.0, {}};
         try {

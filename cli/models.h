@@ -11,7 +11,7 @@ enum TModelKind { mkLine, mkParabola, mkReciprocal, mkLog, mkReciprocalLog, mkEx
 
 constexpr int kMaxPolyOrder = 10;
 
-struct TModelSpec {
+struct TModelChoice {
     TModelKind Kind = mkLine;
     int Order = 0;            // mkPoly: 0 to kMaxPolyOrder
     double Smoothing = 0.5;   // mkSpline: 0 to 1
@@ -20,16 +20,16 @@ struct TModelSpec {
 
 // Reads one model name ("line", "poly:5", "spline:0.25"); false with an English message when
 // the name is unknown or its number is out of range.
-bool ParseModel(std::string_view text, TModelSpec& spec, std::string& message);
+bool ParseModel(std::string_view text, TModelChoice& choice, std::string& message);
 
 // "all" or a comma-separated list of model names.
-bool ParseModelList(std::string_view text, std::vector<TModelSpec>& specs, std::string& message);
+bool ParseModelList(std::string_view text, std::vector<TModelChoice>& choices, std::string& message);
 
 // The models that "all" stands for.
-std::vector<TModelSpec> AllModels();
+std::vector<TModelChoice> AllModels();
 
 // The model's formula in the program's notation ("y = k*x + d").
-std::string Formula(const TModelSpec& spec);
+std::string Formula(const TModelChoice& choice);
 
 struct TParameter {
     std::string Name;
@@ -46,7 +46,7 @@ struct TValueAt {
 };
 
 struct TModelFit {
-    TModelSpec Spec;
+    TModelChoice Choice;
     bool Ok = false;
     std::string Message;        // why the fit failed: the engine's message, or the program's own
     std::vector<TParameter> Parameters;
@@ -55,6 +55,6 @@ struct TModelFit {
     std::vector<TValueAt> Values;  // at the x values asked for
 };
 
-// Fits `spec` to the engine's points and evaluates the result at `at`. Never throws for a fit
+// Fits `choice` to the engine's points and evaluates the result at `at`. Never throws for a fit
 // that fails: the failure is in Ok and Message.
-TModelFit FitModel(TCurveFit& engine, const TModelSpec& spec, const std::vector<double>& at);
+TModelFit FitModel(TCurveFit& engine, const TModelChoice& choice, const std::vector<double>& at);

@@ -78,11 +78,11 @@ TEST(FitProgram, PrintsTheEnginesBits)
     for (std::size_t i = 0; i < table.X.size(); ++i) engine.AddPoint(table.X[i], table.Y[i]);
     const std::vector<double> at = {1.0, 7.5, 20.0};
 
-    for (const TModelSpec& spec : AllModels()) {
-        SCOPED_TRACE(spec.Text);
-        const TModelFit direct = FitModel(engine, spec, at);
+    for (const TModelChoice& choice : AllModels()) {
+        SCOPED_TRACE(choice.Text);
+        const TModelFit direct = FitModel(engine, choice, at);
         ASSERT_TRUE(direct.Ok) << direct.Message;
-        const TOutput run = Fit({"--model", spec.Text, "--format", "csv", "--at", "1,7.5,20", path});
+        const TOutput run = Fit({"--model", choice.Text, "--format", "csv", "--at", "1,7.5,20", path});
         ASSERT_EQ(run.status, 0) << run.err;
         const auto items = CsvItems(run.out);
         for (const TParameter& p : direct.Parameters) EXPECT_EQ(Bits(Read(items.at(p.Name))), Bits(p.Value)) << p.Name;
@@ -171,7 +171,7 @@ TEST(FitModel, ValuesWhereTheModelHasNone)
 {
     TCurveFit engine;
     for (double x : {1.0, 2.0, 4.0}) engine.AddPoint(x, 1.0 + std::log(x));
-    TModelSpec log;
+    TModelChoice log;
     std::string message;
     ASSERT_TRUE(ParseModel("log", log, message));
     const TModelFit fit = FitModel(engine, log, {0.0, -1.0, std::exp(1.0)});
