@@ -32,12 +32,13 @@ bool ReadDouble(std::string_view text, double& value)
 }
 
 // The engine's messages as they are, ended with a full stop as the window shows them; the
-// platform's floating-point faults in English, since this program speaks English.
-std::string FailureText(const std::exception& e)
+// platform's floating-point faults in English, since this program speaks English, after the
+// model's name.
+std::string FailureText(const TModelChoice& choice, const std::exception& e)
 {
-    if (dynamic_cast<const EZeroDivide*>(&e)) return "floating-point division by zero";
-    if (dynamic_cast<const EInvalidOp*>(&e)) return "invalid floating-point operation";
-    if (dynamic_cast<const EOverflow*>(&e)) return "floating-point overflow";
+    if (dynamic_cast<const EZeroDivide*>(&e)) return choice.Text + ": floating-point division by zero";
+    if (dynamic_cast<const EInvalidOp*>(&e)) return choice.Text + ": invalid floating-point operation";
+    if (dynamic_cast<const EOverflow*>(&e)) return choice.Text + ": floating-point overflow";
     std::string text = e.what();
     if (!text.empty() && static_cast<unsigned char>(text.back()) > '.') text += '.';
     return text;
@@ -235,9 +236,9 @@ TModelFit FitModel(TCurveFit& engine, const TModelChoice& choice, const std::vec
         else
             FitClosedForm(engine, fit);
     } catch (const std::bad_alloc&) {
-        fit = {choice, false, "not enough memory", {}, 0.0, false, {}};
+        fit = {choice, false, choice.Text + ": not enough memory", {}, 0.0, false, {}};
     } catch (const std::exception& e) {
-        fit = {choice, false, FailureText(e), {}, 0.0, false, {}};
+        fit = {choice, false, FailureText(choice, e), {}, 0.0, false, {}};
     }
     if (!fit.Ok) return fit;
     // A result that is no finite number is no result: it would print as "nan" and read as

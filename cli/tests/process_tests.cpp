@@ -131,6 +131,8 @@ const BadCase kBad[] = {
     {"LogOfZero", "0 1\n1 2\n2 3\n", {"--model", "log"}, 1, "CalcLogFit: x values must not be negative or zero."},
     {"TooFewForPoly", "0 1\n1 2\n2 3\n", {"--model", "poly:3"}, 1, "kalmira-fit: poly:3 needs at least 4 points; the data hold 3"},
     {"AllModelsFail", "1 2\n", {"--model", "all"}, 1, ""},
+    // Every x the same: the logarithmic regression divides zero by zero.
+    {"FloatingPointFault", "2 1\n2 2\n2 3\n", {"--model", "log"}, 1, "kalmira-fit: log: invalid floating-point operation"},
 };
 
 class FitRefuses : public ::testing::TestWithParam<BadCase> {};
