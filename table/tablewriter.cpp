@@ -30,6 +30,8 @@ bool FormTable(const TTable& table, const TTableWriteOptions& options, Flush flu
     std::string out;
     if (dataFile) {
         std::string comment = table.Comment;
+        // CR as well as LF become blanks: a CR ends a line for the reader, so a comment holding
+        // one would no longer read back as one line.
         for (char& c : comment)
             if (c == '\n' || c == '\r') c = ' ';
         out += comment + lineEnd;
