@@ -13,6 +13,9 @@ namespace {
 constexpr int kInitialWidth = 280;
 constexpr int kInitialHeight = 200;
 constexpr int kMaxShadowWidth = 32;
+// Margins are kept within this many pixels either way. The resize rule grows the control until
+// the margins fit, and every pixel of the control costs image memory; no screen needs more.
+constexpr int kMaxMargin = 4000;
 constexpr int kMinAllocSize = 1;
 constexpr int kMaxAllocSize = 1000000;
 // ClassDefault 255 is not a class: it is refused.
@@ -224,25 +227,25 @@ void TCustomRChart::PartChanged()
 
 void TCustomRChart::SetMarginLeft(int value)
 {
-    m_marginLeft = value;
+    m_marginLeft = std::clamp(value, -kMaxMargin, kMaxMargin);
     MarginsChanged(true);
 }
 
 void TCustomRChart::SetMarginRight(int value)
 {
-    m_marginRight = value;
+    m_marginRight = std::clamp(value, -kMaxMargin, kMaxMargin);
     MarginsChanged(true);
 }
 
 void TCustomRChart::SetMarginTop(int value)
 {
-    m_marginTop = value;
+    m_marginTop = std::clamp(value, -kMaxMargin, kMaxMargin);
     MarginsChanged(true);
 }
 
 void TCustomRChart::SetMarginBottom(int value)
 {
-    m_marginBottom = value;
+    m_marginBottom = std::clamp(value, -kMaxMargin, kMaxMargin);
     MarginsChanged(true);
 }
 

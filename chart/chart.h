@@ -93,9 +93,9 @@ public:
     // ---------------------------------------------------------------- properties
     // Setters marked "repaint" paint at once when AutoRedraw is true; "stored" setters never paint.
 
-    // Margins between the control's edges and the chart area. Not limited: a negative chart area
-    // is possible. Resize the data image, resynchronise the axes, recompute the transforms;
-    // repaint.
+    // Margins between the control's edges and the chart area, clamped into -4000..4000 (a
+    // negative chart area is possible). Resize the data image, resynchronise the axes,
+    // recompute the transforms; repaint.
     int MarginLeft() const { return m_marginLeft; }
     void SetMarginLeft(int value);
     int MarginRight() const { return m_marginRight; }

@@ -141,8 +141,8 @@ void TCustomRChart::StoreLayerRange(int layer, double xLow, double yLow, double 
 {
     const std::size_t n = LayerIndex(layer);
     auto store = [](TScaleProps& s, double low, double high) {
-        // NaN ends never pass the distance test, so they are never stored.
-        if (!(std::fabs(low - high) >= s.MinRange())) return;
+        // A pair with a NaN or infinite end is not stored, like a pair closer than MinRange.
+        if (!std::isfinite(low) || !std::isfinite(high) || !(std::fabs(low - high) >= s.MinRange())) return;
         if (s.Logarithmic()) {
             if (low >= kLogFloor) s.StoreRangeLow(low);
             if (high >= kLogFloor) s.StoreRangeHigh(high);
