@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -123,6 +124,7 @@ struct PanCase {
     TMouseActMode mode;
     Range x, y;
 };
+void PrintTo(const PanCase& c, std::ostream* os) { *os << c.name; }
 
 class ChartPan : public ChartMouse, public ::testing::WithParamInterface<PanCase> {};
 
@@ -218,6 +220,7 @@ struct BandCase {
     TMouseActMode mode;
     Range x, y;
 };
+void PrintTo(const BandCase& c, std::ostream* os) { *os << c.name; }
 
 class ChartZoomWindow : public ChartMouse, public ::testing::WithParamInterface<BandCase> {};
 
@@ -279,6 +282,7 @@ struct CancelCase {
     QPoint to;
     Qt::MouseButton button;
 };
+void PrintTo(const CancelCase& c, std::ostream* os) { *os << c.name; }
 
 class ChartBandCancel : public ChartMouse, public ::testing::WithParamInterface<CancelCase> {};
 
@@ -385,6 +389,7 @@ struct CrossHairCase {
     int startX;
     int moved;
 };
+void PrintTo(const CrossHairCase& c, std::ostream* os) { *os << c.name; }
 
 class ChartCrossHairDrag : public ChartMouse, public ::testing::WithParamInterface<CrossHairCase> {};
 
@@ -499,6 +504,7 @@ struct CursorCase {
     bool fixed;
     TCursor inside;
 };
+void PrintTo(const CursorCase& c, std::ostream* os) { *os << c.name; }
 
 class ChartCursorRule : public ChartMouse, public ::testing::WithParamInterface<CursorCase> {};
 
