@@ -657,3 +657,18 @@ TEST_F(ChartMouse, EachPanOrZoomStepPaintsOnce)
         Release(140, 120);
     }
 }
+
+TEST_F(ChartMouse, IsometricZoomWindowKeepsTheScreenAspect)
+{
+    chart.SetIsometric(true);
+    chart.SetMouseAction(maZoomWindPos);
+    double ax = 0, ay = 0, cx = 0, cy = 0;
+    chart.MouseToWorld(1, 100, 100, ax, ay);
+    chart.MouseToWorld(1, 160, 160, cx, cy);
+    Band({100, 100}, {160, 140});   // the corner is made square: (160, 160)
+    ExpectRange(X(), {ax, cx}, "x");
+    const double expectedSpan = (cx - ax) * (chart.AreaHeight() + 1) / (chart.AreaWidth() + 1) *
+                                chart.AspectY() / chart.AspectX();
+    EXPECT_NEAR(Y().high - Y().low, expectedSpan, kTol);
+    EXPECT_NEAR((Y().high + Y().low) / 2, (ay + cy) / 2, kTol);
+}
