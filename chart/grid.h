@@ -3,9 +3,6 @@
 // when it was last drawn, a fixed spacing, or on logarithmic axes a decade-based sequence.
 #include <vector>
 
-class TCanvas;
-class TCustomRChart;
-
 // Grid line and dot limits: a spacing tiny against the range still ends quickly.
 constexpr int kMaxGridLines = 1000;
 constexpr int kMaxGridDots = 1000;
@@ -31,7 +28,3 @@ double NextGridPosition(const TGridAxis& axis, int k, double current);
 // The positions the grid draws along `axis`: from the first while below the larger range end,
 // at most `limit` of them.
 std::vector<double> GridPositions(const TGridAxis& axis, int limit = kMaxGridLines);
-
-// Draws the chart's grid by its GridStyle into the data image; (offsetX, offsetY) is where the
-// data area's top-left corner lies on the canvas.
-void DrawGrid(TCustomRChart& chart, TCanvas& canvas, int offsetX, int offsetY);
