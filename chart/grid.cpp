@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "chart/chart.h"
 #include "common/mathutil.h"
 
 namespace {
@@ -95,4 +96,69 @@ std::vector<double> GridPositions(const TGridAxis& axis, int limit)
         x = NextOf(axis, ticks, k, x);
     }
     return out;
+}
+
+namespace {
+
+TGridAxis AxisOf(const TScaleProps& props, const TScale& scale, double spacing)
+{
+    TGridAxis a;
+    a.RangeLow = props.RangeLow();
+    a.RangeHigh = props.RangeHigh();
+    a.Logarithmic = props.Logarithmic();
+    a.Spacing = spacing;
+    for (int k = 1; k <= scale.NumTicks(); ++k) a.Ticks.push_back(scale.TickPosition(k));
+    a.ScaleRangeLow = scale.RangeLow();
+    a.ScaleRangeHigh = scale.RangeHigh();
+    return a;
+}
+
+// Grid positions lie inside the axis ranges; the clamp only keeps a broken transform from
+// handing the canvas a line millions of pixels long.
+constexpr int kGridPixelLimit = 30000;
+
+int GridPixel(int v) { return std::clamp(v, -kGridPixelLimit, kGridPixelLimit); }
+
+}  // namespace
+
+void TCustomRChart::DrawGrid(TCanvas& canvas, int offsetX, int offsetY)
+{
+    const int layer = m_activeLayer;
+    const TScaleProps& px = ScalePropsX(layer);
+    const TScaleProps& py = ScalePropsY(layer);
+    const std::vector<double> xs = GridPositions(AxisOf(px, ScaleObjectX(layer), m_gridDx));
+    const std::vector<double> ys = GridPositions(AxisOf(py, ScaleObjectY(layer), m_gridDy));
+    auto pixel = [&](double x, double y) {
+        int cx = 0, cy = 0;
+        WorldToMouse(layer, x, y, cx, cy);
+        return TPoint{GridPixel(cx) - m_marginLeft + offsetX, GridPixel(cy) - m_marginTop + offsetY};
+    };
+    canvas.Pen().SetColor(m_gridColor);
+    canvas.Brush().SetColor(m_chartColor);
+    const GridStyleType style = m_gridStyle;
+    if (style == gsPoints) {
+        int dots = 0;
+        for (double x : xs)
+            for (double y : ys) {
+                if (dots++ >= kMaxGridDots) return;
+                const TPoint p = pixel(x, y);
+                canvas.SetPixel(p.X, p.Y, m_gridColor);
+            }
+        return;
+    }
+    const bool dotted = style == gsHorizDotLines || style == gsVertDotLines || style == gsDotLines;
+    canvas.Pen().SetStyle(dotted ? psDot : psSolid);
+    if (style == gsVertLines || style == gsVertDotLines || style == gsLines || style == gsDotLines)
+        for (double x : xs) {
+            const TPoint a = pixel(x, py.RangeLow()), b = pixel(x, py.RangeHigh());
+            canvas.MoveTo(a.X, a.Y);
+            canvas.LineTo(b.X, b.Y);
+        }
+    if (style == gsHorizLines || style == gsHorizDotLines || style == gsLines || style == gsDotLines)
+        for (double y : ys) {
+            const TPoint a = pixel(px.RangeLow(), y), b = pixel(px.RangeHigh(), y);
+            canvas.MoveTo(a.X, a.Y);
+            canvas.LineTo(b.X, b.Y);
+        }
+    if (dotted) canvas.Pen().SetStyle(psSolid);
 }
