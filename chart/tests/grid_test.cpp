@@ -69,3 +69,122 @@ TEST(GridWalkLimits, NextPositionOfTheTickWalkEndsAtTheRangeEnd)
 }
 
 }  // namespace
+
+// ---- the grid in the chart ----
+
+#include <QImage>
+
+#include "chart/chart.h"
+#include "testsupport/testsupport.h"
+
+namespace {
+
+constexpr std::uint32_t kGridRgb = 0x808080;
+
+class ChartGrid : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        chart.SetBounds(0, 0, 50 + 200 + 20, 20 + 150 + 40);
+        chart.SetLayerRange(1, 0, 0, 200, 150);
+        chart.SetGridColor(clGray);
+    }
+    int Column(double x) const
+    {
+        int px = 0, py = 0;
+        chart.WorldToMouse(1, x, 0, px, py);
+        return px - chart.MarginLeft();
+    }
+    int Row(double y) const
+    {
+        int px = 0, py = 0;
+        chart.WorldToMouse(1, 0, y, px, py);
+        return py - chart.MarginTop();
+    }
+    const QImage& Render()
+    {
+        image = QImage(chart.AreaWidth() + 1, chart.AreaHeight() + 1, QImage::Format_RGB32);
+        image.fill(0xFFFFFFFFu);
+        TCanvas canvas(&image);
+        chart.RenderData(canvas, 0, 0, false, false);
+        return image;
+    }
+    int GridPixels(int x1, int y1, int x2, int y2) const { return testsupport::CountPixels(image, kGridRgb, x1, y1, x2, y2); }
+    TRChart chart;
+    QImage image;
+};
+
+TEST_F(ChartGrid, SolidVerticalLinesAtTheSpacingNotAtTheRangeEnd)
+{
+    chart.SetGridStyle(gsVertLines);
+    chart.SetGridDx(50);
+    Render();
+    for (double x : {50.0, 100.0, 150.0}) {
+        SCOPED_TRACE(x);
+        // the line runs from the bottom edge up to the top edge, the frame rows aside
+        EXPECT_EQ(GridPixels(Column(x), 1, Column(x) + 1, image.height() - 1), image.height() - 2);
+    }
+    EXPECT_EQ(GridPixels(Column(25), 0, Column(25) + 1, image.height()), 0);
+    EXPECT_EQ(GridPixels(0, 0, image.width(), image.height()), 3 * (image.height() - 2));
+}
+
+TEST_F(ChartGrid, DottedLinesRunBothWaysAndLeaveTheCanvasSolid)
+{
+    chart.SetGridStyle(gsDotLines);
+    chart.SetGridDx(50);
+    chart.SetGridDy(50);
+    QImage img(chart.AreaWidth() + 1, chart.AreaHeight() + 1, QImage::Format_RGB32);
+    img.fill(0xFFFFFFFFu);
+    TCanvas canvas(&img);
+    chart.RenderData(canvas, 0, 0, false, false);
+    image = img;
+    const int x = Column(100), y = Row(50);
+    EXPECT_NE(testsupport::PixelRgb(image, x, 40) == kGridRgb, testsupport::PixelRgb(image, x, 41) == kGridRgb);
+    EXPECT_NE(testsupport::PixelRgb(image, 40, y) == kGridRgb, testsupport::PixelRgb(image, 41, y) == kGridRgb);
+    EXPECT_EQ(canvas.Pen().Style(), psSolid);
+}
+
+TEST_F(ChartGrid, PointsStopAfterAThousandDots)
+{
+    chart.SetGridStyle(gsPoints);
+    chart.SetGridDx(2);    // 100 columns
+    chart.SetGridDy(1.5);  // 100 rows
+    int dots = 0;
+    chart.OnDataRendered = [&](TCustomRChart&, TCanvas& c, int, int) {
+        dots = testsupport::CountPixels(c.Image(), kGridRgb, 0, 0, c.Width(), c.Height());
+    };
+    Render();
+    EXPECT_EQ(dots, 1000);
+    EXPECT_EQ(GridPixels(Column(20), 0, image.width(), image.height()), 0);  // the first ten columns only
+}
+
+TEST_F(ChartGrid, TickGridMeetsTheTicksTheScaleRecorded)
+{
+    chart.SetGridStyle(gsVertLines);
+    chart.show();
+    chart.SetPaintLock(false);
+    chart.Paint();
+    const TScale& scale = chart.ScaleObjectX(1);
+    ASSERT_GT(scale.NumTicks(), 2);
+    image = chart.ScreenImage().copy(chart.MarginLeft(), chart.MarginTop(), chart.AreaWidth() + 1, chart.AreaHeight() + 1);
+    for (int k = 1; k <= scale.NumTicks(); ++k) {
+        const double t = scale.TickPosition(k);
+        SCOPED_TRACE(t);
+        if (t <= 0 || t >= 200) continue;  // the frame lies on the range ends
+        EXPECT_GT(GridPixels(Column(t), 1, Column(t) + 1, image.height() - 1), 100);
+    }
+    EXPECT_EQ(GridPixels(Column(200) - 1, 1, Column(200), image.height() - 1), 0);
+}
+
+TEST_F(ChartGrid, NoGridFlagLeavesItOut)
+{
+    chart.SetGridStyle(gsLines);
+    chart.SetGridDx(50);
+    image = QImage(chart.AreaWidth() + 1, chart.AreaHeight() + 1, QImage::Format_RGB32);
+    image.fill(0xFFFFFFFFu);
+    TCanvas canvas(&image);
+    chart.RenderData(canvas, 0, 0, false, true);
+    EXPECT_EQ(GridPixels(0, 0, image.width(), image.height()), 0);
+}
+
+}  // namespace
