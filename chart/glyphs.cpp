@@ -299,6 +299,7 @@ TGlyphStamp* TGlyphStamp::Make(std::uint8_t markKind, TPenMode mode)
             stamp->m_bottom = std::max(stamp->m_bottom, dy);
         }
     }
+    for (const TRun& r : stamp->m_runs) stamp->m_copyOnly = stamp->m_copyOnly && r.Op == opSetPen;
     stamp->m_movesPen = !(penA == kProbePenStart);
     stamp->m_penDx = penA.X - kProbeCentre;
     stamp->m_penDy = penA.Y - kProbeCentre;
@@ -331,6 +332,14 @@ void TGlyphStamp::StampClipped(QRgb* bits, int stride, const TRect& bounds, QRgb
         if (x0 > x1) continue;
         Apply(bits + std::ptrdiff_t(py) * stride, x0, x1, r.Op, rgb);
     }
+}
+
+std::vector<std::ptrdiff_t> TGlyphStamp::PixelOffsets(int stride) const
+{
+    std::vector<std::ptrdiff_t> out;
+    for (const TRun& r : m_runs)
+        for (int dx = r.Dx0; dx <= r.Dx1; ++dx) out.push_back(std::ptrdiff_t(r.Dy) * stride + dx);
+    return out;
 }
 
 void TGlyphStamp::Draw(TCanvas& canvas, int x, int y) const

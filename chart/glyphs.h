@@ -61,6 +61,15 @@ public:
     void Draw(TCanvas& canvas, int x, int y) const;
 
     const std::vector<TRun>& Runs() const { return m_runs; }
+    // True when every pixel is simply set to the pen colour.
+    bool CopyOnly() const { return m_copyOnly; }
+    // Extent of the pixels around the centre, inclusive.
+    int Left() const { return m_left; }
+    int Top() const { return m_top; }
+    int Right() const { return m_right; }
+    int Bottom() const { return m_bottom; }
+    // The pixels as offsets from the centre in an image of `stride` pixels per row.
+    std::vector<std::ptrdiff_t> PixelOffsets(int stride) const;
 
 private:
     static void Apply(QRgb* row, int x0, int x1, TOp op, QRgb rgb)
@@ -80,6 +89,7 @@ private:
     bool m_movesPen = false;
     int m_penDx = 0, m_penDy = 0;
     bool m_touchesBrush = false;
+    bool m_copyOnly = true;
 };
 
 // DrawMarkGlyph through a stamp where one applies, otherwise the general drawing.

@@ -17,6 +17,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <emmintrin.h>
+#include <cstring>
+#include <limits>
 #include <numbers>
 
 #include "chart/glyphs.h"
@@ -37,6 +40,43 @@ constexpr int kMaxTextPoints = 1000;
 // canvas fills polygons through a mask as large as the polygon.
 constexpr int kPolygonClipExtent = 4096;
 constexpr int kPolygonClipMargin = 16;
+// How many items ahead the mark loop asks the memory for.
+constexpr int kPrefetchAhead = 12;
+
+// Adding 1.5 * 2^63 to a long double of magnitude below 2^62 rounds it to a whole number in the
+// current rounding mode (ties to even), as nearbyint does; the whole number then stands in the low
+// bits of the sum's 64-bit significand, so no conversion instruction is needed either.
+static_assert(std::numeric_limits<long double>::digits == 64, "the x87 extended format is assumed");
+constexpr long double kRoundingShift = 0x1.8p63L;
+constexpr std::uint64_t kShiftSignificand = 0xC000000000000000ull;
+// Positions this far out take the chart's own conversion, which clamps them.
+constexpr long double kInlineLimit = 1e9L;
+
+inline bool RoundInline(long double p, int& out)
+{
+    if (!(p > -kInlineLimit && p < kInlineLimit)) return false;
+    const long double shifted = p + kRoundingShift;
+    std::uint64_t significand;
+    std::memcpy(&significand, &shifted, sizeof significand);
+    out = int(std::int64_t(significand - kShiftSignificand));
+    return true;
+}
+
+// Sets `width` pixels from `row` on: runs of 4 and more by 16-byte stores, shorter ones by 8-byte
+// stores, overlapping where the width is not a multiple.
+inline void FillRun(QRgb* row, int width, __m128i fill4, std::uint64_t fill2, QRgb pixel)
+{
+    if (width >= 4) {
+        int k = 0;
+        for (; k + 4 < width; k += 4) _mm_storeu_si128(reinterpret_cast<__m128i*>(row + k), fill4);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(row + width - 4), fill4);
+    } else if (width >= 2) {
+        std::memcpy(row, &fill2, sizeof fill2);
+        std::memcpy(row + width - 2, &fill2, sizeof fill2);
+    } else {
+        *row = pixel;
+    }
+}
 
 int ClampPixel(long long v)
 {
@@ -83,6 +123,16 @@ std::vector<TPoint> ClipPolygon(std::vector<TPoint> pts, const TRect& r)
 TChartRenderer::TChartRenderer(TCustomRChart& chart, TCanvas& canvas, int offsetX, int offsetY, bool monochrome)
     : m_chart(chart), m_canvas(canvas), m_offsetX(offsetX), m_offsetY(offsetY), m_monochrome(monochrome)
 {
+    for (int layer = 1; layer <= kMaxLayers; ++layer) {
+        const TLayerTransform t = chart.Transform(layer);
+        TLinearLayer& l = m_linear[std::size_t(layer - 1)];
+        l.Linear = !chart.ScalePropsX(layer).Logarithmic() && !chart.ScalePropsY(layer).Logarithmic() && t.kX != 0 &&
+                   t.kY != 0;
+        l.KX = t.kX;
+        l.DX = t.dX;
+        l.KY = t.kY;
+        l.DY = t.dY;
+    }
 }
 
 void TCustomRChart::RenderData(TCanvas& canvas, int offsetX, int offsetY, bool monochrome, bool noGrid)
@@ -169,11 +219,21 @@ TPoint TChartRenderer::ToCanvas(long long px, long long py) const
     return {ClampPixel(px) - m_chart.m_marginLeft + m_offsetX, ClampPixel(py) - m_chart.m_marginTop + m_offsetY};
 }
 
+// The control pixel of a world point, as WorldToMouse gives it.
+void TChartRenderer::ControlPixel(int layer, double x, double y, int& px, int& py) const
+{
+    const TLinearLayer& l = m_linear[std::size_t(std::clamp(layer, 1, kMaxLayers) - 1)];
+    if (l.Linear && RoundInline(l.KX * static_cast<long double>(x) + l.DX, px) &&
+        RoundInline(l.KY * static_cast<long double>(y) + l.DY, py))
+        return;
+    m_chart.WorldToMouse(layer, x, y, px, py);
+}
+
 // The canvas position of a world point of `layer`, moved by (dx, dy) pixels before the clamp.
 TPoint TChartRenderer::Pixel(int layer, double x, double y, double dx, double dy) const
 {
     int px = 0, py = 0;
-    m_chart.WorldToMouse(layer, x, y, px, py);
+    ControlPixel(layer, x, y, px, py);
     return ToCanvas(px + (long long)RoundToInt(dx), py + (long long)RoundToInt(dy));
 }
 
@@ -240,7 +300,8 @@ void TChartRenderer::DrawItems()
 }
 
 // Marks from item i on, as long as they are visible marks of one layer with the same pen; i ends
-// on the last mark drawn.
+// on the last mark drawn. With a stamp the loop converts and stores directly: a mark whose stamp
+// lies wholly inside the image is a handful of stores.
 void TChartRenderer::DrawMarkRun(const TDisplayItem* items, int& i, int count)
 {
     Flush();
@@ -262,17 +323,48 @@ void TChartRenderer::DrawMarkRun(const TDisplayItem* items, int& i, int count)
     const int stride = int(image.bytesPerLine() / sizeof(QRgb));
     const TRect bounds = m_canvas.ClipRect();
     const QRgb rgb = ToQRgb(color);
-    TPoint p = Pixel(first.Layer, first.X1, first.Y1);
-    stamp->Stamp(bits, stride, bounds, rgb, p.X, p.Y);
-    while (i + 1 < count) {
-        const TDisplayItem& next = items[i + 1];
+    const QRgb pixel = rgb | 0xFF000000u;
+    if (stamp != m_runsOf || stride != m_runsStride) {
+        m_runs.clear();
+        for (const TGlyphStamp::TRun& r : stamp->Runs())
+            m_runs.push_back({std::ptrdiff_t(r.Dy) * stride + r.Dx0, r.Dx1 - r.Dx0 + 1});
+        m_runsOf = stamp;
+        m_runsStride = stride;
+    }
+    const TRowRun* runs = m_runs.data();
+    const std::size_t runCount = m_runs.size();
+    const __m128i fill4 = _mm_set1_epi32(int(pixel));
+    const std::uint64_t fill2 = std::uint64_t(pixel) << 32 | pixel;
+    const bool copyOnly = stamp->CopyOnly();
+    // centres whose stamp lies wholly inside the clip
+    const int xLo = bounds.Left - stamp->Left(), xHi = bounds.Right - 1 - stamp->Right();
+    const int yLo = bounds.Top - stamp->Top(), yHi = bounds.Bottom - 1 - stamp->Bottom();
+    const int shiftX = m_offsetX - m_chart.m_marginLeft, shiftY = m_offsetY - m_chart.m_marginTop;
+    const TLinearLayer& l = m_linear[std::size_t(std::clamp(first.Layer, 1, kMaxLayers) - 1)];
+    TPoint p;
+    for (int j = i;; ++j) {
+        const TDisplayItem& it = items[j];
+        // The list is read front to back; asking for items a little ahead hides memory latency.
+        if (j + kPrefetchAhead < count) __builtin_prefetch(&items[j + kPrefetchAhead]);
+        int px, py;
+        if (!(l.Linear && RoundInline(l.KX * static_cast<long double>(it.X1) + l.DX, px) &&
+              RoundInline(l.KY * static_cast<long double>(it.Y1) + l.DY, py)))
+            m_chart.WorldToMouse(it.Layer, it.X1, it.Y1, px, py);
+        p.X = std::clamp(px, -kPixelLimit, kPixelLimit) + shiftX;
+        p.Y = std::clamp(py, -kPixelLimit, kPixelLimit) + shiftY;
+        if (copyOnly && p.X >= xLo && p.X <= xHi && p.Y >= yLo && p.Y <= yHi) {
+            QRgb* centre = bits + std::ptrdiff_t(p.Y) * stride + p.X;
+            for (std::size_t k = 0; k < runCount; ++k) FillRun(centre + runs[k].Offset, runs[k].Width, fill4, fill2, pixel);
+        } else {
+            stamp->Stamp(bits, stride, bounds, rgb, p.X, p.Y);
+        }
+        i = j;
+        if (j + 1 >= count) break;
+        const TDisplayItem& next = items[j + 1];
         if (next.Kind != ikMark || next.MarkKind != first.MarkKind || next.Layer != first.Layer ||
             next.Color != first.Color || next.PenStyle != first.PenStyle || next.LineWidth != first.LineWidth ||
             !m_chart.ClassVisible(next.ItemClass))
             break;
-        ++i;
-        p = Pixel(next.Layer, next.X1, next.Y1);
-        stamp->Stamp(bits, stride, bounds, rgb, p.X, p.Y);
     }
     stamp->FinishState(m_canvas, p.X, p.Y);
 }
@@ -317,7 +409,7 @@ void TChartRenderer::DrawItem(const TDisplayItem& item)
             b = Pixel(item.Layer, item.X2, item.Y2);
         } else {
             int cx = 0, cy = 0;
-            m_chart.WorldToMouse(item.Layer, item.X1, item.Y1, cx, cy);
+            ControlPixel(item.Layer, item.X1, item.Y1, cx, cy);
             const long long hx = RoundToInt(item.X2), hy = RoundToInt(item.Y2);
             a = ToCanvas(cx - hx, cy - hy);
             b = ToCanvas(cx + hx, cy + hy);

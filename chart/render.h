@@ -51,6 +51,7 @@ private:
 
     // positions
     TPoint Pixel(int layer, double x, double y, double dx = 0.0, double dy = 0.0) const;
+    void ControlPixel(int layer, double x, double y, int& px, int& py) const;
     TPoint ToCanvas(long long px, long long py) const;
     void Enlarge(TPoint& a, TPoint& b) const;
 
@@ -74,8 +75,23 @@ private:
     int m_penWidth = 1;
     TPoint m_current;                          // the current point P
     std::vector<TPoint> m_pending;
+    // Per layer: the coefficients of a linear transform, used for the common case inline (other
+    // layers and far points go through the chart's WorldToMouse).
+    struct TLinearLayer {
+        bool Linear = false;
+        long double KX = 0, DX = 0, KY = 0, DY = 0;
+    };
+    std::array<TLinearLayer, kMaxLayers> m_linear{};
     std::array<const TGlyphStamp*, 52> m_stamps{};
     std::array<bool, 52> m_stampLooked{};
+    // The pixel runs of stamp m_runsOf in an image of m_runsStride pixels per row.
+    struct TRowRun {
+        std::ptrdiff_t Offset;  // of the run's first pixel from the centre
+        int Width;
+    };
+    std::vector<TRowRun> m_runs;
+    const TGlyphStamp* m_runsOf = nullptr;
+    int m_runsStride = 0;
 };
 
 // Appending operations for the other item kinds. Each appends one item on the ActiveLayer with

@@ -423,3 +423,39 @@ TEST_F(RenderFixture, EventsSurroundGridItemsAndLabelsAndTheFrameComesLast)
 }
 
 }  // namespace
+
+namespace {
+
+// The mark loop converts positions itself; every mark must land where WorldToMouse puts it, ties
+// (half pixels) and reversed axes included.
+TEST(MarkPositions, MarksLandWhereWorldToMousePutsThem)
+{
+    for (bool reversed : {false, true}) {
+        SCOPED_TRACE(reversed);
+        TRChart chart;
+        chart.SetBounds(0, 0, 50 + 200 + 20, 20 + 150 + 40);
+        if (reversed) chart.SetLayerRange(1, 200, 150, 0, 0);
+        else chart.SetLayerRange(1, 0, 0, 200, 150);
+        chart.SetDataColor(clRed);
+        std::vector<std::pair<double, double>> points;
+        for (int i = 0; i < 60; ++i) {
+            const double x = 5 + i * 3 + (i % 4) * 0.25, y = 5 + (i * 7) % 140 + (i % 3) * 0.5;
+            points.emplace_back(x, y);
+            chart.AddMark(0, x, y);
+        }
+        QImage image(chart.AreaWidth() + 1, chart.AreaHeight() + 1, QImage::Format_RGB32);
+        image.fill(0xFFFFFFFFu);
+        TCanvas canvas(&image);
+        chart.RenderData(canvas, 0, 0, false, false);
+        int marks = 0;
+        for (const auto& [x, y] : points) {
+            int px = 0, py = 0;
+            chart.WorldToMouse(1, x, y, px, py);
+            EXPECT_EQ(PixelRgb(image, px - chart.MarginLeft(), py - chart.MarginTop()), kRed) << x << ", " << y;
+            ++marks;
+        }
+        EXPECT_EQ(CountPixels(image, kRed, 0, 0, image.width(), image.height()), marks);
+    }
+}
+
+}  // namespace
