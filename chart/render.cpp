@@ -41,7 +41,7 @@ constexpr int kMaxTextPoints = 1000;
 constexpr int kPolygonClipExtent = 4096;
 constexpr int kPolygonClipMargin = 16;
 // How many items ahead the mark loop asks the memory for.
-constexpr int kPrefetchAhead = 12;
+constexpr int kPrefetchAhead = 32;
 
 // Adding 1.5 * 2^63 to a long double of magnitude below 2^62 rounds it to a whole number in the
 // current rounding mode (ties to even), as nearbyint does; the whole number then stands in the low
@@ -76,6 +76,37 @@ inline void FillRun(QRgb* row, int width, __m128i fill4, std::uint64_t fill2, QR
     } else {
         *row = pixel;
     }
+}
+
+// The 5 x 5 disc of mark kind 26: rows of 3, 5, 5, 5 and 3 pixels.
+bool IsDisc5(const TGlyphStamp& stamp)
+{
+    static const TGlyphStamp::TRun kDisc[] = {
+        {-2, -1, 1, TGlyphStamp::opSetPen}, {-1, -2, 2, TGlyphStamp::opSetPen}, {0, -2, 2, TGlyphStamp::opSetPen},
+        {1, -2, 2, TGlyphStamp::opSetPen},  {2, -1, 1, TGlyphStamp::opSetPen},
+    };
+    const auto& runs = stamp.Runs();
+    if (runs.size() != std::size(kDisc)) return false;
+    for (std::size_t k = 0; k < runs.size(); ++k)
+        if (runs[k].Dy != kDisc[k].Dy || runs[k].Dx0 != kDisc[k].Dx0 || runs[k].Dx1 != kDisc[k].Dx1 ||
+            runs[k].Op != kDisc[k].Op)
+            return false;
+    return true;
+}
+
+inline void StoreDisc5(QRgb* c, std::ptrdiff_t stride, __m128i fill4, std::uint64_t fill2, QRgb pixel)
+{
+    QRgb* r = c - 2 * stride;
+    std::memcpy(r - 1, &fill2, sizeof fill2);
+    r[1] = pixel;
+    for (int k = 0; k < 3; ++k) {
+        r += stride;
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(r - 2), fill4);
+        r[2] = pixel;
+    }
+    r += stride;
+    std::memcpy(r - 1, &fill2, sizeof fill2);
+    r[1] = pixel;
 }
 
 int ClampPixel(long long v)
@@ -331,33 +362,68 @@ void TChartRenderer::DrawMarkRun(const TDisplayItem* items, int& i, int count)
         m_runsOf = stamp;
         m_runsStride = stride;
     }
-    const TRowRun* runs = m_runs.data();
-    const std::size_t runCount = m_runs.size();
-    const __m128i fill4 = _mm_set1_epi32(int(pixel));
-    const std::uint64_t fill2 = std::uint64_t(pixel) << 32 | pixel;
-    const bool copyOnly = stamp->CopyOnly();
-    // centres whose stamp lies wholly inside the clip
-    const int xLo = bounds.Left - stamp->Left(), xHi = bounds.Right - 1 - stamp->Right();
-    const int yLo = bounds.Top - stamp->Top(), yHi = bounds.Bottom - 1 - stamp->Bottom();
-    const int shiftX = m_offsetX - m_chart.m_marginLeft, shiftY = m_offsetY - m_chart.m_marginTop;
     const TLinearLayer& l = m_linear[std::size_t(std::clamp(first.Layer, 1, kMaxLayers) - 1)];
+    TMarkLoop loop;
+    loop.Bits = bits;
+    loop.Stride = stride;
+    loop.Bounds = bounds;
+    loop.Rgb = rgb;
+    loop.Stamp = stamp;
+    // centres whose stamp lies wholly inside the clip
+    loop.XLo = bounds.Left - stamp->Left();
+    loop.XHi = bounds.Right - 1 - stamp->Right();
+    loop.YLo = bounds.Top - stamp->Top();
+    loop.YHi = bounds.Bottom - 1 - stamp->Bottom();
+    loop.ShiftX = m_offsetX - m_chart.m_marginLeft;
+    loop.ShiftY = m_offsetY - m_chart.m_marginTop;
+    loop.Linear = l.Linear;
+    loop.KX = l.KX;
+    loop.DX = l.DX;
+    loop.KY = l.KY;
+    loop.DY = l.DY;
+    TPoint p;
+    if (!stamp->CopyOnly()) {
+        p = RunMarks(loop, items, i, count, [](QRgb*) { return false; });
+    } else if (IsDisc5(*stamp)) {
+        const __m128i fill4 = _mm_set1_epi32(int(pixel));
+        const std::uint64_t fill2 = std::uint64_t(pixel) << 32 | pixel;
+        p = RunMarks(loop, items, i, count, [&](QRgb* c) {
+            StoreDisc5(c, stride, fill4, fill2, pixel);
+            return true;
+        });
+    } else {
+        const TRowRun* runs = m_runs.data();
+        const std::size_t runCount = m_runs.size();
+        const __m128i fill4 = _mm_set1_epi32(int(pixel));
+        const std::uint64_t fill2 = std::uint64_t(pixel) << 32 | pixel;
+        p = RunMarks(loop, items, i, count, [&](QRgb* c) {
+            for (std::size_t k = 0; k < runCount; ++k) FillRun(c + runs[k].Offset, runs[k].Width, fill4, fill2, pixel);
+            return true;
+        });
+    }
+    stamp->FinishState(m_canvas, p.X, p.Y);
+}
+
+// The loop over a run of marks. `store` sets the stamp's pixels around a centre that lies wholly
+// inside the clip and returns true, or returns false to leave it to the stamp's clipped drawing.
+template <class Store>
+TPoint TChartRenderer::RunMarks(const TMarkLoop& loop, const TDisplayItem* items, int& i, int count, Store store)
+{
+    const TDisplayItem& first = items[i];
     TPoint p;
     for (int j = i;; ++j) {
         const TDisplayItem& it = items[j];
         // The list is read front to back; asking for items a little ahead hides memory latency.
         if (j + kPrefetchAhead < count) __builtin_prefetch(&items[j + kPrefetchAhead]);
         int px, py;
-        if (!(l.Linear && RoundInline(l.KX * static_cast<long double>(it.X1) + l.DX, px) &&
-              RoundInline(l.KY * static_cast<long double>(it.Y1) + l.DY, py)))
+        if (!(loop.Linear && RoundInline(loop.KX * static_cast<long double>(it.X1) + loop.DX, px) &&
+              RoundInline(loop.KY * static_cast<long double>(it.Y1) + loop.DY, py)))
             m_chart.WorldToMouse(it.Layer, it.X1, it.Y1, px, py);
-        p.X = std::clamp(px, -kPixelLimit, kPixelLimit) + shiftX;
-        p.Y = std::clamp(py, -kPixelLimit, kPixelLimit) + shiftY;
-        if (copyOnly && p.X >= xLo && p.X <= xHi && p.Y >= yLo && p.Y <= yHi) {
-            QRgb* centre = bits + std::ptrdiff_t(p.Y) * stride + p.X;
-            for (std::size_t k = 0; k < runCount; ++k) FillRun(centre + runs[k].Offset, runs[k].Width, fill4, fill2, pixel);
-        } else {
-            stamp->Stamp(bits, stride, bounds, rgb, p.X, p.Y);
-        }
+        p.X = std::clamp(px, -kPixelLimit, kPixelLimit) + loop.ShiftX;
+        p.Y = std::clamp(py, -kPixelLimit, kPixelLimit) + loop.ShiftY;
+        if (!(p.X >= loop.XLo && p.X <= loop.XHi && p.Y >= loop.YLo && p.Y <= loop.YHi &&
+              store(loop.Bits + std::ptrdiff_t(p.Y) * loop.Stride + p.X)))
+            loop.Stamp->Stamp(loop.Bits, loop.Stride, loop.Bounds, loop.Rgb, p.X, p.Y);
         i = j;
         if (j + 1 >= count) break;
         const TDisplayItem& next = items[j + 1];
@@ -366,7 +432,7 @@ void TChartRenderer::DrawMarkRun(const TDisplayItem* items, int& i, int count)
             !m_chart.ClassVisible(next.ItemClass))
             break;
     }
-    stamp->FinishState(m_canvas, p.X, p.Y);
+    return p;
 }
 
 void TChartRenderer::DrawItem(const TDisplayItem& item)

@@ -39,6 +39,19 @@ private:
     void DrawItems();
     void DrawItem(const TDisplayItem& item);
     void DrawMarkRun(const TDisplayItem* items, int& i, int count);
+    struct TMarkLoop {
+        QRgb* Bits;
+        int Stride;
+        TRect Bounds;
+        QRgb Rgb;
+        const TGlyphStamp* Stamp;
+        int XLo, XHi, YLo, YHi;     // centres whose stamp lies wholly inside the clip
+        int ShiftX, ShiftY;         // control pixel to canvas
+        bool Linear;
+        long double KX, DX, KY, DY;
+    };
+    template <class Store>
+    TPoint RunMarks(const TMarkLoop& loop, const TDisplayItem* items, int& i, int count, Store store);
     void DrawLabels();
     void DrawFrame();
 
