@@ -109,6 +109,27 @@ inline void StoreDisc5(QRgb* c, std::ptrdiff_t stride, __m128i fill4, std::uint6
     r[1] = pixel;
 }
 
+// One axis of a linear layer, for the mark loop: the position is first found in double
+// arithmetic; only where that lands so near a half pixel that the extended-precision result
+// could round the other way does the extended computation decide.
+// Bound of the distance between the double and the extended result, relative to the size of
+// the terms: a few units in the last place of a double, with room to spare.
+constexpr double kDoubleSlack = 0x1p-50;
+
+inline bool RoundAxis(const TChartRenderer::TAxisCoefficients& a, double v, int& out)
+{
+    const double kv = a.K * v;
+    const double p = kv + a.D;
+    if (!(p > -1e9 && p < 1e9)) return false;
+    const int n = _mm_cvtsd_si32(_mm_set_sd(p));  // current rounding mode, ties to even
+    const double off = std::fabs(p - double(n));
+    if (0.5 - off > kDoubleSlack * (std::fabs(kv) + std::fabs(a.D) + 1.0)) {
+        out = n;
+        return true;
+    }
+    return RoundInline(a.KL * static_cast<long double>(v) + a.DL, out);
+}
+
 int ClampPixel(long long v)
 {
     return int(std::clamp<long long>(v, -TChartRenderer::kPixelLimit, TChartRenderer::kPixelLimit));
@@ -377,10 +398,8 @@ void TChartRenderer::DrawMarkRun(const TDisplayItem* items, int& i, int count)
     loop.ShiftX = m_offsetX - m_chart.m_marginLeft;
     loop.ShiftY = m_offsetY - m_chart.m_marginTop;
     loop.Linear = l.Linear;
-    loop.KX = l.KX;
-    loop.DX = l.DX;
-    loop.KY = l.KY;
-    loop.DY = l.DY;
+    loop.X = {double(l.KX), double(l.DX), l.KX, l.DX};
+    loop.Y = {double(l.KY), double(l.DY), l.KY, l.DY};
     TPoint p;
     if (!stamp->CopyOnly()) {
         p = RunMarks(loop, items, i, count, [](QRgb*) { return false; });
@@ -416,8 +435,7 @@ TPoint TChartRenderer::RunMarks(const TMarkLoop& loop, const TDisplayItem* items
         // The list is read front to back; asking for items a little ahead hides memory latency.
         if (j + kPrefetchAhead < count) __builtin_prefetch(&items[j + kPrefetchAhead]);
         int px, py;
-        if (!(loop.Linear && RoundInline(loop.KX * static_cast<long double>(it.X1) + loop.DX, px) &&
-              RoundInline(loop.KY * static_cast<long double>(it.Y1) + loop.DY, py)))
+        if (!(loop.Linear && RoundAxis(loop.X, it.X1, px) && RoundAxis(loop.Y, it.Y1, py)))
             m_chart.WorldToMouse(it.Layer, it.X1, it.Y1, px, py);
         p.X = std::clamp(px, -kPixelLimit, kPixelLimit) + loop.ShiftX;
         p.Y = std::clamp(py, -kPixelLimit, kPixelLimit) + loop.ShiftY;

@@ -39,6 +39,13 @@ private:
     void DrawItems();
     void DrawItem(const TDisplayItem& item);
     void DrawMarkRun(const TDisplayItem* items, int& i, int count);
+public:
+    // One axis of a linear layer: px = K * x + D, in double and in extended precision.
+    struct TAxisCoefficients {
+        double K, D;
+        long double KL, DL;
+    };
+private:
     struct TMarkLoop {
         QRgb* Bits;
         int Stride;
@@ -48,7 +55,7 @@ private:
         int XLo, XHi, YLo, YHi;     // centres whose stamp lies wholly inside the clip
         int ShiftX, ShiftY;         // control pixel to canvas
         bool Linear;
-        long double KX, DX, KY, DY;
+        TAxisCoefficients X, Y;
     };
     template <class Store>
     TPoint RunMarks(const TMarkLoop& loop, const TDisplayItem* items, int& i, int count, Store store);

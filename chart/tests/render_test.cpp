@@ -426,35 +426,43 @@ TEST_F(RenderFixture, EventsSurroundGridItemsAndLabelsAndTheFrameComesLast)
 
 namespace {
 
-// The mark loop converts positions itself; every mark must land where WorldToMouse puts it, ties
-// (half pixels) and reversed axes included.
+// The mark loop converts positions itself; every mark must land where WorldToMouse puts it: ties
+// (half pixels), points a hair beside a half pixel, reversed axes and ranges far from zero.
 TEST(MarkPositions, MarksLandWhereWorldToMousePutsThem)
 {
-    for (bool reversed : {false, true}) {
-        SCOPED_TRACE(reversed);
+    struct Range { double x1, y1, x2, y2; };
+    const Range ranges[] = {{0, 0, 200, 150}, {200, 150, 0, 0}, {0.1, -3.7, 7.3, 11.9}, {1e12, 5e11, 1e12 + 10, 5e11 + 3}};
+    for (const Range& r : ranges) {
+        SCOPED_TRACE(testing::Message() << r.x1 << " " << r.y1 << " " << r.x2 << " " << r.y2);
         TRChart chart;
         chart.SetBounds(0, 0, 50 + 200 + 20, 20 + 150 + 40);
-        if (reversed) chart.SetLayerRange(1, 200, 150, 0, 0);
-        else chart.SetLayerRange(1, 0, 0, 200, 150);
+        chart.SetLayerRange(1, r.x1, r.y1, r.x2, r.y2);
         chart.SetDataColor(clRed);
+        const TLayerTransform t = chart.Transform(1);
         std::vector<std::pair<double, double>> points;
-        for (int i = 0; i < 60; ++i) {
-            const double x = 5 + i * 3 + (i % 4) * 0.25, y = 5 + (i * 7) % 140 + (i % 3) * 0.5;
-            points.emplace_back(x, y);
-            chart.AddMark(0, x, y);
+        for (int i = 0; i < 40; ++i) {
+            // near a half pixel: the world value of pixel n + 1/2, and its neighbours one step away
+            const long double hx = 60 + 3 * i + 0.5L, hy = 30 + 3 * i + 0.5L;
+            const double x = double((hx - t.dX) / t.kX), y = double((hy - t.dY) / t.kY);
+            const int m = i % 3;
+            points.emplace_back(m == 0 ? x : m == 1 ? std::nextafter(x, 1e300) : std::nextafter(x, -1e300),
+                                m == 0 ? y : m == 2 ? std::nextafter(y, 1e300) : std::nextafter(y, -1e300));
         }
+        for (const auto& [x, y] : points) chart.AddMark(0, x, y);
         QImage image(chart.AreaWidth() + 1, chart.AreaHeight() + 1, QImage::Format_RGB32);
         image.fill(0xFFFFFFFFu);
         TCanvas canvas(&image);
         chart.RenderData(canvas, 0, 0, false, false);
-        int marks = 0;
+        QImage expected(image.size(), QImage::Format_RGB32);
+        expected.fill(0xFFFFFFFFu);
         for (const auto& [x, y] : points) {
             int px = 0, py = 0;
             chart.WorldToMouse(1, x, y, px, py);
-            EXPECT_EQ(PixelRgb(image, px - chart.MarginLeft(), py - chart.MarginTop()), kRed) << x << ", " << y;
-            ++marks;
+            expected.setPixel(px - chart.MarginLeft(), py - chart.MarginTop(), 0xFFFF0000u);
         }
-        EXPECT_EQ(CountPixels(image, kRed, 0, 0, image.width(), image.height()), marks);
+        for (int py = 1; py < image.height() - 1; ++py)
+            for (int px = 1; px < image.width() - 1; ++px)
+                ASSERT_EQ(PixelRgb(image, px, py), PixelRgb(expected, px, py)) << px << ", " << py;
     }
 }
 
