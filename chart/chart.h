@@ -323,6 +323,8 @@ public:
     // Item i (0..ItemCount-1).
     const TDisplayItem& Item(int i) const { return m_items->Data()[i]; }
     const TDisplayItem* Items() const { return m_items ? m_items->Data() : nullptr; }
+    // Bytes of memory held by the item storage.
+    std::size_t ItemStorageBytes() const { return m_items ? m_items->Bytes() : 0; }
     // Pushes the storage and the count to the other charts of the sharing group.
     void PropagateItems();
 
