@@ -258,9 +258,19 @@ void TCustomRChart::SetShadowWidth(int value)
 void TCustomRChart::MarginsChanged(bool applyIsometric)
 {
     SizeDataImage(1);
-    ResyncLayers(applyIsometric && m_isometric);
-    RecalcTransforms();
-    Repaint();
+    const bool isometric = applyIsometric && m_isometric;
+    {
+        // The isometric rule changes axes through their setters; they paint once, below.
+        TLockHolder lock(*this);
+        ResyncLayers(isometric);
+        RecalcTransforms();
+        m_paintLock = lock.Release();
+    }
+    // Axis changes paint whatever AutoRedraw says.
+    if (isometric)
+        Paint();
+    else
+        Repaint();
 }
 
 void TCustomRChart::SetShadowStyle(TShadowStyle value)
@@ -425,8 +435,13 @@ void TCustomRChart::SetIsometric(bool value)
 {
     m_isometric = value;
     if (!value) return;
-    for (int i = 1; i <= kMaxLayers; ++i) IsometricAdjust(i);
-    Repaint();
+    {
+        TLockHolder lock(*this);
+        for (int i = 1; i <= kMaxLayers; ++i) IsometricAdjust(i);
+        m_paintLock = lock.Release();
+    }
+    // The axes changed: paint once, whatever AutoRedraw says.
+    Paint();
 }
 
 void TCustomRChart::SetMouseAction(TMouseActMode value)

@@ -370,6 +370,33 @@ private:
     friend class TChartRenderer;   // the data-area renderer (render.cpp and its helpers)
     friend class TChartMouse;      // the mouse handling (mouse.cpp and its helpers)
 
+    // Holds the paint lock for a compound update. Release() hands back the remembered state
+    // (to be given to SetPaintLock, which paints when the lock clears); an update that ends by
+    // an error gets the remembered state back without painting.
+    class TLockHolder {
+    public:
+        explicit TLockHolder(TCustomRChart& chart) : m_lock(chart.m_paintLock), m_was(chart.m_paintLock)
+        {
+            m_lock = true;
+        }
+        ~TLockHolder()
+        {
+            if (!m_released) m_lock = m_was;
+        }
+        TLockHolder(const TLockHolder&) = delete;
+        TLockHolder& operator=(const TLockHolder&) = delete;
+        bool Release()
+        {
+            m_released = true;
+            return m_was;
+        }
+
+    private:
+        bool& m_lock;
+        bool m_was;
+        bool m_released = false;
+    };
+
     static std::size_t LayerIndex(int layer) { return std::size_t(std::clamp(layer, 1, kMaxLayers) - 1); }
     // Paints when AutoRedraw (the reaction of the "repaint" setters).
     void Repaint() { if (m_autoRedraw) Paint(); }

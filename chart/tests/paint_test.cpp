@@ -49,6 +49,12 @@ TEST_F(Painting, NestedUpdatesPaintOnceAtTheOutermostLevel)
     EXPECT_EQ(paints, 3);
     chart.JointLayers().SetL02xControlledBy(1);
     EXPECT_EQ(paints, 4);
+    chart.SetIsometric(true);
+    EXPECT_EQ(paints, 5);
+    chart.SetMarginLeft(70);  // the isometric rule runs again, through the axis setters
+    EXPECT_EQ(paints, 6);
+    chart.SetIsometric(false);
+    EXPECT_EQ(paints, 6);
 
     chart.SetPaintLock(true);
     chart.SetLayerRange(1, 0, 0, 3, 3);
@@ -56,11 +62,11 @@ TEST_F(Painting, NestedUpdatesPaintOnceAtTheOutermostLevel)
     chart.SetChartColor(clRed);
     chart.SetStandardLayout(rcl_X1Bottom_Y1Left);
     chart.Paint();
-    EXPECT_EQ(paints, 4);
+    EXPECT_EQ(paints, 6);
     chart.SetPaintLock(false);
-    EXPECT_EQ(paints, 5);
+    EXPECT_EQ(paints, 7);
     chart.SetPaintLock(false);  // no change, no paint
-    EXPECT_EQ(paints, 5);
+    EXPECT_EQ(paints, 7);
 }
 
 TEST_F(Painting, RepaintRules)
