@@ -350,3 +350,30 @@ TEST_F(Painting, HostileValuesNeverBreakTheChart)
     EXPECT_EQ(PixelRgb(chart.ScreenImage(), 200, 150), Rgb(clWhite));
     EXPECT_EQ(PixelRgb(chart.ScreenImage(), 50, 150), Rgb(clBlack));
 }
+
+TEST_F(Painting, EventsOfTheFullRepaintInOrder)
+{
+    std::vector<std::string> order;
+    Show();
+    chart.OnScalesRendered = [&](TCustomRChart& s, TCanvas& canvas, int top, int left) {
+        EXPECT_EQ(&s, &chart);
+        EXPECT_EQ(&canvas, &chart.ControlImage().Canvas());
+        EXPECT_EQ(top, 0);
+        EXPECT_EQ(left, 0);
+        order.push_back("scales");
+    };
+    chart.OnBeforeRenderData = [&](TCustomRChart&, TCanvas& canvas, int top, int left) {
+        EXPECT_EQ(&canvas, &chart.DataImage().Canvas());
+        EXPECT_EQ(top, 20);
+        EXPECT_EQ(left, 50);
+        canvas.Brush().SetColor(clRed);  // brush and pen colours come back after the handler
+        order.push_back("before");
+    };
+    chart.OnDataRendered = [&](TCustomRChart&, TCanvas&, int top, int left) {
+        EXPECT_EQ(top, 20);
+        EXPECT_EQ(left, 50);
+        order.push_back("data");
+    };
+    chart.Paint();
+    EXPECT_EQ(order, (std::vector<std::string>{"scales", "before", "data"}));
+}
