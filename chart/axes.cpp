@@ -122,9 +122,8 @@ void TCustomRChart::SetStandardLayout(TrcLayout value)
     const int index = int(value);
     if (index < 0 || index >= int(std::size(kPresets))) return;
     const TLayoutPreset& p = kPresets[index];
-    const bool was = m_paintLock;
-    m_paintLock = true;
-    try {
+    TLockHolder lock(*this);
+    {
         SetMarginLeft(p.Left);
         SetMarginRight(p.Right);
         SetMarginTop(p.Top);
@@ -154,9 +153,6 @@ void TCustomRChart::SetStandardLayout(TrcLayout value)
             SyncScale(ScaleObjectX(i), ScalePropsX(i));
             SyncScale(ScaleObjectY(i), ScalePropsY(i));
         }
-    } catch (...) {
-        m_paintLock = was;
-        throw;
     }
-    SetPaintLock(was);
+    SetPaintLock(lock.Release());
 }

@@ -13,6 +13,9 @@ namespace {
 constexpr int kInitialWidth = 280;
 constexpr int kInitialHeight = 200;
 constexpr int kMaxShadowWidth = 32;
+// Margins are kept within this many pixels either way. The resize rule grows the control until
+// the margins fit, and every pixel of the control costs image memory; no screen needs more.
+constexpr int kMaxMargin = 4000;
 constexpr int kMinAllocSize = 1;
 constexpr int kMaxAllocSize = 1000000;
 // ClassDefault 255 is not a class: it is refused.
@@ -224,25 +227,25 @@ void TCustomRChart::PartChanged()
 
 void TCustomRChart::SetMarginLeft(int value)
 {
-    m_marginLeft = value;
+    m_marginLeft = std::clamp(value, -kMaxMargin, kMaxMargin);
     MarginsChanged(true);
 }
 
 void TCustomRChart::SetMarginRight(int value)
 {
-    m_marginRight = value;
+    m_marginRight = std::clamp(value, -kMaxMargin, kMaxMargin);
     MarginsChanged(true);
 }
 
 void TCustomRChart::SetMarginTop(int value)
 {
-    m_marginTop = value;
+    m_marginTop = std::clamp(value, -kMaxMargin, kMaxMargin);
     MarginsChanged(true);
 }
 
 void TCustomRChart::SetMarginBottom(int value)
 {
-    m_marginBottom = value;
+    m_marginBottom = std::clamp(value, -kMaxMargin, kMaxMargin);
     MarginsChanged(true);
 }
 
@@ -255,9 +258,19 @@ void TCustomRChart::SetShadowWidth(int value)
 void TCustomRChart::MarginsChanged(bool applyIsometric)
 {
     SizeDataImage(1);
-    ResyncLayers(applyIsometric && m_isometric);
-    RecalcTransforms();
-    Repaint();
+    const bool isometric = applyIsometric && m_isometric;
+    {
+        // The isometric rule changes axes through their setters; they paint once, below.
+        TLockHolder lock(*this);
+        ResyncLayers(isometric);
+        RecalcTransforms();
+        m_paintLock = lock.Release();
+    }
+    // Axis changes paint whatever AutoRedraw says.
+    if (isometric)
+        Paint();
+    else
+        Repaint();
 }
 
 void TCustomRChart::SetShadowStyle(TShadowStyle value)
@@ -422,8 +435,13 @@ void TCustomRChart::SetIsometric(bool value)
 {
     m_isometric = value;
     if (!value) return;
-    for (int i = 1; i <= kMaxLayers; ++i) IsometricAdjust(i);
-    Repaint();
+    {
+        TLockHolder lock(*this);
+        for (int i = 1; i <= kMaxLayers; ++i) IsometricAdjust(i);
+        m_paintLock = lock.Release();
+    }
+    // The axes changed: paint once, whatever AutoRedraw says.
+    Paint();
 }
 
 void TCustomRChart::SetMouseAction(TMouseActMode value)

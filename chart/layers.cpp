@@ -141,8 +141,8 @@ void TCustomRChart::StoreLayerRange(int layer, double xLow, double yLow, double 
 {
     const std::size_t n = LayerIndex(layer);
     auto store = [](TScaleProps& s, double low, double high) {
-        // NaN ends never pass the distance test, so they are never stored.
-        if (!(std::fabs(low - high) >= s.MinRange())) return;
+        // A pair with a NaN or infinite end is not stored, like a pair closer than MinRange.
+        if (!std::isfinite(low) || !std::isfinite(high) || !(std::fabs(low - high) >= s.MinRange())) return;
         if (s.Logarithmic()) {
             if (low >= kLogFloor) s.StoreRangeLow(low);
             if (high >= kLogFloor) s.StoreRangeHigh(high);
@@ -158,29 +158,11 @@ void TCustomRChart::StoreLayerRange(int layer, double xLow, double yLow, double 
     RecalcTransforms();
 }
 
-namespace {
-
-// Holds the paint lock for a compound update and gives the remembered state back, without
-// painting, when the update ends by an error.
-class TLockHolder {
-public:
-    explicit TLockHolder(bool& lock) : m_lock(lock), m_was(lock) { lock = true; }
-    ~TLockHolder() { if (!m_released) m_lock = m_was; }
-    bool Release() { m_released = true; return m_was; }
-
-private:
-    bool& m_lock;
-    bool m_was;
-    bool m_released = false;
-};
-
-}  // namespace
-
 void TCustomRChart::SetLayerRange(int layer, double xLow, double yLow, double xHigh, double yHigh)
 {
     layer = std::clamp(layer, 1, kMaxLayers);
     {
-        TLockHolder lock(m_paintLock);
+        TLockHolder lock(*this);
         const TJointLayers& joins = *m_jointLayers;
         if (joins.XControlledBy(layer) != layer) {
             xLow = ScalePropsX(layer).RangeLow();
@@ -205,7 +187,7 @@ void TCustomRChart::SetLayerRange(int layer, double xLow, double yLow, double xH
 void TCustomRChart::ScalePropsChanged()
 {
     {
-        TLockHolder lock(m_paintLock);
+        TLockHolder lock(*this);
         for (int i = 1; i <= kMaxLayers; ++i) {
             SyncScale(ScaleObjectX(i), ScalePropsX(i));
             SyncScale(ScaleObjectY(i), ScalePropsY(i));
@@ -258,7 +240,7 @@ void TCustomRChart::SetScaleMargins(TScale& scale, bool horizontal)
 
 void TCustomRChart::SetBounds(int left, int top, int width, int height)
 {
-    TLockHolder lock(m_paintLock);
+    TLockHolder lock(*this);
     height = std::max(height, m_marginTop + m_marginBottom + m_shadowWidth + kMinAreaHeight);
     width = std::max(width, m_marginLeft + m_marginRight + m_shadowWidth + kMinAreaWidth);
     m_inSetBounds = true;
