@@ -109,13 +109,13 @@ inline void StoreDisc5(QRgb* c, std::ptrdiff_t stride, __m128i fill4, std::uint6
     r[1] = pixel;
 }
 
-// One axis of a linear layer, for the mark loop: the position is first found in double
-// arithmetic; only where that lands so near a half pixel that the extended-precision result
-// could round the other way does the extended computation decide.
-// Bound of the distance between the double and the extended result, relative to the size of
-// the terms: a few units in the last place of a double, with room to spare.
+// Bound of the distance between a position found in double arithmetic and the extended one,
+// relative to the size of the terms: a few units in the last place of a double, with room to spare.
 constexpr double kDoubleSlack = 0x1p-50;
 
+// One coordinate for the mark loop, rounded as WorldToMouse rounds it: the position is first found
+// in double arithmetic; only where that lands so near a half pixel that the extended result could
+// round the other way does the extended computation decide.
 inline bool RoundAxis(const TChartRenderer::TAxisCoefficients& a, double v, int& out)
 {
     const double kv = a.K * v;

@@ -32,20 +32,21 @@ public:
     // Called with the points of every polyline the pass draws (for tests of the batching).
     std::function<void(const std::vector<TPoint>&)> OnPolyline;
 
-    // The item slot appended last by the chart's own appending, for the operations below.
+    // One axis of a linear layer: px = K * x + D, in double and in extended precision.
+    struct TAxisCoefficients {
+        double K, D;
+        long double KL, DL;
+    };
+
+    // Appends an item of `kind` at (x, y) with the chart's current attributes (FillColor too) and
+    // returns its slot, for the appending operations below.
     static TDisplayItem& Append(TCustomRChart& chart, TItemKind kind, double x, double y);
 
 private:
     void DrawItems();
     void DrawItem(const TDisplayItem& item);
     void DrawMarkRun(const TDisplayItem* items, int& i, int count);
-public:
-    // One axis of a linear layer: px = K * x + D, in double and in extended precision.
-    struct TAxisCoefficients {
-        double K, D;
-        long double KL, DL;
-    };
-private:
+
     struct TMarkLoop {
         QRgb* Bits;
         int Stride;
