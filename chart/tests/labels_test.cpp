@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <QImage>
+#include <limits>
 #include <string>
 
 #include "chart/chart.h"
@@ -275,6 +276,37 @@ TEST_F(CrossHairs, OffDrawsNothing)
     At(chart.CrossHair1(), 200, 100);
     Present();
     EXPECT_EQ(CountPixels(shown, kRed, 0, 0, shown.width(), shown.height()), 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(LabelFixture, LabelsAndCrosshairsAtNonFinitePositionsDrawWithoutHarm)
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+    TTextLabel& l = chart.TextLabel(1);
+    for (TTxtLblAttachMode attach : {tlamNone, tlamXOnly, tlamYOnly, tlamBoth})
+        for (double v : {nan, inf, -inf, 1e300}) {
+            l.SetAttachToData(attach);
+            l.SetPosX(v);
+            l.SetPosY(-v);
+            l.SetMode(tlShadow);
+            Render();
+        }
+    for (TCrossHMode mode : {chHoriz, chVert, chBoth, chBox})
+        for (double v : {nan, inf, -inf, 1e300}) {
+            TCrossHair& ch = chart.CrossHair1();
+            ch.SetMode(mode);
+            ch.SetLineWid(5);
+            ch.SetPosX(v);
+            ch.SetPosY(v);
+            TBitmap image(chart.width(), chart.height());
+            QImage target(chart.width(), chart.height(), QImage::Format_RGB32);
+            TCanvas canvas(&target);
+            chart.PresentImage(0, 0, canvas, image);
+        }
+    SUCCEED();
 }
 
 }  // namespace
