@@ -143,6 +143,20 @@ const KindCase kKinds[] = {
          EXPECT_EQ(F.At({tr.X - 1, midY}), kNavy);
          EXPECT_EQ(F.At({tr.X, midY}), kLime);
      }},
+    {"Rect3DGrooveSwappedForStyle5",
+     [](TRChart& c) { AddRect3D(c, 20, 20, 60, 50, clLime, clNavy, 5); },
+     CHECK {
+         const TPoint bl = F.P(20, 20), tr = F.P(60, 50);
+         const int midY = (bl.Y + tr.Y) / 2;
+         EXPECT_EQ(F.At({bl.X, midY}), kLime);
+         EXPECT_EQ(F.At({bl.X + 1, midY}), kNavy);
+     }},
+    {"Rect3DOtherStylesHaveNoFrame",
+     [](TRChart& c) { AddRect3D(c, 20, 20, 60, 50, clLime, clNavy, 7); },
+     CHECK {
+         EXPECT_EQ(F.Inside(kLime) + F.Inside(kNavy), 0);
+         EXPECT_EQ(F.At(F.P(40, 35)), kBlue);
+     }},
     {"Bar3DAt45HasItsSideFaceRight", [](TRChart& c) { AddBar3D(c, 60, 40, 100, 100, 20, 45); },
      CHECK {
          const TPoint tl = F.P(60, 100), br = F.P(100, 40);
