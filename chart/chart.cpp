@@ -135,9 +135,11 @@ TCustomRChart::~TCustomRChart()
 {
     // Leave the sharing group so no other chart keeps a pointer to this one.
     if (m_shareOwner) LeaveShareOwner();
+    // Each user keeps what it showed, as a list of its own.
     for (int i = 0; i < m_shareUserCount; ++i) {
         TCustomRChart* user = m_shareUsers[std::size_t(i)];
         user->m_shareOwner = nullptr;
+        if (user->m_items) user->m_items = user->m_items->Clone();
     }
     m_shareUserCount = 0;
     m_font.OnChange = nullptr;
