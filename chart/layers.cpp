@@ -188,10 +188,7 @@ void TCustomRChart::ScalePropsChanged()
 {
     {
         TLockHolder lock(*this);
-        for (int i = 1; i <= kMaxLayers; ++i) {
-            SyncScale(ScaleObjectX(i), ScalePropsX(i));
-            SyncScale(ScaleObjectY(i), ScalePropsY(i));
-        }
+        SyncAllScales();
         for (int i = 1; i <= kMaxLayers; ++i) {
             const TScaleProps& x = ScalePropsX(i);
             const TScaleProps& y = ScalePropsY(i);
@@ -214,7 +211,7 @@ void TCustomRChart::IsometricAdjust(int layer)
     y.SetRangeLow(c - h);
 }
 
-void TCustomRChart::ResyncLayers(bool applyIsometric)
+void TCustomRChart::ResyncLayers(bool applyIsometric, bool resizeScales)
 {
     for (int i = 1; i <= kMaxLayers; ++i) {
         if (applyIsometric) IsometricAdjust(i);
@@ -222,8 +219,17 @@ void TCustomRChart::ResyncLayers(bool applyIsometric)
             TScale& scale = horizontal ? ScaleObjectX(i) : ScaleObjectY(i);
             SyncScale(scale, horizontal ? static_cast<const TScaleProps&>(ScalePropsX(i))
                                         : static_cast<const TScaleProps&>(ScalePropsY(i)));
+            if (resizeScales) scale.SetBounds(0, 0, width(), height());
             SetScaleMargins(scale, horizontal);
         }
+    }
+}
+
+void TCustomRChart::SyncAllScales()
+{
+    for (int i = 1; i <= kMaxLayers; ++i) {
+        SyncScale(ScaleObjectX(i), ScalePropsX(i));
+        SyncScale(ScaleObjectY(i), ScalePropsY(i));
     }
 }
 
@@ -247,16 +253,7 @@ void TCustomRChart::SetBounds(int left, int top, int width, int height)
     setGeometry(left, top, width, height);
     m_inSetBounds = false;
     m_screenFresh = false;
-    for (int i = 1; i <= kMaxLayers; ++i) {
-        if (m_isometric) IsometricAdjust(i);
-        for (bool horizontal : {true, false}) {
-            TScale& scale = horizontal ? ScaleObjectX(i) : ScaleObjectY(i);
-            SyncScale(scale, horizontal ? static_cast<const TScaleProps&>(ScalePropsX(i))
-                                        : static_cast<const TScaleProps&>(ScalePropsY(i)));
-            scale.SetBounds(0, 0, width, height);
-            SetScaleMargins(scale, horizontal);
-        }
-    }
+    ResyncLayers(m_isometric, true);
     RecalcTransforms();
 }
 

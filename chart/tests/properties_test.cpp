@@ -76,6 +76,8 @@ TEST(ChartConstruction, AxesOfTheLayers)
     EXPECT_EQ(chart.ScaleObjectY(1).MarginBottom(), 39);
     EXPECT_EQ(chart.ScaleObjectY(1).MarginRight(), 280 - 50 - 1);
     EXPECT_TRUE(chart.ScaleObjectX(1).Transparent());
+    EXPECT_EQ(chart.ScaleObjectY(16).width(), 280);
+    EXPECT_EQ(chart.ScaleObjectY(16).height(), 200);
 }
 
 TEST(ChartConstruction, CrossHairsAndLabels)
