@@ -10,10 +10,7 @@
 
 #include <QResizeEvent>
 
-#include <climits>
 #include <cmath>
-
-#include "common/mathutil.h"
 
 namespace {
 
@@ -24,7 +21,7 @@ constexpr int kMinAreaHeight = 20;
 constexpr long double kPixelLimit = 2147483647.0L;
 
 // One axis: coefficient k and offset d so that low lands on pixel `lowPixel` and high on
-// `highPixel`; `area` is the number of pixels between them (negative for a Y axis).
+// `highPixel` (for a Y axis the bottom and the top edge, so k comes out negative).
 // Returns false for a logarithmic axis with an end <= 0.
 bool AxisCoefficients(double low, double high, bool logarithmic, long double lowPixel, long double highPixel,
                       long double& k, long double& d)
@@ -64,6 +61,8 @@ int ToPixel(double v, bool logarithmic, bool reversed, long double k, long doubl
     // rather than into an undefined conversion.
     if (std::isnan(p)) p = -kPixelLimit;
     p = std::clamp(p, -kPixelLimit, kPixelLimit);
+    // nearbyint in the default rounding mode rounds half to even, here without leaving the
+    // extended precision of the coefficients.
     return static_cast<int>(std::nearbyint(p));
 }
 
