@@ -86,6 +86,32 @@ void BM_DataAreaRefresh(benchmark::State& state)
 }
 BENCHMARK(BM_DataAreaRefresh)->Unit(benchmark::kMicrosecond);
 
+// One axis assignment (the axis-reset command makes four): every scale object is synchronised,
+// every layer's range rules re-applied, and the chart painted once.
+void BM_AxisAssignment(benchmark::State& state)
+{
+    auto chart = MainWindowChart();
+    double high = 10;
+    for (auto _ : state) {
+        chart->Scale1X().SetRangeHigh(high = high == 10 ? 11 : 10);
+        benchmark::DoNotOptimize(chart->ScreenImage().constBits());
+    }
+}
+BENCHMARK(BM_AxisAssignment)->Unit(benchmark::kMicrosecond);
+
+// One pan step: a new range for layer 1 and a full paint.
+void BM_PanStep(benchmark::State& state)
+{
+    auto chart = MainWindowChart();
+    double shift = 0;
+    for (auto _ : state) {
+        shift = shift == 0 ? 0.5 : 0;
+        chart->SetLayerRange(1, shift, shift, 10 + shift, 10 + shift);
+        benchmark::DoNotOptimize(chart->ScreenImage().constBits());
+    }
+}
+BENCHMARK(BM_PanStep)->Unit(benchmark::kMicrosecond);
+
 void BM_AppendMarks(benchmark::State& state)
 {
     TRChart chart;

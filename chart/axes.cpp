@@ -149,10 +149,7 @@ void TCustomRChart::SetStandardLayout(TrcLayout value)
             ScalePropsX(i).SetVisible(false);
             ScalePropsY(i).SetVisible(false);
         }
-        for (int i = 1; i <= kMaxLayers; ++i) {
-            SyncScale(ScaleObjectX(i), ScalePropsX(i));
-            SyncScale(ScaleObjectY(i), ScalePropsY(i));
-        }
+        SyncAllScales();
     }
     SetPaintLock(lock.Release());
 }

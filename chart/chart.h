@@ -402,8 +402,11 @@ private:
     void Repaint() { if (m_autoRedraw) Paint(); }
     // After a margin or shadow change: data image size, isometric rule, scales, transforms.
     void MarginsChanged(bool applyIsometric);
-    // Per layer: isometric rule (when asked), SyncScale and margins of both scale objects.
-    void ResyncLayers(bool applyIsometric);
+    // Per layer: isometric rule (when asked), SyncScale, size (when asked) and margins of both
+    // scale objects.
+    void ResyncLayers(bool applyIsometric, bool resizeScales);
+    // SyncScale of every layer's horizontal, then vertical scale object.
+    void SyncAllScales();
     void SetScaleMargins(TScale& scale, bool horizontal);
     void SizeDataImage(int extra);
     void AppendItem(std::uint8_t kind, double x, double y);

@@ -10,10 +10,7 @@
 
 #include <QResizeEvent>
 
-#include <climits>
 #include <cmath>
-
-#include "common/mathutil.h"
 
 namespace {
 
@@ -24,7 +21,7 @@ constexpr int kMinAreaHeight = 20;
 constexpr long double kPixelLimit = 2147483647.0L;
 
 // One axis: coefficient k and offset d so that low lands on pixel `lowPixel` and high on
-// `highPixel`; `area` is the number of pixels between them (negative for a Y axis).
+// `highPixel` (for a Y axis the bottom and the top edge, so k comes out negative).
 // Returns false for a logarithmic axis with an end <= 0.
 bool AxisCoefficients(double low, double high, bool logarithmic, long double lowPixel, long double highPixel,
                       long double& k, long double& d)
@@ -64,6 +61,8 @@ int ToPixel(double v, bool logarithmic, bool reversed, long double k, long doubl
     // rather than into an undefined conversion.
     if (std::isnan(p)) p = -kPixelLimit;
     p = std::clamp(p, -kPixelLimit, kPixelLimit);
+    // nearbyint in the default rounding mode rounds half to even, here without leaving the
+    // extended precision of the coefficients.
     return static_cast<int>(std::nearbyint(p));
 }
 
@@ -188,10 +187,7 @@ void TCustomRChart::ScalePropsChanged()
 {
     {
         TLockHolder lock(*this);
-        for (int i = 1; i <= kMaxLayers; ++i) {
-            SyncScale(ScaleObjectX(i), ScalePropsX(i));
-            SyncScale(ScaleObjectY(i), ScalePropsY(i));
-        }
+        SyncAllScales();
         for (int i = 1; i <= kMaxLayers; ++i) {
             const TScaleProps& x = ScalePropsX(i);
             const TScaleProps& y = ScalePropsY(i);
@@ -214,7 +210,7 @@ void TCustomRChart::IsometricAdjust(int layer)
     y.SetRangeLow(c - h);
 }
 
-void TCustomRChart::ResyncLayers(bool applyIsometric)
+void TCustomRChart::ResyncLayers(bool applyIsometric, bool resizeScales)
 {
     for (int i = 1; i <= kMaxLayers; ++i) {
         if (applyIsometric) IsometricAdjust(i);
@@ -222,8 +218,17 @@ void TCustomRChart::ResyncLayers(bool applyIsometric)
             TScale& scale = horizontal ? ScaleObjectX(i) : ScaleObjectY(i);
             SyncScale(scale, horizontal ? static_cast<const TScaleProps&>(ScalePropsX(i))
                                         : static_cast<const TScaleProps&>(ScalePropsY(i)));
+            if (resizeScales) scale.SetBounds(0, 0, width(), height());
             SetScaleMargins(scale, horizontal);
         }
+    }
+}
+
+void TCustomRChart::SyncAllScales()
+{
+    for (int i = 1; i <= kMaxLayers; ++i) {
+        SyncScale(ScaleObjectX(i), ScalePropsX(i));
+        SyncScale(ScaleObjectY(i), ScalePropsY(i));
     }
 }
 
@@ -247,16 +252,7 @@ void TCustomRChart::SetBounds(int left, int top, int width, int height)
     setGeometry(left, top, width, height);
     m_inSetBounds = false;
     m_screenFresh = false;
-    for (int i = 1; i <= kMaxLayers; ++i) {
-        if (m_isometric) IsometricAdjust(i);
-        for (bool horizontal : {true, false}) {
-            TScale& scale = horizontal ? ScaleObjectX(i) : ScaleObjectY(i);
-            SyncScale(scale, horizontal ? static_cast<const TScaleProps&>(ScalePropsX(i))
-                                        : static_cast<const TScaleProps&>(ScalePropsY(i)));
-            scale.SetBounds(0, 0, width, height);
-            SetScaleMargins(scale, horizontal);
-        }
-    }
+    ResyncLayers(m_isometric, true);
     RecalcTransforms();
 }
 

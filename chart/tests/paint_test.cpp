@@ -377,3 +377,49 @@ TEST_F(Painting, EventsOfTheFullRepaintInOrder)
     chart.Paint();
     EXPECT_EQ(order, (std::vector<std::string>{"scales", "before", "data"}));
 }
+
+// The caption's first inked column and row for each anchor, relative to the control-left and
+// control-top anchors (glyph bearings cancel out).
+TEST_F(Painting, CaptionAnchors)
+{
+    chart.SetCaption("H");
+    chart.SetCaptionAlignment(taLeftJustify);
+    chart.SetCaptionPosX(0);
+    chart.SetCaptionPosY(0);
+    chart.SetChartColor(clBtnFace);  // ink inside the chart area shows as well
+    chart.SetChartFrameColor(clBtnFace);
+    chart.Scale1X().SetVisible(false);
+    chart.Scale1Y().SetVisible(false);
+    Show();
+    const std::uint32_t wind = Rgb(clBtnFace);
+    auto firstInk = [&](bool column) {
+        chart.Paint();
+        const QImage& img = chart.ScreenImage();
+        for (int a = 0; a < (column ? img.width() : img.height()); ++a)
+            for (int b = 0; b < (column ? img.height() : img.width()); ++b)
+                if (PixelRgb(img, column ? a : b, column ? b : a) != wind) return a;
+        return -1;
+    };
+    chart.SetCaptionAnchorVert(cavControlTop);
+    chart.SetCaptionAnchorHoriz(cahControlLeft);
+    const int x0 = firstInk(true);
+    const std::pair<TCaptionAnchorHoriz, int> horiz[] = {
+        {cahChartLeft, 50}, {cahChartCenter, 50 + 330 / 2}, {cahChartRight, 400 - 20}, {cahControlRight, 400}};
+    for (const auto& [anchor, offset] : horiz) {
+        SCOPED_TRACE(anchor);
+        chart.SetCaptionAnchorHoriz(anchor);
+        chart.SetCaptionPosX(anchor == cahControlRight ? -20 : 0);
+        EXPECT_EQ(firstInk(true), x0 + offset + chart.CaptionPosX());
+    }
+    chart.SetCaptionAnchorHoriz(cahControlLeft);
+    chart.SetCaptionPosX(0);
+    const int y0 = firstInk(false);
+    const std::pair<TCaptionAnchorVert, int> vert[] = {
+        {cavChartTop, 20}, {cavChartCenter, 20 + 240 / 2}, {cavChartBottom, 300 - 40}, {cavControlBottom, 300}};
+    for (const auto& [anchor, offset] : vert) {
+        SCOPED_TRACE(anchor);
+        chart.SetCaptionAnchorVert(anchor);
+        chart.SetCaptionPosY(anchor == cavControlBottom ? -30 : 0);
+        EXPECT_EQ(firstInk(false), y0 + offset + chart.CaptionPosY());
+    }
+}
