@@ -49,6 +49,12 @@ TEST_F(Painting, NestedUpdatesPaintOnceAtTheOutermostLevel)
     EXPECT_EQ(paints, 3);
     chart.JointLayers().SetL02xControlledBy(1);
     EXPECT_EQ(paints, 4);
+    chart.SetIsometric(true);
+    EXPECT_EQ(paints, 5);
+    chart.SetMarginLeft(70);  // the isometric rule runs again, through the axis setters
+    EXPECT_EQ(paints, 6);
+    chart.SetIsometric(false);
+    EXPECT_EQ(paints, 6);
 
     chart.SetPaintLock(true);
     chart.SetLayerRange(1, 0, 0, 3, 3);
@@ -56,11 +62,11 @@ TEST_F(Painting, NestedUpdatesPaintOnceAtTheOutermostLevel)
     chart.SetChartColor(clRed);
     chart.SetStandardLayout(rcl_X1Bottom_Y1Left);
     chart.Paint();
-    EXPECT_EQ(paints, 4);
+    EXPECT_EQ(paints, 6);
     chart.SetPaintLock(false);
-    EXPECT_EQ(paints, 5);
+    EXPECT_EQ(paints, 7);
     chart.SetPaintLock(false);  // no change, no paint
-    EXPECT_EQ(paints, 5);
+    EXPECT_EQ(paints, 7);
 }
 
 TEST_F(Painting, RepaintRules)
@@ -343,4 +349,77 @@ TEST_F(Painting, HostileValuesNeverBreakTheChart)
     EXPECT_EQ(std::make_pair(px, py), std::make_pair(215, 140));
     EXPECT_EQ(PixelRgb(chart.ScreenImage(), 200, 150), Rgb(clWhite));
     EXPECT_EQ(PixelRgb(chart.ScreenImage(), 50, 150), Rgb(clBlack));
+}
+
+TEST_F(Painting, EventsOfTheFullRepaintInOrder)
+{
+    std::vector<std::string> order;
+    Show();
+    chart.OnScalesRendered = [&](TCustomRChart& s, TCanvas& canvas, int top, int left) {
+        EXPECT_EQ(&s, &chart);
+        EXPECT_EQ(&canvas, &chart.ControlImage().Canvas());
+        EXPECT_EQ(top, 0);
+        EXPECT_EQ(left, 0);
+        order.push_back("scales");
+    };
+    chart.OnBeforeRenderData = [&](TCustomRChart&, TCanvas& canvas, int top, int left) {
+        EXPECT_EQ(&canvas, &chart.DataImage().Canvas());
+        EXPECT_EQ(top, 20);
+        EXPECT_EQ(left, 50);
+        canvas.Brush().SetColor(clRed);  // brush and pen colours come back after the handler
+        order.push_back("before");
+    };
+    chart.OnDataRendered = [&](TCustomRChart&, TCanvas&, int top, int left) {
+        EXPECT_EQ(top, 20);
+        EXPECT_EQ(left, 50);
+        order.push_back("data");
+    };
+    chart.Paint();
+    EXPECT_EQ(order, (std::vector<std::string>{"scales", "before", "data"}));
+}
+
+// The caption's first inked column and row for each anchor, relative to the control-left and
+// control-top anchors (glyph bearings cancel out).
+TEST_F(Painting, CaptionAnchors)
+{
+    chart.SetCaption("H");
+    chart.SetCaptionAlignment(taLeftJustify);
+    chart.SetCaptionPosX(0);
+    chart.SetCaptionPosY(0);
+    chart.SetChartColor(clBtnFace);  // ink inside the chart area shows as well
+    chart.SetChartFrameColor(clBtnFace);
+    chart.Scale1X().SetVisible(false);
+    chart.Scale1Y().SetVisible(false);
+    Show();
+    const std::uint32_t wind = Rgb(clBtnFace);
+    auto firstInk = [&](bool column) {
+        chart.Paint();
+        const QImage& img = chart.ScreenImage();
+        for (int a = 0; a < (column ? img.width() : img.height()); ++a)
+            for (int b = 0; b < (column ? img.height() : img.width()); ++b)
+                if (PixelRgb(img, column ? a : b, column ? b : a) != wind) return a;
+        return -1;
+    };
+    chart.SetCaptionAnchorVert(cavControlTop);
+    chart.SetCaptionAnchorHoriz(cahControlLeft);
+    const int x0 = firstInk(true);
+    const std::pair<TCaptionAnchorHoriz, int> horiz[] = {
+        {cahChartLeft, 50}, {cahChartCenter, 50 + 330 / 2}, {cahChartRight, 400 - 20}, {cahControlRight, 400}};
+    for (const auto& [anchor, offset] : horiz) {
+        SCOPED_TRACE(anchor);
+        chart.SetCaptionAnchorHoriz(anchor);
+        chart.SetCaptionPosX(anchor == cahControlRight ? -20 : 0);
+        EXPECT_EQ(firstInk(true), x0 + offset + chart.CaptionPosX());
+    }
+    chart.SetCaptionAnchorHoriz(cahControlLeft);
+    chart.SetCaptionPosX(0);
+    const int y0 = firstInk(false);
+    const std::pair<TCaptionAnchorVert, int> vert[] = {
+        {cavChartTop, 20}, {cavChartCenter, 20 + 240 / 2}, {cavChartBottom, 300 - 40}, {cavControlBottom, 300}};
+    for (const auto& [anchor, offset] : vert) {
+        SCOPED_TRACE(anchor);
+        chart.SetCaptionAnchorVert(anchor);
+        chart.SetCaptionPosY(anchor == cavControlBottom ? -30 : 0);
+        EXPECT_EQ(firstInk(false), y0 + offset + chart.CaptionPosY());
+    }
 }
