@@ -141,15 +141,22 @@ public:
         if (c.OnDblClick) c.OnDblClick(c);
     }
 
+    // A pending double click swallows this press or release; buttons other than the three are
+    // not the chart's business. False when nothing more is to be done.
+    static bool TakeButton(TCustomRChart& c, Qt::MouseButton qtButton, TMouseButton& button)
+    {
+        if (c.m_mouse.DblClickPending) {
+            c.m_mouse.DblClickPending = false;
+            return false;
+        }
+        return ButtonOf(qtButton, button);
+    }
+
     static void MouseDown(TCustomRChart& c, Qt::MouseButton qtButton, TShiftState shift, QPoint pos)
     {
         TMouseState& m = c.m_mouse;
-        if (m.DblClickPending) {
-            m.DblClickPending = false;
-            return;
-        }
         TMouseButton button;
-        if (!ButtonOf(qtButton, button)) return;
+        if (!TakeButton(c, qtButton, button)) return;
         if (button == mbLeft) m.ClickPending = true;
         if (c.OnMouseDown) c.OnMouseDown(c, button, shift, pos.x(), pos.y());
         if (IsRubberBandMode(c.m_mouseAction) && !m.RubberBandActive && button == mbLeft &&
@@ -163,12 +170,8 @@ public:
     static void MouseUp(TCustomRChart& c, Qt::MouseButton qtButton, TShiftState shift, QPoint pos)
     {
         TMouseState& m = c.m_mouse;
-        if (m.DblClickPending) {
-            m.DblClickPending = false;
-            return;
-        }
         TMouseButton button;
-        if (!ButtonOf(qtButton, button)) return;
+        if (!TakeButton(c, qtButton, button)) return;
         // A left press and release over the control make a click, reported before the release
         // itself, as the toolkit's own handling of the release.
         if (button == mbLeft && m.ClickPending) {
@@ -221,61 +224,50 @@ public:
         }
     }
 
-    // Moves the ranges so that the world point under the anchor follows the mouse. Linear axes
-    // shift by the mouse distance in world units of the current span, logarithmic axes scale by
-    // the matching factor. An axis without pixels keeps its range.
+    // Moves the ranges so that the world point under the anchor follows the mouse. An axis
+    // without pixels keeps its range.
     static void PanStep(TCustomRChart& c, TMouseActMode mode, int x, int y)
     {
         if (!c.ChartArea().Contains(x, y)) return;
         const TDragAnchor& a = c.m_mouse.DragAnchor;
         const TScalePropsHoriz& sx = c.Scale1X();
         const TScalePropsVert& sy = c.Scale1Y();
-        const int areaWidth = c.AreaWidth(), areaHeight = c.AreaHeight();
-
-        double xLow = sx.RangeLow(), xHigh = sx.RangeHigh();
-        if (mode != maPanVert && areaWidth > 0) {
-            const long double lo = sx.RangeLow(), hi = sx.RangeHigh();
-            long double newLow, newHigh;
-            if (sx.Logarithmic()) {
-                const long double ratio = hi / lo;
-                const long double f = ratio > 0 ? std::exp(std::log(ratio) * (a.X - x) / areaWidth) : 1.0L;
-                newLow = a.XLow * f;
-                newHigh = a.XHigh * f;
-            } else {
-                const long double dx = (hi - lo) * (x - a.X) / areaWidth;
-                newLow = a.XLow - dx;
-                newHigh = a.XHigh - dx;
-            }
-            // A logarithmic axis whose pan would push an end below the floor keeps its range,
-            // so the pan stops there instead of squeezing the span.
-            if (UsableRange(newLow, newHigh, sx.Logarithmic())) {
-                xLow = double(newLow);
-                xHigh = double(newHigh);
-            }
-        }
-        double yLow = sy.RangeLow(), yHigh = sy.RangeHigh();
-        if (mode != maPanHoriz && areaHeight > 0) {
-            const long double lo = sy.RangeLow(), hi = sy.RangeHigh();
-            long double newLow, newHigh;
-            if (sy.Logarithmic()) {
-                const long double ratio = hi / lo;
-                const long double f = ratio > 0 ? std::exp(std::log(ratio) * (y - a.Y) / areaHeight) : 1.0L;
-                newLow = a.YLow * f;
-                newHigh = a.YHigh * f;
-            } else {
-                const long double dy = (hi - lo) * (y - a.Y) / areaHeight;
-                newLow = a.YLow + dy;
-                newHigh = a.YHigh + dy;
-            }
-            if (UsableRange(newLow, newHigh, sy.Logarithmic())) {
-                yLow = double(newLow);
-                yHigh = double(newHigh);
-            }
-        }
+        double xLow = sx.RangeLow(), xHigh = sx.RangeHigh(), yLow = sy.RangeLow(), yHigh = sy.RangeHigh();
+        // Moving the mouse right shows smaller x values under it, moving it down larger y values.
+        if (mode != maPanVert) PanAxis(sx, a.XLow, a.XHigh, a.X - x, c.AreaWidth(), xLow, xHigh);
+        if (mode != maPanHoriz) PanAxis(sy, a.YLow, a.YHigh, y - a.Y, c.AreaHeight(), yLow, yHigh);
         LockScope lock(c);
         c.SetLayerRange(1, xLow, yLow, xHigh, yHigh);
         lock.Release();
         if (c.OnZoomPan) c.OnZoomPan(c);
+    }
+
+    // One axis of a pan step: the anchor range moved by `pixels` of an axis `size` pixels long,
+    // in world units of the current span on a linear axis, by the matching factor of the
+    // current ratio on a logarithmic one. Leaves `low` and `high` alone when the axis has no
+    // pixels or the result is not usable.
+    static void PanAxis(const TScaleProps& s, double anchorLow, double anchorHigh, int pixels, int size,
+                        double& low, double& high)
+    {
+        if (size <= 0) return;
+        const long double lo = s.RangeLow(), hi = s.RangeHigh();
+        long double newLow, newHigh;
+        if (s.Logarithmic()) {
+            const long double ratio = hi / lo;
+            const long double f = ratio > 0 ? std::exp(std::log(ratio) * pixels / size) : 1.0L;
+            newLow = anchorLow * f;
+            newHigh = anchorHigh * f;
+        } else {
+            const long double d = (hi - lo) * pixels / size;
+            newLow = anchorLow + d;
+            newHigh = anchorHigh + d;
+        }
+        // A logarithmic axis whose pan would push an end below the floor keeps its range, so
+        // the pan stops there instead of squeezing the span.
+        if (UsableRange(newLow, newHigh, s.Logarithmic())) {
+            low = double(newLow);
+            high = double(newHigh);
+        }
     }
 
     // Scales the anchor ranges about their centres: right and up zoom in, left and down zoom
