@@ -118,13 +118,11 @@ public:
             m_released = true;
             m_chart.SetPaintLock(m_was);
         }
-        // Gives the remembered state back without painting; returns whether the chart was
-        // unlocked before, i.e. whether a paint now would show.
-        bool ReleaseWithoutPaint()
+        // Gives the remembered state back without painting.
+        void ReleaseWithoutPaint()
         {
             m_released = true;
             m_chart.m_paintLock = m_was;
-            return !m_was;
         }
         LockScope(const LockScope&) = delete;
         LockScope& operator=(const LockScope&) = delete;
@@ -388,10 +386,11 @@ public:
     }
 
     // Both coordinates of a dragged crosshair or label are set under the lock, so a step paints
-    // once instead of once per coordinate; it paints as their setters would, when AutoRedraw.
+    // once instead of once per coordinate, by the same rule as their setters.
     static void PaintMovedPart(TCustomRChart& c, LockScope& lock)
     {
-        if (lock.ReleaseWithoutPaint() && c.m_autoRedraw) c.Paint();
+        lock.ReleaseWithoutPaint();
+        c.PartChanged();
     }
 
     // --- rubber band -----------------------------------------------------------------------
