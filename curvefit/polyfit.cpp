@@ -4,43 +4,40 @@
 #include <cmath>
 #include <vector>
 
+#include "common/errors.h"
 #include "common/fpguard.h"
 #include "curvefit/curvefit.h"
 #include "curvefit/svd.h"
 
 namespace {
 
-// The squared correlation of the data y and the fitted values yh over n points. Both are shifted
-// by the mean of y first (which leaves the correlation unchanged) so that data far from zero keep
-// their digits. The fitted values of a model without spread (all equal, as with order 0 or with all
-// x equal) correlate with nothing: the result is 0.
+// The squared correlation of the data y and the fitted values yh over n points, each centred on
+// its own mean (two passes), so that a fit whose values lie far from the mean of y keeps its
+// digits. The fitted values of a model without spread (all equal, as with order 0 or with all x
+// equal) correlate with nothing: the result is 0. The last rounding cannot push it out of 0..1.
 double SquaredCorrelation(const double* y, const std::vector<double>& yh, int n)
 {
-    double syy = 0.0, shh = 0.0, sumY = 0.0;
-    bool spread = false;
+    if (n == 0) return 0.0;
+    double sumY = 0.0, sumH = 0.0;
+    bool spreadY = false, spreadH = false;
     for (int i = 0; i < n; ++i) {
-        syy += y[i] * y[i];
-        shh += yh[i] * yh[i];
         sumY += y[i];
-        spread = spread || yh[i] != yh[0];
+        sumH += yh[i];
+        spreadY = spreadY || y[i] != y[0];
+        spreadH = spreadH || yh[i] != yh[0];
     }
-    if (!(syy > 0.0 && shh > 0.0) || !spread) return 0.0;
-    const double shift = sumY / n;
-    double sy = 0.0, sh = 0.0, syy0 = 0.0, shh0 = 0.0, syh = 0.0;
+    if (!spreadY || !spreadH) return 0.0;
+    const double meanY = sumY / n, meanH = sumH / n;
+    double vy = 0.0, vh = 0.0, cov = 0.0;
     for (int i = 0; i < n; ++i) {
-        const double dy = y[i] - shift;
-        const double dh = yh[i] - shift;
-        sy += dy;
-        sh += dh;
-        syy0 += dy * dy;
-        shh0 += dh * dh;
-        syh += dy * dh;
+        const double dy = y[i] - meanY;
+        const double dh = yh[i] - meanH;
+        vy += dy * dy;
+        vh += dh * dh;
+        cov += dy * dh;
     }
-    const double vy = syy0 - sy * sy / n;
-    const double vh = shh0 - sh * sh / n;
     if (vy == 0.0 || vh == 0.0) return 0.0;
-    const double r = (syh - sy * sh / n) / std::sqrt(std::fabs(vy * vh));
-    return r * r;
+    return std::clamp(cov / vy * (cov / vh), 0.0, 1.0);
 }
 
 }  // namespace
@@ -53,11 +50,17 @@ double SquaredCorrelation(const double* y, const std::vector<double>& yh, int n)
 // returns false. Overflow of a power or an invalid operation raises the platform's error.
 bool TCurveFit::CalcPolynomialFit(std::uint8_t m, std::span<double> c, double& quality, bool& truncated)
 {
+    quality = 0.0;
+    truncated = false;
     TFloatGuard guard;
     const int n = m_pointCount;
     const int cols = m + 1;
     const double* xs = m_points.ColumnData(1);
     const double* ys = m_points.ColumnData(2);
+    // A point that is not a number, or infinite, has no place in a least-squares sum: refused
+    // like the closed-form fits refuse it, instead of returning infinite coefficients.
+    for (int i = 0; i < n; ++i)
+        if (!std::isfinite(xs[i]) || !std::isfinite(ys[i])) throw EInvalidOp();
 
     svdcore::TDenseMatrix a(std::max(n, cols), cols);
     std::vector<double*> column(cols);

@@ -509,6 +509,73 @@ TEST(CalcPolynomialFit, QualityKeepsItsDigitsFarFromTheOrigin)
     EXPECT_TRUE(AgreesTo(b.quality, a.quality, 6));
 }
 
+// Points that are not numbers, or infinite, are refused like the closed-form fits refuse them.
+struct NonFiniteCase {
+    const char* name;
+    Points points;
+    int order;
+};
+
+const NonFiniteCase kNonFiniteCases[] = {
+    {"MinusInfinityYOrder0", {{1, -HUGE_VAL}, {2, -HUGE_VAL}}, 0},
+    {"InfinityYOrder2", {{1, 1}, {2, HUGE_VAL}, {3, 2}, {4, 0}}, 2},
+    {"InfinityXOrder1", {{HUGE_VAL, 1}, {2, 3}, {3, 2}}, 1},
+    {"NanYOrder3", {{1, 1}, {2, std::nan("")}, {3, 2}, {4, 0}, {5, 1}}, 3},
+    {"NanXOrder9", {{std::nan(""), 1}, {2, 3}}, 9},
+};
+
+class PolynomialNonFinite : public ::testing::TestWithParam<NonFiniteCase> {};
+
+TEST_P(PolynomialNonFinite, RaisesInvalidOperationAndKeepsTheStore)
+{
+    const NonFiniteCase& tc = GetParam();
+    TCurveFit fit;
+    Fill(fit, tc.points);
+    EXPECT_THROW(Poly(fit, tc.order), EInvalidOp);
+    EXPECT_EQ(fit.PointCount(), int(tc.points.size()));
+    Fill(fit, {{0, 1}, {1, 3}, {2, 5}});
+    const PolyResult r = Poly(fit, 1);
+    EXPECT_TRUE(AgreesTo(r.c[1], 2.0, 14));
+}
+
+INSTANTIATE_TEST_SUITE_P(Poly, PolynomialNonFinite, ::testing::ValuesIn(kNonFiniteCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The quality is a squared correlation: always within 0..1, also where the fitted values lie far
+// from the mean of y or span many decades.
+struct QualityCase {
+    const char* name;
+    Points points;
+    int order;
+    double expected;   // negative: only the range is checked
+};
+
+const QualityCase kQualityCases[] = {
+    // Two points are fitted exactly by any non-constant fit.
+    {"TwoPointsFarApart", {{-400, 10}, {1e10, 2.384185791015625e-07}}, 2, 1.0},
+    {"TwoPointsOrder5", {{1e-3, 5}, {1e8, -7}}, 5, 1.0},
+    {"ThreePointsHugeSpread", {{-1e9, 1}, {0, 1e-300}, {1e9, 3}}, 4, -1.0},
+    {"FarOffset", {{1e9, 1e12}, {1e9 + 1, 1e12 + 1}, {1e9 + 2, 1e12 - 3}, {1e9 + 3, 1e12 + 2}}, 3, -1.0},
+};
+
+class PolynomialQuality : public ::testing::TestWithParam<QualityCase> {};
+
+TEST_P(PolynomialQuality, LiesWithinZeroAndOne)
+{
+    const QualityCase& tc = GetParam();
+    TCurveFit fit;
+    Fill(fit, tc.points);
+    const PolyResult r = Poly(fit, tc.order);
+    EXPECT_GE(r.quality, 0.0);
+    EXPECT_LE(r.quality, 1.0);
+    if (tc.expected >= 0.0) {
+        EXPECT_NEAR(r.quality, tc.expected, 1e-9);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Poly, PolynomialQuality, ::testing::ValuesIn(kQualityCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 // Certified data (NIST StRD): the coefficients and R^2 to the digits each set allows.
 struct NistCase {
     const char* name;
@@ -617,7 +684,7 @@ TEST(CalcPolynomialFit, ReturnsOnAwkwardRandomInputs)
         const PolyResult r = Poly(fit, m);
         converged += r.ok;
         EXPECT_GE(r.quality, 0.0);
-        EXPECT_LE(r.quality, 1.0 + 1e-9);
+        EXPECT_LE(r.quality, 1.0);
         for (int j = 0; j <= m; ++j) EXPECT_TRUE(std::isfinite(r.c[j]));
     }
     EXPECT_EQ(converged, runs);
