@@ -649,6 +649,12 @@ TEST_P(NistPolynomial, MatchesTheCertifiedValues)
     for (int j = 0; j <= tc.order; ++j)
         EXPECT_TRUE(AgreesTo(r.c[j], data.b[j], tc.coefficientDigits)) << "B" << j;
     EXPECT_TRUE(AgreesTo(r.quality, data.rSquared, tc.qualityDigits));
+    // The loops for machines without wide vectors give the same numbers.
+    polyfit_detail::UsePortableKernels(true);
+    const PolyResult portable = Poly(fit, tc.order);
+    polyfit_detail::UsePortableKernels(false);
+    for (int j = 0; j <= tc.order; ++j) EXPECT_EQ(portable.c[j], r.c[j]) << "B" << j;
+    EXPECT_EQ(portable.quality, r.quality);
 }
 
 INSTANTIATE_TEST_SUITE_P(Nist, NistPolynomial, ::testing::ValuesIn(kNistCases),
