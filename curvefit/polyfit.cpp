@@ -8,11 +8,12 @@
 //     truncated: values below 1e-14 of the largest are dropped. A truncated fit is the truncated
 //     singular-value solution of R, which is that of the design.
 //  2. A fit that keeps every singular value is solved on R with its columns scaled to equal norm,
-//     so that the raw powers of x, which span many decades, do not cost digits, and the solution
-//     is then refined: passes over the points form the residuals y - A x and their products A^T r
-//     in extended precision, and the correction solves R^T R d = A^T r. Each pass gains about the
-//     digits that the squared condition number of the scaled design leaves, until the solution
-//     rounds to the same doubles.
+//     so that the raw powers of x, which span many decades, do not cost digits. One pass over the
+//     points then refines it: the residuals r = y - A x and their products A^T r are formed in
+//     double-double arithmetic (about 106 bits; the 64 bits of long double leave the condition
+//     number's square times their rounding in the result), and the correction solves
+//     R^T R d = A^T r. That reaches the exact least-squares solution of the given doubles to the
+//     last digit or so; a second pass only finds the rounding noise of the first.
 // The columns are scaled by powers of two only, which the decomposition passes through exactly,
 // so the scaled and the unscaled design have the same R up to those powers.
 #include <algorithm>

@@ -622,15 +622,17 @@ NistData ReadNist(const std::string& file)
     return data;
 }
 
-// Each data set's floor is at least what the best of the common numerical libraries reaches on it.
+// The digits each data set allows: its exact least-squares solution of the given doubles reaches
+// about 14.1, 13.5, 13.2 (Wampler2's decimal y are not binary fractions) and 15 elsewhere. The
+// common numerical libraries reach 13.0, 12.7, 9.8, 13.6, 9.3, 7.9 and 5.9.
 const NistCase kNistCases[] = {
-    {"Norris", "Norris.dat", 1, 13.0, 11},
-    {"Pontius", "Pontius.dat", 2, 12.7, 11},
-    {"Wampler1", "Wampler1.dat", 5, 9.8, 12},
-    {"Wampler2", "Wampler2.dat", 5, 13.0, 12},
-    {"Wampler3", "Wampler3.dat", 5, 9.3, 10},
-    {"Wampler4", "Wampler4.dat", 5, 7.9, 10},
-    {"Wampler5", "Wampler5.dat", 5, 5.9, 10},
+    {"Norris", "Norris.dat", 1, 14.0, 11},
+    {"Pontius", "Pontius.dat", 2, 13.4, 11},
+    {"Wampler1", "Wampler1.dat", 5, 15.0, 12},
+    {"Wampler2", "Wampler2.dat", 5, 13.1, 12},
+    {"Wampler3", "Wampler3.dat", 5, 15.0, 10},
+    {"Wampler4", "Wampler4.dat", 5, 15.0, 10},
+    {"Wampler5", "Wampler5.dat", 5, 15.0, 10},
 };
 
 class NistPolynomial : public ::testing::TestWithParam<NistCase> {};
