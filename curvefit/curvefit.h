@@ -71,7 +71,11 @@ private:
     double m_splineSmoothing = 0.5;
     bool m_splineValid = false;
     double m_splineQuality = 0.0;
-    std::vector<double> m_splineX, m_splineA, m_splineB, m_splineC, m_splineD;  // indices 1..n
+    // sorted x and y, the spline's values and halved curvatures; indices 1..n
+    std::vector<double> m_splineX, m_splineY, m_splineA, m_splineC;
+    bool m_splineSorted = false;     // m_splineX, m_splineY hold the current points
+    double m_splineStartP = 0.0;     // where the next preparation's iteration starts; 0 after new points
+    double m_splineSettledS = -1.0;  // the allowance at which that p was found
 };
 
 // Reinsch's smoothing spline on the points n1..n2 (1-based) of x, y with standard deviations dy
