@@ -33,6 +33,8 @@
 //    allowance starts from the previous p and takes it, so a redraw costs one pass.
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -114,6 +116,54 @@ inline void PieceCoefficients(const double* x, const double* a, const double* c,
     const double h = x[i + 1] - x[i];
     d = (c[i + 1] - c[i]) / (3.0 * h);
     b = (a[i + 1] - a[i]) / h - (h * d + c[i]) * h;
+}
+
+// Sorts the points (x_i, y_i), i = 0..n-1, by x into x[1..n], y[1..n] (pairs stay together,
+// points with equal x keep their order), by radix sort on the bits of x: 11 bits a pass, passes
+// in which every point has the same digit skipped. Every double has its place, NaN included.
+void SortPoints(const double* px, const double* py, int n, std::vector<double>& x, std::vector<double>& y)
+{
+    struct TKeyed {
+        std::uint64_t key;
+        double y;
+    };
+    constexpr int kBits = 11;
+    constexpr int kPasses = (64 + kBits - 1) / kBits;
+    constexpr std::uint64_t kMask = (std::uint64_t(1) << kBits) - 1;
+    std::vector<TKeyed> from(std::size_t(std::max(n, 0)));
+    std::vector<std::size_t> counts(std::size_t(kPasses) << kBits, 0);
+    for (int i = 0; i < n; ++i) {
+        std::uint64_t bits = 0;
+        std::memcpy(&bits, &px[i], sizeof bits);
+        // The order of the doubles as unsigned integers: negatives reversed below the positives.
+        bits = bits >> 63 ? ~bits : bits | (std::uint64_t(1) << 63);
+        from[i] = {bits, py[i]};
+        for (int pass = 0; pass < kPasses; ++pass)
+            ++counts[(std::size_t(pass) << kBits) + ((bits >> (pass * kBits)) & kMask)];
+    }
+    std::vector<TKeyed> to;
+    for (int pass = 0; pass < kPasses; ++pass) {
+        std::size_t* count = counts.data() + (std::size_t(pass) << kBits);
+        if (n == 0 || count[(from[0].key >> (pass * kBits)) & kMask] == std::size_t(n)) continue;
+        if (to.empty()) to.resize(from.size());
+        std::size_t sum = 0;
+        for (std::uint64_t digit = 0; digit <= kMask; ++digit) {
+            const std::size_t c = count[digit];
+            count[digit] = sum;
+            sum += c;
+        }
+        for (const TKeyed& point : from) to[count[(point.key >> (pass * kBits)) & kMask]++] = point;
+        from.swap(to);
+    }
+    to = std::vector<TKeyed>();
+    x.assign(std::size_t(n) + 1, 0.0);
+    y.assign(std::size_t(n) + 1, 0.0);
+    for (int i = 0; i < n; ++i) {
+        std::uint64_t bits = from[i].key;
+        bits = bits >> 63 ? bits & ~(std::uint64_t(1) << 63) : ~bits;
+        std::memcpy(&x[i + 1], &bits, sizeof bits);
+        y[i + 1] = from[i].y;
+    }
 }
 
 // Reinsch's smoothing spline (see the top of this file), starting the iteration at pStart (0: at
@@ -477,18 +527,9 @@ void TCurveFit::PrepareSpline()
     const int n = m_pointCount;
     m_splineValid = false;
     if (!m_splineSorted) {
-        std::vector<std::pair<double, double>> points(std::size_t(std::max(n, 0)));
-        const double* px = m_points.ColumnData(1);
-        const double* py = m_points.ColumnData(2);
-        for (int i = 0; i < n; ++i) points[i] = {px[i], py[i]};
-        // Points with equal x are refused below, so their order does not matter.
-        std::sort(points.begin(), points.end(), [](const auto& l, const auto& r) { return l.first < r.first; });
-        m_splineX.assign(std::size_t(n) + 1, 0.0);
-        m_splineY.assign(std::size_t(n) + 1, 0.0);
-        for (int i = 0; i < n; ++i) {
-            m_splineX[i + 1] = points[i].first;
-            m_splineY[i + 1] = points[i].second;
-        }
+        // The arrays of earlier points go first, so they add nothing to the peak.
+        for (auto* values : {&m_splineX, &m_splineY, &m_splineA, &m_splineC}) *values = std::vector<double>();
+        SortPoints(m_points.ColumnData(1), m_points.ColumnData(2), n, m_splineX, m_splineY);
         m_splineSorted = true;
     }
     const std::vector<double>& ys = m_splineY;

@@ -123,15 +123,27 @@ TEST(SplineValue, OrderOfEntryDoesNotMatter)
     Points points;
     std::mt19937_64 rng(7);
     std::uniform_real_distribution<double> u(0.0, 1.0);
-    for (int i = 0; i < 30; ++i) points.emplace_back(i * 0.37, std::sin(i * 0.37) + 0.3 * u(rng));
-    TCurveFit up, down;
+    // Negative and positive x, two of them next to zero.
+    for (int i = 0; i < 30; ++i) points.emplace_back(i * 0.37 - 5.0, std::sin(i * 0.37) + 0.3 * u(rng));
+    points.emplace_back(-0.05, 0.2);
+    points.emplace_back(0.07, -0.1);
+    TCurveFit up, down, shuffled;
     Fill(up, points);
     std::reverse(points.begin(), points.end());
     Fill(down, points);
-    // The straight line that scales the allowance is summed in entry order, so the two splines
-    // may differ in the last bits.
-    for (double x = 0.0; x <= 29 * 0.37; x += 0.05)
+    std::shuffle(points.begin(), points.end(), rng);
+    Fill(shuffled, points);
+    // The straight line that scales the allowance is summed in entry order, so the splines may
+    // differ in the last bits.
+    for (double x = -5.0; x <= 29 * 0.37 - 5.0; x += 0.05) {
         EXPECT_NEAR(Spline(up, x), Spline(down, x), 1e-12) << "x = " << x;
+        EXPECT_NEAR(Spline(up, x), Spline(shuffled, x), 1e-12) << "x = " << x;
+    }
+    bool valid = false;
+    Spline(up, -5.0, &valid);
+    EXPECT_TRUE(valid);
+    Spline(up, std::nextafter(-5.0, -6.0), &valid);
+    EXPECT_FALSE(valid);
 }
 
 TEST(SplineValue, EndsReturnTheEndCoefficients)
@@ -176,6 +188,8 @@ TEST(SplineValue, RefusesTooFewPointsAndEqualX)
     fit.AddPoint(1, 1);
     EXPECT_EQ(MessageOf([&] { Spline(fit, 1.0); }), "CalcLinFit: not enough data points");
     Fill(fit, {{0, 1}, {2, 3}, {0, 2}, {1, 0}});
+    EXPECT_EQ(MessageOf([&] { Spline(fit, 1.0); }), "PenalizedCubicSpline: two or more x-values are identical");
+    Fill(fit, {{0.0, 1}, {2, 3}, {-0.0, 2}, {1, 0}});
     EXPECT_EQ(MessageOf([&] { Spline(fit, 1.0); }), "PenalizedCubicSpline: two or more x-values are identical");
     // The cache stayed invalid, so asking again fails again instead of using partial values.
     EXPECT_EQ(MessageOf([&] { Spline(fit, 1.0); }), "PenalizedCubicSpline: two or more x-values are identical");
