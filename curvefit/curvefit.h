@@ -80,8 +80,8 @@ private:
 
 // Reinsch's smoothing spline on the points n1..n2 (1-based) of x, y with standard deviations dy
 // and the bound S on sum(((s(x_i) - y_i) / dy_i)^2). Writes a_i, c_i for i = n1..n2 and b_i, d_i
-// for i = n1..n2-1; all arrays are indexed from 1 (element 0 unused). Returns the number of
-// Newton steps it took.
+// for i = n1..n2-1; all arrays are indexed from 1 (element 0 unused); dy may be nullptr for all 1.
+// Returns the number of Newton steps it took.
 int PenalizedCubicSpline(double S, int n1, int n2, const double* x, const double* y, const double* dy,
                          double* a, double* b, double* c, double* d);
 

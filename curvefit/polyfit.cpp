@@ -28,6 +28,10 @@
 #include "curvefit/curvefit.h"
 #include "curvefit/svd.h"
 
+// The four-double type is passed by value between functions of this file only, which are all
+// compiled together, so the note that its calling convention depends on the vector unit is moot.
+#pragma GCC diagnostic ignored "-Wpsabi"
+
 namespace {
 
 // Rows per block: a block of ten columns stays in the first-level cache.
@@ -80,10 +84,11 @@ bool gPortableOnly = false;
 
 const TKernels& Kernels()
 {
-    static const TKernels portableKernels{portable::ScanPoints, portable::FormBlock, portable::FoldBlock, portable::RefinementSums,
-                                          portable::QualityMeans, portable::QualitySpreads};
-    static const TKernels fusedKernels{fused::ScanPoints, fused::FormBlock, fused::FoldBlock, fused::RefinementSums,
-                                       fused::QualityMeans, fused::QualitySpreads};
+    static const TKernels portableKernels{portable::ScanPoints,     portable::FormBlock,
+                                          portable::FoldBlock,      portable::RefinementSums,
+                                          portable::QualityMeans,   portable::QualitySpreads};
+    static const TKernels fusedKernels{fused::ScanPoints,   fused::FormBlock,      fused::FoldBlock,
+                                       fused::RefinementSums, fused::QualityMeans, fused::QualitySpreads};
     static const bool wide = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
     return wide && !gPortableOnly ? fusedKernels : portableKernels;
 }

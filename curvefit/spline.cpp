@@ -281,8 +281,8 @@ int SmoothingSpline(double S, int n1, int n2, const double* x, const double* y, 
         }
         double* work = tdy + places;
         double thinP = 0.0;
-        SmoothingSpline(S * m / count, 1, m, tx, ty, tdy, work, work + places, work + 2 * places, work + 3 * places,
-                        thinP);
+        SmoothingSpline(S * (double(m) / count), 1, m, tx, ty, tdy, work, work + places, work + 2 * places,
+                        work + 3 * places, thinP);
         p = thinP * count / m;
     }
     double previousF = -S;
