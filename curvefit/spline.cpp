@@ -55,13 +55,14 @@ constexpr double kResidualTolerance = 1e-10;
 // of the second differences): about 0.1 n^2 rounding units, 1e-9 at ten thousand random points and
 // 1e-5 at a million. A residual within that of the allowance is as close as it can be resolved.
 constexpr double kNoisePerSquaredPoint = 0.1 * 1.1102230246251565e-16;
-constexpr double kLargestTolerance = 1e-4;
+constexpr double kLargestTolerance = 1e-2;
 // A bracket narrower than this (relative) cannot be split any further.
 constexpr double kStepResolution = 1e-13;
-// Close to the allowance (relative), a Newton step that misses its aim by more than half of the
-// way it had to go has met the rounding noise of the residual: nothing is gained by more steps.
+// Close to the allowance (relative; or within a hundred times the expected noise), a Newton step
+// that misses its aim by more than half of the way it had to go has met the rounding noise of the
+// residual: nothing is gained by more steps.
 constexpr double kNoiseRegion = 1e-3;
-// Above four times this many points the iteration starts from the p of a thinned copy of the
+// Above eight times this many points the iteration starts from the p of a thinned copy of the
 // points, with a 64th of them but at least this many (itself started the same way).
 constexpr int kThinnedPoints = 1000;
 // Once the allowance is bracketed, Newton's steps reach the rounding noise in a few steps; more
@@ -255,15 +256,17 @@ int SmoothingSpline(double S, int n1, int n2, const double* x, const double* y, 
     const int count = n2 - n1 + 1;
     const double tolerance =
         std::clamp(kNoisePerSquaredPoint * double(count) * double(count), kResidualTolerance, kLargestTolerance);
-    if (p == 0.0 && S > 0.0 && count > 4 * kThinnedPoints) {
+    const double noiseRegion = std::max(kNoiseRegion, 100.0 * tolerance);
+    if (p == 0.0 && S > 0.0 && count > 8 * kThinnedPoints) {
         // Many points: the climb from p = 0 takes a dozen passes. Every k-th point (and the last)
         // with the same allowance per point gives a spline of nearly the same shape, at a p that
         // weighs its k times fewer residuals k times less: a start a few steps from the end.
         const int target = std::max(kThinnedPoints, count / 64);
         const int stride = count / target;
         const std::size_t places = std::size_t(count / stride) + 3;
-        std::vector<double> thin(places * 7, 0.0);
-        double* tx = thin.data();
+        // Seven arrays of the thinned points (an eighth of them at most) fit into b, which is free
+        // until the first pass.
+        double* tx = b + n1 - 1;
         double* ty = tx + places;
         double* tdy = ty + places;
         int m = 0;
@@ -346,9 +349,19 @@ int SmoothingSpline(double S, int n1, int n2, const double* x, const double* y, 
         guard.Check(F);
         if (!hasUnknowns || lastPass || settled || F == S || S == 0.0) break;
         if (p > 0.0 && std::fabs(F - S) <= tolerance * S) break;
-        if (newtonStep && std::fabs(previousF - S) <= kNoiseRegion * S &&
-            std::fabs(F - S) > 0.5 * std::fabs(previousF - S))
-            break;
+        if (p > 0.0 && (pBest == 0.0 || std::fabs(F - S) < missBest)) {
+            pBest = p;
+            missBest = std::fabs(F - S);
+        }
+        if (newtonStep && std::fabs(previousF - S) <= noiseRegion * S &&
+            std::fabs(F - S) > 0.5 * std::fabs(previousF - S)) {
+            // Rounding noise: settle on the closest p seen, unless this one is as good as the
+            // noise lets it be.
+            if (p == pBest || std::fabs(F - S) <= 10.0 * tolerance * S) break;
+            p = pBest;
+            lastPass = true;
+            continue;
+        }
         if (!bracketed && p > 0.0 && F <= previousF) break;   // the residual no longer grows
         if (F > S) {
             bracketed = true;
@@ -357,10 +370,6 @@ int SmoothingSpline(double S, int n1, int n2, const double* x, const double* y, 
             pLow = p;
         }
         if (bracketed) {
-            if (pBest == 0.0 || std::fabs(F - S) < missBest) {
-                pBest = p;
-                missBest = std::fabs(F - S);
-            }
             if (++bracketSteps > kMaxBracketSteps || pHigh - pLow <= kStepResolution * pHigh) {
                 // The residual is down to its rounding noise: settle on the closest p seen (one
                 // more pass unless it is the current one).
