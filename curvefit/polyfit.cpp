@@ -6,7 +6,9 @@
 // along as a last column, so R's last column holds Q^T y). From there:
 //  1. The singular values of R are those of the design. They decide, as always, whether the fit is
 //     truncated: values below 1e-14 of the largest are dropped. A truncated fit is the truncated
-//     singular-value solution of R, which is that of the design.
+//     singular-value solution of R, which is that of the design. It stays truncated even where the
+//     scaled design could be solved (Filip's certified order-10 data, condition beyond 1e15): the
+//     rule is about the design as the user gave it, and `truncated` reports exactly that.
 //  2. A fit that keeps every singular value is solved on R with its columns scaled to equal norm,
 //     so that the raw powers of x, which span many decades, do not cost digits. One pass over the
 //     points then refines it: the residuals r = y - A x and their products A^T r are formed in

@@ -293,7 +293,7 @@ int SmoothingSpline(double S, int n1, int n2, const double* x, const double* y, 
     double pLow = 0.0, pHigh = 0.0;
     double pBest = 0.0, missBest = 0.0;   // the p whose residual came closest to S
     bool bracketed = false, lastPass = false;
-    int steps = 0, bracketSteps = 0;
+    int steps = 0, bracketSteps = 0, fallbacks = 0;
     for (;;) {
         ++steps;
         if (!hasUnknowns) {
@@ -370,7 +370,10 @@ int SmoothingSpline(double S, int n1, int n2, const double* x, const double* y, 
             pLow = p;
         }
         if (bracketed) {
-            if (++bracketSteps > kMaxBracketSteps || pHigh - pLow <= kStepResolution * pHigh) {
+            // Newton's steps that keep leaving a bracket close to S follow slopes of noise.
+            const bool noisy = fallbacks >= 2 && missBest <= noiseRegion * S;
+            ++bracketSteps;
+            if (noisy || bracketSteps > kMaxBracketSteps || pHigh - pLow <= kStepResolution * pHigh) {
                 // The residual is down to its rounding noise: settle on the closest p seen (one
                 // more pass unless it is the current one).
                 if (p == pBest) break;
@@ -442,6 +445,9 @@ int SmoothingSpline(double S, int n1, int n2, const double* x, const double* y, 
         if (bracketed && !(next > pLow && next < pHigh)) {
             next = pLow > 0.0 ? std::sqrt(pLow * pHigh) : 0.5 * pHigh;
             newtonStep = false;
+            ++fallbacks;
+        } else {
+            fallbacks = 0;
         }
         guard.Check(next);
         CheckFinite(next);
