@@ -152,6 +152,8 @@ void TCurveFit::ClearData()
     m_sumFlags = 0;
     m_minX = kNoMinX;
     m_splineQuality = 0.0;
+    m_splineStartP = 0.0;
+    m_splineSorted = false;
     m_points.Fill(0.0);
 }
 
@@ -213,6 +215,8 @@ void TCurveFit::AddPoint(double x, double y)
     m_points.SetElem(1, m_pointCount, x);
     m_points.SetElem(2, m_pointCount, y);
     m_splineValid = false;
+    m_splineStartP = 0.0;
+    m_splineSorted = false;
 }
 
 void TCurveFit::CalcLinFit(double& k, double& d, double& quality)

@@ -71,13 +71,17 @@ private:
     double m_splineSmoothing = 0.5;
     bool m_splineValid = false;
     double m_splineQuality = 0.0;
-    std::vector<double> m_splineX, m_splineA, m_splineB, m_splineC, m_splineD;  // indices 1..n
+    // sorted x and y, the spline's values and halved curvatures; indices 1..n
+    std::vector<double> m_splineX, m_splineY, m_splineA, m_splineC;
+    bool m_splineSorted = false;     // m_splineX, m_splineY hold the current points
+    double m_splineStartP = 0.0;     // where the next preparation's iteration starts; 0 after new points
+    double m_splineSettledS = -1.0;  // the allowance at which that p was found
 };
 
 // Reinsch's smoothing spline on the points n1..n2 (1-based) of x, y with standard deviations dy
 // and the bound S on sum(((s(x_i) - y_i) / dy_i)^2). Writes a_i, c_i for i = n1..n2 and b_i, d_i
-// for i = n1..n2-1; all arrays are indexed from 1 (element 0 unused). Returns the number of
-// Newton steps it took.
+// for i = n1..n2-1; all arrays are indexed from 1 (element 0 unused); dy may be nullptr for all 1.
+// Returns the number of Newton steps it took.
 int PenalizedCubicSpline(double S, int n1, int n2, const double* x, const double* y, const double* dy,
                          double* a, double* b, double* c, double* d);
 
@@ -88,3 +92,9 @@ bool SvdLeastSquares(TMatrix& A, const TVector& b, TVector& x, bool& truncated);
 bool SingularValueDecomposition(TMatrix& A, TMatrix& V, TVector& W);
 // x := V diag(1/w) U^T b, a zero w contributing nothing.
 bool SvdBackSubstitute(const TMatrix& U, const TMatrix& V, const TVector& W, const TVector& b, TVector& x);
+
+namespace polyfit_detail {
+// Runs the polynomial fit's loops on the variant for any x86-64 machine even where the wider one
+// could run (for tests: both variants give the same numbers).
+void UsePortableKernels(bool portableOnly);
+}  // namespace polyfit_detail

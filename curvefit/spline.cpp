@@ -7,21 +7,34 @@
 // Lagrange parameter p the halved second derivatives u solve (p Q^T D^2 Q + T) u = Q^T y, T holding
 // the spacings and Q the second divided differences; the residual is F(p) = p^2 |D Q u|^2 and
 // F'(p) = 2 p (e - p f) with e = |D Q u|^2 and f = z^T (p Q^T D^2 Q + T)^-1 z, z = Q^T D^2 Q u.
-// Newton's method on sqrt(F(p)) = sqrt(S) starts at p = 0 and stops once F reaches S or no longer
-// grows. Each step is linear in the number of points.
+// The iteration looks for the p with F(p) = S, starting at p = 0 (the interpolating spline) and
+// stopping once F reaches S or no longer grows. Each step is linear in the number of points.
 //
-// Two changes keep the result what it is defined to be when there are many points:
+// Three changes keep the result what it is defined to be when there are many points, and few steps:
 //  - The band matrix p Q^T D^2 Q + T has a condition number growing like n^4 (and with the square
 //    of the ratio of the largest to the smallest spacing), so factoring it directly leaves no
 //    correct digit in F at ten thousand random points. For p > 0 the system is solved instead as
 //    the least-squares problem [D Q; L^T / sqrt(p)] (p u) ~ [D^-1 y; 0], T = L L^T, by Givens
-//    rotations, which only meets the square root of that condition number.
-//  - sqrt(F) is not concave for every data set (a flat shoulder of F followed by a rise), so a
-//    Newton step can overshoot S by far. Once one has, the iteration keeps p inside the bracket of
-//    the last p below and above S, falls back to the bracket's middle when a step leaves it, and
-//    settles on the closest p after a few steps.
+//    rotations, which only meets the square root of that condition number. The rows of D Q and the
+//    factor of T are formed from x as the rotations reach them, so the solve keeps four numbers per
+//    point (the band of the factor and the right side).
+//  - F climbs through many decades of p, in stretches where it grows like a power of p (like p^2
+//    near 0) and shoulders where it hardly grows at all. Newton's step on ln F over ln p follows
+//    both (a step on a shoulder is limited to a factor 1e8); near the straight line's residual F
+//    flattens like F_inf - C / p, and a step for that form takes over. Once a step has overshot S,
+//    the iteration keeps p inside the bracket of the last p below and above S, falls back to the
+//    bracket's geometric middle when a step leaves it, and settles on the closest p after a few
+//    steps.
+//  - The iteration ends at the resolution the residual has: when F is within its expected
+//    rounding noise of S (from 1e-10 for few points to 1e-5 at a million), or when a Newton step
+//    near S misses its aim by more than half the way, which only rounding noise does; further
+//    steps would only chase that noise. With many points the iteration starts from the p of a
+//    thinned copy of them, a few steps from the end. A preparation for the same points and
+//    allowance starts from the previous p and takes it, so a redraw costs one pass.
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -35,27 +48,30 @@ constexpr const char* kMsgBounds = "PenalizedCubicSpline: n1 must not be greater
 constexpr const char* kMsgIdentical = "PenalizedCubicSpline: two or more x-values are identical";
 constexpr const char* kMsgNotIncreasing = "PenalizedCubicSpline: x-values must be increasing";
 
-// A residual this close to the allowance (relative) ends the iteration: about a thousand rounding
-// units, below what the band solution itself can resolve.
-constexpr double kResidualTolerance = 1e-13;
-// A bracket for p narrower than this (relative) cannot be split any further.
-constexpr double kBracketWidth = 4e-16;
-// Newton's steps inside a bracket reach the rounding noise of the residual in a few steps; more
+// A residual this close to the allowance (relative) ends the iteration: well below what matters
+// for a drawing.
+constexpr double kResidualTolerance = 1e-10;
+// The rounding noise of the residual grows with the square of the number of points (the condition
+// of the second differences): about 0.1 n^2 rounding units, 1e-9 at ten thousand random points and
+// 1e-5 at a million. A residual within that of the allowance is as close as it can be resolved.
+constexpr double kNoisePerSquaredPoint = 0.1 * 1.1102230246251565e-16;
+constexpr double kLargestTolerance = 1e-2;
+// A bracket narrower than this (relative) cannot be split any further.
+constexpr double kStepResolution = 1e-13;
+// Close to the allowance (relative; or within a hundred times the expected noise), a Newton step
+// that misses its aim by more than half of the way it had to go has met the rounding noise of the
+// residual: nothing is gained by more steps.
+constexpr double kNoiseRegion = 1e-3;
+// Above eight times this many points the iteration starts from the p of a thinned copy of the
+// points, with a 64th of them but at least this many (itself started the same way).
+constexpr int kThinnedPoints = 1000;
+// Once the allowance is bracketed, Newton's steps reach the rounding noise in a few steps; more
 // only chase that noise.
-constexpr int kMaxBracketSteps = 10;
-// A safety net: the iteration takes a few dozen steps even for a million points.
-constexpr int kMaxSteps = 1000;
-
-// A work array with places first..last.
-class TWorkArray {
-public:
-    TWorkArray(int first, int last) : m_first(first), m_values(std::size_t(last - first + 1), 0.0) {}
-    double& operator[](int i) { return m_values[std::size_t(i - m_first)]; }
-
-private:
-    int m_first;
-    std::vector<double> m_values;
-};
+constexpr int kMaxBracketSteps = 8;
+// One step changes p by at most this factor either way.
+constexpr double kMaxStepFactor = 1e8;
+// A safety net: the iteration takes a handful of steps.
+constexpr int kMaxSteps = 200;
 
 // The spacing x[i+1] - x[i] of two neighbouring knots; refuses equal and decreasing x.
 double Spacing(const double* x, int i)
@@ -72,7 +88,7 @@ double Spacing(const double* x, int i)
 //     = (a_(i+1) - a_i) / h_i - (a_i - a_(i-1)) / h_(i-1),
 // solved by elimination down the diagonal (the Thomas algorithm). `upper` (places n1..n2) is
 // scratch space for the eliminated superdiagonal.
-void NaturalSplineCurvatures(int n1, int n2, const double* x, const double* a, double* c, TWorkArray& upper)
+void NaturalSplineCurvatures(int n1, int n2, const double* x, const double* a, double* c, double* upper)
 {
     c[n1] = 0.0;
     c[n2] = 0.0;
@@ -95,6 +111,378 @@ void NaturalSplineCurvatures(int n1, int n2, const double* x, const double* a, d
     for (int i = n2 - 2; i > n1; --i) c[i] -= upper[i] * c[i + 1];
 }
 
+// The piece i's linear and cubic coefficients from the values a and halved curvatures c.
+inline void PieceCoefficients(const double* x, const double* a, const double* c, int i, double& b, double& d)
+{
+    const double h = x[i + 1] - x[i];
+    d = (c[i + 1] - c[i]) / (3.0 * h);
+    b = (a[i + 1] - a[i]) / h - (h * d + c[i]) * h;
+}
+
+// Sorts the points (x_i, y_i), i = 0..n-1, by x into x[1..n], y[1..n] (pairs stay together,
+// points with equal x keep their order), by radix sort on the bits of x: 11 bits a pass, passes
+// in which every point has the same digit skipped. Every double has its place, NaN included.
+void SortPoints(const double* px, const double* py, int n, std::vector<double>& x, std::vector<double>& y)
+{
+    struct TKeyed {
+        std::uint64_t key;
+        double y;
+    };
+    constexpr int kBits = 11;
+    constexpr int kPasses = (64 + kBits - 1) / kBits;
+    constexpr std::uint64_t kMask = (std::uint64_t(1) << kBits) - 1;
+    std::vector<TKeyed> from(std::size_t(std::max(n, 0)));
+    std::vector<std::size_t> counts(std::size_t(kPasses) << kBits, 0);
+    for (int i = 0; i < n; ++i) {
+        std::uint64_t bits = 0;
+        std::memcpy(&bits, &px[i], sizeof bits);
+        // The order of the doubles as unsigned integers: negatives reversed below the positives.
+        bits = bits >> 63 ? ~bits : bits | (std::uint64_t(1) << 63);
+        from[i] = {bits, py[i]};
+        for (int pass = 0; pass < kPasses; ++pass)
+            ++counts[(std::size_t(pass) << kBits) + ((bits >> (pass * kBits)) & kMask)];
+    }
+    std::vector<TKeyed> to;
+    for (int pass = 0; pass < kPasses; ++pass) {
+        std::size_t* count = counts.data() + (std::size_t(pass) << kBits);
+        if (n == 0 || count[(from[0].key >> (pass * kBits)) & kMask] == std::size_t(n)) continue;
+        if (to.empty()) to.resize(from.size());
+        std::size_t sum = 0;
+        for (std::uint64_t digit = 0; digit <= kMask; ++digit) {
+            const std::size_t c = count[digit];
+            count[digit] = sum;
+            sum += c;
+        }
+        for (const TKeyed& point : from) to[count[(point.key >> (pass * kBits)) & kMask]++] = point;
+        from.swap(to);
+    }
+    to = std::vector<TKeyed>();
+    x.assign(std::size_t(n) + 1, 0.0);
+    y.assign(std::size_t(n) + 1, 0.0);
+    for (int i = 0; i < n; ++i) {
+        std::uint64_t bits = from[i].key;
+        bits = bits >> 63 ? bits & ~(std::uint64_t(1) << 63) : ~bits;
+        std::memcpy(&x[i + 1], &bits, sizeof bits);
+        y[i + 1] = from[i].y;
+    }
+}
+
+// Reinsch's smoothing spline (see the top of this file), starting the iteration at pStart (0: at
+// the interpolating spline). Writes a_i and c_i for i = n1..n2; b and d (n1..n2 places each) are
+// work space on the way and receive nothing. dy == nullptr means every dy_i = 1. pStart receives
+// the final p. When pStart is where an earlier call with the allowance settledS ended and S equals
+// it, that p is taken as it is. Returns the number of passes of the band solver.
+int SmoothingSpline(double S, int n1, int n2, const double* x, const double* y, const double* dy, double* a,
+                    double* b, double* c, double* d, double& pStart, double settledS = -1.0)
+{
+    if (n1 >= n2) throw EQZLMath2Error(kMsgBounds);
+    TFloatGuard guard;
+    const int m1 = n1 + 1;
+    const int m2 = n2 - 1;
+    for (int i = n1; i < n2; ++i) Spacing(x, i);
+    auto weight = [dy](int i) { return dy ? dy[i] : 1.0; };
+
+    // The triangular factor of [D Q; L^T / sqrt(p)]: row j keeps the columns j, j+1, j+2 in
+    // R0, R1, R2 and its right side in u, which the back substitution turns into the solution.
+    // Rows are filled in order, up to `filled`.
+    double* R0 = b;
+    double* R1 = c;
+    double* R2 = d;
+    double* u = a;
+    int filled = m1 - 1;
+    // Rotates one row (e0, e1, e2 in columns k, k+1, k+2, right side rhs) into the factor; rows
+    // come in order of their first column, so a row meets filled rows only at its start.
+    auto rotateIn = [&](int k, double e0, double e1, double e2, double rhs) __attribute__((always_inline)) {
+        for (int j = k; j <= m2; ++j) {
+            if (e0 == 0.0 && e1 == 0.0 && e2 == 0.0) return;   // what is left is residual
+            if (e0 != 0.0) {
+                if (j > filled) {
+                    // Rows skipped by a leading zero stay empty (and make the solve fail).
+                    for (int skipped = filled + 1; skipped < j; ++skipped)
+                        R0[skipped] = R1[skipped] = R2[skipped] = u[skipped] = 0.0;
+                    R0[j] = e0;
+                    R1[j] = e1;
+                    R2[j] = e2;
+                    u[j] = rhs;
+                    filled = j;
+                    return;
+                }
+                const double rr = std::sqrt(R0[j] * R0[j] + e0 * e0);
+                const double inverse = 1.0 / rr;
+                const double cs = R0[j] * inverse, sn = e0 * inverse;
+                R0[j] = rr;
+                const double s1 = R1[j], s2 = R2[j], sq = u[j];
+                R1[j] = cs * s1 + sn * e1;
+                R2[j] = cs * s2 + sn * e2;
+                u[j] = cs * sq + sn * rhs;
+                e1 = cs * e1 - sn * s1;
+                e2 = cs * e2 - sn * s2;
+                rhs = cs * rhs - sn * sq;
+            }
+            e0 = e1;
+            e1 = e2;
+            e2 = 0.0;
+        }
+    };
+    // Row rho of D Q: the second divided difference at knot rho, in the unknowns m1..m2.
+    auto rotateDataRow = [&](int rho) __attribute__((always_inline)) {
+        const double w = weight(rho);
+        const double left = rho > n1 ? w / (x[rho] - x[rho - 1]) : 0.0;
+        const double right = rho < n2 ? w / (x[rho + 1] - x[rho]) : 0.0;
+        const double e[3] = {left, -left - right, right};   // columns rho-1, rho, rho+1
+        const int k = std::max(m1, rho - 1);
+        double row[3] = {0.0, 0.0, 0.0};
+        for (int j = k; j <= std::min(m2, rho + 1); ++j) row[j - k] = e[j - rho + 1];
+        rotateIn(k, row[0], row[1], row[2], y[rho] / w);
+    };
+    // The Cholesky factor of T (diagonal 2 (h_(i-1) + h_i) / 3, off-diagonal h_i / 3), one row
+    // after the other: ld the diagonal, lo the subdiagonal.
+    struct TCholeskyRow {
+        double ld, lo;
+    };
+    auto choleskyRow = [x, m2](int i, double loPrev) {
+        const double t = 2.0 * ((x[i] - x[i - 1]) + (x[i + 1] - x[i])) / 3.0;
+        const double ld = std::sqrt(t - loPrev * loPrev);
+        return TCholeskyRow{ld, i < m2 ? (x[i + 1] - x[i]) / 3.0 / ld : 0.0};
+    };
+    // u at any index: 0 at the two ends.
+    auto U = [u, m1, m2](int i) { return i >= m1 && i <= m2 ? u[i] : 0.0; };
+    // v_i = D^2 Q u at knot i, from u_(i-1), u_i, u_(i+1).
+    auto slope = [x, &U](int i) { return (U(i + 1) - U(i)) / (x[i + 1] - x[i]); };
+
+    const bool hasUnknowns = m1 <= m2;
+    double p = S > 0.0 && hasUnknowns ? std::max(pStart, 0.0) : 0.0;
+    const bool settled = p > 0.0 && S == settledS;
+    const int count = n2 - n1 + 1;
+    const double tolerance =
+        std::clamp(kNoisePerSquaredPoint * double(count) * double(count), kResidualTolerance, kLargestTolerance);
+    const double noiseRegion = std::max(kNoiseRegion, 100.0 * tolerance);
+    if (p == 0.0 && S > 0.0 && count > 8 * kThinnedPoints) {
+        // Many points: the climb from p = 0 takes a dozen passes. Every k-th point (and the last)
+        // with the same allowance per point gives a spline of nearly the same shape, at a p that
+        // weighs its k times fewer residuals k times less: a start a few steps from the end.
+        const int target = std::max(kThinnedPoints, count / 64);
+        const int stride = count / target;
+        const std::size_t places = std::size_t(count / stride) + 3;
+        // Seven arrays of the thinned points (an eighth of them at most) fit into b, which is free
+        // until the first pass.
+        double* tx = b + n1 - 1;
+        double* ty = tx + places;
+        double* tdy = ty + places;
+        int m = 0;
+        for (int i = n1; i <= n2; i += stride) {
+            ++m;
+            tx[m] = x[i];
+            ty[m] = y[i];
+            tdy[m] = weight(i);
+        }
+        if (tx[m] != x[n2]) {
+            ++m;
+            tx[m] = x[n2];
+            ty[m] = y[n2];
+            tdy[m] = weight(n2);
+        }
+        double* work = tdy + places;
+        double thinP = 0.0;
+        SmoothingSpline(S * (double(m) / count), 1, m, tx, ty, tdy, work, work + places, work + 2 * places,
+                        work + 3 * places, thinP);
+        p = thinP * count / m;
+    }
+    double previousF = -S;
+    bool newtonStep = false;   // whether the current p came from a Newton step
+    double pLow = 0.0, pHigh = 0.0;
+    double pBest = 0.0, missBest = 0.0;   // the p whose residual came closest to S
+    bool bracketed = false, lastPass = false;
+    int steps = 0, bracketSteps = 0, fallbacks = 0;
+    for (;;) {
+        ++steps;
+        if (!hasUnknowns) {
+            // Two points: the straight line through them.
+        } else if (p == 0.0) {
+            // u := T^-1 Q^T y, the natural interpolating spline; the factor of T is kept in R0, R1.
+            double loPrev = 0.0, uPrev = 0.0;
+            double hy = (y[m1] - y[n1]) / (x[m1] - x[n1]);
+            for (int i = m1; i <= m2; ++i) {
+                const TCholeskyRow row = choleskyRow(i, loPrev);
+                const double next = (y[i + 1] - y[i]) / (x[i + 1] - x[i]);
+                const double qty = next - hy;
+                hy = next;
+                u[i] = (qty - loPrev * uPrev) / row.ld;
+                R0[i] = row.ld;
+                R1[i] = row.lo;
+                loPrev = row.lo;
+                uPrev = u[i];
+            }
+            for (int i = m2; i >= m1; --i) u[i] = (u[i] - R1[i] * U(i + 1)) / R0[i];
+        } else {
+            // u := (p Q^T D^2 Q + T)^-1 Q^T y as the least-squares solution of
+            // [D Q; L^T / sqrt(p)] (p u) ~ [D^-1 y; 0], by Givens rotations.
+            const double damping = std::sqrt(1.0 / p);
+            filled = m1 - 1;
+            rotateDataRow(n1);
+            rotateDataRow(m1);
+            double loPrev = 0.0;
+            for (int k = m1; k <= m2; ++k) {
+                rotateDataRow(k + 1);
+                const TCholeskyRow row = choleskyRow(k, loPrev);
+                loPrev = row.lo;
+                rotateIn(k, damping * row.ld, damping * row.lo, 0.0, 0.0);
+            }
+            for (int j = filled + 1; j <= m2; ++j) R0[j] = R1[j] = R2[j] = u[j] = 0.0;
+            for (int j = m2; j >= m1; --j) u[j] = (u[j] - R1[j] * U(j + 1) - R2[j] * U(j + 2)) / R0[j];
+            for (int j = m1; j <= m2; ++j) u[j] /= p;
+        }
+        // e = |D Q u|^2; the residual sum of squares is p^2 e.
+        double e = 0.0;
+        if (hasUnknowns) {
+            double g = 0.0;
+            for (int i = n1; i <= m2; ++i) {
+                const double h = slope(i);
+                const double w = weight(i);
+                e = e + (h - g) * (w * w) * (h - g);
+                g = h;
+            }
+            const double w = weight(n2);
+            e = e + g * (w * w) * g;
+        }
+        const double F = e * (p * p);
+        guard.Check(F);
+        if (!hasUnknowns || lastPass || settled || F == S || S == 0.0) break;
+        if (p > 0.0 && std::fabs(F - S) <= tolerance * S) break;
+        if (p > 0.0 && (pBest == 0.0 || std::fabs(F - S) < missBest)) {
+            pBest = p;
+            missBest = std::fabs(F - S);
+        }
+        if (newtonStep && std::fabs(previousF - S) <= noiseRegion * S &&
+            std::fabs(F - S) > 0.5 * std::fabs(previousF - S)) {
+            // Rounding noise: settle on the closest p seen, unless this one is as good as the
+            // noise lets it be.
+            if (p == pBest || std::fabs(F - S) <= 10.0 * tolerance * S) break;
+            p = pBest;
+            lastPass = true;
+            continue;
+        }
+        if (!bracketed && p > 0.0 && F <= previousF) break;   // the residual no longer grows
+        if (F > S) {
+            bracketed = true;
+            pHigh = p;
+        } else {
+            pLow = p;
+        }
+        if (bracketed) {
+            // Newton's steps that keep leaving a bracket close to S follow slopes of noise.
+            const bool noisy = fallbacks >= 2 && missBest <= noiseRegion * S;
+            ++bracketSteps;
+            if (noisy || bracketSteps > kMaxBracketSteps || pHigh - pLow <= kStepResolution * pHigh) {
+                // The residual is down to its rounding noise: settle on the closest p seen (one
+                // more pass unless it is the current one).
+                if (p == pBest) break;
+                p = pBest;
+                lastPass = true;
+                continue;
+            }
+        }
+        if (steps >= kMaxSteps) break;
+        if (e == 0.0) break;   // points on a straight line: every p gives it
+        // f = z^T (p Q^T D^2 Q + T)^-1 z with z = Q^T v, for the slope F'(p) = 2 p (e - p f).
+        double f = 0.0;
+        {
+            double w1 = 0.0, w2 = 0.0;
+            // v at knots i-1, i, i+1 as the loop moves on.
+            auto v = [&](int i) {
+                const double w = weight(i);
+                if (i == n2) return -slope(m2) * (w * w);
+                return (slope(i) - (i > n1 ? slope(i - 1) : 0.0)) * (w * w);
+            };
+            double vCur = v(m1);
+            double hv = (vCur - v(n1)) / (x[m1] - x[n1]);
+            for (int i = m1; i <= m2; ++i) {
+                const double vNext = v(i + 1);
+                const double next = (vNext - vCur) / (x[i + 1] - x[i]);
+                const double z = next - hv;
+                hv = next;
+                vCur = vNext;
+                double w = 0.0;
+                if (p == 0.0) {
+                    // R0, R1 hold the factor of T.
+                    const double lower = i - 1 >= m1 ? R1[i - 1] * w1 : 0.0;
+                    w = (z - lower) / R0[i];
+                } else {
+                    const double above = i - 1 >= m1 ? R1[i - 1] * w1 : 0.0;
+                    const double twoAbove = i - 2 >= m1 ? R2[i - 2] * w2 : 0.0;
+                    w = (z - above - twoAbove) / R0[i];
+                }
+                f += w * w;
+                w2 = w1;
+                w1 = w;
+            }
+        }
+        if (p != 0.0) f /= p;
+        const double h = e - p * f;
+        double next = 0.0;
+        if (p == 0.0) {
+            // F grows like p^2 e near 0.
+            next = std::sqrt(S / e);
+        } else {
+            if (h <= 0.0 && !bracketed) break;
+            const double slopeF = 2.0 * p * h;   // F'(p)
+            const double power = p * slopeF / F;  // d ln F / d ln p
+            if (h <= 0.0) {
+                next = -1.0;
+            } else {
+                // Newton's step on ln F over ln p: exact where F grows like a power of p (as near
+                // p = 0, like p^2).
+                const double bound = std::log(kMaxStepFactor);
+                next = p * std::exp(std::clamp(std::log(S / F) / power, -bound, bound));
+                // Near the straight line's residual F flattens like F_inf - C / p, where that
+                // step falls short: the step for that form, when it reaches S.
+                const double limit = F + p * slopeF;
+                if (power < 1.0 && limit > S && F < S)
+                    next = std::max(next, std::min(p * p * slopeF / (limit - S), p * kMaxStepFactor));
+            }
+        }
+        newtonStep = p > 0.0;
+        if (bracketed && !(next > pLow && next < pHigh)) {
+            next = pLow > 0.0 ? std::sqrt(pLow * pHigh) : 0.5 * pHigh;
+            newtonStep = false;
+            ++fallbacks;
+        } else {
+            fallbacks = 0;
+        }
+        guard.Check(next);
+        CheckFinite(next);
+        previousF = F;
+        p = next;
+    }
+
+    // a = y - p v, written over u from the left (v_i needs u up to i + 1).
+    {
+        double uCur = 0.0, g = 0.0;
+        for (int i = n1; i <= n2; ++i) {
+            const double w = weight(i);
+            double v = 0.0;
+            if (i < n2) {
+                const double uNext = U(i + 1);
+                const double h = (uNext - uCur) / (x[i + 1] - x[i]);
+                v = (h - g) * (w * w);
+                g = h;
+                uCur = uNext;
+            } else {
+                v = -g * (w * w);
+            }
+            a[i] = y[i] - p * v;
+        }
+    }
+    // The smoothing spline is the natural cubic spline through its own values a. Taking c as the
+    // solution of that interpolation system (tridiagonal, diagonally dominant, so it loses no
+    // digits) rather than u itself makes the slopes meet at every knot to rounding, even where a
+    // carries the error of the second differences in v next to nearly equal x values.
+    NaturalSplineCurvatures(n1, n2, x, a, c, b);
+    guard.Check(a[n1], c[n1]);
+    pStart = p;
+    return steps;
+}
+
 }  // namespace
 
 // Reinsch's smoothing spline on the points n1..n2 of x (increasing), y with standard deviations
@@ -105,189 +493,11 @@ void NaturalSplineCurvatures(int n1, int n2, const double* x, const double* a, d
 int PenalizedCubicSpline(double S, int n1, int n2, const double* x, const double* y, const double* dy,
                          double* a, double* b, double* c, double* d)
 {
-    if (n1 >= n2) throw EQZLMath2Error(kMsgBounds);
-    TFloatGuard guard;
-    const int m1 = n1 + 1;
-    const int m2 = n2 - 1;
-    // r2, r1, r hold the three entries of column i of D Q (rows i-1, i, i+1); ld, lo the Cholesky
-    // factor of T (diagonal and subdiagonal). b, c, d receive the band of the triangular factor
-    // and a the transformed right side once a's second differences are used up.
-    TWorkArray r(n1 - 1, n2 + 1), r1(n1 - 1, n2 + 1), r2(n1 - 1, n2 + 1), ld(n1 - 1, n2 + 1), lo(n1 - 1, n2 + 1),
-        u(n1 - 1, n2 + 1), v(n1 - 1, n2 + 1);
-    double* R0 = b;
-    double* R1 = c;
-    double* R2 = d;
-    double* qtb = a;
-
-    // Second divided differences of y (Q^T y) into a, and D Q.
-    double h = Spacing(x, n1);
-    double f = (y[m1] - y[n1]) / h;
-    double g = 0.0;
-    for (int i = m1; i <= m2; ++i) {
-        g = h;
-        h = Spacing(x, i);
-        const double e = f;
-        f = (y[i + 1] - y[i]) / h;
-        a[i] = f - e;
-        r2[i] = dy[i - 1] / g;
-        r[i] = dy[i + 1] / h;
-        r1[i] = -dy[i] / g - dy[i] / h;
-    }
-    // T = L L^T with diagonal 2 (h_(i-1) + h_i) / 3 and off-diagonal h_i / 3.
-    for (int i = m1; i <= m2; ++i) {
-        const double t = 2.0 * ((x[i] - x[i - 1]) + (x[i + 1] - x[i])) / 3.0;
-        ld[i] = std::sqrt(t - lo[i - 1] * lo[i - 1]);
-        lo[i] = i < m2 ? (x[i + 1] - x[i]) / 3.0 / ld[i] : 0.0;
-    }
-
-    // Rotates one row (e0, e1, e2 in columns k, k+1, k+2, right side rhs) into the triangular
-    // factor, whose rows keep the columns j, j+1, j+2 because rows come in order of their first
-    // column.
-    auto rotateIn = [&](int k, double e0, double e1, double e2, double rhs) {
-        for (int j = k; j <= m2; ++j) {
-            if (e0 == 0.0 && e1 == 0.0 && e2 == 0.0) return;   // what is left is residual
-            if (e0 != 0.0) {
-                if (R0[j] == 0.0) {
-                    R0[j] = e0;
-                    R1[j] = e1;
-                    R2[j] = e2;
-                    qtb[j] = rhs;
-                    return;
-                }
-                const double rr = std::sqrt(R0[j] * R0[j] + e0 * e0);
-                const double inverse = 1.0 / rr;
-                const double cs = R0[j] * inverse, sn = e0 * inverse;
-                R0[j] = rr;
-                const double s1 = R1[j], s2 = R2[j], sq = qtb[j];
-                R1[j] = cs * s1 + sn * e1;
-                R2[j] = cs * s2 + sn * e2;
-                qtb[j] = cs * sq + sn * rhs;
-                e1 = cs * e1 - sn * s1;
-                e2 = cs * e2 - sn * s2;
-                rhs = cs * rhs - sn * sq;
-            }
-            e0 = e1;
-            e1 = e2;
-            e2 = 0.0;
-        }
-    };
-    // Row rho of D Q (columns rho - 1, rho, rho + 1 of the unknowns m1..m2).
-    auto rotateDataRow = [&](int rho) {
-        const int k = std::max(m1, rho - 1);
-        double e[3] = {0.0, 0.0, 0.0};
-        for (int j = k; j <= std::min(m2, rho + 1); ++j) e[j - k] = j == rho - 1 ? r[j] : j == rho ? r1[j] : r2[j];
-        rotateIn(k, e[0], e[1], e[2], y[rho] / dy[rho]);
-    };
-
     double p = 0.0;
-    double f2 = -S;
-    double pLow = 0.0, pHigh = 0.0;
-    double pBest = 0.0, missBest = 0.0;   // the p whose residual came closest to S
-    bool bracketed = false, lastPass = false;
-    int steps = 0, bracketSteps = 0;
-    for (;;) {
-        ++steps;
-        if (p == 0.0) {
-            // u := T^-1 Q^T y, the natural interpolating spline.
-            for (int i = m1; i <= m2; ++i) u[i] = (a[i] - lo[i - 1] * u[i - 1]) / ld[i];
-            for (int i = m2; i >= m1; --i) u[i] = (u[i] - lo[i] * u[i + 1]) / ld[i];
-        } else {
-            // u := (p Q^T D^2 Q + T)^-1 Q^T y as the least-squares solution of
-            // [D Q; L^T / sqrt(p)] (p u) ~ [D^-1 y; 0], by Givens rotations.
-            const double damping = std::sqrt(1.0 / p);
-            for (int j = m1; j <= m2; ++j) R0[j] = R1[j] = R2[j] = qtb[j] = 0.0;
-            rotateDataRow(n1);
-            rotateDataRow(m1);
-            for (int k = m1; k <= m2; ++k) {
-                rotateDataRow(k + 1);
-                rotateIn(k, damping * ld[k], damping * lo[k], 0.0, 0.0);
-            }
-            for (int j = m2; j >= m1; --j) u[j] = (qtb[j] - R1[j] * u[j + 1] - R2[j] * u[j + 2]) / R0[j];
-            for (int j = m1; j <= m2; ++j) u[j] /= p;
-        }
-        // v = D^2 Q u and e = |D Q u|^2; the residual sum of squares is p^2 e.
-        double e = 0.0;
-        h = 0.0;
-        for (int i = n1; i <= m2; ++i) {
-            g = h;
-            h = (u[i + 1] - u[i]) / (x[i + 1] - x[i]);
-            v[i] = (h - g) * (dy[i] * dy[i]);
-            e = e + v[i] * (h - g);
-        }
-        g = -h * (dy[n2] * dy[n2]);
-        v[n2] = g;
-        e = e - g * h;
-        g = f2;
-        f2 = e * (p * p);
-        guard.Check(f2);
-        if (lastPass || f2 == S || (f2 > S && (p == 0.0 || f2 - S <= kResidualTolerance * S))) break;
-        if (!bracketed && f2 <= g) break;   // the residual no longer grows: converged
-        if (f2 > S) {
-            bracketed = true;
-            pHigh = p;
-        } else {
-            if (bracketed && S - f2 <= kResidualTolerance * S) break;
-            pLow = p;
-        }
-        if (bracketed && (pBest == 0.0 || std::fabs(f2 - S) < missBest)) {
-            pBest = p;
-            missBest = std::fabs(f2 - S);
-        }
-        if (steps >= kMaxSteps) break;
-        if (bracketed && (pHigh - pLow <= kBracketWidth * pHigh || ++bracketSteps > kMaxBracketSteps)) {
-            // Within the bracket the residual is down to its rounding noise: settle on the
-            // closest p seen (one more pass unless it is the current one).
-            if (p == pBest) break;
-            p = pBest;
-            lastPass = true;
-            continue;
-        }
-        // f = z^T (p Q^T D^2 Q + T)^-1 z with z = Q^T v, for the slope F'(p) = 2 p (e - p f).
-        f = 0.0;
-        h = (v[m1] - v[n1]) / (x[m1] - x[n1]);
-        double w1 = 0.0, w2 = 0.0;
-        for (int i = m1; i <= m2; ++i) {
-            g = h;
-            h = (v[i + 1] - v[i]) / (x[i + 1] - x[i]);
-            const double z = h - g;
-            double w = 0.0;
-            if (p == 0.0) {
-                w = (z - lo[i - 1] * w1) / ld[i];
-            } else {
-                const double above = i - 1 >= m1 ? R1[i - 1] * w1 : 0.0;
-                const double twoAbove = i - 2 >= m1 ? R2[i - 2] * w2 : 0.0;
-                w = (z - above - twoAbove) / R0[i];
-            }
-            f += w * w;
-            w2 = w1;
-            w1 = w;
-        }
-        if (p != 0.0) f /= p;
-        h = e - p * f;
-        if (h <= 0.0 && !bracketed) break;
-        // Newton's step for sqrt(F(p)) = sqrt(S); once a step has overshot, steps stay inside the
-        // bracket [pLow, pHigh] and fall back to its (geometric) middle.
-        double next = h > 0.0 ? p + (S - f2) / ((std::sqrt(S / e) + p) * h) : -1.0;
-        if (bracketed && !(next > pLow && next < pHigh))
-            next = pLow > 0.0 && pHigh > 4.0 * pLow ? std::sqrt(pLow * pHigh) : 0.5 * (pLow + pHigh);
-        p = next;
-        // A NaN would fail every stopping test; it can only come from a fault.
-        guard.Check(p);
-        CheckFinite(p);
-    }
-
-    for (int i = n1; i <= n2; ++i) a[i] = y[i] - p * v[i];
-    // The smoothing spline is the natural cubic spline through its own values a. Taking c as the
-    // solution of that interpolation system (tridiagonal, diagonally dominant, so it loses no
-    // digits) rather than u itself makes the slopes meet at every knot to rounding, even where a
-    // carries the error of the second differences in v next to nearly equal x values.
-    NaturalSplineCurvatures(n1, n2, x, a, c, r);
-    for (int i = n1; i <= m2; ++i) {
-        h = x[i + 1] - x[i];
-        d[i] = (c[i + 1] - c[i]) / (3.0 * h);
-        b[i] = (a[i + 1] - a[i]) / h - (h * d[i] + c[i]) * h;
-    }
-    guard.Check(a[n1], b[n1]);
+    const int steps = SmoothingSpline(S, n1, n2, x, y, dy, a, b, c, d, p);
+    TFloatGuard guard;
+    for (int i = n1; i < n2; ++i) PieceCoefficients(x, a, c, i, b[i], d[i]);
+    guard.Check(b[n1], d[n1]);
     return steps;
 }
 
@@ -309,36 +519,37 @@ double TCurveFit::SplineValue(double x, double& quality, bool& valid)
         // The piece of the largest knot not right of x; at x_n that is the last knot, h = 0.
         const auto knot = std::upper_bound(m_splineX.begin() + 1, m_splineX.begin() + n + 1, x);
         const int i = int(knot - m_splineX.begin()) - 1;
-        const double h = x - m_splineX[i];
-        result = ((m_splineD[i] * h + m_splineC[i]) * h + m_splineB[i]) * h + m_splineA[i];
+        if (i >= n) {
+            result = m_splineA[n];
+        } else {
+            double b = 0.0, d = 0.0;
+            PieceCoefficients(m_splineX.data(), m_splineA.data(), m_splineC.data(), i, b, d);
+            const double h = x - m_splineX[i];
+            result = ((d * h + m_splineC[i]) * h + b) * h + m_splineA[i];
+        }
     }
     quality = m_splineQuality;
     return result;
 }
 
 // Sorts the points by x (pairs stay together), scales the allowance by the residual of the
-// straight line, computes the spline and its coefficient of determination at the data.
+// straight line, computes the spline and its coefficient of determination at the data. The sorted
+// x and y, a and c are kept (b and d follow from a and c); at most six doubles per point are held
+// on the way. While the points are the same, a preparation keeps the sorted points and starts the
+// iteration from the previous p, so a redraw costs one pass of the band solver.
 void TCurveFit::PrepareSpline()
 {
     const int n = m_pointCount;
     m_splineValid = false;
-    std::vector<double> ys;
-    {
-        std::vector<std::pair<double, double>> points(std::size_t(std::max(n, 0)));
-        const double* px = m_points.ColumnData(1);
-        const double* py = m_points.ColumnData(2);
-        for (int i = 0; i < n; ++i) points[i] = {px[i], py[i]};
-        // Points with equal x are refused below, so their order does not matter.
-        std::sort(points.begin(), points.end(), [](const auto& l, const auto& r) { return l.first < r.first; });
-        m_splineX.assign(std::size_t(n) + 1, 0.0);
-        ys.assign(std::size_t(n) + 1, 0.0);
-        for (int i = 0; i < n; ++i) {
-            m_splineX[i + 1] = points[i].first;
-            ys[i + 1] = points[i].second;
-        }
+    if (!m_splineSorted) {
+        // The arrays of earlier points go first, so they add nothing to the peak.
+        for (auto* values : {&m_splineX, &m_splineY, &m_splineA, &m_splineC}) *values = std::vector<double>();
+        SortPoints(m_points.ColumnData(1), m_points.ColumnData(2), n, m_splineX, m_splineY);
+        m_splineSorted = true;
     }
-    for (auto* coefficients : {&m_splineA, &m_splineB, &m_splineC, &m_splineD})
-        coefficients->assign(std::size_t(n) + 1, 0.0);
+    const std::vector<double>& ys = m_splineY;
+    m_splineA.assign(std::size_t(n) + 1, 0.0);
+    m_splineC.assign(std::size_t(n) + 1, 0.0);
 
     double k = 0.0, d0 = 0.0, lineQuality = 0.0;
     CalcLinFit(k, d0, lineQuality);
@@ -355,9 +566,10 @@ void TCurveFit::PrepareSpline()
         guard.Check(allowance);
     }
     {
-        const std::vector<double> dy(std::size_t(n) + 1, 1.0);
-        PenalizedCubicSpline(allowance, 1, n, m_splineX.data(), ys.data(), dy.data(), m_splineA.data(),
-                             m_splineB.data(), m_splineC.data(), m_splineD.data());
+        std::vector<double> b(std::size_t(n) + 1), d(std::size_t(n) + 1);
+        SmoothingSpline(allowance, 1, n, m_splineX.data(), ys.data(), nullptr, m_splineA.data(), b.data(),
+                        m_splineC.data(), d.data(), m_splineStartP, m_splineSettledS);
+        m_splineSettledS = allowance;
     }
 
     TFloatGuard guard;

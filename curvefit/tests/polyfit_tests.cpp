@@ -509,6 +509,73 @@ TEST(CalcPolynomialFit, QualityKeepsItsDigitsFarFromTheOrigin)
     EXPECT_TRUE(AgreesTo(b.quality, a.quality, 6));
 }
 
+// Points that are not numbers, or infinite, are refused like the closed-form fits refuse them.
+struct NonFiniteCase {
+    const char* name;
+    Points points;
+    int order;
+};
+
+const NonFiniteCase kNonFiniteCases[] = {
+    {"MinusInfinityYOrder0", {{1, -HUGE_VAL}, {2, -HUGE_VAL}}, 0},
+    {"InfinityYOrder2", {{1, 1}, {2, HUGE_VAL}, {3, 2}, {4, 0}}, 2},
+    {"InfinityXOrder1", {{HUGE_VAL, 1}, {2, 3}, {3, 2}}, 1},
+    {"NanYOrder3", {{1, 1}, {2, std::nan("")}, {3, 2}, {4, 0}, {5, 1}}, 3},
+    {"NanXOrder9", {{std::nan(""), 1}, {2, 3}}, 9},
+};
+
+class PolynomialNonFinite : public ::testing::TestWithParam<NonFiniteCase> {};
+
+TEST_P(PolynomialNonFinite, RaisesInvalidOperationAndKeepsTheStore)
+{
+    const NonFiniteCase& tc = GetParam();
+    TCurveFit fit;
+    Fill(fit, tc.points);
+    EXPECT_THROW(Poly(fit, tc.order), EInvalidOp);
+    EXPECT_EQ(fit.PointCount(), int(tc.points.size()));
+    Fill(fit, {{0, 1}, {1, 3}, {2, 5}});
+    const PolyResult r = Poly(fit, 1);
+    EXPECT_TRUE(AgreesTo(r.c[1], 2.0, 14));
+}
+
+INSTANTIATE_TEST_SUITE_P(Poly, PolynomialNonFinite, ::testing::ValuesIn(kNonFiniteCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The quality is a squared correlation: always within 0..1, also where the fitted values lie far
+// from the mean of y or span many decades.
+struct QualityCase {
+    const char* name;
+    Points points;
+    int order;
+    double expected;   // negative: only the range is checked
+};
+
+const QualityCase kQualityCases[] = {
+    // Two points are fitted exactly by any non-constant fit.
+    {"TwoPointsFarApart", {{-400, 10}, {1e10, 2.384185791015625e-07}}, 2, 1.0},
+    {"TwoPointsOrder5", {{1e-3, 5}, {1e8, -7}}, 5, 1.0},
+    {"ThreePointsHugeSpread", {{-1e9, 1}, {0, 1e-300}, {1e9, 3}}, 4, -1.0},
+    {"FarOffset", {{1e9, 1e12}, {1e9 + 1, 1e12 + 1}, {1e9 + 2, 1e12 - 3}, {1e9 + 3, 1e12 + 2}}, 3, -1.0},
+};
+
+class PolynomialQuality : public ::testing::TestWithParam<QualityCase> {};
+
+TEST_P(PolynomialQuality, LiesWithinZeroAndOne)
+{
+    const QualityCase& tc = GetParam();
+    TCurveFit fit;
+    Fill(fit, tc.points);
+    const PolyResult r = Poly(fit, tc.order);
+    EXPECT_GE(r.quality, 0.0);
+    EXPECT_LE(r.quality, 1.0);
+    if (tc.expected >= 0.0) {
+        EXPECT_NEAR(r.quality, tc.expected, 1e-9);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Poly, PolynomialQuality, ::testing::ValuesIn(kQualityCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 // Certified data (NIST StRD): the coefficients and R^2 to the digits each set allows.
 struct NistCase {
     const char* name;
@@ -555,15 +622,17 @@ NistData ReadNist(const std::string& file)
     return data;
 }
 
+// The digits each data set allows: its exact least-squares solution of the given doubles reaches
+// about 14.1, 13.5, 13.2 (Wampler2's decimal y are not binary fractions) and 15 elsewhere. The
+// common numerical libraries reach 13.0, 12.7, 9.8, 13.6, 9.3, 7.9 and 5.9.
 const NistCase kNistCases[] = {
-    {"Norris", "Norris.dat", 1, 11, 11},
-    {"Pontius", "Pontius.dat", 2, 8, 11},
-    {"Wampler1", "Wampler1.dat", 5, 8, 12},
-    {"Wampler2", "Wampler2.dat", 5, 9, 12},
-    // The noisier the data, the more the coefficients of the unscaled design lose.
-    {"Wampler3", "Wampler3.dat", 5, 7, 10},
-    {"Wampler4", "Wampler4.dat", 5, 5, 10},
-    {"Wampler5", "Wampler5.dat", 5, 3, 10},
+    {"Norris", "Norris.dat", 1, 14.0, 11},
+    {"Pontius", "Pontius.dat", 2, 13.4, 11},
+    {"Wampler1", "Wampler1.dat", 5, 15.0, 12},
+    {"Wampler2", "Wampler2.dat", 5, 13.1, 12},
+    {"Wampler3", "Wampler3.dat", 5, 15.0, 10},
+    {"Wampler4", "Wampler4.dat", 5, 15.0, 10},
+    {"Wampler5", "Wampler5.dat", 5, 15.0, 10},
 };
 
 class NistPolynomial : public ::testing::TestWithParam<NistCase> {};
@@ -582,9 +651,119 @@ TEST_P(NistPolynomial, MatchesTheCertifiedValues)
     for (int j = 0; j <= tc.order; ++j)
         EXPECT_TRUE(AgreesTo(r.c[j], data.b[j], tc.coefficientDigits)) << "B" << j;
     EXPECT_TRUE(AgreesTo(r.quality, data.rSquared, tc.qualityDigits));
+    // The loops for machines without wide vectors give the same numbers.
+    polyfit_detail::UsePortableKernels(true);
+    const PolyResult portable = Poly(fit, tc.order);
+    polyfit_detail::UsePortableKernels(false);
+    for (int j = 0; j <= tc.order; ++j) EXPECT_EQ(portable.c[j], r.c[j]) << "B" << j;
+    EXPECT_EQ(portable.quality, r.quality);
 }
 
 INSTANTIATE_TEST_SUITE_P(Nist, NistPolynomial, ::testing::ValuesIn(kNistCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The design of the Part's solver, element by element: powers by repeated multiplication, the
+// constant last.
+TMatrix Design(const Points& points, int m)
+{
+    TMatrix A(m + 1, int(points.size()));
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        double power = points[i].first;
+        for (int j = 1; j <= m; ++j) {
+            if (j > 1) power *= points[i].first;
+            A.SetElem(j, int(i) + 1, power);
+        }
+        A.SetElem(m + 1, int(i) + 1, 1.0);
+    }
+    return A;
+}
+
+// Filip's order-10 design has a condition number beyond 1e15: singular values fall below 1e-14 of
+// the largest, so the fit is the truncated solution, not the certified one. It is the same
+// truncated solution as that of the whole design's decomposition.
+TEST(NistPolynomialFilip, IsTheTruncatedSolution)
+{
+    const NistData data = ReadNist("Filip.dat");
+    ASSERT_EQ(data.points.size(), 82u);
+    TCurveFit fit;
+    Fill(fit, data.points);
+    const PolyResult r = Poly(fit, 10);
+    ASSERT_TRUE(r.ok);
+    EXPECT_TRUE(r.truncated);
+    TMatrix A = Design(data.points, 10);
+    TVector b(int(data.points.size())), x(11);
+    for (std::size_t i = 0; i < data.points.size(); ++i) b.SetElem(int(i) + 1, data.points[i].second);
+    bool truncated = false;
+    ASSERT_TRUE(SvdLeastSquares(A, b, x, truncated));
+    EXPECT_TRUE(truncated);
+    for (const auto& [px, py] : data.points) {
+        double mine = 0.0, part = 0.0;
+        for (int j = 10; j >= 0; --j) {
+            mine = mine * px + r.c[j];
+            part = part * px + (j == 0 ? x.Elem(11) : x.Elem(j));
+        }
+        EXPECT_TRUE(AgreesTo(mine, part, 5)) << "x = " << px;
+    }
+}
+
+// The decision to truncate is the one the whole design's decomposition takes, on the cases that
+// decide it; the fitted values agree to what the conditioning of a truncated fit leaves.
+struct TruncationCase {
+    const char* name;
+    Points points;
+    int order;
+};
+
+Points Spaced(double first, double step, int count, double (*f)(double))
+{
+    Points points;
+    for (int i = 0; i < count; ++i) points.emplace_back(first + i * step, f(first + i * step));
+    return points;
+}
+
+double Wave(double x) { return std::sin(3 * x) + 0.1 * x; }
+
+const TruncationCase kTruncationCases[] = {
+    {"ThreeDistinctXOrder4", {{1, 2}, {2, 3}, {3, 1}, {1, 2.5}, {2, 2}, {3, 0}, {1, 1}}, 4},
+    {"DuplicateRowsOrder3", {{0.5, 1}, {0.5, 1}, {-1, 2}, {-1, 2}, {2, 0}, {2, 0}}, 3},
+    {"Near1000Order2", Spaced(1000, 0.1, 11, Wave), 2},
+    {"Near1000Order3", Spaced(1000, 0.1, 11, Wave), 3},
+    {"AllXEqualOrder2", {{2, 1}, {2, 4}, {2, 2.5}, {2, 3.1}}, 2},
+    {"AllXEqualOrder5", {{-3, 1}, {-3, 4}, {-3, 2.5}}, 5},
+    {"FewerPointsThanCoefficients", {{1, 1}, {-1, 3}, {4, 0}}, 5},
+    {"OnePointOrder1", {{7, 3}}, 1},
+    {"WellPosedOrder4", Spaced(-1, 0.1, 21, Wave), 4},
+};
+
+class PolynomialTruncation : public ::testing::TestWithParam<TruncationCase> {};
+
+TEST_P(PolynomialTruncation, DecidesAsTheWholeDesign)
+{
+    const TruncationCase& tc = GetParam();
+    TCurveFit fit;
+    Fill(fit, tc.points);
+    const PolyResult r = Poly(fit, tc.order);
+    ASSERT_TRUE(r.ok);
+    const int cols = tc.order + 1;
+    TMatrix A = Design(tc.points, tc.order);
+    TVector b(int(tc.points.size())), x(cols);
+    for (std::size_t i = 0; i < tc.points.size(); ++i) b.SetElem(int(i) + 1, tc.points[i].second);
+    bool truncated = false;
+    ASSERT_TRUE(SvdLeastSquares(A, b, x, truncated));
+    EXPECT_EQ(r.truncated, truncated);
+    double scale = 0.0;
+    for (const auto& p : tc.points) scale = std::max(scale, std::fabs(p.second));
+    for (const auto& [px, py] : tc.points) {
+        double mine = 0.0, part = 0.0;
+        for (int j = tc.order; j >= 0; --j) {
+            mine = mine * px + r.c[j];
+            part = part * px + (j == 0 ? x.Elem(cols) : x.Elem(j));
+        }
+        EXPECT_NEAR(mine, part, 1e-7 * scale) << "x = " << px;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Poly, PolynomialTruncation, ::testing::ValuesIn(kTruncationCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // Random inputs of awkward shapes: every call returns (or raises a platform error for an
@@ -617,7 +796,7 @@ TEST(CalcPolynomialFit, ReturnsOnAwkwardRandomInputs)
         const PolyResult r = Poly(fit, m);
         converged += r.ok;
         EXPECT_GE(r.quality, 0.0);
-        EXPECT_LE(r.quality, 1.0 + 1e-9);
+        EXPECT_LE(r.quality, 1.0);
         for (int j = 0; j <= m; ++j) EXPECT_TRUE(std::isfinite(r.c[j]));
     }
     EXPECT_EQ(converged, runs);
