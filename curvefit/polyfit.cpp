@@ -62,6 +62,8 @@ namespace portable {
 #undef POLYFIT_FUSED
 }  // namespace portable
 
+#if defined(__x86_64__) || defined(__i386__)
+#define POLYFIT_HAVE_FUSED 1
 // No multiply-add contraction: the wide variant must round exactly as the portable one.
 #pragma GCC push_options
 #pragma GCC target("avx2,fma")
@@ -72,6 +74,9 @@ namespace fused {
 #undef POLYFIT_FUSED
 }  // namespace fused
 #pragma GCC pop_options
+#else
+#define POLYFIT_HAVE_FUSED 0
+#endif
 
 struct TKernels {
     decltype(&portable::ScanPoints) scanPoints;
@@ -89,10 +94,14 @@ const TKernels& Kernels()
     static const TKernels portableKernels{portable::ScanPoints,     portable::FormBlock,
                                           portable::FoldBlock,      portable::RefinementSums,
                                           portable::QualityMeans,   portable::QualitySpreads};
+#if POLYFIT_HAVE_FUSED
     static const TKernels fusedKernels{fused::ScanPoints,   fused::FormBlock,      fused::FoldBlock,
                                        fused::RefinementSums, fused::QualityMeans, fused::QualitySpreads};
     static const bool wide = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
     return wide && !gPortableOnly ? fusedKernels : portableKernels;
+#else
+    return portableKernels;  // the wide variant exists only on x86
+#endif
 }
 
 // The power of two nearest below |v| (1 for 0), so that v / PowerOfTwo(v) lies in [1, 2).
