@@ -173,9 +173,9 @@ void TFrmMain::SBExpoClick()
 
 void TFrmMain::BButPolynomialClick()
 {
-    DisableOptionWidgets();
-    LblPolyOrder->setEnabled(true);
-    SEPolyOrder->setEnabled(true);
+    // The other option widgets off, the order widgets on. The order edit is never switched off on
+    // the way, or typing into it would lose the focus at the first keystroke.
+    SetOptionWidgets(true, false);
     StripCurveItems();
     SBNewPnts->SetDown(false);
 
@@ -221,9 +221,7 @@ void TFrmMain::SEPolyOrderChange()
 
 void TFrmMain::BButSplineClick()
 {
-    DisableOptionWidgets();
-    SBarSmoothSpline->setEnabled(true);
-    LblSmoothSpline->setEnabled(true);
+    SetOptionWidgets(false, true);
     DrawSplineCurve();
     LblFormula->setVisible(false);
     LblParams->setVisible(false);

@@ -302,10 +302,15 @@ void TFrmMain::closeEvent(QCloseEvent* event)
 
 void TFrmMain::DisableOptionWidgets()
 {
-    SBarSmoothSpline->setEnabled(false);
-    LblSmoothSpline->setEnabled(false);
-    LblPolyOrder->setEnabled(false);
-    SEPolyOrder->setEnabled(false);
+    SetOptionWidgets(false, false);
+}
+
+void TFrmMain::SetOptionWidgets(bool order, bool smoothing)
+{
+    SBarSmoothSpline->setEnabled(smoothing);
+    LblSmoothSpline->setEnabled(smoothing);
+    LblPolyOrder->setEnabled(order);
+    SEPolyOrder->setEnabled(order);
 }
 
 void TFrmMain::StripCurveItems()

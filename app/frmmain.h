@@ -95,6 +95,7 @@ public:
 
     // shared steps
     void DisableOptionWidgets();
+    void SetOptionWidgets(bool order, bool smoothing);  // enables the order or smoothing widgets, the others off
     void StripCurveItems();
     void UpdateOrderLimit();
     void DrawSplineCurve();
