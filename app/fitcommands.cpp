@@ -12,7 +12,7 @@
 #include "app/frmmain.h"
 #include "app/speedbutton.h"
 #include "app/spinedit.h"
-#include "chart/rchart.h"
+#include "chart/chart.h"
 #include "common/fpguard.h"
 #include "common/numtext.h"
 #include "numlab/numlab.h"

@@ -18,7 +18,7 @@
 #include "app/spinedit.h"
 #include "app/uifont.h"
 #include "app/valuegrid.h"
-#include "chart/rchart.h"
+#include "chart/chart.h"
 #include "numlab/numlab.h"
 #include "platform/colors.h"
 #include "platform/msgbox.h"
@@ -245,7 +245,109 @@ void TFrmMain::CreateControls()
 void TFrmMain::ConfigureChart()
 {
     TRChart& c = *RChart1;
-    c.OnMouseDown = [this](TRChart&, Qt::MouseButton, TShiftState, int X, int Y) {
+    c.BeginLoading();
+    c.Font().SetName("Microsoft Sans Serif");
+    c.Font().SetHeight(17);
+    c.Font().SetColor(clBlack);
+    c.SetAllocSize(1000);
+    c.SetAutoRedraw(true);
+    c.SetMarginRight(16);
+    c.SetMarginTop(20);
+    c.SetMarginBottom(40);
+    c.SetGridStyle(gsDotLines);
+    c.SetGridColor(clSilver);
+    c.SetDataColor(clGreen);
+    c.SetClassDefault(0);
+    c.SetIsometric(false);
+    c.SetMouseAction(maPan);
+    c.SetMouseCursorFixed(false);
+    for (int k = 1; k <= 4; ++k) {
+        TCrossHair& h = c.CrossHair(k);
+        h.SetMode(chOff);
+        h.SetColor(clBlack);
+        h.SetLineType(psSolid);
+        h.SetLineWid(1);
+        h.SetLayer(k);
+    }
+    c.SetShadowStyle(ssFlying);
+    c.SetShadowColor(clGray);
+    c.SetShadowBakColor(clSilver);
+    c.SetTextFontStyle(0);
+    c.SetTextBkStyle(tbClear);
+    c.SetTextBkColor(clWhite);
+    c.SetTextAlignment(taCenter);
+    c.SetCaptionPosX(0);
+    c.SetCaptionPosY(-16);
+    c.SetCaptionAlignment(taCenter);
+    c.SetCaptionAnchorHoriz(cahChartRight);
+    c.SetCaptionAnchorVert(cavChartTop);
+    TBakGndImg& bg = c.BackGroundImg();
+    bg.SetIncludePath(false);
+    bg.SetFillMode(bfStretch);
+    bg.SetAreaMode(bamNone);
+    bg.SetAreaColor(14540253);
+    bg.SetAreaLeft(-1);
+    bg.SetAreaRight(1);
+    bg.SetAreaTop(1);
+    bg.SetAreaBottom(-1);
+    for (int layer = 1; layer <= 16; ++layer) {
+        c.JointLayers().SetXControlledBy(layer, layer);
+        c.JointLayers().SetYControlledBy(layer, layer);
+    }
+
+    auto dateFormat = [](TScaleProps& s) {
+        TDTLabel& d = s.DateFormat();
+        d.SetTimeFormat(tfHHMMSS);
+        d.SetDateSeparator('-');
+        d.SetTimeSeparator(':');
+        d.SetYearLength(ylYYYY);
+        d.SetMonthName(true);
+        d.SetDateOrder(doDDMMYY);
+        d.SetDateForTime(dtOnePerDay);
+    };
+    auto mainAxis = [&](TScaleProps& s) {
+        s.SetVisible(true);
+        s.SetRangeLow(0.0);
+        s.SetRangeHigh(10.0);
+        s.SetMinTicks(6);
+        s.SetMinRange(1e-10);
+        s.SetDecPlaces(-2);
+        s.SetLabelType(ftNum);
+        s.SetLogarithmic(false);
+        s.SetShortTicks(false);
+        s.SetScalePos(0);
+        s.SetColorScale(clBlack);
+        s.Font().SetName("MS Sans Serif");
+        s.Font().SetHeight(13);
+        dateFormat(s);
+    };
+    c.Scale1X().SetScaleLocation(slBottom);
+    mainAxis(c.Scale1X());
+    c.Scale1X().SetCaptionAnchor(uaSclCenter);
+    c.Scale1X().SetCaptionPosX(0);
+    c.Scale1X().SetCaptionPosY(22);
+    c.Scale1Y().SetScaleLocation(slLeft);
+    mainAxis(c.Scale1Y());
+    c.Scale1Y().SetCaptionAlignment(taLeftJustify);
+    c.Scale1Y().SetCaptionAnchor(uaSclTopLft);
+    c.Scale1Y().SetCaptionPosX(0);
+    c.Scale1Y().SetCaptionPosY(-16);
+
+    const TColor colours[] = {clMaroon, clGreen, clOlive};
+    for (int layer = 2; layer <= 4; ++layer) {
+        for (TScaleProps* s : {static_cast<TScaleProps*>(&c.ScalePropsX(layer)),
+                               static_cast<TScaleProps*>(&c.ScalePropsY(layer))}) {
+            s->SetVisible(false);
+            s->SetMinTicks(3);
+            s->SetShortTicks(true);
+            s->SetColorScale(colours[layer - 2]);
+        }
+        c.ScalePropsX(layer).SetRangeHigh(1.0);
+        c.ScalePropsY(layer).SetRangeHigh(layer == 2 ? 0.837937384898711 : 1.0);
+    }
+    c.Loaded();
+
+    c.OnMouseDown = [this](TCustomRChart&, TMouseButton, TShiftState, int X, int Y) {
         RunHandler([&] { RChart1MouseDown(X, Y); });
     };
 }

@@ -2,7 +2,7 @@
 // Reads the chart's display list for the window tests.
 #include <vector>
 
-#include "chart/rchart.h"
+#include "chart/chart.h"
 
 struct TProbeItem {
     int Kind;      // 1 mark, 3 line-to, 8 move-to
@@ -12,6 +12,9 @@ struct TProbeItem {
 inline std::vector<TProbeItem> Items(TRChart& chart)
 {
     std::vector<TProbeItem> out;
-    for (const auto& it : chart.items) out.push_back({it.kind, it.x, it.y});
+    for (int i = 0; i < chart.ItemCount(); ++i) {
+        const TDisplayItem& it = chart.Item(i);
+        out.push_back({int(it.Kind), it.X1, it.Y1});
+    }
     return out;
 }

@@ -61,7 +61,8 @@ protected:
     // A click into the chart at pixel (x, y) with the given button.
     void ClickChart(int x, int y, Qt::MouseButton b = Qt::LeftButton)
     {
-        QTest::mouseClick(W.RChart1, b, Qt::NoModifier, QPoint(x, y));
+        const TMouseButton button = b == Qt::RightButton ? mbRight : b == Qt::MiddleButton ? mbMiddle : mbLeft;
+        W.RChart1->OnMouseDown(*W.RChart1, button, 0, x, y);
     }
     void EnterByClicks(const std::vector<QPoint>& pixels)
     {
@@ -386,8 +387,20 @@ TEST_F(MainWindow, FailuresLeaveWhatWasDoneBefore)
     EXPECT_EQ(Params(), oldParams);
     EXPECT_EQ(Formula(), "y = k*x + d");
     EXPECT_FALSE(W.SBNewPnts->Down());
-    EXPECT_TRUE(Curve().empty()) << "the old curve was removed before the fit failed";
     EXPECT_EQ(Marks(), 4);
+
+    // A failing fit right after a good one: the old curve is gone, the old texts stay.
+    Boxes.clear();
+    Click(W.SBClear);
+    EnterTable({{1, 1}, {2, -3}, {3, 5}});
+    Click(W.BButLinFit);
+    const std::string linParams = Params();
+    ASSERT_EQ(Curve().size(), 2u);
+    Click(W.SBExpo);
+    ASSERT_EQ(Boxes.size(), 1u);
+    EXPECT_TRUE(Curve().empty()) << "the old curve was removed before the fit failed";
+    EXPECT_EQ(Params(), linParams);
+    EXPECT_TRUE(W.LblFormula->isVisible());
 
     Boxes.clear();
     EnterTable({{2, 1}, {2, 3}});
@@ -547,7 +560,8 @@ TEST_F(MainWindow, ResetAxisTakesTheEdits)
     Click(W.ResetAxisButton);
     EXPECT_EQ(W.RChart1->Scale1X().RangeLow(), 0.0);
     EXPECT_EQ(W.RChart1->Scale1X().RangeHigh(), 25.5);
-    EXPECT_EQ(W.RChart1->Scale1Y().RangeLow(), 0.0);
+    EXPECT_EQ(W.RChart1->Scale1Y().RangeHigh(), 0.0) << "an empty edit reads as 0";
+    EXPECT_EQ(W.RChart1->Scale1Y().RangeLow(), -1e-10) << "the axis keeps its smallest range";
 
     W.GraphYmaxEdit->setText("zehn");
     Click(W.ResetAxisButton);
