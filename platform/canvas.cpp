@@ -12,6 +12,8 @@
 #include <array>
 #include <cmath>
 #include <cstdlib>
+#include <climits>
+#include <cstdint>
 #include <deque>
 
 #include "platform/colors.h"
@@ -47,15 +49,77 @@ int PatternLength(const DashPattern& p)
     return n;
 }
 
-// True when position `pos` of the repeating pattern is a painted pixel.
-bool PatternOn(const DashPattern& p, int pos)
+// A common multiple of every pattern's length: positions are kept below it, so they never
+// overflow however long a path runs, and every pattern keeps its phase.
+constexpr std::int64_t kPatternPeriod = 616;
+
+// True when position `pos` (0 or more) of the repeating pattern is a painted pixel.
+bool PatternOn(const DashPattern& p, std::int64_t pos)
 {
-    pos %= PatternLength(p);
+    int rest = int(pos % PatternLength(p));
     for (int i = 0; i < p.count; ++i) {
-        if (pos < p.runs[i]) return i % 2 == 0;
-        pos -= p.runs[i];
+        if (rest < p.runs[i]) return i % 2 == 0;
+        rest -= p.runs[i];
     }
     return false;
+}
+
+using i64 = std::int64_t;
+using i128 = __int128;
+
+// floor(a / b) and ceil(a / b) for b > 0.
+i128 FloorDiv(i128 a, i128 b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
+i128 CeilDiv(i128 a, i128 b) { return -FloorDiv(-a, b); }
+
+// Steps the line from (x1, y1) towards (x2, y2), end pixel excluded, exactly as Bresenham's
+// algorithm does from the start, but visits only the steps whose pixel lies inside `clip`
+// (half-open), so the cost follows the visible pixels however far the line reaches. Step k of
+// the line moves the major axis k pixels and the minor axis round(k * dMinor / dMajor) pixels,
+// halves rounding away from the start. plot(x, y, k) receives each visible pixel with its step
+// number. Returns the number of steps of the whole line.
+template <class Plot>
+i64 StepLine(i64 x1, i64 y1, i64 x2, i64 y2, const TRect& clip, Plot plot)
+{
+    const i64 dx = x2 > x1 ? x2 - x1 : x1 - x2, dy = y2 > y1 ? y2 - y1 : y1 - y2;
+    const bool xMajor = dx >= dy;
+    const i64 dMaj = xMajor ? dx : dy, dMin = xMajor ? dy : dx;
+    if (dMaj == 0 || clip.IsEmpty()) return dMaj;
+    const i64 p1 = xMajor ? x1 : y1, q1 = xMajor ? y1 : x1;
+    const i64 sp = (xMajor ? x2 > x1 : y2 > y1) ? 1 : -1;
+    const i64 sq = (xMajor ? y2 > y1 : x2 > x1) ? 1 : -1;
+    const i64 majLo = xMajor ? clip.Left : clip.Top, majHi = (xMajor ? clip.Right : clip.Bottom) - 1;
+    const i64 minLo = xMajor ? clip.Top : clip.Left, minHi = (xMajor ? clip.Bottom : clip.Right) - 1;
+    // steps whose major coordinate is visible
+    i64 k0 = sp > 0 ? majLo - p1 : p1 - majHi, k1 = sp > 0 ? majHi - p1 : p1 - majLo;
+    k0 = std::max<i64>(k0, 0);
+    k1 = std::min<i64>(k1, dMaj - 1);
+    // minor offsets m that are visible, then the steps that have them (m grows with k)
+    i64 m0 = sq > 0 ? minLo - q1 : q1 - minHi, m1 = sq > 0 ? minHi - q1 : q1 - minLo;
+    m0 = std::max<i64>(m0, 0);
+    m1 = std::min<i64>(m1, dMin);
+    if (m0 > m1) return dMaj;
+    if (dMin > 0) {
+        // the first step with an offset of at least m is ceil((2 m dMaj - dMaj) / (2 dMin))
+        auto firstStep = [&](i64 m) -> i128 {
+            return m <= 0 ? 0 : CeilDiv(i128(2 * m - 1) * dMaj, i128(2) * dMin);
+        };
+        k0 = i64(std::max<i128>(k0, firstStep(m0)));
+        if (m1 < dMin) k1 = i64(std::min<i128>(k1, firstStep(m1 + 1) - 1));
+    }
+    if (k0 > k1) return dMaj;
+    // offset and remainder at the first visible step, then Bresenham's increments
+    const i128 num = i128(2) * dMin * k0 + dMaj;
+    i64 m = i64(num / (2 * i128(dMaj)));
+    i64 r = i64(num % (2 * i128(dMaj)));
+    const i64 twoMaj = 2 * dMaj, twoMin = 2 * dMin;
+    for (i64 k = k0; k <= k1; ++k) {
+        const i64 p = p1 + sp * k, q = q1 + sq * m;
+        if (xMajor) plot(int(p), int(q), k);
+        else plot(int(q), int(p), k);
+        r += twoMin;
+        if (r >= twoMaj) { r -= twoMaj; ++m; }
+    }
+    return dMaj;
 }
 
 constexpr QRgb kRgbMask = 0x00FFFFFFu;
@@ -75,22 +139,145 @@ TRect Normalised(int x1, int y1, int x2, int y2)
     return {std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2)};
 }
 
-// Horizontal extent, pixels xa..xb, of an ellipse row. The ellipse has centre (cx, cy) and
-// semi-axes a, b in continuous coordinates where pixel i covers [i, i + 1); a pixel belongs to
-// it when its centre lies inside. kEdgeSlack keeps centres that lie exactly on the curve inside
-// despite rounding in the square root.
 constexpr double kEdgeSlack = 1e-9;
 
-bool EllipseRow(double cx, double cy, double a, double b, int y, int& xa, int& xb)
+// Pixels ua..ub of row v of the ellipse with centre (cx, cy) and semi-axes a, b whose centres lie
+// inside it, in coordinates where pixel i covers [i, i + 1). kEdgeSlack keeps centres that lie
+// exactly on the curve inside despite rounding in the square root.
+bool CentreRow(double cx, double cy, double a, double b, i64 v, i64& ua, i64& ub)
 {
     if (a <= 0.0 || b <= 0.0) return false;
-    const double dy = (y + 0.5 - cy) / b;
+    const double dy = (double(v) + 0.5 - cy) / b;
     const double rest = 1.0 - dy * dy;
     if (rest < -kEdgeSlack) return false;
     const double half = a * std::sqrt(std::max(rest, 0.0)) + kEdgeSlack;
-    xa = int(std::ceil(cx - half - 0.5));
-    xb = int(std::floor(cx + half - 0.5));
-    return xa <= xb;
+    const double lo = std::ceil(cx - half - 0.5), hi = std::floor(cx + half - 0.5);
+    if (lo > hi) return false;
+    ua = i64(lo);
+    ub = i64(hi);
+    return true;
+}
+
+// The pixels of an ellipse inscribed in a box of W x H pixels, in box coordinates (0..W-1,
+// 0..H-1): those whose centre lies inside the ellipse, plus the middle row(s) across the whole
+// width and the middle column(s) down the whole height. Without the middle lines the tips of a
+// long thin ellipse would stop short of its box; with them every ellipse touches all four sides
+// and each row is one run, symmetric about the centre.
+struct EllipseShape {
+    i64 W, H;
+    double cx, cy, a, b;
+    EllipseShape(i64 w, i64 h) : W(w), H(h), cx(double(w) / 2), cy(double(h) / 2), a(cx), b(cy) {}
+    bool Row(i64 v, i64& ua, i64& ub) const
+    {
+        if (v < 0 || v >= H) return false;
+        if (v == (H - 1) / 2 || v == H / 2) {
+            ua = 0;
+            ub = W - 1;
+            return true;
+        }
+        i64 lo = W, hi = -1;
+        if (CentreRow(cx, cy, a, b, v, lo, hi) && lo <= hi) {
+            ua = std::min(lo, (W - 1) / 2);
+            ub = std::max(hi, W / 2);
+        } else {
+            ua = (W - 1) / 2;
+            ub = W / 2;
+        }
+        return true;
+    }
+    // The part of row v inside the pen's band of width w: pixels inside the ellipse shrunk by w
+    // whose four neighbours all belong to the shape, so a width-1 outline is closed.
+    bool Inner(i64 w, i64 v, i64& ia, i64& ib) const
+    {
+        if (!CentreRow(cx, cy, a - double(w), b - double(w), v, ia, ib)) return false;
+        i64 oa, ob;
+        if (!Row(v, oa, ob)) return false;
+        ia = std::max(ia, oa + 1);
+        ib = std::min(ib, ob - 1);
+        for (i64 dv : {i64(-1), i64(1)}) {
+            if (!Row(v + dv, oa, ob)) return false;
+            ia = std::max(ia, oa);
+            ib = std::min(ib, ob);
+        }
+        return ia <= ib;
+    }
+};
+
+// Sutherland-Hodgman: the polygon cut to the rectangle [x0, x1] x [y0, y1]. Inside the
+// rectangle the fill is unchanged (the cut parts run along its edges).
+QPolygonF ClipPolygon(QPolygonF poly, double x0, double y0, double x1, double y1)
+{
+    for (int edge = 0; edge < 4 && !poly.isEmpty(); ++edge) {
+        auto inside = [&](const QPointF& p) {
+            switch (edge) {
+            case 0: return p.x() >= x0;
+            case 1: return p.x() <= x1;
+            case 2: return p.y() >= y0;
+            default: return p.y() <= y1;
+            }
+        };
+        auto cut = [&](const QPointF& p, const QPointF& q) {
+            const bool vertical = edge < 2;
+            const double c = edge == 0 ? x0 : edge == 1 ? x1 : edge == 2 ? y0 : y1;
+            const double t = vertical ? (c - p.x()) / (q.x() - p.x()) : (c - p.y()) / (q.y() - p.y());
+            return vertical ? QPointF(c, p.y() + t * (q.y() - p.y())) : QPointF(p.x() + t * (q.x() - p.x()), c);
+        };
+        QPolygonF out;
+        for (int i = 0; i < poly.size(); ++i) {
+            const QPointF& cur = poly[i];
+            const QPointF& prev = poly[(i + poly.size() - 1) % poly.size()];
+            if (inside(cur)) {
+                if (!inside(prev)) out << cut(prev, cur);
+                out << cur;
+            } else if (inside(prev)) {
+                out << cut(prev, cur);
+            }
+        }
+        poly = out;
+    }
+    return poly;
+}
+
+// Liang-Barsky: cuts the segment a-b to the rectangle; false when nothing of it lies inside.
+bool ClipSegment(QPointF& a, QPointF& b, double x0, double y0, double x1, double y1)
+{
+    double t0 = 0.0, t1 = 1.0;
+    const double dx = b.x() - a.x(), dy = b.y() - a.y();
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {a.x() - x0, x1 - a.x(), a.y() - y0, y1 - a.y()};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0.0) {
+            if (q[i] < 0.0) return false;
+            continue;
+        }
+        const double t = q[i] / p[i];
+        if (p[i] < 0.0) t0 = std::max(t0, t);
+        else t1 = std::min(t1, t);
+    }
+    if (t0 > t1) return false;
+    const QPointF start = a;
+    a = QPointF(start.x() + t0 * dx, start.y() + t0 * dy);
+    b = QPointF(start.x() + t1 * dx, start.y() + t1 * dy);
+    return true;
+}
+
+// Writes n pixels from d on by the pen mode.
+void FillRow(QRgb* d, i64 n, QRgb rgb, TPenMode mode)
+{
+    switch (mode) {
+    case pmXor: {
+        const QRgb s = rgb & kRgbMask;
+        for (i64 i = 0; i < n; ++i) d[i] = ((d[i] ^ s) & kRgbMask) | kOpaque;
+        break;
+    }
+    case pmNotXor: {
+        const QRgb s = rgb & kRgbMask;
+        for (i64 i = 0; i < n; ++i) d[i] = (~(d[i] ^ s) & kRgbMask) | kOpaque;
+        break;
+    }
+    default:
+        std::fill_n(d, n, (rgb & kRgbMask) | kOpaque);
+    }
 }
 
 }  // namespace
@@ -146,15 +333,14 @@ void TCanvas::Plot(int x, int y, QRgb rgb, TPenMode mode)
     line[x] = Combine(line[x], rgb, mode);
 }
 
-void TCanvas::Span(int y, int xa, int xb, QRgb rgb, TPenMode mode)
+void TCanvas::Span(std::int64_t y, std::int64_t xa, std::int64_t xb, QRgb rgb, TPenMode mode)
 {
     const TRect b = Bounds();
     if (y < b.Top || y >= b.Bottom) return;
-    xa = std::max(xa, b.Left);
-    xb = std::min(xb, b.Right - 1);
+    xa = std::max<i64>(xa, b.Left);
+    xb = std::min<i64>(xb, b.Right - 1);
     if (xa > xb) return;
-    QRgb* line = reinterpret_cast<QRgb*>(m_image->scanLine(y));
-    for (int x = xa; x <= xb; ++x) line[x] = Combine(line[x], rgb, mode);
+    FillRow(reinterpret_cast<QRgb*>(m_image->scanLine(int(y))) + xa, xb - xa + 1, rgb, mode);
 }
 
 void TCanvas::SetPixel(int x, int y, TColor color)
@@ -169,37 +355,48 @@ TColor TCanvas::Pixel(int x, int y) const
     return FromQRgb(m_image->pixel(x, y));
 }
 
-// Bresenham's line from (x1, y1) towards (x2, y2); the end pixel is not painted. Styled pens
-// advance their pattern by one per pixel stepped, continuing across the segments of a path.
+// Bresenham's line from (x1, y1) towards (x2, y2); the end pixel is not painted. Only the steps
+// inside the clip rectangle are visited. Styled pens advance their pattern by one per pixel
+// stepped, visible or not, continuing across the segments of a path.
 void TCanvas::RasterLine(int x1, int y1, int x2, int y2)
 {
     const DashPattern* pattern = PatternOf(m_pen.Style());
     const QRgb rgb = ToQRgb(m_pen.Color());
     const TPenMode mode = m_pen.Mode();
-    const int dx = std::abs(x2 - x1), sx = x1 < x2 ? 1 : -1;
-    const int dy = -std::abs(y2 - y1), sy = y1 < y2 ? 1 : -1;
-    int err = dx + dy;
-    int x = x1, y = y1;
-    while (x != x2 || y != y2) {
-        if (!pattern || PatternOn(*pattern, m_patternPos)) Plot(x, y, rgb, mode);
-        ++m_patternPos;
-        const int e2 = 2 * err;
-        if (e2 >= dy) { err += dy; x += sx; }
-        if (e2 <= dx) { err += dx; y += sy; }
-    }
+    const TRect b = Bounds();
+    uchar* bits = b.IsEmpty() ? nullptr : m_image->bits();
+    const qsizetype bpl = m_image->bytesPerLine();
+    const i64 start = m_patternPos;
+    const i64 steps = StepLine(x1, y1, x2, y2, b, [&](int x, int y, i64 k) {
+        if (pattern && !PatternOn(*pattern, start + k)) return;
+        QRgb* px = reinterpret_cast<QRgb*>(bits + y * bpl) + x;
+        *px = Combine(*px, rgb, mode);
+    });
+    m_patternPos = (start + steps % kPatternPeriod) % kPatternPeriod;
 }
 
-// A solid line wider than one pixel, centred on the pixel centres, with round ends.
+// A solid line wider than one pixel, centred on the pixel centres, with round ends. A line that
+// reaches far outside the clip rectangle is first cut to the rectangle grown by the pen width, so
+// the painter only sees moderate coordinates (the cut ends lie where nothing is visible).
 void TCanvas::WideLine(int x1, int y1, int x2, int y2)
 {
+    const TRect b = Bounds();
+    if (b.IsEmpty()) return;
+    QPointF p(x1 + 0.5, y1 + 0.5), q(x2 + 0.5, y2 + 0.5);
+    const double reach = m_pen.Width() + 2.0, far = reach + 4096.0;
+    auto outside = [&](const QPointF& v) {
+        return v.x() < b.Left - far || v.x() > b.Right + far || v.y() < b.Top - far || v.y() > b.Bottom + far;
+    };
+    if ((outside(p) || outside(q)) &&
+        !ClipSegment(p, q, b.Left - reach, b.Top - reach, b.Right + reach, b.Bottom + reach))
+        return;
     QPainter painter(m_image);
     painter.setRenderHint(QPainter::Antialiasing, false);
-    const TRect b = Bounds();
     painter.setClipRect(QRect(b.Left, b.Top, b.Width(), b.Height()));
     if (m_pen.Mode() == pmXor) painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
     if (m_pen.Mode() == pmNotXor) painter.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
     painter.setPen(QPen(ToQColor(m_pen.Color()), m_pen.Width(), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    painter.drawLine(QPointF(x1 + 0.5, y1 + 0.5), QPointF(x2 + 0.5, y2 + 0.5));
+    painter.drawLine(p, q);
 }
 
 void TCanvas::Line(int x1, int y1, int x2, int y2)
@@ -232,33 +429,46 @@ void TCanvas::Polyline(const std::vector<TPoint>& points)
 }
 
 // The polygon is rendered into a mask first (fill 1, outline 2) so that in an exclusive-or mode
-// every covered pixel is combined exactly once.
+// every covered pixel is combined exactly once. The mask covers only the visible part of the
+// figure; a polygon reaching far beyond it is cut to the mask grown by the pen width first.
 void TCanvas::Polygon(const std::vector<TPoint>& points)
 {
     if (points.empty()) return;
     EnsureImage();
-    int left = points[0].X, right = left, top = points[0].Y, bottom = top;
+    const TRect vis = Bounds();
+    if (vis.IsEmpty()) return;
+    i64 left = points[0].X, right = left, top = points[0].Y, bottom = top;
     for (const TPoint& p : points) {
-        left = std::min(left, p.X); right = std::max(right, p.X);
-        top = std::min(top, p.Y); bottom = std::max(bottom, p.Y);
+        left = std::min<i64>(left, p.X); right = std::max<i64>(right, p.X);
+        top = std::min<i64>(top, p.Y); bottom = std::max<i64>(bottom, p.Y);
     }
     const int margin = m_pen.Width();
     left -= margin; top -= margin; right += margin; bottom += margin;
-    QImage mask(right - left + 1, bottom - top + 1, QImage::Format_Grayscale8);
+    const i64 ml = std::max<i64>(left, vis.Left), mt = std::max<i64>(top, vis.Top);
+    const i64 mr = std::min<i64>(right, vis.Right - 1), mb = std::min<i64>(bottom, vis.Bottom - 1);
+    if (ml > mr || mt > mb) return;
+    QImage mask(int(mr - ml + 1), int(mb - mt + 1), QImage::Format_Grayscale8);
     mask.fill(0);
     constexpr int kFill = 1, kOutline = 2;
     QPolygonF poly;
-    for (const TPoint& p : points) poly << QPointF(p.X - left + 0.5, p.Y - top + 0.5);
+    for (const TPoint& p : points) poly << QPointF(double(p.X - ml) + 0.5, double(p.Y - mt) + 0.5);
+    const double reach = margin + 2.0;
+    const double x0 = -reach, y0 = -reach, x1 = mask.width() + reach, y1 = mask.height() + reach;
+    for (const QPointF& p : poly)
+        if (p.x() < x0 || p.x() > x1 || p.y() < y0 || p.y() > y1) {
+            poly = ClipPolygon(poly, x0, y0, x1, y1);
+            break;
+        }
     const bool outlined = m_pen.Style() != psClear;
     {
         QPainter painter(&mask);
         painter.setRenderHint(QPainter::Antialiasing, false);
         painter.setPen(Qt::NoPen);
-        if (m_brush.Style() == bsSolid) {
+        if (m_brush.Style() == bsSolid && !poly.isEmpty()) {
             painter.setBrush(QColor(kFill, kFill, kFill));
             painter.drawPolygon(poly, Qt::OddEvenFill);
         }
-        if (outlined && m_pen.Width() > 1) {
+        if (outlined && m_pen.Width() > 1 && !poly.isEmpty()) {
             painter.setBrush(Qt::NoBrush);
             painter.setPen(QPen(QColor(kOutline, kOutline, kOutline), m_pen.Width(), Qt::SolidLine,
                                 Qt::RoundCap, Qt::RoundJoin));
@@ -267,80 +477,90 @@ void TCanvas::Polygon(const std::vector<TPoint>& points)
     }
     if (outlined && m_pen.Width() == 1) {
         const DashPattern* pattern = PatternOf(m_pen.Style());
-        int pos = 0;
+        const TRect maskRect{int(ml), int(mt), int(mr + 1), int(mb + 1)};
+        i64 pos = 0;
         for (std::size_t i = 0; i < points.size(); ++i) {
             const TPoint a = points[i], b = points[(i + 1) % points.size()];
-            const int dx = std::abs(b.X - a.X), sx = a.X < b.X ? 1 : -1;
-            const int dy = -std::abs(b.Y - a.Y), sy = a.Y < b.Y ? 1 : -1;
-            int err = dx + dy, x = a.X, y = a.Y;
-            while (x != b.X || y != b.Y) {  // the next edge paints b
-                if (!pattern || PatternOn(*pattern, pos)) mask.scanLine(y - top)[x - left] = kOutline;
-                ++pos;
-                const int e2 = 2 * err;
-                if (e2 >= dy) { err += dy; x += sx; }
-                if (e2 <= dx) { err += dx; y += sy; }
-            }
-            if (points.size() == 1 && (!pattern || PatternOn(*pattern, 0)))
-                mask.scanLine(y - top)[x - left] = kOutline;
+            // the next edge paints b
+            pos += StepLine(a.X, a.Y, b.X, b.Y, maskRect, [&](int x, int y, i64 k) {
+                if (!pattern || PatternOn(*pattern, pos + k)) mask.scanLine(int(y - mt))[x - ml] = kOutline;
+            });
+            pos %= kPatternPeriod;
         }
+        const TPoint p = points[0];
+        if (points.size() == 1 && p.X >= ml && p.X <= mr && p.Y >= mt && p.Y <= mb)
+            mask.scanLine(int(p.Y - mt))[p.X - ml] = kOutline;
     }
     const QRgb penRgb = ToQRgb(m_pen.Color()), brushRgb = ToQRgb(m_brush.Color());
+    const TPenMode mode = m_pen.Mode();
     for (int row = 0; row < mask.height(); ++row) {
         const uchar* m = mask.constScanLine(row);
+        QRgb* d = reinterpret_cast<QRgb*>(m_image->scanLine(int(row + mt))) + ml;
         for (int col = 0; col < mask.width(); ++col) {
-            if (m[col] == kOutline) Plot(col + left, row + top, penRgb, m_pen.Mode());
-            else if (m[col] == kFill) Plot(col + left, row + top, brushRgb, m_pen.Mode());
+            if (m[col] == kOutline) d[col] = Combine(d[col], penRgb, mode);
+            else if (m[col] == kFill) d[col] = Combine(d[col], brushRgb, mode);
         }
     }
 }
 
 // The outline is a band of pen pixels: with psInsideFrame or width 1 inside the rectangle,
-// otherwise centred on its edge pixels. The brush fills what lies inside the band.
+// otherwise centred on its edge pixels. The brush fills what lies inside the band. Only the
+// visible rows are visited.
 void TCanvas::Rectangle(int x1, int y1, int x2, int y2)
 {
     EnsureImage();
-    TRect outer = Normalised(x1, y1, x2, y2);
-    if (outer.IsEmpty()) return;
+    const TRect n = Normalised(x1, y1, x2, y2);
+    if (n.IsEmpty()) return;
+    i64 L = n.Left, T = n.Top, R = n.Right, B = n.Bottom;
     const bool outlined = m_pen.Style() != psClear;
     const int w = outlined ? m_pen.Width() : 0;
     if (w > 1 && m_pen.Style() != psInsideFrame) {
-        outer.Left -= (w - 1) / 2; outer.Top -= (w - 1) / 2;
-        outer.Right += w / 2; outer.Bottom += w / 2;
+        L -= (w - 1) / 2; T -= (w - 1) / 2;
+        R += w / 2; B += w / 2;
     }
-    const TRect inner{outer.Left + w, outer.Top + w, outer.Right - w, outer.Bottom - w};
+    const i64 iL = L + w, iT = T + w, iR = R - w, iB = B - w;
+    const bool innerEmpty = iR <= iL || iB <= iT;
     const QRgb penRgb = ToQRgb(m_pen.Color()), brushRgb = ToQRgb(m_brush.Color());
     const TPenMode mode = m_pen.Mode();
+    const TRect vis = Bounds();
+    const i64 rowLo = std::max<i64>(T, vis.Top), rowHi = std::min<i64>(B, vis.Bottom);
     const DashPattern* pattern = w == 1 ? PatternOf(m_pen.Style()) : nullptr;
     if (pattern) {
         // A styled outline runs clockwise from the top-left corner, one pattern along the ring.
         if (m_brush.Style() == bsSolid)
-            for (int y = inner.Top; y < inner.Bottom; ++y) Span(y, inner.Left, inner.Right - 1, brushRgb, mode);
-        std::vector<TPoint> ring{{outer.Left, outer.Top}, {outer.Right - 1, outer.Top},
-                                 {outer.Right - 1, outer.Bottom - 1}, {outer.Left, outer.Bottom - 1}};
+            for (i64 y = std::max(iT, rowLo); y < std::min(iB, rowHi); ++y) Span(y, iL, iR - 1, brushRgb, mode);
         const TPoint pos = m_penPos;
-        MoveTo(ring[0].X, ring[0].Y);
-        if (outer.Width() == 1 || outer.Height() == 1) {
-            for (int y = outer.Top; y < outer.Bottom; ++y)
-                for (int x = outer.Left; x < outer.Right; ++x, ++m_patternPos)
-                    if (PatternOn(*pattern, m_patternPos)) Plot(x, y, penRgb, mode);
+        MoveTo(n.Left, n.Top);
+        if (R - L == 1 || B - T == 1) {
+            // a single row or column: the pattern position is the distance from the corner
+            const bool column = R - L == 1;
+            const i64 lo = column ? rowLo : std::max<i64>(L, vis.Left);
+            const i64 hi = column ? rowHi : std::min<i64>(R, vis.Right);
+            for (i64 t = lo; t < hi; ++t)
+                if (PatternOn(*pattern, t - (column ? T : L)))
+                    Plot(int(column ? L : t), int(column ? t : T), penRgb, mode);
+            m_patternPos = ((R - L) * (B - T)) % kPatternPeriod;
         } else {
-            for (int i = 1; i <= 4; ++i) LineTo(ring[i % 4].X, ring[i % 4].Y);
+            LineTo(n.Right - 1, n.Top);
+            LineTo(n.Right - 1, n.Bottom - 1);
+            LineTo(n.Left, n.Bottom - 1);
+            LineTo(n.Left, n.Top);
         }
         m_penPos = pos;
         return;
     }
-    for (int y = outer.Top; y < outer.Bottom; ++y) {
-        const bool bandRow = y < inner.Top || y >= inner.Bottom || inner.IsEmpty();
+    for (i64 y = rowLo; y < rowHi; ++y) {
+        const bool bandRow = y < iT || y >= iB || innerEmpty;
         if (bandRow) {
-            if (outlined) Span(y, outer.Left, outer.Right - 1, penRgb, mode);
-            else if (m_brush.Style() == bsSolid) Span(y, outer.Left, outer.Right - 1, brushRgb, mode);
+            if (outlined) Span(y, L, R - 1, penRgb, mode);
+            else if (m_brush.Style() == bsSolid) Span(y, L, R - 1, brushRgb, mode);
             continue;
         }
         if (w > 0) {
-            Span(y, outer.Left, inner.Left - 1, penRgb, mode);
-            Span(y, inner.Right, outer.Right - 1, penRgb, mode);
+            Span(y, L, iL - 1, penRgb, mode);
+            Span(y, iR, R - 1, penRgb, mode);
         }
-        if (m_brush.Style() == bsSolid) Span(y, inner.Left, inner.Right - 1, brushRgb, mode);
+        if (m_brush.Style() == bsSolid) Span(y, iL, iR - 1, brushRgb, mode);
     }
 }
 
@@ -349,8 +569,12 @@ void TCanvas::FillRect(const TRect& rect)
     if (m_brush.Style() != bsSolid) return;
     EnsureImage();
     const TRect r = Normalised(rect.Left, rect.Top, rect.Right, rect.Bottom);
+    const TRect b = Bounds();
+    const int xa = std::max(r.Left, b.Left), xb = std::min(r.Right, b.Right);
+    if (xa >= xb) return;
     const QRgb rgb = ToQRgb(m_brush.Color());
-    for (int y = r.Top; y < r.Bottom; ++y) Span(y, r.Left, r.Right - 1, rgb, pmCopy);
+    for (int y = std::max(r.Top, b.Top); y < std::min(r.Bottom, b.Bottom); ++y)
+        FillRow(reinterpret_cast<QRgb*>(m_image->scanLine(y)) + xa, xb - xa, rgb, pmCopy);
 }
 
 void TCanvas::FrameRect(const TRect& rect)
@@ -359,52 +583,57 @@ void TCanvas::FrameRect(const TRect& rect)
     const TRect r = Normalised(rect.Left, rect.Top, rect.Right, rect.Bottom);
     if (r.IsEmpty()) return;
     const QRgb rgb = ToQRgb(m_brush.Color());
-    Span(r.Top, r.Left, r.Right - 1, rgb, pmCopy);
-    if (r.Height() > 1) Span(r.Bottom - 1, r.Left, r.Right - 1, rgb, pmCopy);
-    for (int y = r.Top + 1; y < r.Bottom - 1; ++y) {
-        Plot(r.Left, y, rgb, pmCopy);
-        if (r.Width() > 1) Plot(r.Right - 1, y, rgb, pmCopy);
+    const i64 L = r.Left, T = r.Top, R = r.Right, B = r.Bottom;
+    Span(T, L, R - 1, rgb, pmCopy);
+    if (B - T > 1) Span(B - 1, L, R - 1, rgb, pmCopy);
+    const TRect b = Bounds();
+    for (i64 y = std::max<i64>(T + 1, b.Top); y < std::min<i64>(B - 1, b.Bottom); ++y) {
+        Span(y, L, L, rgb, pmCopy);
+        if (R - L > 1) Span(y, R - 1, R - 1, rgb, pmCopy);
     }
 }
 
-// A pixel belongs to the ellipse when its centre lies inside the ellipse inscribed in the
-// rectangle; the pen's band is what lies inside that but outside the ellipse shrunk by the pen
-// width (a centred wide pen first grows the outer ellipse by half its width).
+// The ellipse's pixels are those of EllipseShape; the pen's band is what lies inside that but
+// outside the ellipse shrunk by the pen width (a centred wide pen first grows the box by half
+// its width). Only the visible rows are visited.
 void TCanvas::Ellipse(int x1, int y1, int x2, int y2)
 {
     EnsureImage();
-    TRect box = Normalised(x1, y1, x2, y2);
-    if (box.IsEmpty()) return;
+    const TRect n = Normalised(x1, y1, x2, y2);
+    if (n.IsEmpty()) return;
+    i64 L = n.Left, T = n.Top, R = n.Right, B = n.Bottom;
     const bool outlined = m_pen.Style() != psClear;
     const int w = outlined ? m_pen.Width() : 0;
     if (w > 1 && m_pen.Style() != psInsideFrame) {
-        box.Left -= (w - 1) / 2; box.Top -= (w - 1) / 2;
-        box.Right += w / 2; box.Bottom += w / 2;
+        L -= (w - 1) / 2; T -= (w - 1) / 2;
+        R += w / 2; B += w / 2;
     }
-    const double cx = (box.Left + box.Right) / 2.0, cy = (box.Top + box.Bottom) / 2.0;
-    const double a = box.Width() / 2.0, b = box.Height() / 2.0;
+    const EllipseShape shape(R - L, B - T);
     const QRgb penRgb = ToQRgb(m_pen.Color()), brushRgb = ToQRgb(m_brush.Color());
     const TPenMode mode = m_pen.Mode();
+    const bool solid = m_brush.Style() == bsSolid;
     const DashPattern* pattern = w == 1 ? PatternOf(m_pen.Style()) : nullptr;
-    for (int y = box.Top; y < box.Bottom; ++y) {
-        int oa, ob;
-        if (!EllipseRow(cx, cy, a, b, y, oa, ob)) continue;
-        int ia = ob + 1, ib = ob;  // empty inner span
-        if (!EllipseRow(cx, cy, a - w, b - w, y, ia, ib)) { ia = ob + 1; ib = ob; }
-        if (m_brush.Style() == bsSolid && ia <= ib) Span(y, ia, ib, brushRgb, mode);
+    const TRect vis = Bounds();
+    auto band = [&](i64 y, i64 xa, i64 xb) {
+        if (!pattern) {
+            Span(y, xa, xb, penRgb, mode);
+            return;
+        }
+        for (i64 x = std::max<i64>(xa, vis.Left); x <= std::min<i64>(xb, vis.Right - 1); ++x)
+            if (PatternOn(*pattern, x + y)) Plot(int(x), int(y), penRgb, mode);
+    };
+    for (i64 y = std::max<i64>(T, vis.Top); y < std::min<i64>(B, vis.Bottom); ++y) {
+        i64 oa, ob;
+        if (!shape.Row(y - T, oa, ob)) continue;
         if (w == 0) {
-            if (m_brush.Style() == bsSolid) {
-                Span(y, oa, ia - 1, brushRgb, mode);
-                if (ia <= ib) Span(y, ib + 1, ob, brushRgb, mode);
-            }
+            if (solid) Span(y, L + oa, L + ob, brushRgb, mode);
             continue;
         }
-        const int leftEnd = ia <= ib ? ia - 1 : ob;
-        for (int x = oa; x <= leftEnd; ++x)
-            if (!pattern || PatternOn(*pattern, x + y)) Plot(x, y, penRgb, mode);
-        if (ia <= ib)
-            for (int x = ib + 1; x <= ob; ++x)
-                if (!pattern || PatternOn(*pattern, x + y)) Plot(x, y, penRgb, mode);
+        i64 ia, ib;
+        const bool inner = shape.Inner(w, y - T, ia, ib);
+        if (solid && inner) Span(y, L + ia, L + ib, brushRgb, mode);
+        band(y, L + oa, L + (inner ? ia - 1 : ob));
+        if (inner) band(y, L + ib + 1, L + ob);
     }
 }
 
@@ -438,7 +667,7 @@ int TCanvas::TextHeight(const std::string&) const
 void TCanvas::TextOut(int x, int y, const std::string& text)
 {
     DrawText(Bounds(), x, y, text, false);
-    m_penPos = {x + TextWidth(text), y};
+    m_penPos = {int(std::clamp<i64>(i64(x) + TextWidth(text), INT_MIN, INT_MAX)), y};
 }
 
 void TCanvas::TextRect(const TRect& clip, int x, int y, const std::string& text)
@@ -447,7 +676,8 @@ void TCanvas::TextRect(const TRect& clip, int x, int y, const std::string& text)
 }
 
 // Text clipped to `clip`, in the font colour whatever the pen mode. A solid brush first fills the
-// clip rectangle (fillClip) or the text's box.
+// clip rectangle (fillClip) or the text's box. Text whose box lies well outside the clip is not
+// handed to the painter at all.
 void TCanvas::DrawText(const TRect& clip, int x, int y, const std::string& text, bool fillClip)
 {
     EnsureImage();
@@ -458,15 +688,21 @@ void TCanvas::DrawText(const TRect& clip, int x, int y, const std::string& text,
     r.Left = std::max(r.Left, b.Left); r.Top = std::max(r.Top, b.Top);
     r.Right = std::min(r.Right, b.Right); r.Bottom = std::min(r.Bottom, b.Bottom);
     if (r.IsEmpty()) return;
+    const i64 advance = fonts.metrics.horizontalAdvance(s);
+    const i64 height = fonts.metrics.ascent() + fonts.metrics.descent();
     if (m_brush.Style() == bsSolid) {
-        const TRect box = fillClip ? r
-                                   : TRect{x, y, x + fonts.metrics.horizontalAdvance(s),
-                                           y + fonts.metrics.ascent() + fonts.metrics.descent()};
+        const i64 bl = fillClip ? r.Left : x, bt = fillClip ? r.Top : y;
+        const i64 br = fillClip ? r.Right : x + advance, bb = fillClip ? r.Bottom : y + height;
         const QRgb rgb = ToQRgb(m_brush.Color());
-        for (int row = std::max(box.Top, r.Top); row < std::min(box.Bottom, r.Bottom); ++row)
-            Span(row, std::max(box.Left, r.Left), std::min(box.Right, r.Right) - 1, rgb, pmCopy);
+        for (i64 row = std::max<i64>(bt, r.Top); row < std::min<i64>(bb, r.Bottom); ++row)
+            Span(row, std::max<i64>(bl, r.Left), std::min<i64>(br, r.Right) - 1, rgb, pmCopy);
     }
     if (s.isEmpty()) return;
+    // glyphs may overhang their box a little (italics, accents)
+    const i64 slack = height + 8;
+    if (i64(x) + advance + slack <= r.Left || i64(x) - slack >= r.Right || i64(y) + height + slack <= r.Top ||
+        i64(y) - slack >= r.Bottom)
+        return;
     QPainter painter(m_image);
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setRenderHint(QPainter::TextAntialiasing, false);
@@ -478,6 +714,7 @@ void TCanvas::DrawText(const TRect& clip, int x, int y, const std::string& text,
 
 void TCanvas::Draw(int x, int y, const TBitmap& bitmap) { Draw(x, y, bitmap.Image()); }
 
+// Copies row by row; only the visible part of the image is touched.
 void TCanvas::Draw(int x, int y, const QImage& image)
 {
     if (image.isNull()) return;
@@ -486,31 +723,53 @@ void TCanvas::Draw(int x, int y, const QImage& image)
                            ? image
                            : image.convertToFormat(QImage::Format_RGB32);
     const TRect b = Bounds();
-    const int xa = std::max(x, b.Left), xb = std::min(x + src.width(), b.Right);
-    const int ya = std::max(y, b.Top), yb = std::min(y + src.height(), b.Bottom);
+    const i64 xa = std::max<i64>(x, b.Left), xb = std::min<i64>(i64(x) + src.width(), b.Right);
+    const i64 ya = std::max<i64>(y, b.Top), yb = std::min<i64>(i64(y) + src.height(), b.Bottom);
     if (xa >= xb) return;
-    for (int row = ya; row < yb; ++row) {
-        const QRgb* s = reinterpret_cast<const QRgb*>(src.constScanLine(row - y)) + (xa - x);
-        QRgb* d = reinterpret_cast<QRgb*>(m_image->scanLine(row)) + xa;
+    const i64 n = xb - xa;
+    for (i64 row = ya; row < yb; ++row) {
+        const QRgb* s = reinterpret_cast<const QRgb*>(src.constScanLine(int(row - y))) + (xa - x);
+        QRgb* d = reinterpret_cast<QRgb*>(m_image->scanLine(int(row))) + xa;
         if (m_copyMode == cmSrcAnd) {
-            for (int i = 0; i < xb - xa; ++i) d[i] = (d[i] & s[i]) | kOpaque;
+            for (i64 i = 0; i < n; ++i) d[i] = (d[i] & s[i]) | kOpaque;
         } else {
-            for (int i = 0; i < xb - xa; ++i) d[i] = s[i] | kOpaque;
+            for (i64 i = 0; i < n; ++i) d[i] = s[i] | kOpaque;
         }
     }
 }
 
 void TCanvas::StretchDraw(const TRect& rect, const TBitmap& bitmap) { StretchDraw(rect, bitmap.Image()); }
 
+// Nearest-neighbour scaling. A rectangle of more than kMaxScaledPixels is sampled only where it
+// is visible, so a huge rectangle never builds a huge image.
 void TCanvas::StretchDraw(const TRect& rect, const QImage& image)
 {
+    constexpr i64 kMaxScaledPixels = i64(1) << 22;
     const TRect r = Normalised(rect.Left, rect.Top, rect.Right, rect.Bottom);
     if (image.isNull() || r.IsEmpty()) return;
-    if (r.Width() == image.width() && r.Height() == image.height()) {
+    const i64 rw = i64(r.Right) - r.Left, rh = i64(r.Bottom) - r.Top;
+    if (rw == image.width() && rh == image.height()) {
         Draw(r.Left, r.Top, image);
         return;
     }
-    Draw(r.Left, r.Top, image.scaled(r.Width(), r.Height(), Qt::IgnoreAspectRatio, Qt::FastTransformation));
+    if (rw <= kMaxScaledPixels && rh <= kMaxScaledPixels && rw * rh <= kMaxScaledPixels) {
+        Draw(r.Left, r.Top, image.scaled(int(rw), int(rh), Qt::IgnoreAspectRatio, Qt::FastTransformation));
+        return;
+    }
+    EnsureImage();
+    const TRect b = Bounds();
+    const i64 xa = std::max<i64>(r.Left, b.Left), xb = std::min<i64>(r.Right, b.Right);
+    const i64 ya = std::max<i64>(r.Top, b.Top), yb = std::min<i64>(r.Bottom, b.Bottom);
+    if (xa >= xb || ya >= yb) return;
+    const QImage src = image.convertToFormat(QImage::Format_RGB32);
+    QImage part(int(xb - xa), int(yb - ya), QImage::Format_RGB32);
+    for (i64 row = ya; row < yb; ++row) {
+        const i64 sy = ((row - r.Top) * 2 + 1) * src.height() / (2 * rh);
+        const QRgb* s = reinterpret_cast<const QRgb*>(src.constScanLine(int(sy)));
+        QRgb* d = reinterpret_cast<QRgb*>(part.scanLine(int(row - ya)));
+        for (i64 col = xa; col < xb; ++col) d[col - xa] = s[((col - r.Left) * 2 + 1) * src.width() / (2 * rw)];
+    }
+    Draw(int(xa), int(ya), part);
 }
 
 TBitmap::TBitmap() : m_canvas(std::make_unique<TCanvas>(&m_image)) {}

@@ -7,13 +7,20 @@
 //   QPainter with square caps. Nothing is antialiased.
 // - Rectangle and Ellipse with corners (x1, y1)-(x2, y2) cover x1..x2-1 and y1..y2-1: the outline
 //   in the pen, the inside in the brush (nothing inside with a clear brush; no outline with a
-//   psClear pen). Polygon is closed, outlined by the pen and filled by the brush.
+//   psClear pen). An ellipse touches all four sides of its box: besides the pixels whose centre
+//   lies inside the inscribed ellipse it has its middle row(s) and column(s) end to end, so thin
+//   ellipses keep their tips; its outline is closed. Polygon is closed, outlined by the pen and
+//   filled by the brush.
 // - Text is placed by the top-left corner of its box; a solid brush fills the box first. Text is
 //   drawn in the font colour whatever the pen mode.
 // - Pen mode pmXor combines every pen and brush pixel with the target by exclusive or, so
 //   drawing the same figure twice restores the picture.
-// - The clip rectangle limits every operation, pixels and image copies included.
+// - The clip rectangle limits every operation, pixels and image copies included. Every int
+//   coordinate is accepted; the cost of a figure follows its visible pixels, however far
+//   outside the image it reaches.
 #include <QImage>
+#include <climits>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -33,9 +40,13 @@ struct TRect {
     int Top = 0;
     int Right = 0;
     int Bottom = 0;
-    int Width() const { return Right - Left; }
-    int Height() const { return Bottom - Top; }
+    // Differences beyond int's range saturate.
+    int Width() const { return Saturate(std::int64_t(Right) - Left); }
+    int Height() const { return Saturate(std::int64_t(Bottom) - Top); }
     bool IsEmpty() const { return Right <= Left || Bottom <= Top; }
+
+private:
+    static int Saturate(std::int64_t v) { return v > INT_MAX ? INT_MAX : v < INT_MIN ? INT_MIN : int(v); }
 };
 inline bool operator==(const TRect& a, const TRect& b)
 {
@@ -57,7 +68,9 @@ public:
     TPenStyle Style() const { return m_style; }
     void SetStyle(TPenStyle value) { m_style = value; }
     int Width() const { return m_width; }
-    void SetWidth(int value) { m_width = value < 1 ? 1 : value; }  // below 1 gives 1
+    // 1..kMaxPenWidth; values outside are clamped
+    void SetWidth(int value) { m_width = value < 1 ? 1 : value > kMaxPenWidth ? kMaxPenWidth : value; }
+    static constexpr int kMaxPenWidth = 10000;
     TPenMode Mode() const { return m_mode; }
     void SetMode(TPenMode value) { m_mode = value; }
     void Assign(const TPen& other) { *this = other; }
@@ -150,7 +163,8 @@ private:
     void EnsureImage();
     TRect Bounds() const;                      // clip rectangle within the image
     void Plot(int x, int y, QRgb rgb, TPenMode mode);
-    void Span(int y, int xa, int xb, QRgb rgb, TPenMode mode);  // pixels xa..xb inclusive
+    // pixels xa..xb inclusive of row y, clipped
+    void Span(std::int64_t y, std::int64_t xa, std::int64_t xb, QRgb rgb, TPenMode mode);
     void RasterLine(int x1, int y1, int x2, int y2);
     void WideLine(int x1, int y1, int x2, int y2);
     void Line(int x1, int y1, int x2, int y2);
@@ -165,7 +179,7 @@ private:
     TPoint m_penPos;
     bool m_hasClip = false;
     TRect m_clip;
-    int m_patternPos = 0;                      // position in the dash pattern along a polyline
+    std::int64_t m_patternPos = 0;             // position in the dash pattern along a polyline
 };
 
 // An off-screen image of Format_RGB32 with its own canvas. New and resized bitmaps are white.

@@ -161,28 +161,28 @@ void TScale::SetCaptionAnchor(TScaleUnitAnchor value)
 
 void TScale::SetMarginTop(int value)
 {
-    m_marginTop = std::max(value, 0);
+    m_marginTop = std::clamp(value, 0, kMaxScaleMargin);
     UpdateTransform();
     Redraw();
 }
 
 void TScale::SetMarginBottom(int value)
 {
-    m_marginBottom = std::max(value, 0);
+    m_marginBottom = std::clamp(value, 0, kMaxScaleMargin);
     UpdateTransform();
     Redraw();
 }
 
 void TScale::SetMarginLeft(int value)
 {
-    m_marginLeft = std::max(value, 0);
+    m_marginLeft = std::clamp(value, 0, kMaxScaleMargin);
     UpdateTransform();
     Redraw();
 }
 
 void TScale::SetMarginRight(int value)
 {
-    m_marginRight = std::max(value, 0);
+    m_marginRight = std::clamp(value, 0, kMaxScaleMargin);
     UpdateTransform();
     Redraw();
 }
@@ -245,7 +245,9 @@ void TScale::SetVisible(bool value)
 // y = MarginTop and RangeLow on y = Height - MarginBottom - 1. A scale too short for its margins
 // (or whose slope is no finite number) puts every value in its middle; a logarithmic scale with
 // an end at or below zero keeps its previous transform.
-void TScale::UpdateTransform()
+void TScale::UpdateTransform() { ComputeTransform(); }
+
+void TScale::ComputeTransform() const
 {
     m_transformWidth = width();
     m_transformHeight = height();
@@ -278,13 +280,14 @@ void TScale::UpdateTransform()
     m_pixelOffset = offset;
 }
 
-void TScale::EnsureTransform()
+void TScale::EnsureTransform() const
 {
-    if (width() != m_transformWidth || height() != m_transformHeight) UpdateTransform();
+    if (width() != m_transformWidth || height() != m_transformHeight) ComputeTransform();
 }
 
 int TScale::ValueToPixel(double value) const
 {
+    EnsureTransform();
     double p;
     if (m_logarithmic) {
         if (value > kLogValueLowest)
@@ -341,8 +344,8 @@ void TScale::RenderNow()
 void TScale::SetExternalCanvas(TCanvas* canvas, int offsetX, int offsetY)
 {
     m_externalCanvas = canvas;
-    m_externalOffsetX = offsetX;
-    m_externalOffsetY = offsetY;
+    m_externalOffsetX = std::clamp(offsetX, -kMaxCanvasOffset, kMaxCanvasOffset);
+    m_externalOffsetY = std::clamp(offsetY, -kMaxCanvasOffset, kMaxCanvasOffset);
 }
 
 void TScale::SetEmbedded(bool embedded)

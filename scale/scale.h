@@ -29,6 +29,11 @@ using TBeforeTickLabelEvent =
 // Around each painting, with the canvas drawn on.
 using TScaleRenderedEvent = std::function<void(TScale& Sender, TCanvas& Canvas)>;
 
+// Largest margin in pixels, and largest distance of an external canvas offset from 0: far beyond
+// any screen, small enough that positions computed from them never overflow.
+constexpr int kMaxScaleMargin = 1000000;
+constexpr int kMaxCanvasOffset = 100000000;
+
 // Capacity of the list of drawn ticks that the chart's grid reads back.
 constexpr int kTickListSize = 250;
 
@@ -78,7 +83,8 @@ public:
     TScaleUnitAnchor CaptionAnchor() const { return m_captionAnchor; }
     void SetCaptionAnchor(TScaleUnitAnchor value);
     int MarginTop() const { return m_marginTop; }
-    void SetMarginTop(int value);      // negative values become 0
+    // Margins are clamped into 0..kMaxScaleMargin pixels.
+    void SetMarginTop(int value);
     int MarginBottom() const { return m_marginBottom; }
     void SetMarginBottom(int value);
     int MarginLeft() const { return m_marginLeft; }
@@ -104,9 +110,10 @@ public:
     bool Visible() const { return m_visible; }
     void SetVisible(bool value);
 
-    // transform (read-only; recomputed by UpdateTransform)
-    double PixelsPerUnit() const { return m_pixelsPerUnit; }
-    double PixelOffset() const { return m_pixelOffset; }
+    // transform (read-only): always that of the current size, range and margins, whether the
+    // widget is shown, hidden or embedded (a hidden widget gets no resize events)
+    double PixelsPerUnit() const { EnsureTransform(); return m_pixelsPerUnit; }
+    double PixelOffset() const { EnsureTransform(); return m_pixelOffset; }
     bool Embedded() const { return m_embedded; }
     bool PaintSuspended() const { return m_paintSuspended; }
     bool Constructing() const { return m_constructing; }
@@ -135,7 +142,8 @@ public:
     void SuspendPaint(bool suspend);
     // Draws once even while suspended (how a chart draws its scales).
     void RenderNow();
-    // Draws into `canvas` (not owned) with the scale's rectangle at (offsetX, offsetY) from now on.
+    // Draws into `canvas` (not owned) with the scale's rectangle at (offsetX, offsetY) from now on;
+    // the offsets are clamped into -kMaxCanvasOffset..kMaxCanvasOffset.
     void SetExternalCanvas(TCanvas* canvas, int offsetX, int offsetY);
     // Marks the scale as an axis owned by a chart (hides its widget); only changes redraw.
     void SetEmbedded(bool embedded);
@@ -173,7 +181,8 @@ private:
     void DrawCaption(TCanvas& canvas, int baseline);
     void DrawFrame(TCanvas& canvas, int left, int top, int right, int bottom);
     void Record(double value);
-    void EnsureTransform();
+    void EnsureTransform() const;  // recomputes when the size changed since the last computation
+    void ComputeTransform() const;
     bool IsVertical() const { return IsVerticalScale(m_scaleType); }
 
     TScaleType m_scaleType = sctXB;
@@ -209,10 +218,11 @@ private:
     TColor m_frameColorDark = clBlack;
     TColor m_frameColorShadow = RGBColor(128, 128, 128);
     TColor m_frameColorLight = clWhite;
-    double m_pixelsPerUnit = 1.0;
-    double m_pixelOffset = 0.0;
-    int m_transformWidth = -1;   // size the transform was computed for
-    int m_transformHeight = -1;
+    // the transform, a cache of range, margins and size
+    mutable double m_pixelsPerUnit = 1.0;
+    mutable double m_pixelOffset = 0.0;
+    mutable int m_transformWidth = -1;   // size the transform was computed for
+    mutable int m_transformHeight = -1;
     std::array<double, kTickListSize> m_tickList{};
     TCanvas* m_externalCanvas = nullptr;
     int m_externalOffsetX = 0;

@@ -163,6 +163,31 @@ TEST(ScaleControl, ShortScaleMapsEverythingToTheMiddle)
     EXPECT_EQ(s.ValueToPixel(100), 15);
 }
 
+// A widget that is not shown gets no resize events; the transform must follow the size anyway.
+TEST(ScaleControl, TransformFollowsEveryResizeShownHiddenOrEmbedded)
+{
+    enum State { kHidden, kShown, kEmbedded };
+    for (State state : {kHidden, kShown, kEmbedded}) {
+        SCOPED_TRACE(int(state));
+        QWidget owner;
+        TScale s(&owner);
+        if (state == kShown) owner.show();
+        if (state == kEmbedded) {
+            owner.show();
+            s.SetEmbedded(true);
+        }
+        s.resize(141, 50);  // horizontal: 0 on x = 20, 100 on x = 141 - 20 - 1
+        EXPECT_EQ(s.ValueToPixel(100), 120);
+        EXPECT_DOUBLE_EQ(s.PixelsPerUnit(), 1.0);
+        EXPECT_DOUBLE_EQ(s.PixelOffset(), 20.0);
+        s.SetScaleType(sctYL);
+        s.resize(60, 221);  // vertical: 100 on y = 20, 0 on y = 221 - 20 - 1
+        EXPECT_EQ(s.ValueToPixel(0), 200);
+        EXPECT_EQ(s.ValueToPixel(100), 20);
+        EXPECT_DOUBLE_EQ(s.PixelsPerUnit(), -1.8);
+    }
+}
+
 TEST(ScaleControl, AssignCopiesSettingsButNotSizeOrRenderingEvents)
 {
     TScale a;
