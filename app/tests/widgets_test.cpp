@@ -6,11 +6,16 @@
 
 #include "app/errorbox.h"
 #include "app/floatedit.h"
+#include "app/glyphs.h"
+#include "app/panel.h"
 #include "app/speedbutton.h"
 #include "app/spinedit.h"
 #include "app/valuegrid.h"
 #include "common/errors.h"
+#include "platform/colors.h"
 #include "platform/localefmt.h"
+#include "testsupport/testsupport.h"
+#include <set>
 
 namespace {
 
@@ -221,4 +226,53 @@ TEST(ErrorBox, TitleFromTheProgramFileName)
     EXPECT_EQ(ApplicationTitleFrom("/usr/bin/kalmira"), "kalmira");
     EXPECT_EQ(ApplicationTitleFrom("/opt/KALMIRA.Bin.exe"), "Kalmira");
     EXPECT_EQ(ApplicationTitleFrom("C:\\Prog\\CFitDemo.exe"), "Cfitdemo");
+}
+
+TEST(Glyphs, PenAndRedCrossOnATransparentGround)
+{
+    const QImage pen = PenGlyphImage(), cross = CrossGlyphImage();
+    ASSERT_EQ(pen.size(), QSize(21, 21));
+    ASSERT_EQ(cross.size(), QSize(21, 21));
+    const QRgb penKey = pen.pixel(0, 20), crossKey = cross.pixel(0, 20);
+
+    // The pen lies diagonally: its tip is black at the bottom left, its body runs to the top right.
+    EXPECT_EQ(testsupport::PixelRgb(pen, 1, 18), 0x000000u);
+    EXPECT_NE(pen.pixel(12, 7), penKey);
+    EXPECT_EQ(pen.pixel(20, 0), penKey);
+    EXPECT_EQ(pen.pixel(2, 2), penKey);
+    std::set<QRgb> colours;
+    for (int y = 0; y < 21; ++y)
+        for (int x = 0; x < 21; ++x) colours.insert(pen.pixel(x, y));
+    EXPECT_LE(colours.size(), 16u);
+
+    // The cross: red on both diagonals and in the middle, ground in the corners and edge middles.
+    for (QPoint p : {QPoint(5, 5), QPoint(15, 15), QPoint(15, 5), QPoint(5, 15), QPoint(10, 10)}) {
+        const QColor c(cross.pixel(p));
+        EXPECT_GT(c.red(), 0x70) << p.x() << "," << p.y();
+        EXPECT_LT(c.green(), c.red()) << p.x() << "," << p.y();
+    }
+    for (QPoint p : {QPoint(10, 1), QPoint(1, 10), QPoint(19, 10), QPoint(10, 19), QPoint(20, 0)})
+        EXPECT_EQ(cross.pixel(p), crossKey) << p.x() << "," << p.y();
+
+    // In the button's icon the ground is transparent.
+    const QImage icon = GlyphIcon(cross).pixmap(21, 21).toImage().convertToFormat(QImage::Format_ARGB32);
+    EXPECT_EQ(qAlpha(icon.pixel(10, 1)), 0);
+    EXPECT_EQ(qAlpha(icon.pixel(10, 10)), 255);
+}
+
+TEST(Panel, LoweredOuterAndRaisedInnerBevel)
+{
+    TPanel panel;
+    panel.resize(40, 20);
+    panel.SetColor(clWhite);
+    const QImage img = panel.RenderImage();
+    const std::uint32_t shadow = ToQRgb(clBtnShadow) & 0xFFFFFF, light = ToQRgb(clBtnHighlight) & 0xFFFFFF;
+    EXPECT_EQ(testsupport::PixelRgb(img, 0, 0), shadow);      // outer ring: dark top left
+    EXPECT_EQ(testsupport::PixelRgb(img, 20, 0), shadow);
+    EXPECT_EQ(testsupport::PixelRgb(img, 39, 10), light);     // light bottom right
+    EXPECT_EQ(testsupport::PixelRgb(img, 20, 19), light);
+    EXPECT_EQ(testsupport::PixelRgb(img, 1, 10), light);      // inner ring: light top left
+    EXPECT_EQ(testsupport::PixelRgb(img, 38, 10), shadow);    // dark bottom right
+    EXPECT_EQ(testsupport::PixelRgb(img, 20, 18), shadow);
+    EXPECT_EQ(testsupport::PixelRgb(img, 20, 10), 0xFFFFFFu);  // the panel's colour inside
 }
