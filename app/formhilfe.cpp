@@ -1,7 +1,10 @@
 #include "app/formhilfe.h"
 
+#include <algorithm>
+
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 
 #include "app/uifont.h"
 
@@ -23,7 +26,7 @@ TFormHilfe::TFormHilfe(QWidget* parent) : QDialog(parent)
     Label3->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     Label3->setWordWrap(true);
     Label3->setText("Version 0.5\n\n"
-                    "Univariate Regression:\n"
+                    "Modelle:\n"
                     "Gerade, Parabel, reziproke Gerade,\n"
                     "Logarithmus, reziproker Logarithmus,\n"
                     "Exponentialfunktion, Polynom bis zur\n"
@@ -41,4 +44,18 @@ TFormHilfe::TFormHilfe(QWidget* parent) : QDialog(parent)
 void TFormHilfe::Button1Click()
 {
     close();
+}
+
+void TFormHilfe::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // The box's place is meant for a wide screen; on a smaller one it moves inside, so nothing
+    // of it is cut off.
+    if (const QScreen* screen = this->screen()) {
+        const QRect avail = screen->availableGeometry();
+        const QSize outer = frameGeometry().size();
+        const int x = std::clamp(frameGeometry().x(), avail.left(), std::max(avail.left(), avail.right() + 1 - outer.width()));
+        const int y = std::clamp(frameGeometry().y(), avail.top(), std::max(avail.top(), avail.bottom() + 1 - outer.height()));
+        if (x != frameGeometry().x() || y != frameGeometry().y()) move(x, y);
+    }
 }

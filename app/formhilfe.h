@@ -16,4 +16,7 @@ public:
     QPushButton* Button1;
 
     void Button1Click();
+
+protected:
+    void showEvent(QShowEvent* event) override;
 };

@@ -8,6 +8,8 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QScreen>
+#include <algorithm>
 
 #include "app/errorbox.h"
 #include "app/floatedit.h"
@@ -385,6 +387,15 @@ void TFrmMain::showEvent(QShowEvent* event)
     if (frame.width() > 0 || frame.height() > 0) {
         setMinimumSize(kWindowWidth - frame.width(), kWindowHeight - frame.height());
         resize(kWindowWidth - frame.width(), kWindowHeight - frame.height());
+    }
+    // The start position suits a large screen; on a smaller (or scaled) one the window moves
+    // inside, so none of it starts off the screen.
+    if (const QScreen* s = screen()) {
+        const QRect avail = s->availableGeometry();
+        const QRect outer = frameGeometry();
+        const int x = std::clamp(outer.x(), avail.left(), std::max(avail.left(), avail.right() + 1 - outer.width()));
+        const int y = std::clamp(outer.y(), avail.top(), std::max(avail.top(), avail.bottom() + 1 - outer.height()));
+        if (x != outer.x() || y != outer.y()) move(x, y);
     }
 }
 
