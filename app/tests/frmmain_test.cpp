@@ -409,6 +409,35 @@ TEST_F(MainWindow, FailuresLeaveWhatWasDoneBefore)
     EXPECT_EQ(Boxes[0].Text, "PenalizedCubicSpline: two or more x-values are identical.");
 }
 
+TEST_F(MainWindow, OverflowWhileSamplingKeepsTheQualityAndTheSamplesSoFar)
+{
+    EnterTable({{1, std::exp(100.0)}, {2, std::exp(200.0)}, {3, std::exp(300.0)}});   // k1 = 100
+    Click(W.SBExpo);
+    ASSERT_EQ(Boxes.size(), 1u);
+    EXPECT_EQ(Boxes[0].Text, "Gleitkommaüberlauf.");
+    EXPECT_NEAR(W.NLabFitQual->Value(), 1.0, 1e-9) << "the quality was shown before the curve";
+    const std::vector<TProbeItem> c = Curve();
+    ASSERT_FALSE(c.empty());
+    EXPECT_EQ(c[0].Kind, kMoveTo);
+    EXPECT_LT(c.back().X, 7.1) << "e^(100 x) leaves the double range above x = 7.09";
+    for (const TProbeItem& it : c) EXPECT_TRUE(std::isfinite(it.Y));
+    EXPECT_FALSE(W.LblFormula->isVisible()) << "the texts of the failed command are not written";
+}
+
+TEST_F(MainWindow, TableAfterAFitLeavesTheOldCurveInFrontOfTheNewMarks)
+{
+    EnterTable({{1, 1}, {2, 2}, {3, 3}});
+    Click(W.BButLinFit);
+    EnterTable({{1, 2}, {2, 3}, {3, 5}});
+    Click(W.BButLinFit);
+    const std::vector<TProbeItem> all = Items(*W.RChart1);
+    ASSERT_EQ(all.size(), 3u + 2u + 3u + 2u);
+    EXPECT_EQ(all[3].Kind, kMoveTo) << "the first curve stays where it was";
+    EXPECT_EQ(all[5].Kind, kMark);
+    Click(W.SBClear);
+    EXPECT_TRUE(Items(*W.RChart1).empty());
+}
+
 TEST_F(MainWindow, ScrollBarBeforeAnyCommandReportsTooFewPoints)
 {
     W.SBarSmoothSpline->setValue(500);
