@@ -10,11 +10,13 @@
 #include <QTest>
 #include <QTimer>
 #include <array>
+#include <cerrno>
 #include <cmath>
 #include <fstream>
 #include <sstream>
 
 #include "chartprobe.h"
+#include "app/errorbox.h"
 #include "app/floatedit.h"
 #include "app/formhilfe.h"
 #include "app/panel.h"
@@ -670,4 +672,18 @@ TEST_F(Closing, AnUnwritableFolderDoesNotStopClosing)
     EXPECT_TRUE(W.close());
     EXPECT_FALSE(W.isVisible());
     EXPECT_TRUE(Boxes.empty());
+}
+
+TEST_F(Closing, AFullDiskIsReportedAndTheWindowStaysOpen)
+{
+    if (!QFile::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
+    ASSERT_TRUE(QFile::link("/dev/full", m_dir.filePath("cfit.asc")));
+    EnterTable({{1, 2}, {3, 4}});
+    EXPECT_FALSE(W.close());
+    EXPECT_TRUE(W.isVisible()) << "nothing is lost: the points are still there to be saved";
+    ASSERT_EQ(Boxes.size(), 1u);
+    EXPECT_EQ(Boxes[0].Icon, mbiError);
+    EXPECT_EQ(Boxes[0].Text, ErrorBoxText(FileErrorMessage(ENOSPC)));
+    QFile::remove(m_dir.filePath("cfit.asc"));
+    EXPECT_TRUE(W.close()) << "once the file can be written the window closes";
 }
