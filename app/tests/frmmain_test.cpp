@@ -27,6 +27,7 @@
 #include "app/speedbutton.h"
 #include "app/spinedit.h"
 #include "app/valuegrid.h"
+#include <QLineEdit>
 #include "numlab/numlab.h"
 #include "platform/localefmt.h"
 #include "platform/msgbox.h"
@@ -543,6 +544,28 @@ const TypedCase kTypedCases[] = {
 };
 INSTANTIATE_TEST_SUITE_P(Table, TypedInput, ::testing::ValuesIn(kTypedCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(MainWindow, TypingIntoTheCellsWithTheKeyboard)
+{
+    TValueGrid* grid = W.WerteTabelleGrid;
+    grid->setFocus();
+    grid->setCurrentIndex(grid->Model().index(0, 0));
+    // Keys go where the keyboard focus is, as they do for a user: the first opens the editor.
+    const auto type = [](const char* text) {
+        for (const char* c = text; *c; ++c) QTest::keyClick(QApplication::focusWidget(), *c);
+    };
+    type("2,5");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);      // to Y, the X cell is taken
+    type("1234567890123456");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);      // to the next row's X
+    type("x1y");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QApplication::processEvents();                                   // the editor commits queued
+    EXPECT_EQ(grid->Model().CellValue(0, 1), 2.5);
+    EXPECT_EQ(grid->Model().CellValue(1, 1), 123456789012.0) << "the cell editor takes 12 characters";
+    EXPECT_EQ(grid->Model().CellText(0, 2), "1") << "letters are not taken";
+    EXPECT_EQ(grid->currentIndex().row(), 1);
+}
 
 TEST_F(MainWindow, PastedBlockFillsTheTable)
 {
