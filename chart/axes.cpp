@@ -122,9 +122,8 @@ void TCustomRChart::SetStandardLayout(TrcLayout value)
     const int index = int(value);
     if (index < 0 || index >= int(std::size(kPresets))) return;
     const TLayoutPreset& p = kPresets[index];
-    const bool was = m_paintLock;
-    m_paintLock = true;
-    try {
+    TLockHolder lock(*this);
+    {
         SetMarginLeft(p.Left);
         SetMarginRight(p.Right);
         SetMarginTop(p.Top);
@@ -150,13 +149,7 @@ void TCustomRChart::SetStandardLayout(TrcLayout value)
             ScalePropsX(i).SetVisible(false);
             ScalePropsY(i).SetVisible(false);
         }
-        for (int i = 1; i <= kMaxLayers; ++i) {
-            SyncScale(ScaleObjectX(i), ScalePropsX(i));
-            SyncScale(ScaleObjectY(i), ScalePropsY(i));
-        }
-    } catch (...) {
-        m_paintLock = was;
-        throw;
+        SyncAllScales();
     }
-    SetPaintLock(was);
+    SetPaintLock(lock.Release());
 }

@@ -13,6 +13,9 @@ namespace {
 constexpr int kInitialWidth = 280;
 constexpr int kInitialHeight = 200;
 constexpr int kMaxShadowWidth = 32;
+// Margins are kept within this many pixels either way. The resize rule grows the control until
+// the margins fit, and every pixel of the control costs image memory; no screen needs more.
+constexpr int kMaxMargin = 4000;
 constexpr int kMinAllocSize = 1;
 constexpr int kMaxAllocSize = 1000000;
 // ClassDefault 255 is not a class: it is refused.
@@ -111,18 +114,14 @@ TCustomRChart::TCustomRChart(QWidget* parent) : QWidget(parent)
     SetBounds(x(), y(), kInitialWidth, kInitialHeight);
     SetStandardLayout(rcl_X1Bottom_Y1Left);
 
-    for (int i = 1; i <= kMaxLayers; ++i) {
-        for (bool horizontal : {true, false}) {
-            TScale& scale = horizontal ? ScaleObjectX(i) : ScaleObjectY(i);
-            scale.SetTransparent(true);
-            scale.SetColorBackGnd(m_windColor);
-            scale.SetFrameStyle(fsNone);
-            scale.SetBounds(0, 0, width(), height());
-            SyncScale(scale, horizontal ? static_cast<const TScaleProps&>(ScalePropsX(i))
-                                        : static_cast<const TScaleProps&>(ScalePropsY(i)));
-            SetScaleMargins(scale, horizontal);
+    for (std::size_t n = 0; n < kMaxLayers; ++n) {
+        for (TScale* scale : {m_scaleObjX[n], m_scaleObjY[n]}) {
+            scale->SetTransparent(true);
+            scale->SetColorBackGnd(m_windColor);
+            scale->SetFrameStyle(fsNone);
         }
     }
+    ResyncLayers(false, true);
 
     m_mouseAction = maNone;
     m_autoRedraw = true;
@@ -132,9 +131,11 @@ TCustomRChart::~TCustomRChart()
 {
     // Leave the sharing group so no other chart keeps a pointer to this one.
     if (m_shareOwner) LeaveShareOwner();
+    // Each user keeps what it showed, as a list of its own.
     for (int i = 0; i < m_shareUserCount; ++i) {
         TCustomRChart* user = m_shareUsers[std::size_t(i)];
         user->m_shareOwner = nullptr;
+        if (user->m_items) user->m_items = user->m_items->Clone();
     }
     m_shareUserCount = 0;
     m_font.OnChange = nullptr;
@@ -189,10 +190,7 @@ void TCustomRChart::BeginLoading()
 void TCustomRChart::Loaded()
 {
     m_loading = false;
-    for (int i = 1; i <= kMaxLayers; ++i) {
-        SyncScale(ScaleObjectX(i), ScalePropsX(i));
-        SyncScale(ScaleObjectY(i), ScalePropsY(i));
-    }
+    SyncAllScales();
     for (std::size_t n = 0; n < kMaxLayers; ++n) {
         m_scaleX[n]->SetLoading(false);
         m_scaleY[n]->SetLoading(false);
@@ -224,25 +222,25 @@ void TCustomRChart::PartChanged()
 
 void TCustomRChart::SetMarginLeft(int value)
 {
-    m_marginLeft = value;
+    m_marginLeft = std::clamp(value, -kMaxMargin, kMaxMargin);
     MarginsChanged(true);
 }
 
 void TCustomRChart::SetMarginRight(int value)
 {
-    m_marginRight = value;
+    m_marginRight = std::clamp(value, -kMaxMargin, kMaxMargin);
     MarginsChanged(true);
 }
 
 void TCustomRChart::SetMarginTop(int value)
 {
-    m_marginTop = value;
+    m_marginTop = std::clamp(value, -kMaxMargin, kMaxMargin);
     MarginsChanged(true);
 }
 
 void TCustomRChart::SetMarginBottom(int value)
 {
-    m_marginBottom = value;
+    m_marginBottom = std::clamp(value, -kMaxMargin, kMaxMargin);
     MarginsChanged(true);
 }
 
@@ -255,9 +253,19 @@ void TCustomRChart::SetShadowWidth(int value)
 void TCustomRChart::MarginsChanged(bool applyIsometric)
 {
     SizeDataImage(1);
-    ResyncLayers(applyIsometric && m_isometric);
-    RecalcTransforms();
-    Repaint();
+    const bool isometric = applyIsometric && m_isometric;
+    {
+        // The isometric rule changes axes through their setters; they paint once, below.
+        TLockHolder lock(*this);
+        ResyncLayers(isometric, false);
+        RecalcTransforms();
+        m_paintLock = lock.Release();
+    }
+    // Axis changes paint whatever AutoRedraw says.
+    if (isometric)
+        Paint();
+    else
+        Repaint();
 }
 
 void TCustomRChart::SetShadowStyle(TShadowStyle value)
@@ -422,8 +430,13 @@ void TCustomRChart::SetIsometric(bool value)
 {
     m_isometric = value;
     if (!value) return;
-    for (int i = 1; i <= kMaxLayers; ++i) IsometricAdjust(i);
-    Repaint();
+    {
+        TLockHolder lock(*this);
+        for (int i = 1; i <= kMaxLayers; ++i) IsometricAdjust(i);
+        m_paintLock = lock.Release();
+    }
+    // The axes changed: paint once, whatever AutoRedraw says.
+    Paint();
 }
 
 void TCustomRChart::SetMouseAction(TMouseActMode value)

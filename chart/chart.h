@@ -93,9 +93,9 @@ public:
     // ---------------------------------------------------------------- properties
     // Setters marked "repaint" paint at once when AutoRedraw is true; "stored" setters never paint.
 
-    // Margins between the control's edges and the chart area. Not limited: a negative chart area
-    // is possible. Resize the data image, resynchronise the axes, recompute the transforms;
-    // repaint.
+    // Margins between the control's edges and the chart area, clamped into -4000..4000 (a
+    // negative chart area is possible). Resize the data image, resynchronise the axes,
+    // recompute the transforms; repaint.
     int MarginLeft() const { return m_marginLeft; }
     void SetMarginLeft(int value);
     int MarginRight() const { return m_marginRight; }
@@ -323,6 +323,8 @@ public:
     // Item i (0..ItemCount-1).
     const TDisplayItem& Item(int i) const { return m_items->Data()[i]; }
     const TDisplayItem* Items() const { return m_items ? m_items->Data() : nullptr; }
+    // Bytes of memory held by the item storage.
+    std::size_t ItemStorageBytes() const { return m_items ? m_items->Bytes() : 0; }
     // Pushes the storage and the count to the other charts of the sharing group.
     void PropagateItems();
 
@@ -368,13 +370,43 @@ private:
     friend class TChartRenderer;   // the data-area renderer (render.cpp and its helpers)
     friend class TChartMouse;      // the mouse handling (mouse.cpp and its helpers)
 
+    // Holds the paint lock for a compound update. Release() hands back the remembered state
+    // (to be given to SetPaintLock, which paints when the lock clears); an update that ends by
+    // an error gets the remembered state back without painting.
+    class TLockHolder {
+    public:
+        explicit TLockHolder(TCustomRChart& chart) : m_lock(chart.m_paintLock), m_was(chart.m_paintLock)
+        {
+            m_lock = true;
+        }
+        ~TLockHolder()
+        {
+            if (!m_released) m_lock = m_was;
+        }
+        TLockHolder(const TLockHolder&) = delete;
+        TLockHolder& operator=(const TLockHolder&) = delete;
+        bool Release()
+        {
+            m_released = true;
+            return m_was;
+        }
+
+    private:
+        bool& m_lock;
+        bool m_was;
+        bool m_released = false;
+    };
+
     static std::size_t LayerIndex(int layer) { return std::size_t(std::clamp(layer, 1, kMaxLayers) - 1); }
     // Paints when AutoRedraw (the reaction of the "repaint" setters).
     void Repaint() { if (m_autoRedraw) Paint(); }
     // After a margin or shadow change: data image size, isometric rule, scales, transforms.
     void MarginsChanged(bool applyIsometric);
-    // Per layer: isometric rule (when asked), SyncScale and margins of both scale objects.
-    void ResyncLayers(bool applyIsometric);
+    // Per layer: isometric rule (when asked), SyncScale, size (when asked) and margins of both
+    // scale objects.
+    void ResyncLayers(bool applyIsometric, bool resizeScales);
+    // SyncScale of every layer's horizontal, then vertical scale object.
+    void SyncAllScales();
     void SetScaleMargins(TScale& scale, bool horizontal);
     void SizeDataImage(int extra);
     void AppendItem(std::uint8_t kind, double x, double y);

@@ -21,6 +21,8 @@ public:
     // Adds `step` zeroed slots. On failure (std::bad_alloc) nothing changes.
     void Grow(int step);
 
+    // Bytes of memory the slots hold, room for growth included.
+    std::size_t Bytes() const { return m_slots.capacity() * sizeof(TDisplayItem); }
     // A store of its own with the same slots.
     std::shared_ptr<TItemStore> Clone() const;
 

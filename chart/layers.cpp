@@ -10,10 +10,7 @@
 
 #include <QResizeEvent>
 
-#include <climits>
 #include <cmath>
-
-#include "common/mathutil.h"
 
 namespace {
 
@@ -24,7 +21,7 @@ constexpr int kMinAreaHeight = 20;
 constexpr long double kPixelLimit = 2147483647.0L;
 
 // One axis: coefficient k and offset d so that low lands on pixel `lowPixel` and high on
-// `highPixel`; `area` is the number of pixels between them (negative for a Y axis).
+// `highPixel` (for a Y axis the bottom and the top edge, so k comes out negative).
 // Returns false for a logarithmic axis with an end <= 0.
 bool AxisCoefficients(double low, double high, bool logarithmic, long double lowPixel, long double highPixel,
                       long double& k, long double& d)
@@ -64,6 +61,8 @@ int ToPixel(double v, bool logarithmic, bool reversed, long double k, long doubl
     // rather than into an undefined conversion.
     if (std::isnan(p)) p = -kPixelLimit;
     p = std::clamp(p, -kPixelLimit, kPixelLimit);
+    // nearbyint in the default rounding mode rounds half to even, here without leaving the
+    // extended precision of the coefficients.
     return static_cast<int>(std::nearbyint(p));
 }
 
@@ -141,8 +140,8 @@ void TCustomRChart::StoreLayerRange(int layer, double xLow, double yLow, double 
 {
     const std::size_t n = LayerIndex(layer);
     auto store = [](TScaleProps& s, double low, double high) {
-        // NaN ends never pass the distance test, so they are never stored.
-        if (!(std::fabs(low - high) >= s.MinRange())) return;
+        // A pair with a NaN or infinite end is not stored, like a pair closer than MinRange.
+        if (!std::isfinite(low) || !std::isfinite(high) || !(std::fabs(low - high) >= s.MinRange())) return;
         if (s.Logarithmic()) {
             if (low >= kLogFloor) s.StoreRangeLow(low);
             if (high >= kLogFloor) s.StoreRangeHigh(high);
@@ -158,29 +157,11 @@ void TCustomRChart::StoreLayerRange(int layer, double xLow, double yLow, double 
     RecalcTransforms();
 }
 
-namespace {
-
-// Holds the paint lock for a compound update and gives the remembered state back, without
-// painting, when the update ends by an error.
-class TLockHolder {
-public:
-    explicit TLockHolder(bool& lock) : m_lock(lock), m_was(lock) { lock = true; }
-    ~TLockHolder() { if (!m_released) m_lock = m_was; }
-    bool Release() { m_released = true; return m_was; }
-
-private:
-    bool& m_lock;
-    bool m_was;
-    bool m_released = false;
-};
-
-}  // namespace
-
 void TCustomRChart::SetLayerRange(int layer, double xLow, double yLow, double xHigh, double yHigh)
 {
     layer = std::clamp(layer, 1, kMaxLayers);
     {
-        TLockHolder lock(m_paintLock);
+        TLockHolder lock(*this);
         const TJointLayers& joins = *m_jointLayers;
         if (joins.XControlledBy(layer) != layer) {
             xLow = ScalePropsX(layer).RangeLow();
@@ -205,11 +186,8 @@ void TCustomRChart::SetLayerRange(int layer, double xLow, double yLow, double xH
 void TCustomRChart::ScalePropsChanged()
 {
     {
-        TLockHolder lock(m_paintLock);
-        for (int i = 1; i <= kMaxLayers; ++i) {
-            SyncScale(ScaleObjectX(i), ScalePropsX(i));
-            SyncScale(ScaleObjectY(i), ScalePropsY(i));
-        }
+        TLockHolder lock(*this);
+        SyncAllScales();
         for (int i = 1; i <= kMaxLayers; ++i) {
             const TScaleProps& x = ScalePropsX(i);
             const TScaleProps& y = ScalePropsY(i);
@@ -232,7 +210,7 @@ void TCustomRChart::IsometricAdjust(int layer)
     y.SetRangeLow(c - h);
 }
 
-void TCustomRChart::ResyncLayers(bool applyIsometric)
+void TCustomRChart::ResyncLayers(bool applyIsometric, bool resizeScales)
 {
     for (int i = 1; i <= kMaxLayers; ++i) {
         if (applyIsometric) IsometricAdjust(i);
@@ -240,8 +218,17 @@ void TCustomRChart::ResyncLayers(bool applyIsometric)
             TScale& scale = horizontal ? ScaleObjectX(i) : ScaleObjectY(i);
             SyncScale(scale, horizontal ? static_cast<const TScaleProps&>(ScalePropsX(i))
                                         : static_cast<const TScaleProps&>(ScalePropsY(i)));
+            if (resizeScales) scale.SetBounds(0, 0, width(), height());
             SetScaleMargins(scale, horizontal);
         }
+    }
+}
+
+void TCustomRChart::SyncAllScales()
+{
+    for (int i = 1; i <= kMaxLayers; ++i) {
+        SyncScale(ScaleObjectX(i), ScalePropsX(i));
+        SyncScale(ScaleObjectY(i), ScalePropsY(i));
     }
 }
 
@@ -258,23 +245,14 @@ void TCustomRChart::SetScaleMargins(TScale& scale, bool horizontal)
 
 void TCustomRChart::SetBounds(int left, int top, int width, int height)
 {
-    TLockHolder lock(m_paintLock);
+    TLockHolder lock(*this);
     height = std::max(height, m_marginTop + m_marginBottom + m_shadowWidth + kMinAreaHeight);
     width = std::max(width, m_marginLeft + m_marginRight + m_shadowWidth + kMinAreaWidth);
     m_inSetBounds = true;
     setGeometry(left, top, width, height);
     m_inSetBounds = false;
     m_screenFresh = false;
-    for (int i = 1; i <= kMaxLayers; ++i) {
-        if (m_isometric) IsometricAdjust(i);
-        for (bool horizontal : {true, false}) {
-            TScale& scale = horizontal ? ScaleObjectX(i) : ScaleObjectY(i);
-            SyncScale(scale, horizontal ? static_cast<const TScaleProps&>(ScalePropsX(i))
-                                        : static_cast<const TScaleProps&>(ScalePropsY(i)));
-            scale.SetBounds(0, 0, width, height);
-            SetScaleMargins(scale, horizontal);
-        }
-    }
+    ResyncLayers(m_isometric, true);
     RecalcTransforms();
 }
 

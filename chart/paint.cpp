@@ -54,7 +54,18 @@ void TCustomRChart::RenderFrameAndScales(TCanvas& canvas)
     canvas.Brush().SetStyle(bsSolid);
     canvas.Brush().SetColor(m_windColor);
     canvas.Pen().SetColor(m_windColor);
-    canvas.Rectangle(0, 0, w, h);
+    // The data image covers the chart area once the scales are drawn, so only the frame around
+    // it needs the window colour; the picture is the same as after filling the whole image.
+    const int dw = AreaWidth() + 1, dh = AreaHeight() + 1;
+    const int l = m_marginLeft, t = m_marginTop;
+    if (dw > 0 && dh > 0 && l >= 0 && t >= 0 && l + dw <= w && t + dh <= h) {
+        canvas.FillRect(TRect{0, 0, w, t});
+        canvas.FillRect(TRect{0, t + dh, w, h});
+        canvas.FillRect(TRect{0, t, l, t + dh});
+        canvas.FillRect(TRect{l + dw, t, w, t + dh});
+    } else {
+        canvas.Rectangle(0, 0, w, h);
+    }
 
     const int s = m_shadowWidth;
     if (s > 0) {

@@ -88,7 +88,8 @@ void TScaleProps::SetMinTicks(int value)
 
 void TScaleProps::SetMinRange(double value)
 {
-    if (!(value > kLogFloor)) return;  // NaN fails the test too
+    // An infinite minimum would make both ends infinite; it is ignored like a value at the floor.
+    if (!(value > kLogFloor) || !std::isfinite(value)) return;
     m_minRange = value;
     if (std::fabs(m_rangeHigh - m_rangeLow) < value) {
         const double c = (m_rangeLow + m_rangeHigh) / 2;
@@ -100,6 +101,12 @@ void TScaleProps::SetMinRange(double value)
 
 void TScaleProps::SetRangeLow(double value)
 {
+    // A NaN or infinite end cannot be mapped to pixels: it is not stored (the listener still
+    // hears of the attempt, as for a refused end on a logarithmic axis).
+    if (!std::isfinite(value)) {
+        Changed();
+        return;
+    }
     if (std::fabs(m_rangeHigh - value) < m_minRange) {
         m_rangeLow = value;
         m_rangeHigh = value + m_minRange;
@@ -111,6 +118,10 @@ void TScaleProps::SetRangeLow(double value)
 
 void TScaleProps::SetRangeHigh(double value)
 {
+    if (!std::isfinite(value)) {
+        Changed();
+        return;
+    }
     if (std::fabs(m_rangeLow - value) < m_minRange) {
         m_rangeHigh = value;
         m_rangeLow = value - m_minRange;

@@ -51,12 +51,13 @@ public:
     int MinTicks() const { return m_minTicks; }
     void SetMinTicks(int value);               // stored unchecked
     double MinRange() const { return m_minRange; }
-    // At or below 1e-100 (or NaN) ignored without notification. A narrower range is widened
+    // At or below 1e-100, NaN or infinite: ignored without notification. A narrower range is widened
     // around its centre and notifies; otherwise only stored.
     void SetMinRange(double value);
     double RangeLow() const { return m_rangeLow; }
     // Closer than MinRange to RangeHigh: RangeHigh := value + MinRange. Otherwise stored, on a
-    // logarithmic axis only when value >= 1e-100. Notifies in every case.
+    // logarithmic axis only when value >= 1e-100. NaN and infinities are not stored. Notifies in
+    // every case.
     void SetRangeLow(double value);
     double RangeHigh() const { return m_rangeHigh; }
     void SetRangeHigh(double value);           // the mirror image of SetRangeLow

@@ -2,6 +2,8 @@
 // such users. Sharing is one level deep.
 #include "chart/chart.h"
 
+#include <QGuiApplication>
+
 #include "platform/msgbox.h"
 
 namespace {
@@ -10,9 +12,10 @@ constexpr const char* kMsgShareSelf = "RChart: Cannot share data with myself";
 constexpr const char* kMsgShareForeign = "RChart: Cannot use foreign data. Other RCharts are using my own data.";
 constexpr const char* kMsgShareMax = "RChart: Max. number of data shares exceeded";
 
+// An information box with one OK button, captioned with the application's title.
 void Inform(const char* text)
 {
-    ShowMessageBox(text, "", mbiInformation);
+    ShowMessageBox(text, QGuiApplication::applicationDisplayName().toStdString(), mbiInformation);
 }
 
 }  // namespace

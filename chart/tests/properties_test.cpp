@@ -76,6 +76,8 @@ TEST(ChartConstruction, AxesOfTheLayers)
     EXPECT_EQ(chart.ScaleObjectY(1).MarginBottom(), 39);
     EXPECT_EQ(chart.ScaleObjectY(1).MarginRight(), 280 - 50 - 1);
     EXPECT_TRUE(chart.ScaleObjectX(1).Transparent());
+    EXPECT_EQ(chart.ScaleObjectY(16).width(), 280);
+    EXPECT_EQ(chart.ScaleObjectY(16).height(), 200);
 }
 
 TEST(ChartConstruction, CrossHairsAndLabels)
@@ -342,9 +344,13 @@ TEST_F(Sharing, DestroyedChartsLeaveTheGroup)
     user.reset();
     EXPECT_EQ(a.ShareUserCount(), 0);
     auto owner = std::make_unique<TRChart>();
+    owner->AddMark(1, 0, 0);
     b.SetUseDataOf(owner.get());
+    c.SetUseDataOf(owner.get());
     owner.reset();
     EXPECT_EQ(b.UseDataOf(), nullptr);
     b.AddMark(1, 0, 0);
-    EXPECT_EQ(b.ItemCount(), 1);
+    EXPECT_EQ(b.ItemCount(), 2);
+    EXPECT_EQ(c.ItemCount(), 1);  // the former users no longer share
+    EXPECT_EQ(c.Item(0).X1, 0);
 }
