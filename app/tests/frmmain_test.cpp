@@ -30,6 +30,7 @@
 #include <QLineEdit>
 #include "numlab/numlab.h"
 #include "platform/localefmt.h"
+#include "testsupport/testsupport.h"
 #include "platform/msgbox.h"
 
 namespace {
@@ -194,6 +195,40 @@ TEST_F(MainWindow, ThreeClicksThenLinDrawsTheLineAcrossTheAxis)
     EXPECT_FALSE(W.SBNewPnts->Down()) << "a fit ends entry mode";
     EXPECT_FALSE(W.NLabFitQual->Empty());
     EXPECT_DOUBLE_EQ(W.NLabFitQual->Value(), q);
+}
+
+TEST_F(MainWindow, ClicksBecomeMarksAndTheLineIsDrawn)
+{
+    const std::vector<QPoint> clicks = {{100, 300}, {200, 200}, {300, 100}};
+    EnterByClicks(clicks);
+    for (std::size_t i = 0; i < clicks.size(); ++i) {
+        double x = 0, y = 0;
+        W.RChart1->MouseToWorld(1, clicks[i].x(), clicks[i].y(), x, y);
+        EXPECT_EQ(W.Stats1().PointTable().Elem(1, int(i) + 1), x);
+        EXPECT_EQ(W.Stats1().PointTable().Elem(2, int(i) + 1), y);
+    }
+    Click(W.BButLinFit);
+    QApplication::processEvents();
+    const QImage& img = W.RChart1->ScreenImage();
+    const std::uint32_t green = 0x008000;
+    // Each mark is drawn in the data colour around its click.
+    for (const QPoint& p : clicks)
+        EXPECT_GT(testsupport::CountPixels(img, green, p.x() - 3, p.y() - 3, p.x() + 4, p.y() + 4), 4)
+            << p.x() << "," << p.y();
+    // The line runs from the left to the right edge of the chart area: green pixels in the
+    // columns just inside both edges, at the fitted height.
+    double k = 0, d = 0, q = 0;
+    W.Stats1().CalcLinFit(k, d, q);
+    const TChartArea area = W.RChart1->ChartArea();
+    double x1 = 0, x3 = 0, unused = 0;
+    W.RChart1->MouseToWorld(1, clicks[0].x(), clicks[0].y(), x1, unused);
+    W.RChart1->MouseToWorld(1, clicks[2].x(), clicks[2].y(), x3, unused);
+    for (double x : {0.85 * x1 + 0.15 * x3, 0.6 * x1 + 0.4 * x3, 0.35 * x1 + 0.65 * x3}) {  // away from the marks
+        int px = 0, py = 0;
+        W.RChart1->WorldToMouse(1, x, k * x + d, px, py);
+        ASSERT_TRUE(area.Contains(px, py)) << x;
+        EXPECT_GT(testsupport::CountPixels(img, green, px - 1, py - 2, px + 2, py + 3), 0) << x;
+    }
 }
 
 TEST_F(MainWindow, EveryButtonOfTheMouseEntersOnePointOnlyInEntryMode)
