@@ -6,7 +6,7 @@
 
 #include <cmath>
 
-#include "platform/aspect.h"
+#include "platform/pixelratio.h"
 
 namespace {
 

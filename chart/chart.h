@@ -362,6 +362,8 @@ protected:
     void leaveEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+    // Hands Tab to keyPressEvent instead of moving the focus (mouse.cpp).
+    bool event(QEvent* event) override;
     // The window exists: painting may start.
     void WindowCreated();
 

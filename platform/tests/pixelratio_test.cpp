@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "platform/aspect.h"
+#include "platform/pixelratio.h"
 
 struct AspectCase {
     const char* name;

@@ -1,4 +1,4 @@
-#include "platform/aspect.h"
+#include "platform/pixelratio.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -1,0 +1,81 @@
+// Time per pan step of the chart: one mouse move with the left button held, which moves the
+// ranges of layer 1 and repaints the whole chart once, with N marks in the display list. The
+// full repaint alone (Paint) at the same N runs beside it as the floor of what a step costs.
+//
+// The chart is 841 x 550 pixels on axes 0..10, the marks (kind 26) uniformly spread over it.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QMouseEvent>
+
+#include <memory>
+#include <random>
+
+#include "chart/chart.h"
+
+namespace {
+
+constexpr int kChartWidth = 841;
+constexpr int kChartHeight = 550;
+
+std::unique_ptr<TRChart> MakeChart(int marks)
+{
+    auto chart = std::make_unique<TRChart>();
+    chart->SetBounds(0, 0, kChartWidth, kChartHeight);
+    chart->SetLayerRange(1, 0, 0, 10, 10);
+    chart->SetDataColor(clGreen);
+    chart->SetAllocSize(1000000);
+    std::mt19937 random(7);
+    std::uniform_real_distribution<double> coordinate(0.0, 10.0);
+    for (int i = 0; i < marks; ++i) chart->AddMark(26, coordinate(random), coordinate(random));
+    chart->SetMouseAction(maPan);
+    chart->show();
+    chart->Paint();
+    return chart;
+}
+
+void SendMove(TRChart& chart, QPoint p, Qt::MouseButtons buttons)
+{
+    QMouseEvent event(QEvent::MouseMove, p, chart.mapToGlobal(p), Qt::NoButton, buttons, Qt::NoModifier);
+    QApplication::sendEvent(&chart, &event);
+}
+
+void BM_PanStep(benchmark::State& state)
+{
+    auto chart = MakeChart(int(state.range(0)));
+    const QPoint anchor(400, 300);
+    SendMove(*chart, anchor, Qt::LeftButton);   // the drag's first move: the anchor
+    int step = 0;
+    for (auto _ : state) {
+        // Back and forth by up to 20 pixels, so the picture stays on the marks.
+        const int d = (step++ % 20) - 10;
+        SendMove(*chart, anchor + QPoint(d, d / 2), Qt::LeftButton);
+        benchmark::DoNotOptimize(chart->ScreenImage().constBits());
+    }
+    state.counters["steps_per_s"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_PanStep)->Arg(0)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_FullRepaint(benchmark::State& state)
+{
+    auto chart = MakeChart(int(state.range(0)));
+    for (auto _ : state) {
+        chart->Paint();
+        benchmark::DoNotOptimize(chart->ScreenImage().constBits());
+    }
+    state.counters["paints_per_s"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_FullRepaint)->Arg(0)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
