@@ -23,6 +23,7 @@
 #include "chart/chart.h"
 #include "numlab/numlab.h"
 #include "platform/colors.h"
+#include "platform/cursors.h"
 #include "platform/msgbox.h"
 
 namespace {
@@ -539,5 +540,5 @@ void TFrmMain::NotYetAvailableClick()
 
 void TFrmMain::FormMouseMove()
 {
-    while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
+    SetScreenCursor(crDefault);
 }

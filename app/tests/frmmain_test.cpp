@@ -29,7 +29,9 @@
 #include "app/valuegrid.h"
 #include <QLineEdit>
 #include "numlab/numlab.h"
+#include "platform/cursors.h"
 #include "platform/localefmt.h"
+#include <QMouseEvent>
 #include "testsupport/testsupport.h"
 #include "platform/msgbox.h"
 
@@ -65,8 +67,7 @@ protected:
     // A click into the chart at pixel (x, y) with the given button.
     void ClickChart(int x, int y, Qt::MouseButton b = Qt::LeftButton)
     {
-        const TMouseButton button = b == Qt::RightButton ? mbRight : b == Qt::MiddleButton ? mbMiddle : mbLeft;
-        W.RChart1->OnMouseDown(*W.RChart1, button, 0, x, y);
+        QTest::mouseClick(W.RChart1, b, Qt::NoModifier, QPoint(x, y));
     }
     void EnterByClicks(const std::vector<QPoint>& pixels)
     {
@@ -229,6 +230,50 @@ TEST_F(MainWindow, ClicksBecomeMarksAndTheLineIsDrawn)
         ASSERT_TRUE(area.Contains(px, py)) << x;
         EXPECT_GT(testsupport::CountPixels(img, green, px - 1, py - 2, px + 2, py + 3), 0) << x;
     }
+}
+
+TEST_F(MainWindow, DoubleClickInEntryModeEntersOnePoint)
+{
+    Click(W.SBNewPnts);
+    // What the toolkit delivers for a double click: press, release, double click, release.
+    const QPointF at(150, 150), global = W.RChart1->mapToGlobal(at);
+    for (QEvent::Type t : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonDblClick,
+                           QEvent::MouseButtonRelease}) {
+        const Qt::MouseButtons held = t == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+        QMouseEvent e(t, at, global, Qt::LeftButton, held, Qt::NoModifier);
+        QApplication::sendEvent(W.RChart1, &e);
+    }
+    EXPECT_EQ(W.Stats1().PointCount(), 1);
+    EXPECT_EQ(Marks(), 1);
+}
+
+TEST_F(MainWindow, DraggingPansTheAxesAndTheNextCurveFollows)
+{
+    EnterTable({{1, 1}, {2, 2}, {3, 3}});
+    const double low = W.RChart1->Scale1X().RangeLow();
+    QTest::mousePress(W.RChart1, Qt::LeftButton, Qt::NoModifier, QPoint(300, 200));
+    QTest::mouseMove(W.RChart1, QPoint(250, 200));
+    QTest::mouseMove(W.RChart1, QPoint(200, 200));
+    QTest::mouseRelease(W.RChart1, Qt::LeftButton, Qt::NoModifier, QPoint(200, 200));
+    EXPECT_EQ(W.Stats1().PointCount(), 3) << "entry mode is off: a press enters nothing";
+    const double newLow = W.RChart1->Scale1X().RangeLow();
+    EXPECT_GT(newLow, low) << "dragging to the left shows larger x";
+    Click(W.BButLinFit);
+    ASSERT_EQ(Curve().size(), 2u);
+    EXPECT_EQ(Curve()[0].X, newLow);
+    Click(W.ResetAxisButton);
+    EXPECT_EQ(W.RChart1->Scale1X().RangeLow(), 0.0);
+    EXPECT_EQ(W.RChart1->Scale1X().RangeHigh(), 10.0);
+}
+
+TEST_F(MainWindow, MovingOverTheBarePanelsGivesTheDefaultCursorBack)
+{
+    SetScreenCursor(crChartHand);
+    QTest::mouseMove(W.Panel2, QPoint(260, 300));
+    QMouseEvent move(QEvent::MouseMove, QPointF(260, 300), W.Panel2->mapToGlobal(QPointF(260, 300)), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(W.Panel2, &move);
+    EXPECT_EQ(ScreenCursor(), crDefault);
 }
 
 TEST_F(MainWindow, EveryButtonOfTheMouseEntersOnePointOnlyInEntryMode)
