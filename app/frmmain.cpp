@@ -206,6 +206,7 @@ void TFrmMain::CreateControls()
     GraphXmaxEdit = new TFloatEdit(Panel2);
     GraphXmaxEdit->setGeometry(8, 192, 80, 24);
     GraphXmaxEdit->SetDecimals(2);
+    // 10 with two decimals in the locale's own separator, so the axis reset reads it in any locale.
     GraphXmaxEdit->SetValue(10.0);
     GraphXmaxLabel = MakeLabel(Panel2, "Graph Xmax", 8, 176, 80, 16);
     GraphYmaxEdit = new TFloatEdit(Panel2);
@@ -236,6 +237,8 @@ void TFrmMain::CreateControls()
     SBExpo->OnClick = [this](TSpeedButton&) { RunHandler([this] { SBExpoClick(); }); };
     BButPolynomial->OnClick = [this](TSpeedButton&) { RunHandler([this] { BButPolynomialClick(); }); };
     BButSpline->OnClick = [this](TSpeedButton&) { RunHandler([this] { BButSplineClick(); }); };
+    // The polynomial command that a change of the order runs shows its own errors, also when the
+    // change comes from another handler lowering the order, which then goes on.
     SEPolyOrder->OnChange = [this](TSpinEdit&) { RunHandler([this] { SEPolyOrderChange(); }); };
     connect(SBarSmoothSpline, &QScrollBar::valueChanged, this,
             [this] { RunHandler([this] { SBarSmoothSplineChange(); }); });
