@@ -1,0 +1,547 @@
+// The main window: its controls at their fixed places, the chart's settings, and the handlers
+// that are not fit commands (those are in fitcommands.cpp).
+#include "app/frmmain.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QScreen>
+#include <algorithm>
+
+#include "app/errorbox.h"
+#include "app/floatedit.h"
+#include "app/formhilfe.h"
+#include "app/glyphs.h"
+#include "app/panel.h"
+#include "app/speedbutton.h"
+#include "app/spinedit.h"
+#include "app/uifont.h"
+#include "app/valuegrid.h"
+#include "chart/chart.h"
+#include "numlab/numlab.h"
+#include "platform/colors.h"
+#include "platform/cursors.h"
+#include "platform/msgbox.h"
+
+namespace {
+
+constexpr int kWindowWidth = 841;       // outer size, also the smallest
+constexpr int kWindowHeight = 657;
+constexpr int kToolbarHeight = 41;
+constexpr int kResultHeight = 64;
+constexpr int kCommandsWidth = 270;
+// Height of the command panel the bottom controls are placed for; they keep their distance to
+// the panel's bottom edge.
+constexpr int kCommandsDesignHeight = 500;
+constexpr int kMarkKindPoint = 26;
+
+constexpr const char* kNotYetAvailable = "Erst in einer späteren Version verfügbar";
+constexpr const char* kTableEmpty = "Tabelle ist leer";
+constexpr const char* kEntryHint = "click into chart to enter new data points";
+
+QLabel* MakeLabel(QWidget* parent, const char* text, int x, int y, int w, int h)
+{
+    auto* label = new QLabel(QString::fromUtf8(text), parent);
+    label->setGeometry(x, y, w, h);
+    return label;
+}
+
+TSpeedButton* MakeFitButton(QWidget* parent, const char* caption, int x, int y)
+{
+    auto* b = new TSpeedButton(parent);
+    b->setText(caption);
+    b->setGeometry(x, y, 80, 26);
+    b->SetGroupIndex(99);
+    b->SetAllowAllUp(true);
+    return b;
+}
+
+// Plain areas of the window report mouse moves (the cursor reset).
+class TClientArea : public TPanel {
+public:
+    using TPanel::TPanel;
+};
+
+}  // namespace
+
+TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent)
+{
+    setWindowTitle(kCaption);
+    setFont(UiFont("Arial", 13));
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, ToQColor(clBtnFace));
+    pal.setColor(QPalette::WindowText, Qt::black);
+    setPalette(pal);
+    move(453, 268);
+    resize(kWindowWidth, kWindowHeight);
+    setMinimumSize(kWindowWidth, kWindowHeight);
+    CreateControls();
+    ConfigureChart();
+    FormHilfe = new TFormHilfe(this);
+    FormHilfe->hide();
+}
+
+TFrmMain::~TFrmMain()
+{
+    // The chart may call back while it goes; nothing of ours is reached after this point.
+    RChart1->OnMouseDown = nullptr;
+}
+
+void TFrmMain::CreateControls()
+{
+    // menu
+    QMenu* datei = menuBar()->addMenu("Datei");
+    Datei1 = datei->menuAction();
+    ErgebnisAnClipboard = datei->addAction("Ergebnis an Clipboard");
+    WerteTabellespeichern1 = datei->addAction("Werte-Tabelle speichern");
+    WerteTabelleladen1 = datei->addAction("Werte-Tabelle laden");
+    Ende1 = datei->addAction("Ende");
+    Hilfe1 = menuBar()->addAction("Hilfe");
+    Info1 = menuBar()->addAction("Info");
+    for (QAction* a : {ErgebnisAnClipboard, WerteTabellespeichern1, WerteTabelleladen1, Hilfe1})
+        connect(a, &QAction::triggered, this, [this] { RunHandler([this] { NotYetAvailableClick(); }); });
+    connect(Ende1, &QAction::triggered, this, [this] { RunHandler([this] { Ende1Click(); }); });
+    connect(Info1, &QAction::triggered, this, [this] { RunHandler([this] { Info1Click(); }); });
+
+    auto* client = new TClientArea(this);
+    client->SetBevel(false);
+    m_client = client;
+    setCentralWidget(client);
+    client->OnResize = [this](TPanel&) { LayoutClient(); };
+    client->OnMouseMove = [this](TPanel&) { FormMouseMove(); };
+
+    // toolbar
+    Panel3 = new TPanel(client);
+    SBNewPnts = new TSpeedButton(Panel3);
+    SBNewPnts->setText("Test-Eingabe");
+    SBNewPnts->setGeometry(19, 1, 125, 39);
+    SBNewPnts->SetGroupIndex(98);
+    SBNewPnts->SetAllowAllUp(true);
+    SBNewPnts->setToolTip("Enter data points");
+    SBNewPnts->setFont(UiFont("Tahoma", 13));
+    SBNewPnts->SetGlyph(GlyphIcon(PenGlyphImage()));
+    SBNewPnts->setIconSize(QSize(21, 21));
+    SBClear = new TSpeedButton(Panel3);
+    SBClear->setText("Grafik Clear");
+    SBClear->setGeometry(144, 1, 125, 39);
+    SBClear->setToolTip("Clear all data");
+    SBClear->setFont(UiFont("Tahoma", 13));
+    SBClear->SetGlyph(GlyphIcon(CrossGlyphImage()));
+    SBClear->setIconSize(QSize(21, 21));
+
+    NLabFitQual = new TNumLab(Panel3);
+    NLabFitQual->setGeometry(608, 8, 193, 22);
+    NLabFitQual->Font().SetName("Arial");
+    NLabFitQual->Font().SetHeight(13);
+    NLabFitQual->Font().SetColor(clBlack);
+    NLabFitQual->SetLeftText("Anpassungsgrad:  ");
+    NLabFitQual->SetLeftSpace(120);
+    NLabFitQual->SetLeftTextAlignment(taRightJustify);
+    NLabFitQual->SetLabelWidth(60);
+    NLabFitQual->SetDisplayType(dtFixP);
+    NLabFitQual->SetPrecision(4);
+    NLabFitQual->SetAlignment(taCenter);
+    NLabFitQual->SetColorScheme(csBWG);
+    NLabFitQual->SetColorLabBakG(clSilver);
+    NLabFitQual->SetColorLabText(clBlack);
+    NLabFitQual->SetColorOutBakG(clBtnFace);
+    NLabFitQual->SetColorOutText(clBlack);
+    NLabFitQual->SetFrameStyle(fsLowered);
+    NLabFitQual->SetComma(false);
+    NLabFitQual->SetForcePlusSign(false);
+    NLabFitQual->SetEmpty(false);
+    NLabFitQual->SetOverflowIndicator("*********");
+    NLabFitQual->SetStateText("undefined");
+    NLabFitQual->SetDTFormat("mmm-dd, yyyy");
+    NLabFitQual->SetRightTextAlignment(taLeftJustify);
+    NLabFitQual->SetTransparent(false);
+
+    // result panel
+    Panel1 = new TPanel(client);
+    Panel1->SetColor(clWhite);
+    Panel1->OnMouseMove = [this](TPanel&) { FormMouseMove(); };
+    Label1 = MakeLabel(Panel1, "Result:", 17, 17, 61, 23);
+    Label1->setFont(UiFont("Arial", 20));
+    LblFormula = MakeLabel(Panel1, "y = kx + d", 99, 6, 726, 22);
+    LblFormula->setFont(UiFont("Tahoma", 17));
+    LblFormula->hide();
+    LblParams = MakeLabel(Panel1, "", 99, 41, 726, 16);
+    LblParams->setFont(UiFont("Tahoma", 13));
+
+    RChart1 = new TRChart(client);
+
+    // commands
+    Panel2 = new TPanel(client);
+    Panel2->OnMouseMove = [this](TPanel&) { FormMouseMove(); };
+    Panel2->OnResize = [this](TPanel&) { LayoutPanel2(); };
+    BButLinFit = MakeFitButton(Panel2, "Lin", 8, 10);
+    BButLogFit = MakeFitButton(Panel2, "Log", 92, 10);
+    BButParabolFit = MakeFitButton(Panel2, "Parabolic", 176, 10);
+    BButCalcReciprLine = MakeFitButton(Panel2, "Reciproc", 8, 40);
+    SBRecipLog = MakeFitButton(Panel2, "Recip.Log.", 92, 40);
+    SBExpo = MakeFitButton(Panel2, "Expon.", 177, 40);
+    BButPolynomial = MakeFitButton(Panel2, "Polynom", 8, 86);
+    SEPolyOrder = new TSpinEdit(Panel2);
+    SEPolyOrder->setGeometry(100, 87, 57, 26);
+    SEPolyOrder->SetMinValue(1);
+    SEPolyOrder->SetMaxValue(9);
+    SEPolyOrder->SetIncrement(1);
+    SEPolyOrder->SetValue(1);
+    SEPolyOrder->setEnabled(false);
+    LblPolyOrder = MakeLabel(Panel2, "Poly.-Order", 164, 92, 65, 16);
+    LblPolyOrder->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    LblPolyOrder->setEnabled(false);
+    BButSpline = MakeFitButton(Panel2, "Spline", 9, 128);
+    SBarSmoothSpline = new QScrollBar(Qt::Horizontal, Panel2);
+    SBarSmoothSpline->setGeometry(100, 130, 109, 24);
+    SBarSmoothSpline->setRange(0, 1000);
+    SBarSmoothSpline->setPageStep(0);
+    SBarSmoothSpline->setValue(1000);
+    LblSmoothSpline = MakeLabel(Panel2, "Smoot\nFactor", 212, 126, 38, 32);
+    LblSmoothSpline->setEnabled(false);
+
+    GraphXmaxEdit = new TFloatEdit(Panel2);
+    GraphXmaxEdit->setGeometry(8, 192, 80, 24);
+    GraphXmaxEdit->SetDecimals(2);
+    // 10 with two decimals in the locale's own separator, so the axis reset reads it in any locale.
+    GraphXmaxEdit->SetValue(10.0);
+    GraphXmaxLabel = MakeLabel(Panel2, "Graph Xmax", 8, 176, 80, 16);
+    GraphYmaxEdit = new TFloatEdit(Panel2);
+    GraphYmaxEdit->setGeometry(102, 192, 80, 24);
+    GraphYmaxEdit->SetDecimals(2);
+    GraphYmaxEdit->SetValue(10.0);
+    GraphYmaxLabel = MakeLabel(Panel2, "Graph Ymax", 102, 176, 80, 16);
+    ResetAxisButton = new QPushButton("Reset\nAxis", Panel2);
+    ResetAxisButton->setGeometry(192, 178, 65, 41);
+
+    Label2 = MakeLabel(Panel2, "Wertetabelle (manuelle Eingabe)", 8, 226, 249, 16);
+    WerteTabelleGrid = new TValueGrid(Panel2);
+    WerteTabelleGrid->setGeometry(8, 245, 249, 212);
+    WerteTabelleGrid->setFont(UiFont("Tahoma", 13));
+    BitBtn2 = new QPushButton("Clear Table", Panel2);
+    BitBtn2->setGeometry(10, 462, 89, 25);
+    WerteUebernehmenBtn = new QPushButton(QString::fromUtf8("Werte übernehmen"), Panel2);
+    WerteUebernehmenBtn->setGeometry(112, 462, 145, 25);
+
+    // handlers
+    SBNewPnts->OnClick = [this](TSpeedButton&) { RunHandler([this] { SBNewPntsClick(); }); };
+    SBClear->OnClick = [this](TSpeedButton&) { RunHandler([this] { SBClearClick(); }); };
+    BButLinFit->OnClick = [this](TSpeedButton&) { RunHandler([this] { BButLinFitClick(); }); };
+    BButLogFit->OnClick = [this](TSpeedButton&) { RunHandler([this] { BButLogFitClick(); }); };
+    BButParabolFit->OnClick = [this](TSpeedButton&) { RunHandler([this] { BButParabolFitClick(); }); };
+    BButCalcReciprLine->OnClick = [this](TSpeedButton&) { RunHandler([this] { BButCalcReciprLineClick(); }); };
+    SBRecipLog->OnClick = [this](TSpeedButton&) { RunHandler([this] { SBRecipLogClick(); }); };
+    SBExpo->OnClick = [this](TSpeedButton&) { RunHandler([this] { SBExpoClick(); }); };
+    BButPolynomial->OnClick = [this](TSpeedButton&) { RunHandler([this] { BButPolynomialClick(); }); };
+    BButSpline->OnClick = [this](TSpeedButton&) { RunHandler([this] { BButSplineClick(); }); };
+    // The polynomial command that a change of the order runs shows its own errors, also when the
+    // change comes from another handler lowering the order, which then goes on.
+    SEPolyOrder->OnChange = [this](TSpinEdit&) { RunHandler([this] { SEPolyOrderChange(); }); };
+    connect(SBarSmoothSpline, &QScrollBar::valueChanged, this,
+            [this] { RunHandler([this] { SBarSmoothSplineChange(); }); });
+    connect(ResetAxisButton, &QPushButton::clicked, this, [this] { RunHandler([this] { ResetAxisButtonClick(); }); });
+    connect(BitBtn2, &QPushButton::clicked, this, [this] { RunHandler([this] { BitBtn2Click(); }); });
+    connect(WerteUebernehmenBtn, &QPushButton::clicked, this,
+            [this] { RunHandler([this] { WerteUebernehmenBtnClick(); }); });
+}
+
+void TFrmMain::ConfigureChart()
+{
+    TRChart& c = *RChart1;
+    c.BeginLoading();
+    c.Font().SetName("Microsoft Sans Serif");
+    c.Font().SetHeight(17);
+    c.Font().SetColor(clBlack);
+    c.SetAllocSize(1000);
+    c.SetAutoRedraw(true);
+    c.SetMarginRight(16);
+    c.SetMarginTop(20);
+    c.SetMarginBottom(40);
+    c.SetGridStyle(gsDotLines);
+    c.SetGridColor(clSilver);
+    c.SetDataColor(clGreen);
+    c.SetClassDefault(0);
+    c.SetIsometric(false);
+    c.SetMouseAction(maPan);
+    c.SetMouseCursorFixed(false);
+    for (int k = 1; k <= 4; ++k) {
+        TCrossHair& h = c.CrossHair(k);
+        h.SetMode(chOff);
+        h.SetColor(clBlack);
+        h.SetLineType(psSolid);
+        h.SetLineWid(1);
+        h.SetLayer(k);
+    }
+    c.SetShadowStyle(ssFlying);
+    c.SetShadowColor(clGray);
+    c.SetShadowBakColor(clSilver);
+    c.SetTextFontStyle(0);
+    c.SetTextBkStyle(tbClear);
+    c.SetTextBkColor(clWhite);
+    c.SetTextAlignment(taCenter);
+    c.SetCaptionPosX(0);
+    c.SetCaptionPosY(-16);
+    c.SetCaptionAlignment(taCenter);
+    c.SetCaptionAnchorHoriz(cahChartRight);
+    c.SetCaptionAnchorVert(cavChartTop);
+    TBakGndImg& bg = c.BackGroundImg();
+    bg.SetIncludePath(false);
+    bg.SetFillMode(bfStretch);
+    bg.SetAreaMode(bamNone);
+    bg.SetAreaColor(14540253);
+    bg.SetAreaLeft(-1);
+    bg.SetAreaRight(1);
+    bg.SetAreaTop(1);
+    bg.SetAreaBottom(-1);
+    for (int layer = 1; layer <= 16; ++layer) {
+        c.JointLayers().SetXControlledBy(layer, layer);
+        c.JointLayers().SetYControlledBy(layer, layer);
+    }
+
+    auto dateFormat = [](TScaleProps& s) {
+        TDTLabel& d = s.DateFormat();
+        d.SetTimeFormat(tfHHMMSS);
+        d.SetDateSeparator('-');
+        d.SetTimeSeparator(':');
+        d.SetYearLength(ylYYYY);
+        d.SetMonthName(true);
+        d.SetDateOrder(doDDMMYY);
+        d.SetDateForTime(dtOnePerDay);
+    };
+    auto mainAxis = [&](TScaleProps& s) {
+        s.SetVisible(true);
+        s.SetRangeLow(0.0);
+        s.SetRangeHigh(10.0);
+        s.SetMinTicks(6);
+        s.SetMinRange(1e-10);
+        s.SetDecPlaces(-2);
+        s.SetLabelType(ftNum);
+        s.SetLogarithmic(false);
+        s.SetShortTicks(false);
+        s.SetScalePos(0);
+        s.SetColorScale(clBlack);
+        s.Font().SetName("MS Sans Serif");
+        s.Font().SetHeight(13);
+        dateFormat(s);
+    };
+    c.Scale1X().SetScaleLocation(slBottom);
+    mainAxis(c.Scale1X());
+    c.Scale1X().SetCaptionAnchor(uaSclCenter);
+    c.Scale1X().SetCaptionPosX(0);
+    c.Scale1X().SetCaptionPosY(22);
+    c.Scale1Y().SetScaleLocation(slLeft);
+    mainAxis(c.Scale1Y());
+    c.Scale1Y().SetCaptionAlignment(taLeftJustify);
+    c.Scale1Y().SetCaptionAnchor(uaSclTopLft);
+    c.Scale1Y().SetCaptionPosX(0);
+    c.Scale1Y().SetCaptionPosY(-16);
+
+    const TColor colours[] = {clMaroon, clGreen, clOlive};
+    for (int layer = 2; layer <= 4; ++layer) {
+        for (TScaleProps* s : {static_cast<TScaleProps*>(&c.ScalePropsX(layer)),
+                               static_cast<TScaleProps*>(&c.ScalePropsY(layer))}) {
+            s->SetVisible(false);
+            s->SetMinTicks(3);
+            s->SetShortTicks(true);
+            s->SetColorScale(colours[layer - 2]);
+        }
+        c.ScalePropsX(layer).SetRangeHigh(1.0);
+        c.ScalePropsY(layer).SetRangeHigh(layer == 2 ? 0.837937384898711 : 1.0);
+    }
+    c.Loaded();
+
+    c.OnMouseDown = [this](TCustomRChart&, TMouseButton, TShiftState, int X, int Y) {
+        RunHandler([&] { RChart1MouseDown(X, Y); });
+    };
+}
+
+void TFrmMain::LayoutClient()
+{
+    const int w = m_client->width(), h = m_client->height();
+    Panel3->setGeometry(0, 0, w, kToolbarHeight);
+    Panel1->setGeometry(0, kToolbarHeight, w, kResultHeight);
+    const int top = kToolbarHeight + kResultHeight;
+    const int rest = std::max(0, h - top);
+    RChart1->setGeometry(0, top, std::max(0, w - kCommandsWidth), rest);
+    Panel2->setGeometry(std::max(0, w - kCommandsWidth), top, kCommandsWidth, rest);
+}
+
+void TFrmMain::LayoutPanel2()
+{
+    // The bottom buttons keep their distance to the panel's bottom edge; the table keeps its top
+    // and takes the height in between. The table's title stays above the table (were it to move
+    // down with the buttons it would cover the table's first rows).
+    const int grow = Panel2->height() - kCommandsDesignHeight;
+    WerteTabelleGrid->setGeometry(8, 245, 249, std::max(60, 212 + grow));
+    const int buttonsY = std::max(245 + 60 + 5, 462 + grow);
+    BitBtn2->move(10, buttonsY);
+    WerteUebernehmenBtn->move(112, buttonsY);
+}
+
+void TFrmMain::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (m_sizedToFrame) return;
+    m_sizedToFrame = true;
+    // The outer size counts the window manager's frame; without a frame the whole size is ours.
+    const QSize frame = frameGeometry().size() - geometry().size();
+    if (frame.width() > 0 || frame.height() > 0) {
+        setMinimumSize(kWindowWidth - frame.width(), kWindowHeight - frame.height());
+        resize(kWindowWidth - frame.width(), kWindowHeight - frame.height());
+    }
+    // The start position suits a large screen; on a smaller (or scaled) one the window moves
+    // inside, so none of it starts off the screen.
+    if (const QScreen* s = screen()) {
+        const QRect avail = s->availableGeometry();
+        const QRect outer = frameGeometry();
+        const int x = std::clamp(outer.x(), avail.left(), std::max(avail.left(), avail.right() + 1 - outer.width()));
+        const int y = std::clamp(outer.y(), avail.top(), std::max(avail.top(), avail.bottom() + 1 - outer.height()));
+        if (x != outer.x() || y != outer.y()) move(x, y);
+    }
+}
+
+void TFrmMain::closeEvent(QCloseEvent* event)
+{
+    try {
+        FormClose();
+        event->accept();
+    } catch (...) {
+        // Writing the file failed half-way: the user sees why and the window stays open.
+        ShowCurrentException();
+        event->ignore();
+    }
+}
+
+// ---- handlers ------------------------------------------------------------------------------
+
+void TFrmMain::DisableOptionWidgets()
+{
+    SetOptionWidgets(false, false);
+}
+
+void TFrmMain::SetOptionWidgets(bool order, bool smoothing)
+{
+    SBarSmoothSpline->setEnabled(smoothing);
+    LblSmoothSpline->setEnabled(smoothing);
+    LblPolyOrder->setEnabled(order);
+    SEPolyOrder->setEnabled(order);
+}
+
+void TFrmMain::StripCurveItems()
+{
+    for (int kind = RChart1->KindOfLastItem(); kind != 1 && kind != 0; kind = RChart1->KindOfLastItem())
+        RChart1->DropLastItem();
+}
+
+void TFrmMain::UpdateOrderLimit()
+{
+    const int n = m_stats.PointCount();
+    if (n <= 9) SEPolyOrder->SetMaxValue(n - 1);
+    if (SEPolyOrder->Value() > SEPolyOrder->MaxValue()) SEPolyOrder->SetValue(SEPolyOrder->MaxValue());
+}
+
+void TFrmMain::ReleaseFitButtons()
+{
+    for (TSpeedButton* b : {BButLinFit, BButLogFit, BButParabolFit, BButCalcReciprLine, SBRecipLog, SBExpo,
+                            BButPolynomial, BButSpline})
+        b->SetDown(false);
+}
+
+void TFrmMain::RChart1MouseDown(int X, int Y)
+{
+    if (!SBNewPnts->Down()) return;
+    double x = 0.0, y = 0.0;
+    RChart1->MouseToWorld(1, X, Y, x, y);
+    RChart1->AddMark(kMarkKindPoint, x, y);
+    m_stats.AddPoint(x, y);
+    UpdateOrderLimit();
+    RChart1->ShowItems();
+}
+
+void TFrmMain::SBNewPntsClick()
+{
+    DisableOptionWidgets();
+    ReleaseFitButtons();
+    StripCurveItems();
+    RChart1->ShowItems();
+    LblFormula->setVisible(false);
+    LblParams->setText(SBNewPnts->Down() ? kEntryHint : "");
+    LblParams->setVisible(true);
+}
+
+void TFrmMain::WerteUebernehmenBtnClick()
+{
+    ReleaseFitButtons();
+    m_stats.ClearData();
+    const TValueGridModel& table = WerteTabelleGrid->Model();
+    int r = 0;
+    while (!table.CellEmpty(0, r)) ++r;
+    const int n = r - 1;
+    if (n <= 0) {
+        ShowMessageBox(kTableEmpty, "", mbiWarning, true);
+    } else {
+        for (int row = 1; row <= n; ++row) {
+            const double x = table.CellValue(0, row);
+            const double y = table.CellValue(1, row);
+            RChart1->AddMark(kMarkKindPoint, x, y);
+            m_stats.AddPoint(x, y);
+        }
+        UpdateOrderLimit();
+    }
+    RChart1->ShowItems();
+}
+
+void TFrmMain::BitBtn2Click()
+{
+    WerteTabelleGrid->Model().ClearCells();
+}
+
+void TFrmMain::SBClearClick()
+{
+    m_stats.ClearData();
+    RChart1->ClearItems();
+    RChart1->ShowItems();
+    SBNewPnts->SetDown(false);
+    LblFormula->setVisible(false);
+    LblParams->setVisible(true);
+    LblParams->setText("");
+    DisableOptionWidgets();
+}
+
+void TFrmMain::ResetAxisButtonClick()
+{
+    RChart1->Scale1X().SetRangeLow(0.0);
+    RChart1->Scale1X().SetRangeHigh(GraphXmaxEdit->Value());
+    RChart1->Scale1Y().SetRangeLow(0.0);
+    RChart1->Scale1Y().SetRangeHigh(GraphYmaxEdit->Value());
+}
+
+void TFrmMain::FormClose()
+{
+    std::string errorText;
+    // A file that cannot be created is skipped: closing must not depend on a writable folder.
+    m_stats.WriteDataFile(kDataFileName, kDataFileComment, 6, errorText);
+}
+
+void TFrmMain::Ende1Click()
+{
+    close();
+}
+
+void TFrmMain::Info1Click()
+{
+    FormHilfe->exec();
+}
+
+void TFrmMain::NotYetAvailableClick()
+{
+    ShowMessageBox(kNotYetAvailable, "", mbiWarning, true);
+}
+
+void TFrmMain::FormMouseMove()
+{
+    SetScreenCursor(crDefault);
+}

@@ -1,0 +1,125 @@
+#pragma once
+// TFrmMain: the program's main window. It owns the engine, the chart, the value table and the
+// result labels, and moves values between them in its event handlers; it keeps no data of its
+// own.
+#include <QMainWindow>
+#include <string>
+
+#include "curvefit/curvefit.h"
+
+class QAction;
+class QLabel;
+class QPushButton;
+class QScrollBar;
+class TFloatEdit;
+class TFormHilfe;
+class TNumLab;
+class TPanel;
+class TRChart;
+class TSpeedButton;
+class TSpinEdit;
+class TValueGrid;
+
+class TFrmMain : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit TFrmMain(QWidget* parent = nullptr);
+    ~TFrmMain() override;
+
+    // the window's controls, by their form names
+    TPanel* Panel3;                   // toolbar
+    TPanel* Panel1;                   // result panel
+    TPanel* Panel2;                   // commands
+    TRChart* RChart1;
+    TSpeedButton* SBNewPnts;
+    TSpeedButton* SBClear;
+    TNumLab* NLabFitQual;
+    QLabel* Label1;
+    QLabel* LblFormula;
+    QLabel* LblParams;
+    TSpeedButton* BButLinFit;
+    TSpeedButton* BButLogFit;
+    TSpeedButton* BButParabolFit;
+    TSpeedButton* BButCalcReciprLine;
+    TSpeedButton* SBRecipLog;
+    TSpeedButton* SBExpo;
+    TSpeedButton* BButPolynomial;
+    TSpinEdit* SEPolyOrder;
+    QLabel* LblPolyOrder;
+    TSpeedButton* BButSpline;
+    QScrollBar* SBarSmoothSpline;
+    QLabel* LblSmoothSpline;
+    TFloatEdit* GraphXmaxEdit;
+    QLabel* GraphXmaxLabel;
+    TFloatEdit* GraphYmaxEdit;
+    QLabel* GraphYmaxLabel;
+    QPushButton* ResetAxisButton;
+    QLabel* Label2;
+    TValueGrid* WerteTabelleGrid;
+    QPushButton* BitBtn2;
+    QPushButton* WerteUebernehmenBtn;
+    QAction* Datei1;
+    QAction* ErgebnisAnClipboard;
+    QAction* WerteTabellespeichern1;
+    QAction* WerteTabelleladen1;
+    QAction* Ende1;
+    QAction* Hilfe1;
+    QAction* Info1;
+    TFormHilfe* FormHilfe;
+
+    TCurveFit& Stats1() { return m_stats; }
+
+    // event handlers (Part of the window's behaviour; each runs to its end or its first error)
+    void RChart1MouseDown(int X, int Y);
+    void SBNewPntsClick();
+    void WerteUebernehmenBtnClick();
+    void BitBtn2Click();
+    void SBClearClick();
+    void ResetAxisButtonClick();
+    void BButLinFitClick();
+    void BButParabolFitClick();
+    void BButCalcReciprLineClick();
+    void BButLogFitClick();
+    void SBRecipLogClick();
+    void SBExpoClick();
+    void BButPolynomialClick();
+    void SEPolyOrderChange();
+    void BButSplineClick();
+    void SBarSmoothSplineChange();
+    void FormClose();
+    void Ende1Click();
+    void Info1Click();
+    void NotYetAvailableClick();
+    void FormMouseMove();
+
+    // shared steps
+    void DisableOptionWidgets();
+    void SetOptionWidgets(bool order, bool smoothing);  // enables the order or smoothing widgets, the others off
+    void StripCurveItems();
+    void UpdateOrderLimit();
+    void DrawSplineCurve();
+
+    // the texts the program shows
+    static constexpr const char* kDataFileName = "cfit.asc";
+    static constexpr const char* kDataFileComment = "Data exported from QZL TCurveFit";
+    static constexpr const char* kCaption = "      Kalmira    -    Univariante Regression";
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void CreateControls();
+    void ConfigureChart();
+    void LayoutClient();
+    void LayoutPanel2();
+    void ReleaseFitButtons();
+    void ShowResult(const std::string& formula, const std::string& params);
+    template <class F>
+    void RunClosedFormCommand(F&& fitAndDraw);
+
+    TCurveFit m_stats;
+    QWidget* m_client = nullptr;
+    bool m_sizedToFrame = false;
+};

@@ -1,0 +1,65 @@
+#pragma once
+// The value table: a QTableView over TValueGridModel, which keeps the numbers themselves (two
+// doubles a row) and the typed text only for the rare cell that is not a number. Row 0 of the
+// cell interface is the header ("X", "Y"); data rows count from 1.
+#include <QAbstractTableModel>
+#include <QTableView>
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+class TValueGridModel : public QAbstractTableModel {
+    Q_OBJECT
+
+public:
+    explicit TValueGridModel(int dataRows, QObject* parent = nullptr);
+
+    // the cells; col 0 or 1, row 0 the header, data rows 1..DataRows()
+    int DataRows() const { return static_cast<int>(m_state.size() / 2); }
+    void SetDataRows(int rows);                  // new rows are empty
+    bool CellEmpty(int col, int row) const;      // outside the table counts as empty
+    // The cell read as a number: a number cell gives its value; a text cell is read with the
+    // locale's separator; an empty cell or a text that is not a number raises EConvertError.
+    double CellValue(int col, int row) const;
+    std::string CellText(int col, int row) const;  // header, typed text or the value's shortest text
+    void SetCell(int col, int row, const std::string& text);  // rows beyond the end are added
+    void SetNumbers(const std::vector<double>& x, const std::vector<double>& y);  // whole table
+    void ClearCells();                           // every data cell empty, the rows stay
+
+    // the model for the view
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+private:
+    enum TCellState : std::uint8_t { csEmpty, csNumber, csText };
+    std::size_t Slot(int col, int row) const { return std::size_t(row - 1) * 2 + std::size_t(col); }
+    void StoreText(std::size_t slot, const std::string& text);
+
+    std::vector<double> m_values;                // row-major, two per row
+    std::vector<TCellState> m_state;
+    std::unordered_map<std::size_t, std::string> m_texts;  // only for csText cells
+};
+
+class TValueGrid : public QTableView {
+    Q_OBJECT
+
+public:
+    explicit TValueGrid(QWidget* parent = nullptr);
+
+    TValueGridModel& Model() { return m_model; }
+    const TValueGridModel& Model() const { return m_model; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void PasteClipboard();
+    void ClearSelection();
+
+    TValueGridModel m_model;
+};
