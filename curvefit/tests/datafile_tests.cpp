@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -25,8 +27,10 @@ class DataFile : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_dir = fs::temp_directory_path() /
-                ("kalmira_datafile_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        // One folder per test and process: parallel runs of the suite must not share files.
+        std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::replace(name.begin(), name.end(), '/', '_');
+        m_dir = fs::temp_directory_path() / ("kalmira_datafile_" + name + "_" + std::to_string(::getpid()));
         fs::remove_all(m_dir);
         fs::create_directories(m_dir);
     }
