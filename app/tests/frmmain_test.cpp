@@ -450,7 +450,9 @@ TEST_F(MainWindow, SplineWithTheScrollBarAtZeroPassesThroughEveryPoint)
     // The samples at x = 2, 3, 5, 7, 9 (every 20th) lie on the points.
     for (const TProbeItem& it : c) {
         for (auto [x, y] : pts) {
-            if (std::abs(it.X - x) < 1e-12) EXPECT_NEAR(it.Y, y, 1e-9) << x;
+            if (std::abs(it.X - x) < 1e-12) {
+                EXPECT_NEAR(it.Y, y, 1e-9) << x;
+            }
         }
     }
     EXPECT_LE(c.back().X, 9.0 + 1e-12);
