@@ -137,13 +137,13 @@ void TScale::SetCaption(const std::string& value)
 
 void TScale::SetCaptionPosX(int value)
 {
-    m_captionPosX = value;
+    m_captionPosX = std::clamp(value, -kMaxCanvasOffset, kMaxCanvasOffset);
     Redraw();
 }
 
 void TScale::SetCaptionPosY(int value)
 {
-    m_captionPosY = value;
+    m_captionPosY = std::clamp(value, -kMaxCanvasOffset, kMaxCanvasOffset);
     Redraw();
 }
 

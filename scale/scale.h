@@ -74,6 +74,7 @@ public:
     void SetScaleInscript(const std::string& value);
     const std::string& Caption() const { return m_caption; }
     void SetCaption(const std::string& value);
+    // Caption offsets are clamped into -kMaxCanvasOffset..kMaxCanvasOffset.
     int CaptionPosX() const { return m_captionPosX; }
     void SetCaptionPosX(int value);
     int CaptionPosY() const { return m_captionPosY; }
