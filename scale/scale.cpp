@@ -53,6 +53,8 @@ void TScale::SetScaleType(TScaleType value)
 
 void TScale::SetRangeLow(double value)
 {
+    // NaN and infinities are ignored on purpose: a scale end that is no number has no transform
+    // and no ticks, and the previous range keeps the scale drawable.
     if (!std::isfinite(value)) return;
     m_rangeLow = value;
     if (m_rangeLow == m_rangeHigh) m_rangeHigh = value + 1.0;
@@ -62,6 +64,7 @@ void TScale::SetRangeLow(double value)
 
 void TScale::SetRangeHigh(double value)
 {
+    // NaN and infinities are ignored on purpose, as in SetRangeLow.
     if (!std::isfinite(value)) return;
     m_rangeHigh = value;
     if (m_rangeHigh == m_rangeLow) m_rangeLow = value + 1.0;

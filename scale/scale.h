@@ -33,6 +33,10 @@ using TScaleRenderedEvent = std::function<void(TScale& Sender, TCanvas& Canvas)>
 // any screen, small enough that positions computed from them never overflow.
 constexpr int kMaxScaleMargin = 1000000;
 constexpr int kMaxCanvasOffset = 100000000;
+// A scale paints only up to this size: at most kMaxScaleSide pixels on a side and kMaxScalePixels
+// in all (its pictures are kept in memory); a larger one keeps its transform but draws nothing.
+constexpr int kMaxScaleSide = 32767;
+constexpr long long kMaxScalePixels = 1LL << 26;
 
 // Capacity of the list of drawn ticks that the chart's grid reads back.
 constexpr int kTickListSize = 250;

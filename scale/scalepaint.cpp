@@ -60,6 +60,8 @@ void TScale::Paint()
     if (!m_visible || m_paintSuspended) return;
     EnsureTransform();
     const int w = width(), h = height();
+    // Beyond these sizes the pictures would take gigabytes: the scale does not paint.
+    if (w > kMaxScaleSide || h > kMaxScaleSide || std::int64_t(w) * h > kMaxScalePixels) return;
     TCanvas* target = m_externalCanvas;
     int ox = m_externalOffsetX, oy = m_externalOffsetY;
     if (!target) {
