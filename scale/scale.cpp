@@ -370,7 +370,8 @@ void TScale::Loaded()
 
 void TScale::SetBounds(int left, int top, int width, int height)
 {
-    setGeometry(left, top, std::max(width, 0), std::max(height, 0));
+    setGeometry(std::clamp(left, -QWIDGETSIZE_MAX, QWIDGETSIZE_MAX), std::clamp(top, -QWIDGETSIZE_MAX, QWIDGETSIZE_MAX),
+                std::clamp(width, 0, QWIDGETSIZE_MAX), std::clamp(height, 0, QWIDGETSIZE_MAX));
     UpdateTransform();
     Redraw();
 }

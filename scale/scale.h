@@ -154,7 +154,8 @@ public:
     void SetEmbedded(bool embedded);
     // The end of loading stored settings: transform, Constructing := false, Redraw.
     void Loaded();
-    // Moves and resizes the control, then recomputes the transform and redraws.
+    // Moves and resizes the control, then recomputes the transform and redraws. Positions are
+    // clamped into -QWIDGETSIZE_MAX..QWIDGETSIZE_MAX and sizes into 0..QWIDGETSIZE_MAX (Qt's limits).
     void SetBounds(int left, int top, int width, int height);
     // Copies every setting of `source` except font, size, visibility, Embedded, Constructing
     // and the two rendering events, then redraws.
