@@ -46,7 +46,9 @@ TEST(CommonRobustness, RoundingLogarithmAndTickStepOfHostileValues)
         const double v = h.Double();
         RoundToInt(v);
         FloorToInt(v);
-        if (v > 0 && std::isfinite(v)) ASSERT_TRUE(std::isfinite(DecimalLog(v))) << v;
+        if (v > 0 && std::isfinite(v)) {
+            ASSERT_TRUE(std::isfinite(DecimalLog(v))) << v;
+        }
         const long double from = h.Double(), to = h.Double();
         const int n = h.Chance(0.5) ? h.Between(0, 12) : h.Int();
         long double first = 0, step = 0;
@@ -71,16 +73,20 @@ TEST(CommonRobustness, GuardedDivisionRaisesOrGivesANumber)
         const double a = h.Double(), b = h.Double();
         try {
             const double q = FloatDiv(a, b);
-            if (std::isfinite(a) && std::isfinite(b)) ASSERT_TRUE(std::isfinite(q)) << a << " / " << b;
             const long double lq = FloatDiv(static_cast<long double>(a), static_cast<long double>(b));
-            if (std::isfinite(a) && std::isfinite(b)) ASSERT_TRUE(std::isfinite(lq)) << a << " / " << b;
+            if (std::isfinite(a) && std::isfinite(b)) {
+                ASSERT_TRUE(std::isfinite(q)) << a << " / " << b;
+                ASSERT_TRUE(std::isfinite(lq)) << a << " / " << b;
+            }
         } catch (const EMathError&) {
         }
         try {
             TFloatGuard guard;
             const double p = a * b;
             guard.Check(p);
-            if (std::isfinite(a) && std::isfinite(b)) ASSERT_TRUE(std::isfinite(p)) << a << " * " << b;
+            if (std::isfinite(a) && std::isfinite(b)) {
+                ASSERT_TRUE(std::isfinite(p)) << a << " * " << b;
+            }
         } catch (const EMathError&) {
         }
         try {

@@ -111,6 +111,8 @@ TEST(PlatformRobustness, DateTextsAndNumberParsingOfAnyInput)
         ShortMonthName(h.Int());
         LongMonthName(h.Int());
         double parsed = 0;
-        if (TryStrToFloat(h.Text(), parsed)) ASSERT_FALSE(std::isnan(parsed));
+        if (TryStrToFloat(h.Text(), parsed)) {
+            ASSERT_FALSE(std::isnan(parsed));
+        }
     }
 }
