@@ -1,0 +1,65 @@
+#include "chart/jointlayers.h"
+
+#include <string>
+
+#include "chart/chart.h"
+#include "common/errors.h"
+
+TJointLayers::TJointLayers(TCustomRChart& owner) : m_owner(owner)
+{
+    for (int n = 1; n <= kMaxLayers; ++n) {
+        m_x[std::size_t(n - 1)] = n;
+        m_y[std::size_t(n - 1)] = n;
+    }
+}
+
+int TJointLayers::XControlledBy(int layer) const
+{
+    return layer >= 1 && layer <= kMaxLayers ? m_x[std::size_t(layer - 1)] : 0;
+}
+
+int TJointLayers::YControlledBy(int layer) const
+{
+    return layer >= 1 && layer <= kMaxLayers ? m_y[std::size_t(layer - 1)] : 0;
+}
+
+void TJointLayers::SetXControlledBy(int layer, int controller)
+{
+    Join(m_x, true, layer, controller);
+}
+
+void TJointLayers::SetYControlledBy(int layer, int controller)
+{
+    Join(m_y, false, layer, controller);
+}
+
+void TJointLayers::Join(std::array<int, kMaxLayers>& table, bool isX, int layer, int controller)
+{
+    // Only the 16 entries exist; another layer number names no entry.
+    if (layer < 1 || layer > kMaxLayers) return;
+    if (controller < 1 || controller > kMaxLayers)
+        throw EQZLRChartError("Destination layer " + std::to_string(controller) + " is out of range");
+    if (controller == layer) {
+        table[std::size_t(layer - 1)] = layer;
+        return;
+    }
+    if (table[std::size_t(controller - 1)] != controller)
+        throw EQZLRChartError("Destination layer " + std::to_string(controller) + " is already joined");
+    std::string followers;
+    for (int k = 1; k <= kMaxLayers; ++k) {
+        if (k == layer || table[std::size_t(k - 1)] != layer) continue;
+        if (!followers.empty()) followers += ", ";
+        followers += std::to_string(k);
+    }
+    if (!followers.empty())
+        throw EQZLRChartError("Layer " + std::to_string(layer) + " is joined by other layers (" + followers + ")");
+    table[std::size_t(layer - 1)] = controller;
+    TCustomRChart& c = m_owner;
+    if (isX)
+        c.StoreLayerRange(layer, c.ScalePropsX(controller).RangeLow(), c.ScalePropsY(layer).RangeLow(),
+                          c.ScalePropsX(controller).RangeHigh(), c.ScalePropsY(layer).RangeHigh());
+    else
+        c.StoreLayerRange(layer, c.ScalePropsX(layer).RangeLow(), c.ScalePropsY(controller).RangeLow(),
+                          c.ScalePropsX(layer).RangeHigh(), c.ScalePropsY(controller).RangeHigh());
+    if (OnChange) OnChange(*this);
+}

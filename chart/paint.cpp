@@ -1,0 +1,220 @@
+// The paint pipeline. A full repaint draws window colour, shadow, caption and the 32 scales
+// into the control image, the chart area into the data image, copies the data image into the
+// control image and the control image onto the screen image, which paintEvent puts on the
+// widget. The data-area refresh redraws only the data image and copies it to its place on the
+// screen image.
+#include "chart/chart.h"
+
+#include <QPaintEvent>
+
+#include "platform/widgetpaint.h"
+
+namespace {
+
+// Drawing positions are clamped to this range so that far-away world points stay drawable.
+constexpr int kDrawLimit = 30000;
+
+}  // namespace
+
+void TCustomRChart::Paint()
+{
+    if (isHidden() || m_loading || m_paintLock) return;
+    RenderFrameAndScales(m_controlImage.Canvas());
+    RenderChartBackground(m_dataImage.Canvas(), 0, 0);
+    RenderData(m_dataImage.Canvas(), 0, 0, false, false);
+    m_controlImage.Canvas().Draw(m_marginLeft, m_marginTop, m_dataImage);
+    if (m_screenImage.width() != width() || m_screenImage.height() != height())
+        m_screenImage = QImage(std::max(width(), 0), std::max(height(), 0), QImage::Format_RGB32);
+    PresentImage(0, 0, *m_screenCanvas, m_controlImage);
+    m_screenFresh = true;
+    update();
+}
+
+void TCustomRChart::RefreshDataArea()
+{
+    // Without a whole picture on the screen yet, a part alone would show beside nothing: the
+    // full repaint runs instead.
+    if (!m_screenFresh || m_screenImage.width() != width() || m_screenImage.height() != height()) {
+        Paint();
+        return;
+    }
+    RenderChartBackground(m_dataImage.Canvas(), 0, 0);
+    RenderData(m_dataImage.Canvas(), 0, 0, false, false);
+    PresentImage(m_marginLeft, m_marginTop, *m_screenCanvas, m_dataImage);
+    update();
+}
+
+void TCustomRChart::RenderFrameAndScales(TCanvas& canvas)
+{
+    const int w = width(), h = height();
+    m_controlImage.SetSize(w, h);
+    canvas.Pen().SetStyle(psSolid);
+    canvas.Pen().SetMode(pmCopy);
+    canvas.Pen().SetWidth(1);
+    canvas.Brush().SetStyle(bsSolid);
+    canvas.Brush().SetColor(m_windColor);
+    canvas.Pen().SetColor(m_windColor);
+    // The data image covers the chart area once the scales are drawn, so only the frame around
+    // it needs the window colour; the picture is the same as after filling the whole image.
+    const int dw = AreaWidth() + 1, dh = AreaHeight() + 1;
+    const int l = m_marginLeft, t = m_marginTop;
+    if (dw > 0 && dh > 0 && l >= 0 && t >= 0 && l + dw <= w && t + dh <= h) {
+        canvas.FillRect(TRect{0, 0, w, t});
+        canvas.FillRect(TRect{0, t + dh, w, h});
+        canvas.FillRect(TRect{0, t, l, t + dh});
+        canvas.FillRect(TRect{l + dw, t, w, t + dh});
+    } else {
+        canvas.Rectangle(0, 0, w, h);
+    }
+
+    const int s = m_shadowWidth;
+    if (s > 0) {
+        canvas.Brush().SetColor(m_shadowBakColor);
+        canvas.Pen().SetColor(m_shadowBakColor);
+        canvas.Rectangle(w - s, 0, w, s);
+        canvas.Rectangle(0, h - s, s, h);
+        canvas.Brush().SetColor(m_shadowColor);
+        int e;
+        if (m_shadowStyle == ssFlying) {
+            canvas.Pen().SetColor(m_shadowColor);
+            e = s - 1;
+        } else {
+            canvas.Pen().SetColor(clBlack);
+            e = 0;
+        }
+        canvas.Polygon({{e, h - s}, {s - 1, h - 1}, {w - 1, h - 1}, {w - s, h - s}});
+        canvas.Polygon({{w - s, h - s}, {w - 1, h - 1}, {w - 1, s - 1}, {w - s, e}});
+        canvas.Pen().SetColor(clBlack);
+        canvas.Pen().SetStyle(psSolid);
+        canvas.Polyline({{0, 0}, {w - s, 0}, {w - s, h - s}, {0, h - s}, {0, 0}});
+    }
+
+    canvas.Pen().SetColor(m_chartFrameColor);
+    canvas.Brush().SetStyle(bsClear);
+    canvas.Font().Assign(m_font);
+
+    if (!m_caption.empty()) {
+        const int tw = canvas.TextWidth(m_caption);
+        int x = m_captionPosX, y = m_captionPosY;
+        switch (m_captionAnchorHoriz) {
+        case cahControlLeft: break;
+        case cahChartLeft: x += m_marginLeft; break;
+        case cahChartCenter: x += m_marginLeft + AreaWidth() / 2; break;
+        case cahChartRight: x += w - m_marginRight - m_shadowWidth; break;
+        case cahControlRight: x += w; break;
+        }
+        switch (m_captionAnchorVert) {
+        case cavControlTop: break;
+        case cavChartTop: y += m_marginTop; break;
+        case cavChartCenter: y += m_marginTop + AreaHeight() / 2; break;
+        case cavChartBottom: y += h - m_marginBottom; break;
+        case cavControlBottom: y += h; break;
+        }
+        if (m_captionAlignment == taRightJustify) x -= tw;
+        if (m_captionAlignment == taCenter) x -= tw / 2;
+        canvas.TextOut(x, y, m_caption);
+    }
+
+    RecalcTransforms();
+    for (TScale* scale : m_scaleObjX) scale->RenderNow();
+    for (TScale* scale : m_scaleObjY) scale->RenderNow();
+    if (OnScalesRendered) OnScalesRendered(*this, canvas, 0, 0);
+}
+
+void TCustomRChart::SizeDataImage(int extra)
+{
+    m_dataImage.SetSize(std::max(AreaWidth() + extra, 0), std::max(AreaHeight() + extra, 0));
+}
+
+void TCustomRChart::RenderChartBackground(TCanvas& canvas, int offsetX, int offsetY)
+{
+    SizeDataImage(canvas.IsPrinter() ? 0 : 1);
+    const int dw = m_dataImage.Width(), dh = m_dataImage.Height();
+    canvas.Pen().SetStyle(psSolid);
+    canvas.Pen().SetMode(pmCopy);
+    canvas.Pen().SetWidth(1);
+    canvas.Brush().SetColor(m_chartColor);
+    canvas.Pen().SetColor(m_chartFrameColor);
+    if (dw == 0 || dh == 0) return;
+
+    TBakGndImg& bkg = *m_backGroundImg;
+    if (!bkg.Name().empty()) {
+        if (!m_backgroundPicture.LoadFromFile(bkg.Name())) {
+            // Forgotten quietly: the next repaints do not try again.
+            canvas.Rectangle(offsetX, offsetY, offsetX + dw, offsetY + dh);
+            bkg.ForgetName();
+            return;
+        }
+        const int pw = m_backgroundPicture.Width(), ph = m_backgroundPicture.Height();
+        switch (bkg.FillMode()) {
+        case bfSimple:
+            canvas.Rectangle(0, 0, dw, dh);
+            canvas.Draw(0, 0, m_backgroundPicture);
+            break;
+        case bfStretch:
+            canvas.StretchDraw(TRect{0, 0, dw, dh}, m_backgroundPicture);
+            break;
+        case bfTile:
+            if (pw <= 0 || ph <= 0) break;
+            for (int c = 0; c < (dw - 1) / pw + 1; ++c)
+                for (int r = 0; r < (dh - 1) / ph + 1; ++r)
+                    canvas.StretchDraw(TRect{pw * c, ph * r, pw * (c + 1), ph * (r + 1)}, m_backgroundPicture);
+            break;
+        }
+        return;
+    }
+
+    canvas.Rectangle(offsetX, offsetY, offsetX + dw, offsetY + dh);
+    if (bkg.AreaMode() == bamNone) return;
+    canvas.Brush().SetColor(bkg.AreaColor());
+    canvas.Pen().SetColor(bkg.AreaColor());
+    int l, t, r, b;
+    WorldToMouse(1, bkg.AreaLeft(), bkg.AreaTop(), l, t);
+    WorldToMouse(1, bkg.AreaRight(), bkg.AreaBottom(), r, b);
+    auto place = [](int v, int margin, int offset) { return std::clamp(v, -kDrawLimit, kDrawLimit) - margin + offset; };
+    l = place(l, m_marginLeft, offsetX);
+    r = place(r, m_marginLeft, offsetX);
+    t = place(t, m_marginTop, offsetY);
+    b = place(b, m_marginTop, offsetY);
+    const int x0 = offsetX, x1 = offsetX + dw, y0 = offsetY, y1 = offsetY + dh;
+    switch (bkg.AreaMode()) {
+    case bamNone: break;
+    case bamLeft: canvas.Rectangle(x0, y0, l, y1); break;
+    case bamRight: canvas.Rectangle(r, y0, x1, y1); break;
+    case bamTop: canvas.Rectangle(x0, y0, x1, t); break;
+    case bamBottom: canvas.Rectangle(x0, b, x1, y1); break;
+    case bamVStripe: canvas.Rectangle(l, y0, r, y1); break;
+    case bamHStripe: canvas.Rectangle(x0, t, x1, b); break;
+    case bamRect: canvas.Rectangle(l, t, r, b); break;
+    }
+}
+
+void TCustomRChart::PresentImage(int x, int y, TCanvas& target, TBitmap& image)
+{
+    bool anyHair = false;
+    for (const auto& hair : m_crossHairs) anyHair = anyHair || hair->Mode() != chOff;
+    if (anyHair) {
+        TCanvas& c = image.Canvas();
+        const TColor color = c.Pen().Color();
+        const int penWidth = c.Pen().Width();
+        const TPenStyle style = c.Pen().Style();
+        DrawCrossHairs(c, x, y);
+        c.Pen().SetColor(color);
+        c.Pen().SetWidth(penWidth);
+        c.Pen().SetStyle(style);
+    }
+    target.Draw(x, y, image);
+}
+
+void TCustomRChart::paintEvent(QPaintEvent*)
+{
+    if (!m_screenFresh || m_screenImage.width() != width() || m_screenImage.height() != height()) {
+        try {
+            Paint();
+        } catch (const std::exception&) {
+            // An error of the picture (a logarithmic axis over non-positive values) has been
+            // raised by the change that caused it; a window exposure keeps the last picture.
+        }
+    }
+    PaintImageOnWidget(*this, m_screenImage);
+}

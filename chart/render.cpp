@@ -1,0 +1,838 @@
+// The data-area pass. In order: the OnBeforeRenderData event, the grid, every visible item of the
+// display list, the text labels from 30 down to 1, the OnDataRendered event and the frame line.
+//
+// Item positions: the layer's world-to-pixel transform gives control pixels, which are clamped to
+// +-30000 and moved to the canvas (minus the margins, plus the pass's offsets). Kinds with pixel
+// offsets add them before the clamp.
+//
+// Line-to chains are batched: the pending polyline starts at the current point P (the last
+// move-to, the end of the previous chain, or the data area's top-left corner) and is drawn when
+// it reaches 200 points, when the next item is of another kind, or when colour, pen style, fill
+// colour or pen width change; a full batch hands its last point on as the first of the next, so
+// the chain has no gaps.
+//
+// Marks take the glyph stamps: a run of marks with a plain one-pixel pen stores its pixels
+// straight into the image, exactly as the general glyph drawing would.
+#include "chart/render.h"
+
+#include <algorithm>
+#include <cmath>
+#include <emmintrin.h>
+#include <cstring>
+#include <limits>
+#include <numbers>
+
+#include "chart/glyphs.h"
+#include "chart/labeldraw.h"
+#include "common/mathutil.h"
+#include "platform/colors.h"
+
+namespace {
+
+// Fill colour of filled kinds in monochrome passes.
+constexpr TColor kMonochromeFill = clSilver;
+// The head strokes of an arrow stand this far from its shaft.
+constexpr double kArrowHeadAngle = 0.3490658503988659;  // 20 degrees
+// Font sizes of text items beyond this many points are cut to it: a hostile size would make the
+// font machinery build glyphs of gigantic size.
+constexpr int kMaxTextPoints = 1000;
+// Polygons whose extent exceeds this many pixels are first cut to a band around the image: the
+// canvas fills polygons through a mask as large as the polygon.
+constexpr int kPolygonClipExtent = 4096;
+constexpr int kPolygonClipMargin = 16;
+// How many items ahead the mark loop asks the memory for.
+constexpr int kPrefetchAhead = 32;
+
+// Adding 1.5 * 2^63 to a long double of magnitude below 2^62 rounds it to a whole number in the
+// current rounding mode (ties to even), as nearbyint does; the whole number then stands in the low
+// bits of the sum's 64-bit significand, so no conversion instruction is needed either.
+static_assert(std::numeric_limits<long double>::digits == 64, "the x87 extended format is assumed");
+constexpr long double kRoundingShift = 0x1.8p63L;
+constexpr std::uint64_t kShiftSignificand = 0xC000000000000000ull;
+// Positions this far out take the chart's own conversion, which clamps them.
+constexpr long double kInlineLimit = 1e9L;
+
+inline bool RoundInline(long double p, int& out)
+{
+    if (!(p > -kInlineLimit && p < kInlineLimit)) return false;
+    const long double shifted = p + kRoundingShift;
+    std::uint64_t significand;
+    std::memcpy(&significand, &shifted, sizeof significand);
+    out = int(std::int64_t(significand - kShiftSignificand));
+    return true;
+}
+
+// Sets `width` pixels from `row` on: runs of 4 and more by 16-byte stores, shorter ones by 8-byte
+// stores, overlapping where the width is not a multiple.
+inline void FillRun(QRgb* row, int width, __m128i fill4, std::uint64_t fill2, QRgb pixel)
+{
+    if (width >= 4) {
+        int k = 0;
+        for (; k + 4 < width; k += 4) _mm_storeu_si128(reinterpret_cast<__m128i*>(row + k), fill4);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(row + width - 4), fill4);
+    } else if (width >= 2) {
+        std::memcpy(row, &fill2, sizeof fill2);
+        std::memcpy(row + width - 2, &fill2, sizeof fill2);
+    } else {
+        *row = pixel;
+    }
+}
+
+// The 5 x 5 disc of mark kind 26: rows of 3, 5, 5, 5 and 3 pixels.
+bool IsDisc5(const TGlyphStamp& stamp)
+{
+    static const TGlyphStamp::TRun kDisc[] = {
+        {-2, -1, 1, TGlyphStamp::opSetPen}, {-1, -2, 2, TGlyphStamp::opSetPen}, {0, -2, 2, TGlyphStamp::opSetPen},
+        {1, -2, 2, TGlyphStamp::opSetPen},  {2, -1, 1, TGlyphStamp::opSetPen},
+    };
+    const auto& runs = stamp.Runs();
+    if (runs.size() != std::size(kDisc)) return false;
+    for (std::size_t k = 0; k < runs.size(); ++k)
+        if (runs[k].Dy != kDisc[k].Dy || runs[k].Dx0 != kDisc[k].Dx0 || runs[k].Dx1 != kDisc[k].Dx1 ||
+            runs[k].Op != kDisc[k].Op)
+            return false;
+    return true;
+}
+
+inline void StoreDisc5(QRgb* c, std::ptrdiff_t stride, __m128i fill4, std::uint64_t fill2, QRgb pixel)
+{
+    QRgb* r = c - 2 * stride;
+    std::memcpy(r - 1, &fill2, sizeof fill2);
+    r[1] = pixel;
+    for (int k = 0; k < 3; ++k) {
+        r += stride;
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(r - 2), fill4);
+        r[2] = pixel;
+    }
+    r += stride;
+    std::memcpy(r - 1, &fill2, sizeof fill2);
+    r[1] = pixel;
+}
+
+// Bound of the distance between a position found in double arithmetic and the extended one,
+// relative to the size of the terms: a few units in the last place of a double, with room to spare.
+constexpr double kDoubleSlack = 0x1p-50;
+
+// One coordinate for the mark loop, rounded as WorldToMouse rounds it: the position is first found
+// in double arithmetic; only where that lands so near a half pixel that the extended result could
+// round the other way does the extended computation decide.
+inline bool RoundAxis(const TChartRenderer::TAxisCoefficients& a, double v, int& out)
+{
+    const double kv = a.K * v;
+    const double p = kv + a.D;
+    if (!(p > -1e9 && p < 1e9)) return false;
+    const int n = _mm_cvtsd_si32(_mm_set_sd(p));  // current rounding mode, ties to even
+    const double off = std::fabs(p - double(n));
+    if (0.5 - off > kDoubleSlack * (std::fabs(kv) + std::fabs(a.D) + 1.0)) {
+        out = n;
+        return true;
+    }
+    return RoundInline(a.KL * static_cast<long double>(v) + a.DL, out);
+}
+
+int ClampPixel(long long v)
+{
+    return int(std::clamp<long long>(v, -TChartRenderer::kPixelLimit, TChartRenderer::kPixelLimit));
+}
+
+// Sutherland-Hodgman clipping of a polygon against one half-plane.
+template <class Inside, class Cut>
+std::vector<TPoint> ClipEdge(const std::vector<TPoint>& in, Inside inside, Cut cut)
+{
+    std::vector<TPoint> out;
+    for (std::size_t i = 0; i < in.size(); ++i) {
+        const TPoint p = in[i], q = in[(i + 1) % in.size()];
+        const bool pin = inside(p), qin = inside(q);
+        if (pin) out.push_back(p);
+        if (pin != qin) out.push_back(cut(p, q));
+    }
+    return out;
+}
+
+TPoint CutAtX(TPoint p, TPoint q, int x)
+{
+    const double t = double(x - p.X) / double(q.X - p.X);
+    return {x, RoundToInt(p.Y + t * (q.Y - p.Y))};
+}
+
+TPoint CutAtY(TPoint p, TPoint q, int y)
+{
+    const double t = double(y - p.Y) / double(q.Y - p.Y);
+    return {RoundToInt(p.X + t * (q.X - p.X)), y};
+}
+
+std::vector<TPoint> ClipPolygon(std::vector<TPoint> pts, const TRect& r)
+{
+    pts = ClipEdge(pts, [&](TPoint p) { return p.X >= r.Left; }, [&](TPoint p, TPoint q) { return CutAtX(p, q, r.Left); });
+    pts = ClipEdge(pts, [&](TPoint p) { return p.X <= r.Right; }, [&](TPoint p, TPoint q) { return CutAtX(p, q, r.Right); });
+    pts = ClipEdge(pts, [&](TPoint p) { return p.Y >= r.Top; }, [&](TPoint p, TPoint q) { return CutAtY(p, q, r.Top); });
+    pts = ClipEdge(pts, [&](TPoint p) { return p.Y <= r.Bottom; }, [&](TPoint p, TPoint q) { return CutAtY(p, q, r.Bottom); });
+    return pts;
+}
+
+}  // namespace
+
+TChartRenderer::TChartRenderer(TCustomRChart& chart, TCanvas& canvas, int offsetX, int offsetY, bool monochrome)
+    : m_chart(chart), m_canvas(canvas), m_offsetX(offsetX), m_offsetY(offsetY), m_monochrome(monochrome)
+{
+    for (int layer = 1; layer <= kMaxLayers; ++layer) {
+        const TLayerTransform t = chart.Transform(layer);
+        TLinearLayer& l = m_linear[std::size_t(layer - 1)];
+        l.Linear = !chart.ScalePropsX(layer).Logarithmic() && !chart.ScalePropsY(layer).Logarithmic() && t.kX != 0 &&
+                   t.kY != 0;
+        l.KX = t.kX;
+        l.DX = t.dX;
+        l.KY = t.kY;
+        l.DY = t.dY;
+    }
+}
+
+void TCustomRChart::RenderData(TCanvas& canvas, int offsetX, int offsetY, bool monochrome, bool noGrid)
+{
+    TChartRenderer(*this, canvas, offsetX, offsetY, monochrome).Run(noGrid);
+}
+
+void TChartRenderer::Run(bool noGrid)
+{
+    TCustomRChart& c = m_chart;
+    const int top = c.m_marginTop - m_offsetY, left = c.m_marginLeft - m_offsetX;
+    if (c.OnBeforeRenderData) {
+        const TColor brush = m_canvas.Brush().Color(), pen = m_canvas.Pen().Color();
+        c.OnBeforeRenderData(c, m_canvas, top, left);
+        m_canvas.Brush().SetColor(brush);
+        m_canvas.Pen().SetColor(pen);
+    }
+    if (c.m_gridStyle != gsNone && !noGrid) c.DrawGrid(m_canvas, m_offsetX, m_offsetY);
+
+    m_penWidth = c.m_lineWidth;
+    m_canvas.Pen().SetWidth(m_penWidth);
+    m_current = {m_offsetX, m_offsetY};
+    m_canvas.MoveTo(m_current.X, m_current.Y);
+    m_penColor = c.m_chartColor;
+    m_canvas.Pen().SetColor(m_penColor);
+    m_penStyle = psSolid;
+    m_canvas.Pen().SetStyle(m_penStyle);
+    m_brushColor = c.m_chartColor;
+    m_canvas.Brush().SetColor(m_brushColor);
+    m_fontColor = c.m_chartColor;
+
+    DrawItems();
+    Flush();
+    m_penWidth = 1;
+    m_canvas.Pen().SetWidth(1);
+
+    DrawLabels();
+    if (c.OnDataRendered) c.OnDataRendered(c, m_canvas, top, left);
+    DrawFrame();
+}
+
+// ---- attributes ----
+
+void TChartRenderer::PenColor(TColor c)
+{
+    if (c == m_penColor) return;
+    m_penColor = c;
+    m_canvas.Pen().SetColor(c);
+}
+
+void TChartRenderer::PenStyle(TPenStyle s)
+{
+    if (s == m_penStyle) return;
+    m_penStyle = s;
+    m_canvas.Pen().SetStyle(s);
+}
+
+void TChartRenderer::BrushColor(TColor c)
+{
+    if (c == m_brushColor) return;
+    m_brushColor = c;
+    m_canvas.Brush().SetColor(c);
+}
+
+void TChartRenderer::FontColor(TColor c)
+{
+    if (c == m_fontColor) return;
+    m_fontColor = c;
+    m_canvas.Font().SetColor(c);
+}
+
+void TChartRenderer::ShapeAttributes(const TDisplayItem& item, TColor outline)
+{
+    PenColor(outline);
+    BrushColor(m_monochrome ? kMonochromeFill : item.FillColor);
+    PenStyle(item.PenStyle);
+    m_canvas.Brush().SetStyle(item.Hollow ? bsClear : bsSolid);
+}
+
+// ---- positions ----
+
+TPoint TChartRenderer::ToCanvas(long long px, long long py) const
+{
+    return {ClampPixel(px) - m_chart.m_marginLeft + m_offsetX, ClampPixel(py) - m_chart.m_marginTop + m_offsetY};
+}
+
+// The control pixel of a world point, as WorldToMouse gives it.
+void TChartRenderer::ControlPixel(int layer, double x, double y, int& px, int& py) const
+{
+    const TLinearLayer& l = m_linear[std::size_t(std::clamp(layer, 1, kMaxLayers) - 1)];
+    if (l.Linear && RoundInline(l.KX * static_cast<long double>(x) + l.DX, px) &&
+        RoundInline(l.KY * static_cast<long double>(y) + l.DY, py))
+        return;
+    m_chart.WorldToMouse(layer, x, y, px, py);
+}
+
+// The canvas position of a world point of `layer`, moved by (dx, dy) pixels before the clamp.
+TPoint TChartRenderer::Pixel(int layer, double x, double y, double dx, double dy) const
+{
+    int px = 0, py = 0;
+    ControlPixel(layer, x, y, px, py);
+    return ToCanvas(px + (long long)RoundToInt(dx), py + (long long)RoundToInt(dy));
+}
+
+// Makes the far edges of a rectangle a-b include their corner pixel.
+void TChartRenderer::Enlarge(TPoint& a, TPoint& b) const
+{
+    (a.X >= b.X ? a.X : b.X) += 1;
+    (a.Y >= b.Y ? a.Y : b.Y) += 1;
+}
+
+// ---- the pending polyline ----
+
+void TChartRenderer::AddPoint(TPoint q)
+{
+    if (m_pending.empty()) m_pending.push_back(m_current);
+    m_pending.push_back(q);
+    if (int(m_pending.size()) == kMaxPolylinePoints) {
+        Flush();
+        m_pending.push_back(q);
+    }
+}
+
+void TChartRenderer::Flush()
+{
+    if (m_pending.empty()) return;
+    // A lone point is the joint a full batch handed on: it was drawn with that batch.
+    if (m_pending.size() > 1) {
+        if (OnPolyline) OnPolyline(m_pending);
+        m_canvas.Polyline(m_pending);
+    }
+    m_current = m_pending.back();
+    m_canvas.MoveTo(m_current.X, m_current.Y);
+    m_pending.clear();
+}
+
+// ---- items ----
+
+const TGlyphStamp* TChartRenderer::StampFor(std::uint8_t markKind)
+{
+    if (markKind >= 52) return nullptr;
+    if (!m_stampLooked[markKind]) {
+        m_stamps[markKind] = TGlyphStamp::For(markKind, m_canvas.Pen().Mode());
+        m_stampLooked[markKind] = true;
+    }
+    return m_stamps[markKind];
+}
+
+void TChartRenderer::DrawItems()
+{
+    const TDisplayItem* items = m_chart.Items();
+    const int count = m_chart.ItemCount();
+    if (!items) return;
+    for (int i = 0; i < count; ++i) {
+        const TDisplayItem& item = items[i];
+        if (!m_chart.ClassVisible(item.ItemClass) || !m_chart.LayerVisible(item.Layer)) continue;
+        if (item.LineWidth != m_penWidth) {
+            Flush();
+            m_penWidth = item.LineWidth;
+            m_canvas.Pen().SetWidth(m_penWidth);
+        }
+        if (item.Kind == ikMark) DrawMarkRun(items, i, count);
+        else DrawItem(item);
+    }
+}
+
+// Marks from item i on, as long as they are visible marks of one layer with the same pen; i ends
+// on the last mark drawn. With a stamp the loop converts and stores directly: a mark whose stamp
+// lies wholly inside the image is a handful of stores.
+void TChartRenderer::DrawMarkRun(const TDisplayItem* items, int& i, int count)
+{
+    Flush();
+    const TDisplayItem& first = items[i];
+    const TColor color = m_monochrome ? clBlack : first.Color;
+    PenColor(color);
+    PenStyle(first.PenStyle);
+    const TGlyphStamp* stamp = TGlyphStamp::PenAllows(m_canvas.Pen()) &&
+                                       m_canvas.Image().format() == QImage::Format_RGB32
+                                   ? StampFor(first.MarkKind)
+                                   : nullptr;
+    if (!stamp) {
+        const TPoint p = Pixel(first.Layer, first.X1, first.Y1);
+        DrawMarkGlyph(m_canvas, first.MarkKind, p.X, p.Y);
+        return;
+    }
+    QImage& image = m_canvas.Image();
+    QRgb* bits = reinterpret_cast<QRgb*>(image.bits());
+    const int stride = int(image.bytesPerLine() / sizeof(QRgb));
+    const TRect bounds = m_canvas.ClipRect();
+    const QRgb rgb = ToQRgb(color);
+    const QRgb pixel = rgb | 0xFF000000u;
+    if (stamp != m_runsOf || stride != m_runsStride) {
+        m_runs.clear();
+        for (const TGlyphStamp::TRun& r : stamp->Runs())
+            m_runs.push_back({std::ptrdiff_t(r.Dy) * stride + r.Dx0, r.Dx1 - r.Dx0 + 1});
+        m_runsOf = stamp;
+        m_runsStride = stride;
+    }
+    const TLinearLayer& l = m_linear[std::size_t(std::clamp(first.Layer, 1, kMaxLayers) - 1)];
+    TMarkLoop loop;
+    loop.Bits = bits;
+    loop.Stride = stride;
+    loop.Bounds = bounds;
+    loop.Rgb = rgb;
+    loop.Stamp = stamp;
+    // centres whose stamp lies wholly inside the clip
+    loop.XLo = bounds.Left - stamp->Left();
+    loop.XHi = bounds.Right - 1 - stamp->Right();
+    loop.YLo = bounds.Top - stamp->Top();
+    loop.YHi = bounds.Bottom - 1 - stamp->Bottom();
+    loop.ShiftX = m_offsetX - m_chart.m_marginLeft;
+    loop.ShiftY = m_offsetY - m_chart.m_marginTop;
+    loop.Linear = l.Linear;
+    loop.X = {double(l.KX), double(l.DX), l.KX, l.DX};
+    loop.Y = {double(l.KY), double(l.DY), l.KY, l.DY};
+    TPoint p;
+    if (!stamp->CopyOnly()) {
+        p = RunMarks(loop, items, i, count, [](QRgb*) { return false; });
+    } else if (IsDisc5(*stamp)) {
+        const __m128i fill4 = _mm_set1_epi32(int(pixel));
+        const std::uint64_t fill2 = std::uint64_t(pixel) << 32 | pixel;
+        p = RunMarks(loop, items, i, count, [&](QRgb* c) {
+            StoreDisc5(c, stride, fill4, fill2, pixel);
+            return true;
+        });
+    } else {
+        const TRowRun* runs = m_runs.data();
+        const std::size_t runCount = m_runs.size();
+        const __m128i fill4 = _mm_set1_epi32(int(pixel));
+        const std::uint64_t fill2 = std::uint64_t(pixel) << 32 | pixel;
+        p = RunMarks(loop, items, i, count, [&](QRgb* c) {
+            for (std::size_t k = 0; k < runCount; ++k) FillRun(c + runs[k].Offset, runs[k].Width, fill4, fill2, pixel);
+            return true;
+        });
+    }
+    stamp->FinishState(m_canvas, p.X, p.Y);
+}
+
+// The loop over a run of marks. `store` sets the stamp's pixels around a centre that lies wholly
+// inside the clip and returns true, or returns false to leave it to the stamp's clipped drawing.
+template <class Store>
+TPoint TChartRenderer::RunMarks(const TMarkLoop& loop, const TDisplayItem* items, int& i, int count, Store store)
+{
+    const TDisplayItem& first = items[i];
+    TPoint p;
+    for (int j = i;; ++j) {
+        const TDisplayItem& it = items[j];
+        // The list is read front to back; asking for items a little ahead hides memory latency.
+        if (j + kPrefetchAhead < count) __builtin_prefetch(&items[j + kPrefetchAhead]);
+        int px, py;
+        if (!(loop.Linear && RoundAxis(loop.X, it.X1, px) && RoundAxis(loop.Y, it.Y1, py)))
+            m_chart.WorldToMouse(it.Layer, it.X1, it.Y1, px, py);
+        p.X = std::clamp(px, -kPixelLimit, kPixelLimit) + loop.ShiftX;
+        p.Y = std::clamp(py, -kPixelLimit, kPixelLimit) + loop.ShiftY;
+        if (!(p.X >= loop.XLo && p.X <= loop.XHi && p.Y >= loop.YLo && p.Y <= loop.YHi &&
+              store(loop.Bits + std::ptrdiff_t(p.Y) * loop.Stride + p.X)))
+            loop.Stamp->Stamp(loop.Bits, loop.Stride, loop.Bounds, loop.Rgb, p.X, p.Y);
+        i = j;
+        if (j + 1 >= count) break;
+        const TDisplayItem& next = items[j + 1];
+        if (next.Kind != ikMark || next.MarkKind != first.MarkKind || next.Layer != first.Layer ||
+            next.Color != first.Color || next.PenStyle != first.PenStyle || next.LineWidth != first.LineWidth ||
+            !m_chart.ClassVisible(next.ItemClass))
+            break;
+    }
+    return p;
+}
+
+void TChartRenderer::DrawItem(const TDisplayItem& item)
+{
+    const TColor color = m_monochrome ? clBlack : item.Color;
+    const TColor fill = m_monochrome ? kMonochromeFill : item.FillColor;
+    switch (item.Kind) {
+    case ikLine: {
+        Flush();
+        PenColor(color);
+        PenStyle(item.PenStyle);
+        BrushColor(item.FillColor);
+        const TPoint a = Pixel(item.Layer, item.X1, item.Y1), b = Pixel(item.Layer, item.X2, item.Y2);
+        if (a == b) {
+            m_canvas.SetPixel(a.X, a.Y, color);
+        } else {
+            m_canvas.MoveTo(a.X, a.Y);
+            m_canvas.LineTo(b.X, b.Y);
+        }
+        break;
+    }
+    case ikLineTo: {
+        const TPoint q = Pixel(item.Layer, item.X1, item.Y1);
+        if (color != m_penColor || item.PenStyle != m_penStyle || item.FillColor != m_brushColor) {
+            Flush();
+            PenColor(color);
+            PenStyle(item.PenStyle);
+            BrushColor(item.FillColor);
+        }
+        AddPoint(q);
+        break;
+    }
+    case ikRect:
+    case ikRectCentred: {
+        Flush();
+        ShapeAttributes(item, color);
+        TPoint a, b;
+        if (item.Kind == ikRect) {
+            a = Pixel(item.Layer, item.X1, item.Y1);
+            b = Pixel(item.Layer, item.X2, item.Y2);
+        } else {
+            int cx = 0, cy = 0;
+            ControlPixel(item.Layer, item.X1, item.Y1, cx, cy);
+            const long long hx = RoundToInt(item.X2), hy = RoundToInt(item.Y2);
+            a = ToCanvas(cx - hx, cy - hy);
+            b = ToCanvas(cx + hx, cy + hy);
+        }
+        if (a == b) {
+            m_canvas.SetPixel(a.X, a.Y, color);
+        } else {
+            Enlarge(a, b);
+            m_canvas.Rectangle(a.X, a.Y, b.X, b.Y);
+        }
+        break;
+    }
+    case ikRect3D:
+        Flush();
+        DrawRect3D(item, Pixel(item.Layer, item.X1, item.Y1), Pixel(item.Layer, item.X2, item.Y2), fill);
+        break;
+    case ikBar3D:
+        Flush();
+        DrawBar3D(item, Pixel(item.Layer, item.X1, item.Y1), Pixel(item.Layer, item.X2, item.Y2), color, fill);
+        break;
+    case ikText:
+        Flush();
+        DrawText(item, Pixel(item.Layer, item.X1, item.Y1), color);
+        break;
+    case ikTextOffset:
+        Flush();
+        DrawText(item, Pixel(item.Layer, item.X1, item.Y1, item.X2, item.Y2), color);
+        break;
+    case ikMoveTo: {
+        const TPoint p = Pixel(item.Layer, item.X1, item.Y1);
+        Flush();
+        m_current = p;
+        m_canvas.MoveTo(p.X, p.Y);
+        break;
+    }
+    case ikEllipse: {
+        Flush();
+        ShapeAttributes(item, color);
+        TPoint a = Pixel(item.Layer, item.X1 - item.X2, item.Y1 + item.Y2);
+        TPoint b = Pixel(item.Layer, item.X1 + item.X2, item.Y1 - item.Y2);
+        if (a == b) {
+            m_canvas.SetPixel(a.X, a.Y, color);
+        } else {
+            Enlarge(a, b);
+            m_canvas.Ellipse(a.X, a.Y, b.X, b.Y);
+        }
+        break;
+    }
+    case ikMoveRel:
+    case ikLineRel: {
+        Flush();
+        const TPoint pos = m_canvas.PenPos();
+        // Relative steps stay within the item clamp, so a chain of them cannot run away.
+        const TPoint q{ClampPixel(pos.X + (long long)RoundToInt(item.X1)),
+                       ClampPixel(pos.Y + (long long)RoundToInt(item.Y1))};
+        if (item.Kind == ikMoveRel) {
+            m_current = q;
+            m_canvas.MoveTo(q.X, q.Y);
+            break;
+        }
+        PenColor(color);
+        PenStyle(item.PenStyle);
+        BrushColor(item.FillColor);
+        m_canvas.LineTo(q.X, q.Y);
+        m_canvas.SetPixel(q.X, q.Y, color);
+        break;
+    }
+    case ikArrow:
+        Flush();
+        DrawArrow(item, Pixel(item.Layer, item.X1, item.Y1), Pixel(item.Layer, item.X2, item.Y2), color, fill);
+        break;
+    default: break;  // kinds without a meaning draw nothing
+    }
+}
+
+void TChartRenderer::DrawText(const TDisplayItem& item, TPoint p, TColor color)
+{
+    FontColor(color);
+    m_canvas.Font().SetStyle(m_chart.m_textFontStyle);
+    m_canvas.Font().SetSize(std::clamp(item.Size, -kMaxTextPoints, kMaxTextPoints));
+    BrushColor(m_chart.m_textBkColor);
+    m_canvas.Brush().SetStyle(m_chart.m_textBkStyle == tbSolid ? bsSolid : bsClear);
+    const std::string text(item.Text, strnlen(item.Text, sizeof item.Text));
+    const int w = m_canvas.TextWidth(text), h = m_canvas.TextHeight(text);
+    p.Y -= h / 2;
+    if (item.MarkKind == taRightJustify) p.X -= w;
+    else if (item.MarkKind == taCenter) p.X -= w / 2;
+    m_canvas.TextOut(p.X, p.Y, text);
+}
+
+void TChartRenderer::DrawRect3D(const TDisplayItem& item, TPoint a, TPoint b, TColor fill)
+{
+    PenColor(fill);
+    BrushColor(fill);
+    m_canvas.Brush().SetStyle(bsSolid);
+    PenStyle(item.PenStyle);
+    // a bottom-left, b top-right
+    const TPoint bl{std::min(a.X, b.X), std::max(a.Y, b.Y)}, tr{std::max(a.X, b.X), std::min(a.Y, b.Y)};
+    a = bl;
+    b = tr;
+    if (a == b) {
+        m_canvas.SetPixel(a.X, a.Y, fill);
+        return;
+    }
+    m_canvas.Rectangle(a.X, a.Y, b.X, b.Y);
+    TColor first = item.Color2, second = item.Color3;
+    switch (item.FrameStyle3D) {
+    case 3: std::swap(first, second); [[fallthrough]];
+    case 2:
+        PenColor(first);
+        m_canvas.MoveTo(a.X, a.Y);
+        m_canvas.LineTo(a.X, b.Y);
+        m_canvas.LineTo(b.X, b.Y);
+        PenColor(second);
+        m_canvas.LineTo(b.X, a.Y);
+        m_canvas.LineTo(a.X, a.Y);
+        break;
+    case 5: std::swap(first, second); [[fallthrough]];
+    case 4:
+        PenColor(first);
+        m_canvas.MoveTo(a.X + 1, a.Y);
+        m_canvas.LineTo(a.X + 1, b.Y + 1);
+        m_canvas.LineTo(b.X, b.Y + 1);
+        m_canvas.LineTo(b.X, a.Y);
+        m_canvas.LineTo(a.X + 1, a.Y);
+        PenColor(second);
+        m_canvas.MoveTo(a.X, a.Y - 1);
+        m_canvas.LineTo(a.X, b.Y);
+        m_canvas.LineTo(b.X - 1, b.Y);
+        m_canvas.LineTo(b.X - 1, a.Y - 1);
+        m_canvas.LineTo(a.X, a.Y - 1);
+        break;
+    default: break;
+    }
+}
+
+void TChartRenderer::DrawBar3D(const TDisplayItem& item, TPoint a, TPoint b, TColor outline, TColor fill)
+{
+    PenColor(outline);
+    BrushColor(fill);
+    m_canvas.Brush().SetStyle(bsSolid);
+    PenStyle(item.PenStyle);
+    // a top-left, b bottom-right
+    const TPoint tl{std::min(a.X, b.X), std::min(a.Y, b.Y)}, br{std::max(a.X, b.X), std::max(a.Y, b.Y)};
+    a = tl;
+    b = br;
+    const double angle = item.Size * std::numbers::pi / 180.0;
+    // The depth offsets join the item clamp, so a hostile depth stays within the drawing range.
+    const int limit = 2 * kPixelLimit;
+    const int dx = std::clamp(RoundToInt(std::cos(angle) * item.Depth), -limit, limit);
+    const int dy = std::clamp(-RoundToInt(std::sin(angle) * item.Depth), -limit, limit);
+    if (item.Size > 90) std::swap(a.X, b.X);
+    Polygon({{a.X, a.Y}, {a.X + dx, a.Y + dy}, {b.X + dx, a.Y + dy}, {b.X, a.Y}});
+    Polygon({{b.X + dx, a.Y + dy}, {b.X, a.Y}, {b.X, b.Y}, {b.X + dx, b.Y + dy}});
+    Enlarge(a, b);
+    m_canvas.Rectangle(a.X, a.Y, b.X, b.Y);
+}
+
+void TChartRenderer::DrawArrow(const TDisplayItem& item, TPoint a, TPoint b, TColor outline, TColor)
+{
+    ShapeAttributes(item, outline);
+    if (a == b) {
+        m_canvas.SetPixel(a.X, a.Y, outline);
+        return;
+    }
+    m_canvas.MoveTo(a.X, a.Y);
+    m_canvas.LineTo(b.X, b.Y);
+    if (item.Size < 1) return;
+    const double pi = std::numbers::pi;
+    double theta;
+    if (a.X == b.X) theta = b.Y > a.Y ? pi : 2 * pi;
+    else theta = std::atan(double(b.Y - a.Y) / double(b.X - a.X)) + (b.X < a.X ? 3 * pi / 2 : pi / 2);
+    const double size = item.Size;
+    auto head = [&](double t) {
+        return TPoint{ClampPixel(b.X - (long long)RoundToInt(std::sin(t) * size)),
+                      ClampPixel(b.Y + (long long)RoundToInt(std::cos(t) * size))};
+    };
+    const TPoint e1 = head(theta + kArrowHeadAngle), e2 = head(theta - kArrowHeadAngle);
+    if (item.Hollow) {
+        m_canvas.LineTo(e1.X, e1.Y);
+        m_canvas.MoveTo(b.X, b.Y);
+        m_canvas.LineTo(e2.X, e2.Y);
+    } else {
+        Polygon({b, e1, e2});
+    }
+}
+
+void TChartRenderer::Polygon(std::vector<TPoint> points)
+{
+    int left = points[0].X, right = left, top = points[0].Y, bottom = top;
+    for (const TPoint& p : points) {
+        left = std::min(left, p.X); right = std::max(right, p.X);
+        top = std::min(top, p.Y); bottom = std::max(bottom, p.Y);
+    }
+    if (right - left > kPolygonClipExtent || bottom - top > kPolygonClipExtent) {
+        // Only the part near the image can show; the cut edges lie outside it.
+        const TRect r{-kPolygonClipMargin, -kPolygonClipMargin, m_canvas.Width() + kPolygonClipMargin,
+                      m_canvas.Height() + kPolygonClipMargin};
+        points = ClipPolygon(std::move(points), r);
+        if (points.empty()) return;
+    }
+    m_canvas.Polygon(points);
+}
+
+// ---- labels and frame ----
+
+void TChartRenderer::DrawLabels()
+{
+    TCustomRChart& c = m_chart;
+    for (int j = kMaxTextLabels; j >= 1; --j) {
+        const TTextLabel& label = c.TextLabel(j);
+        if (label.Mode() == tlOff || !label.Visible() || !c.LayerVisible(label.Layer())) continue;
+        long long x = RoundToInt(label.PosX()), y = RoundToInt(label.PosY());
+        if (label.AttachToData() != tlamNone) {
+            int px = 0, py = 0;
+            c.WorldToMouse(label.Layer(), label.PosX(), label.PosY(), px, py);
+            if (label.AttachToData() != tlamYOnly) x = px;
+            if (label.AttachToData() != tlamXOnly) y = py;
+        }
+        DrawTextLabel(m_canvas, label, int(std::clamp<long long>(x + m_offsetX - c.m_marginLeft, INT32_MIN / 2, INT32_MAX / 2)),
+                      int(std::clamp<long long>(y + m_offsetY - c.m_marginTop, INT32_MIN / 2, INT32_MAX / 2)));
+    }
+}
+
+void TChartRenderer::DrawFrame()
+{
+    const int w = m_chart.AreaWidth(), h = m_chart.AreaHeight();
+    const int x = m_offsetX, y = m_offsetY;
+    m_canvas.Pen().SetColor(m_chart.m_chartFrameColor);
+    m_canvas.Pen().SetStyle(psSolid);
+    m_canvas.MoveTo(x, y);
+    m_canvas.LineTo(x + w, y);
+    m_canvas.LineTo(x + w, y + h);
+    m_canvas.LineTo(x, y + h);
+    m_canvas.LineTo(x, y);
+}
+
+// ---- appending ----
+
+TDisplayItem& TChartRenderer::Append(TCustomRChart& chart, TItemKind kind, double x, double y)
+{
+    chart.AppendItem(kind, x, y);
+    TDisplayItem& item = chart.m_items->Data()[chart.m_itemCount - 1];
+    item.FillColor = chart.m_fillColor;
+    return item;
+}
+
+namespace {
+
+// Copies `text` into an item, cut to the item's length at a character boundary.
+void SetItemText(TDisplayItem& item, const std::string& text)
+{
+    std::size_t n = std::min<std::size_t>(text.size(), kItemTextLength);
+    while (n > 0 && n < text.size() && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) --n;
+    std::copy_n(text.data(), n, item.Text);
+    item.Text[n] = '\0';
+}
+
+}  // namespace
+
+void AddLine(TCustomRChart& chart, double x1, double y1, double x2, double y2)
+{
+    TDisplayItem& item = TChartRenderer::Append(chart, ikLine, x1, y1);
+    item.X2 = x2;
+    item.Y2 = y2;
+}
+
+void AddRect(TCustomRChart& chart, double x1, double y1, double x2, double y2, bool hollow)
+{
+    TDisplayItem& item = TChartRenderer::Append(chart, ikRect, x1, y1);
+    item.X2 = x2;
+    item.Y2 = y2;
+    item.Hollow = hollow;
+}
+
+void AddRect3D(TCustomRChart& chart, double x1, double y1, double x2, double y2, TColor color2, TColor color3,
+               int frameStyle)
+{
+    TDisplayItem& item = TChartRenderer::Append(chart, ikRect3D, x1, y1);
+    item.X2 = x2;
+    item.Y2 = y2;
+    item.Color2 = color2;
+    item.Color3 = color3;
+    item.FrameStyle3D = std::uint8_t(std::clamp(frameStyle, 0, 255));
+}
+
+void AddBar3D(TCustomRChart& chart, double x1, double y1, double x2, double y2, int depth, int angle)
+{
+    TDisplayItem& item = TChartRenderer::Append(chart, ikBar3D, x1, y1);
+    item.X2 = x2;
+    item.Y2 = y2;
+    item.Depth = depth;
+    item.Size = angle;
+}
+
+void AddText(TCustomRChart& chart, double x, double y, const std::string& text, int size, TAlignment alignment)
+{
+    TDisplayItem& item = TChartRenderer::Append(chart, ikText, x, y);
+    SetItemText(item, text);
+    item.Size = size;
+    item.MarkKind = std::uint8_t(alignment);
+}
+
+void AddTextOffset(TCustomRChart& chart, double x, double y, int dx, int dy, const std::string& text, int size,
+                   TAlignment alignment)
+{
+    TDisplayItem& item = TChartRenderer::Append(chart, ikTextOffset, x, y);
+    item.X2 = dx;
+    item.Y2 = dy;
+    SetItemText(item, text);
+    item.Size = size;
+    item.MarkKind = std::uint8_t(alignment);
+}
+
+void AddEllipse(TCustomRChart& chart, double x, double y, double rx, double ry, bool hollow)
+{
+    TDisplayItem& item = TChartRenderer::Append(chart, ikEllipse, x, y);
+    item.X2 = rx;
+    item.Y2 = ry;
+    item.Hollow = hollow;
+}
+
+void AddMoveRel(TCustomRChart& chart, int dx, int dy) { TChartRenderer::Append(chart, ikMoveRel, dx, dy); }
+
+void AddLineRel(TCustomRChart& chart, int dx, int dy) { TChartRenderer::Append(chart, ikLineRel, dx, dy); }
+
+void AddArrow(TCustomRChart& chart, double x1, double y1, double x2, double y2, int headSize, bool hollow)
+{
+    TDisplayItem& item = TChartRenderer::Append(chart, ikArrow, x1, y1);
+    item.X2 = x2;
+    item.Y2 = y2;
+    item.Size = headSize;
+    item.Hollow = hollow;
+}
+
+void AddRectCentred(TCustomRChart& chart, double x, double y, int halfWidth, int halfHeight, bool hollow)
+{
+    TDisplayItem& item = TChartRenderer::Append(chart, ikRectCentred, x, y);
+    item.X2 = halfWidth;
+    item.Y2 = halfHeight;
+    item.Hollow = hollow;
+}

@@ -1,0 +1,60 @@
+#pragma once
+// The models of kalmira-fit: their names on the command line, their fits through the engine and
+// their values at a given x.
+#include <string>
+#include <string_view>
+#include <vector>
+
+class TCurveFit;
+
+enum TModelKind { mkLine, mkParabola, mkReciprocal, mkLog, mkReciprocalLog, mkExp, mkPoly, mkSpline };
+
+constexpr int kMaxPolyOrder = 10;
+
+struct TModelChoice {
+    TModelKind Kind = mkLine;
+    int Order = 0;            // mkPoly: 0 to kMaxPolyOrder
+    double Smoothing = 0.5;   // mkSpline: 0 to 1
+    std::string Text;         // as the user names it: "line", "poly:5", "spline:0.25"
+};
+
+// Reads one model name ("line", "poly:5", "spline:0.25"); false with an English message when
+// the name is unknown or its number is out of range.
+bool ParseModel(std::string_view text, TModelChoice& choice, std::string& message);
+
+// "all" or a comma-separated list of model names.
+bool ParseModelList(std::string_view text, std::vector<TModelChoice>& choices, std::string& message);
+
+// The models that "all" stands for.
+std::vector<TModelChoice> AllModels();
+
+// The model's formula in the program's notation ("y = k*x + d").
+std::string Formula(const TModelChoice& choice);
+
+struct TParameter {
+    std::string Name;
+    double Value = 0.0;
+};
+
+// The fitted value at one x. Defined is false where the model has no value there: the spline
+// outside its data, a logarithm of x <= 0, a division by zero or an overflow; Note says why.
+struct TValueAt {
+    double X = 0.0;
+    bool Defined = false;
+    double Y = 0.0;
+    std::string Note;
+};
+
+struct TModelFit {
+    TModelChoice Choice;
+    bool Ok = false;
+    std::string Message;        // why the fit failed: the engine's message, or the program's own
+    std::vector<TParameter> Parameters;
+    double Quality = 0.0;
+    bool Truncated = false;     // mkPoly: a singular value was discarded (the data leave a coefficient open)
+    std::vector<TValueAt> Values;  // at the x values asked for
+};
+
+// Fits `choice` to the engine's points and evaluates the result at `at`. Never throws for a fit
+// that fails: the failure is in Ok and Message.
+TModelFit FitModel(TCurveFit& engine, const TModelChoice& choice, const std::vector<double>& at);

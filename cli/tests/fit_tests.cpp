@@ -1,0 +1,186 @@
+// kalmira-fit in process: its numbers are the engine's to the last bit, the data file the window
+// writes reads back, and the comparison of several models.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <bit>
+#include <charconv>
+#include <cstdint>
+#include <map>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/fitprogram.h"
+#include "cli/models.h"
+#include "curvefit/curvefit.h"
+#include "table/tablereader.h"
+#include "table/tablewriter.h"
+
+namespace {
+
+struct TOutput {
+    int status;
+    std::string out, err;
+};
+
+TOutput Fit(std::vector<std::string> args)
+{
+    std::ostringstream out, err;
+    const int status = RunFitProgram(args, out, err);
+    return {status, out.str(), err.str()};
+}
+
+std::string TempFile(const std::string& name)
+{
+    return ::testing::TempDir() + "cli_fit_" + std::to_string(::getpid()) + "_" + name;
+}
+
+// The "model,item,value" rows of the csv output as item -> text, for one model.
+std::map<std::string, std::string> CsvItems(const std::string& csv)
+{
+    std::map<std::string, std::string> items;
+    std::istringstream lines(csv);
+    std::string line;
+    std::getline(lines, line);
+    while (std::getline(lines, line)) {
+        const std::size_t a = line.find(','), b = line.find(',', a + 1);
+        items[line.substr(a + 1, b - a - 1)] = line.substr(b + 1);
+    }
+    return items;
+}
+
+double Read(const std::string& text)
+{
+    double v = 0;
+    std::from_chars(text.data(), text.data() + text.size(), v);
+    return v;
+}
+
+std::uint64_t Bits(double v) { return std::bit_cast<std::uint64_t>(v); }
+
+// Every model through the program gives the very doubles the engine gives when called directly.
+TEST(FitProgram, PrintsTheEnginesBits)
+{
+    std::mt19937_64 rng(5);
+    std::uniform_real_distribution<double> noise(-0.05, 0.05);
+    TTable table;
+    for (int i = 1; i <= 40; ++i) {
+        const double x = 0.37 * i + noise(rng);
+        table.X.push_back(x);
+        table.Y.push_back(2.0 + std::exp(0.1 * x) + noise(rng));
+    }
+    const std::string path = TempFile("points.txt");
+    ASSERT_EQ(WriteTableFile(path, table), 0);
+
+    TCurveFit engine;
+    for (std::size_t i = 0; i < table.X.size(); ++i) engine.AddPoint(table.X[i], table.Y[i]);
+    const std::vector<double> at = {1.0, 7.5, 20.0};
+
+    for (const TModelChoice& choice : AllModels()) {
+        SCOPED_TRACE(choice.Text);
+        const TModelFit direct = FitModel(engine, choice, at);
+        ASSERT_TRUE(direct.Ok) << direct.Message;
+        const TOutput run = Fit({"--model", choice.Text, "--format", "csv", "--at", "1,7.5,20", path});
+        ASSERT_EQ(run.status, 0) << run.err;
+        const auto items = CsvItems(run.out);
+        for (const TParameter& p : direct.Parameters) EXPECT_EQ(Bits(Read(items.at(p.Name))), Bits(p.Value)) << p.Name;
+        EXPECT_EQ(Bits(Read(items.at("quality"))), Bits(direct.Quality));
+        EXPECT_EQ(items.at("points"), "40");
+        for (const TValueAt& v : direct.Values) {
+            const std::string& text = items.at("y(" + ShortestText(v.X) + ")");
+            if (v.Defined)
+                EXPECT_EQ(Bits(Read(text)), Bits(v.Y));
+            else
+                EXPECT_EQ(text, "outside the data");
+        }
+    }
+
+    // And the closed forms as the engine's own calls give them.
+    double k = 0, d = 0, q = 0;
+    engine.CalcLinFit(k, d, q);
+    const auto line = CsvItems(Fit({"--format", "csv", path}).out);
+    EXPECT_EQ(Bits(Read(line.at("k"))), Bits(k));
+    EXPECT_EQ(Bits(Read(line.at("d"))), Bits(d));
+    std::remove(path.c_str());
+}
+
+TEST(FitProgram, ReadsTheDataFileTheWindowWrites)
+{
+    TCurveFit written;
+    const double points[][2] = {{1, 2.5}, {-0.25, 3}, {1e40, -1e-9}, {2.125, 0.5}};
+    for (const auto& p : points) written.AddPoint(p[0], p[1]);
+    const std::string path = TempFile("cfit.asc");
+    std::string error;
+    written.WriteDataFile(path, "Data exported from QZL TCurveFit", 6, error);
+    ASSERT_EQ(error, "");
+
+    const TTableReadResult read = ReadTableFile(path);
+    ASSERT_TRUE(read.Ok()) << DescribeTableFailure(read.Failure);
+    EXPECT_EQ(read.Table.X, (std::vector<double>{1, -0.25, 1e40, 2.125}));
+    EXPECT_EQ(read.Table.Y, (std::vector<double>{2.5, 3, -0.0, 0.5}));  // -1e-9 with 6 decimals is -0.000000
+    EXPECT_EQ(read.Table.Comment, "Data exported from QZL TCurveFit");
+    EXPECT_EQ(read.Table.ColumnNames, (std::vector<std::string>{"x", "y"}));
+
+    const TOutput run = Fit({"--model", "parabola", path});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("points   4\n"), std::string::npos) << run.out;
+    std::remove(path.c_str());
+}
+
+TEST(FitProgram, ComparesModelsBestFirst)
+{
+    // y = 2 x^2 + 1 exactly: the parabola and the cubic fit it fully; x = 0 leaves the
+    // logarithmic models without a fit.
+    const std::string path = TempFile("square.txt");
+    TTable table;
+    for (int i = 0; i <= 8; ++i) {
+        table.X.push_back(i);
+        table.Y.push_back(2.0 * i * i + 1.0);
+    }
+    ASSERT_EQ(WriteTableFile(path, table), 0);
+    const TOutput run = Fit({"--model", "all", "--format", "csv", "--digits", "6", path});
+    EXPECT_EQ(run.status, 0);
+    std::vector<std::string> order;
+    std::vector<double> qualities;
+    std::istringstream lines(run.out);
+    std::string line;
+    std::getline(lines, line);
+    while (std::getline(lines, line)) {
+        const std::string model = line.substr(0, line.find(','));
+        if (order.empty() || order.back() != model) order.push_back(model);
+        if (line.find(",quality,") != std::string::npos) qualities.push_back(Read(line.substr(line.rfind(',') + 1)));
+    }
+    ASSERT_EQ(order.size(), 8u);
+    EXPECT_TRUE(std::is_sorted(qualities.rbegin(), qualities.rend()));
+    EXPECT_EQ(qualities.front(), 1.0);
+    // The failed ones come last, in the order "all" lists them.
+    EXPECT_EQ(std::vector<std::string>(order.end() - 3, order.end()),
+              (std::vector<std::string>{"log", "reciprocal-log", "exp"}));
+    EXPECT_NE(run.out.find("log,error,CalcLogFit: x values must not be negative or zero.\n"), std::string::npos);
+
+    // The values at given x: the model's own, or why there is none.
+    const auto at = CsvItems(Fit({"--model", "spline:0", "--format", "csv", "--at", "2,9", path}).out);
+    EXPECT_EQ(at.at("y(2)"), "9");
+    EXPECT_EQ(at.at("y(9)"), "outside the data");
+    std::remove(path.c_str());
+}
+
+TEST(FitModel, ValuesWhereTheModelHasNone)
+{
+    TCurveFit engine;
+    for (double x : {1.0, 2.0, 4.0}) engine.AddPoint(x, 1.0 + std::log(x));
+    TModelChoice log;
+    std::string message;
+    ASSERT_TRUE(ParseModel("log", log, message));
+    const TModelFit fit = FitModel(engine, log, {0.0, -1.0, std::exp(1.0)});
+    ASSERT_TRUE(fit.Ok);
+    EXPECT_FALSE(fit.Values[0].Defined);
+    EXPECT_FALSE(fit.Values[1].Defined);
+    EXPECT_EQ(fit.Values[1].Note, "undefined");
+    EXPECT_TRUE(fit.Values[2].Defined);
+    EXPECT_NEAR(fit.Values[2].Y, 2.0, 1e-14);
+}
+
+}  // namespace
