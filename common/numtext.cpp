@@ -89,9 +89,10 @@ std::string ScientificText(long double v, int width)
 
 std::string NumberToText(long double v, int width, int decimals)
 {
+    width = std::clamp(width, 0, kMaxNumberTextWidth);
+    decimals = std::clamp(decimals, 0, kMaxNumberTextDecimals);
     if (std::isnan(v)) return PadLeft("Nan", width);
     if (std::isinf(v)) return PadLeft(v > 0 ? "+Inf" : "-Inf", width);
-    decimals = std::max(decimals, 0);
     const TDigits d = SignificantDigitsOf(v);
     if (std::fabs(v) >= 10 && d.exponent > kMaxFixedExponent) return ScientificText(v, width);
 
@@ -118,6 +119,7 @@ std::string NumberToPrefixedText(int digits, double v)
     const int a = std::clamp(digits, -9, 9);
     const int p = a > 1 ? a - 1 : (a < -1 ? a + 1 : 0);
     if (v == 0) return NumberToText(0, 1, std::abs(p));
+    if (!std::isfinite(v)) return NumberToText(v, 1, 0);
     const bool negative = v < 0;
     v = std::fabs(v);
     const double lg = DecimalLog(v);

@@ -82,7 +82,7 @@ void TNumLab::SetLeftSpace(int value)
     Store(m_leftSpace, std::min(value, width()));
 }
 
-void TNumLab::SetLabelWidth(int value) { Store(m_labelWidth, value); }
+void TNumLab::SetLabelWidth(int value) { Store(m_labelWidth, std::clamp(value, -kMaxLabelWidth, kMaxLabelWidth)); }
 void TNumLab::SetFrameStyle(TFrameStyle value) { Store(m_frameStyle, value); }
 
 void TNumLab::SetColorScheme(TColorScheme value)
@@ -286,6 +286,11 @@ TColor TNumLab::TransparentFieldColor() const
 
 void TNumLab::PaintTo(TCanvas& target, int x, int y)
 {
+    // Positions this far out show nothing of a label (its size is below QWIDGETSIZE_MAX), and
+    // adding the field's corners to them cannot overflow.
+    constexpr int kFarOut = 1 << 29;
+    x = std::clamp(x, -kFarOut, kFarOut);
+    y = std::clamp(y, -kFarOut, kFarOut);
     const QImage image = RenderImage();
     const TCopyMode mode = target.CopyMode();
     if (m_transparent) {

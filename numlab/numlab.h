@@ -12,6 +12,10 @@
 #include "platform/canvas.h"
 #include "platform/font.h"
 
+// Largest field width in pixels (either sign): far beyond any screen, small enough that the
+// field's positions never overflow.
+constexpr int kMaxLabelWidth = 1000000;
+
 class TNumLab;
 
 using TBeforeDisplayEvent = std::function<void(TNumLab& Sender, std::string& Text)>;
@@ -56,7 +60,7 @@ public:
     int LeftSpace() const { return m_leftSpace; }  // x of the field's left edge
     void SetLeftSpace(int value);               // negative values are ignored; at most the width
     int LabelWidth() const { return m_labelWidth; }  // width of the field's inside
-    void SetLabelWidth(int value);
+    void SetLabelWidth(int value);              // clamped into -kMaxLabelWidth..kMaxLabelWidth
     TFrameStyle FrameStyle() const { return m_frameStyle; }
     void SetFrameStyle(TFrameStyle value);
     TColorScheme ColorScheme() const { return m_colorScheme; }

@@ -21,6 +21,9 @@ constexpr double kFixedLimit = 1e18;
 // 12.5 degrees gives 30 minutes and not 29.999999999.
 constexpr double kSnapTolerance = 3e-12;
 constexpr const char* kDegreeSign = "\xC2\xB0";
+// From this many degrees on a double holds no minutes or seconds any more (and minutes times
+// 10^decimals would leave the range of the rounding): such values give the overflow indicator.
+constexpr double kMaxDegrees = 1e15;
 
 // Decimal digits (without trailing zeros) and the power of ten of the first one.
 struct Digits {
@@ -171,7 +174,8 @@ bool NumberTextOf(double value, const TNumberTextParams& params, std::string& te
         return true;
     }
     case dtInt: {
-        // Beyond 2^63 the rounded value has no integer form.
+        // The overflow indicator beyond +-2^63, on purpose: a 64-bit integer holds nothing larger,
+        // and the label never shows a wrapped or undefined number.
         if (!IsWholeNumberRange(value, -9223372036854775808.0, 9223372036854774784.0)) return false;
         text = std::to_string(RoundedInteger(value));
         return true;
@@ -202,7 +206,7 @@ bool NumberTextOf(double value, const TNumberTextParams& params, std::string& te
         text = NumberToText(value, 1, std::min(p, 8)) + kDegreeSign;
         return true;
     case dtDegMin: {
-        if (!finite) return false;
+        if (!finite || std::fabs(value) >= kMaxDegrees) return false;
         const int a = std::min(p, 8);
         const double d = Snapped(TruncRound(value * 60.0, a) / 60.0);
         const double minutes = (std::fabs(d) - std::trunc(std::fabs(d))) * 60.0;
@@ -210,7 +214,7 @@ bool NumberTextOf(double value, const TNumberTextParams& params, std::string& te
         return true;
     }
     case dtDegMinSec: {
-        if (!finite) return false;
+        if (!finite || std::fabs(value) >= kMaxDegrees) return false;
         const int a = std::min(p, 8);
         const double d = Snapped(TruncRound(value * 3600.0, a) / 3600.0);
         const double g = Snapped((std::fabs(d) - std::trunc(std::fabs(d))) * 60.0);

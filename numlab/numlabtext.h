@@ -17,7 +17,8 @@ struct TNumberTextParams {
 
 // Forms the text of `value` by the display type. Returns false when the value cannot be shown by
 // the type (out of the range of an integer type, not finite for a type that needs a finite
-// value, an empty prefixed text); the label then shows its overflow indicator. The decimal
+// value, an empty prefixed text, degrees of 1e15 and more with minutes); the label then shows its
+// overflow indicator. The decimal
 // separator of the texts is "."; leading blanks from fixed widths stay.
 bool NumberTextOf(double value, const TNumberTextParams& params, std::string& text);
 

@@ -1,5 +1,6 @@
 #include "platform/font.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -31,7 +32,7 @@ void TFont::SetName(const std::string& value)
 void TFont::SetHeight(int value)
 {
     if (value == 0) return;
-    m_height = value;
+    m_height = std::clamp(value, -kMaxFontHeight, kMaxFontHeight);
     Changed();
 }
 
@@ -43,15 +44,15 @@ int TFont::Size() const
 void TFont::SetSize(int points)
 {
     if (points == 0) return;
-    const int height = RoundToInt(double(std::abs(points)) * double(m_pixelsPerInch) / 72.0);
-    m_height = height < 1 ? 1 : height;
+    const int height = RoundToInt(std::fabs(double(points)) * double(m_pixelsPerInch) / 72.0);
+    m_height = std::clamp(height, 1, kMaxFontHeight);
     Changed();
 }
 
 void TFont::SetPixelsPerInch(int value)
 {
     if (value < 1) return;
-    m_pixelsPerInch = value;
+    m_pixelsPerInch = std::min(value, kMaxPixelsPerInch);
     Changed();
 }
 

@@ -20,6 +20,11 @@ constexpr int kScreenPixelsPerInch = 96;
 
 constexpr int kDefaultCharset = 1;
 
+// Largest font height in pixels (either sign) and largest pixels per inch; larger values are
+// clamped, so text measurement never works with absurd sizes.
+constexpr int kMaxFontHeight = 1000;
+constexpr int kMaxPixelsPerInch = 10000;
+
 // A font. Height is in pixels: the characters' em height (a negative height means the same as
 // its magnitude). Size is in points at PixelsPerInch (96 unless a printer canvas changes it).
 // The window's classic face names (Arial, Tahoma, MS Sans Serif, Microsoft Sans Serif) resolve to
@@ -34,11 +39,11 @@ public:
     const std::string& Name() const { return m_name; }
     void SetName(const std::string& value);
     int Height() const { return m_height; }
-    void SetHeight(int value);                 // 0 is ignored
+    void SetHeight(int value);                 // 0 is ignored; clamped into -kMaxFontHeight..kMaxFontHeight
     int Size() const;                          // points, rounded half to even
-    void SetSize(int points);                  // Height := points * PixelsPerInch / 72, rounded; 0 ignored
+    void SetSize(int points);                  // Height := |points| * PixelsPerInch / 72, rounded, 1..kMaxFontHeight; 0 ignored
     int PixelsPerInch() const { return m_pixelsPerInch; }
-    void SetPixelsPerInch(int value);          // values below 1 are ignored; the height is kept
+    void SetPixelsPerInch(int value);          // values below 1 are ignored, above kMaxPixelsPerInch clamped; the height is kept
     TColor Color() const { return m_color; }
     void SetColor(TColor value);
     TFontStyles Style() const { return m_style; }

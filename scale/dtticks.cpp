@@ -29,6 +29,13 @@ constexpr int kLastYear = 9999;
 // count of intervals instead.
 constexpr int kMinDateTimeIntervals = 2;
 
+// Step choices compare a spacing with the steps of a unit. Day counts carry about a microsecond
+// of rounding, so a spacing computed for exactly two seconds may come out a hair short of it; a
+// spacing within this fraction of a step counts as reaching it. The steps of a unit differ by a
+// factor of at least 1.2, so the slack never skips one.
+constexpr double kStepSlack = 1e-4;
+bool Reaches(double spacing, double step) { return spacing >= step * (1.0 - kStepSlack); }
+
 enum TTimeMode { tmHundredths, tmSeconds, tmMinutes, tmHours };
 
 struct TTimeUnit {
@@ -188,7 +195,7 @@ private:
         const double u = unit.UnitsPerDay;
         int index = 0;
         for (int i = 0; i < 6; ++i)
-            if (unit.Long[i] <= u * d) index = i;
+            if (Reaches(u * d, unit.Long[i])) index = i;
         const int longUnits = unit.Long[index];
         const double longStep = longUnits / u, shortStep = unit.Short[index] / u;
 
@@ -238,7 +245,7 @@ private:
         static constexpr int kSteps[] = {1, 2, 3, 7, 14, 28};
         int step = 1;
         for (int s : kSteps)
-            if (s <= d) step = s;
+            if (Reaches(d, s)) step = s;
         const double shortStep = step <= 7 ? 1.0 : 7.0;
         const double low = m_s.RangeLow;
         const double jan1 = EncodeDayCount(DecodeDayCount(low).Year, 1, 1);
@@ -261,7 +268,7 @@ private:
         const double perInterval = (m_s.RangeHigh - m_s.RangeLow) / kDaysPerMonth / minTicks;
         int step = 1;
         for (int s : kSteps)
-            if (s <= perInterval) step = s;
+            if (Reaches(perInterval, s)) step = s;
         const TDayParts start = DecodeDayCount(m_s.RangeLow);
         int year = start.Year, month = start.Month;
         auto advance = [&](int months) {
@@ -290,13 +297,14 @@ private:
     void Years(int minTicks)
     {
         const double perInterval = std::fmax(1.0, (m_s.RangeHigh - m_s.RangeLow) / kDaysPerYear / minTicks);
-        const double lg = std::log10(perInterval);
-        const double k = std::floor(lg);
-        const double p = std::pow(10.0, lg - k);
-        const int f = p < 2.0 ? 1 : p < 5.0 ? 2 : 5;
-        const int longStep = int(std::nearbyint(f * std::pow(10.0, k)));
+        // The 1-2-5 class is decided by comparing with 2 and 5 times the power of ten itself,
+        // not through a logarithm: 10^(log10(50) - 1) is 4.9999999999999991.
+        int power = 1;
+        while (power <= kLastYear && Reaches(perInterval, 10.0 * power)) power *= 10;
+        const int f = Reaches(perInterval, 5.0 * power) ? 5 : Reaches(perInterval, 2.0 * power) ? 2 : 1;
+        const int longStep = f * power;
         int step = longStep;
-        if (m_s.ShortTicks && longStep > 1) step = int(std::nearbyint(longStep / (f == 5 ? 5.0 : 2.0)));
+        if (m_s.ShortTicks && longStep > 1) step = longStep / (f == 5 ? 5 : 2);
         if (step < 1) step = 1;
 
         const TDayParts start = DecodeDayCount(m_s.RangeLow);

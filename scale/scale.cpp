@@ -53,6 +53,8 @@ void TScale::SetScaleType(TScaleType value)
 
 void TScale::SetRangeLow(double value)
 {
+    // NaN and infinities are ignored on purpose: a scale end that is no number has no transform
+    // and no ticks, and the previous range keeps the scale drawable.
     if (!std::isfinite(value)) return;
     m_rangeLow = value;
     if (m_rangeLow == m_rangeHigh) m_rangeHigh = value + 1.0;
@@ -62,6 +64,7 @@ void TScale::SetRangeLow(double value)
 
 void TScale::SetRangeHigh(double value)
 {
+    // NaN and infinities are ignored on purpose, as in SetRangeLow.
     if (!std::isfinite(value)) return;
     m_rangeHigh = value;
     if (m_rangeHigh == m_rangeLow) m_rangeLow = value + 1.0;
@@ -137,13 +140,13 @@ void TScale::SetCaption(const std::string& value)
 
 void TScale::SetCaptionPosX(int value)
 {
-    m_captionPosX = value;
+    m_captionPosX = std::clamp(value, -kMaxCanvasOffset, kMaxCanvasOffset);
     Redraw();
 }
 
 void TScale::SetCaptionPosY(int value)
 {
-    m_captionPosY = value;
+    m_captionPosY = std::clamp(value, -kMaxCanvasOffset, kMaxCanvasOffset);
     Redraw();
 }
 
@@ -367,7 +370,8 @@ void TScale::Loaded()
 
 void TScale::SetBounds(int left, int top, int width, int height)
 {
-    setGeometry(left, top, std::max(width, 0), std::max(height, 0));
+    setGeometry(std::clamp(left, -QWIDGETSIZE_MAX, QWIDGETSIZE_MAX), std::clamp(top, -QWIDGETSIZE_MAX, QWIDGETSIZE_MAX),
+                std::clamp(width, 0, QWIDGETSIZE_MAX), std::clamp(height, 0, QWIDGETSIZE_MAX));
     UpdateTransform();
     Redraw();
 }

@@ -33,6 +33,10 @@ using TScaleRenderedEvent = std::function<void(TScale& Sender, TCanvas& Canvas)>
 // any screen, small enough that positions computed from them never overflow.
 constexpr int kMaxScaleMargin = 1000000;
 constexpr int kMaxCanvasOffset = 100000000;
+// A scale paints only up to this size: at most kMaxScaleSide pixels on a side and kMaxScalePixels
+// in all (its pictures are kept in memory); a larger one keeps its transform but draws nothing.
+constexpr int kMaxScaleSide = 32767;
+constexpr long long kMaxScalePixels = 1LL << 26;
 
 // Capacity of the list of drawn ticks that the chart's grid reads back.
 constexpr int kTickListSize = 250;
@@ -74,6 +78,7 @@ public:
     void SetScaleInscript(const std::string& value);
     const std::string& Caption() const { return m_caption; }
     void SetCaption(const std::string& value);
+    // Caption offsets are clamped into -kMaxCanvasOffset..kMaxCanvasOffset.
     int CaptionPosX() const { return m_captionPosX; }
     void SetCaptionPosX(int value);
     int CaptionPosY() const { return m_captionPosY; }
@@ -149,7 +154,8 @@ public:
     void SetEmbedded(bool embedded);
     // The end of loading stored settings: transform, Constructing := false, Redraw.
     void Loaded();
-    // Moves and resizes the control, then recomputes the transform and redraws.
+    // Moves and resizes the control, then recomputes the transform and redraws. Positions are
+    // clamped into -QWIDGETSIZE_MAX..QWIDGETSIZE_MAX and sizes into 0..QWIDGETSIZE_MAX (Qt's limits).
     void SetBounds(int left, int top, int width, int height);
     // Copies every setting of `source` except font, size, visibility, Embedded, Constructing
     // and the two rendering events, then redraws.

@@ -30,6 +30,10 @@ constexpr int kLabelEdge = 2;
 // Messages of date-time scales: top below a horizontal baseline, gap beside a vertical one.
 constexpr int kMessageTop = 7;
 constexpr int kMessageGap = 2;
+// Pixel positions of ticks and messages are drawn at most this far from 0: far outside any
+// canvas, yet labels and tick lengths can be added to them without overflow.
+constexpr int kMaxDrawPos = 1 << 29;
+int DrawPos(int p) { return std::clamp(p, -kMaxDrawPos, kMaxDrawPos); }
 const TColor kFrameSilver = RGBColor(192, 192, 192);
 
 // A line that paints both of its end points.
@@ -56,6 +60,8 @@ void TScale::Paint()
     if (!m_visible || m_paintSuspended) return;
     EnsureTransform();
     const int w = width(), h = height();
+    // Beyond these sizes the pictures would take gigabytes: the scale does not paint.
+    if (w > kMaxScaleSide || h > kMaxScaleSide || std::int64_t(w) * h > kMaxScalePixels) return;
     TCanvas* target = m_externalCanvas;
     int ox = m_externalOffsetX, oy = m_externalOffsetY;
     if (!target) {
@@ -155,7 +161,7 @@ void TScale::Record(double value)
 void TScale::DrawTick(TCanvas& canvas, const TTickMark& mark, int baseline)
 {
     const bool vertical = IsVertical();
-    const int pos = ValueToPixel(mark.Value);
+    const int pos = DrawPos(ValueToPixel(mark.Value));
     const int length = mark.IsLong ? (vertical ? kLongTickVertical : kLongTickHorizontal) : kShortTick;
     canvas.Pen().SetColor(m_colorScale);
     switch (m_scaleType) {
@@ -245,7 +251,7 @@ void TScale::DrawDateLabel(TCanvas& canvas, int baseline, int pos, double value,
 // What a date-time scale shows instead of ticks, at the middle of its range.
 void TScale::DrawMessage(TCanvas& canvas, int baseline, TScaleMessage message)
 {
-    const int middle = ValueToPixel((m_rangeLow + m_rangeHigh) / 2);
+    const int middle = DrawPos(ValueToPixel(m_rangeLow / 2 + m_rangeHigh / 2));
     const bool invalid = message == TScaleMessage::InvalidScale;
     if (!IsVertical()) {
         const std::string text = invalid ? "invalid DateTime scale" : "DateTime range is below 1 second";

@@ -18,6 +18,8 @@ constexpr int kFormDigits = 18;
 // Label spans outside these limits switch the automatic decimals to the exponent form.
 constexpr double kExponentSpanHigh = 1000000.0;
 constexpr double kExponentSpanLow = 0.0001;
+// From this many seconds on, labels split whole seconds (a double holds no milliseconds there).
+constexpr double kWholeSecondsFrom = 1e15;
 
 }  // namespace
 
@@ -77,20 +79,28 @@ std::string ApplyInscript(std::string_view inscript, const std::string& label)
 
 std::string FormatSecondsLabel(double seconds, bool withMilliseconds)
 {
+    if (!std::isfinite(seconds)) return NumberToText(seconds, 1, 0);
     // The value is rounded to whole milliseconds before it is split, so a tick computed a hair
     // below a full second or minute (59.9999999) reads 00:01:00, not 00:00:59 or ".1000".
-    const double totalMs = std::nearbyint(std::fabs(seconds) * 1000.0);
+    // Beyond 1e15 s a double holds no milliseconds any more; whole seconds are split instead.
+    const double a = std::fabs(seconds);
+    const double totalMs = a < kWholeSecondsFrom ? std::nearbyint(a * 1000.0) : 0.0;
     const double ms = std::fmod(totalMs, 1000.0);
-    const double totalSeconds = (totalMs - ms) / 1000.0;
-    const double hours = std::floor(totalSeconds / 3600.0);
-    const double rest = totalSeconds - hours * 3600.0;
-    const int minutes = int(rest / 60.0);
-    const int secs = int(rest - minutes * 60.0);
+    const double totalSeconds = a < kWholeSecondsFrom ? (totalMs - ms) / 1000.0 : std::nearbyint(a);
+    // Each field is a remainder, so it stays in its range however large the hours grow.
+    const double secs = std::fmod(totalSeconds, 60.0);
+    const double totalMinutes = (totalSeconds - secs) / 60.0;
+    const double minutes = std::fmod(totalMinutes, 60.0);
+    const double hours = (totalMinutes - minutes) / 60.0;
 
-    char buf[48];
-    int len = std::snprintf(buf, sizeof buf, "%c%02.0f:%02d:%02d", seconds < 0 && totalMs > 0 ? '-' : ' ', hours,
-                            minutes, secs);
-    if (withMilliseconds) std::snprintf(buf + len, sizeof buf - len, ".%03d", int(ms));
+    // A value that rounds to 0 ms gets no minus sign: "-00:00:00.000" would show a sign with
+    // nothing to carry it.
+    const char sign = seconds < 0 && (totalMs > 0 || totalSeconds > 0) ? '-' : ' ';
+    char buf[400];  // the hours of the largest double have 305 digits
+    int len = std::snprintf(buf, sizeof buf, "%c%02.0f:%02d:%02d", sign, hours, int(minutes), int(secs));
+    // Milliseconds always take three digits (".050", not ".05"), so labels of one scale line up.
+    if (withMilliseconds && len > 0 && len < int(sizeof buf))
+        std::snprintf(buf + len, sizeof buf - std::size_t(len), ".%03d", int(ms));
     return buf;
 }
 

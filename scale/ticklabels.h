@@ -24,7 +24,8 @@ std::string UserTickItem(std::string_view userTickText, int n);
 std::string ApplyInscript(std::string_view inscript, const std::string& label);
 
 // Label of a time scale for `seconds`: a sign column (blank or "-"), then hh:mm:ss with at least
-// two digits each, and ".mmm" when `withMilliseconds`.
+// two digits each, and ".mmm" when `withMilliseconds`. Any double is accepted: the hours grow as
+// long as needed; NaN and infinities give "Nan", "+Inf" and "-Inf".
 std::string FormatSecondsLabel(double seconds, bool withMilliseconds);
 
 // Automatic decimals of a linear scale for the value span: -1 (exponent form) for spans of

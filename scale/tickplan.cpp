@@ -36,6 +36,9 @@ constexpr double kWholeNumberTolerance = 1e-6;
 constexpr long double kRelativeSlack = 0.999999999L;
 // A candidate of the time scale within this fraction of a long step from a multiple is long.
 constexpr double kTimeLongTolerance = 0.01;
+constexpr double kTimeStepSlack = 1e-4;
+// A range of a decade computed as high / low may come out a hair short of 10.
+constexpr double kDecadeSlack = 1e-12;
 
 struct TTimeStep {
     double Step;  // seconds
@@ -184,7 +187,7 @@ private:
         // Without two positive ends there are no decades to mark: the scale shows no ticks.
         if (!(m_s.RangeLow > 0.0) || !(m_s.RangeHigh > 0.0)) return;
         const double decades = std::log10(m_s.RangeHigh / m_s.RangeLow);
-        if (std::fabs(decades) < 1.0) {
+        if (std::fabs(decades) < 1.0 - kDecadeSlack) {
             // Less than a decade: equally spaced values, placed by the logarithmic transform.
             PlanLinear(m_s.DecPlaces >= -1 ? m_s.DecPlaces : AutoDecimals(std::fabs(m_s.RangeHigh - m_s.RangeLow)));
             return;
@@ -245,8 +248,10 @@ private:
         const double low = m_s.RangeLow, high = m_s.RangeHigh;
         const double w = std::fabs(high - low) / m_s.MinTicks;
         int index = 0;
+        // A spacing within a ten-thousandth of a step counts as reaching it, so rounding in the
+        // span never drops an exact step to the one below.
         for (int i = 0; i < kTimeStepCount; ++i)
-            if (kTimeSteps[i].Step <= w) index = i + 1;
+            if (w >= kTimeSteps[i].Step * (1.0 - kTimeStepSlack)) index = i + 1;
         if (index == 0 || index == kTimeStepCount) return false;
         m_plan.Algorithm = TTickAlgorithm::Time;
 

@@ -1,6 +1,9 @@
 #include "testsupport/testsupport.h"
 
 #include <QFileInfo>
+#include <climits>
+#include <iterator>
+#include <limits>
 #include <cmath>
 #include <cstdlib>
 
@@ -67,6 +70,47 @@ int CountPixels(const QImage& image, std::uint32_t rgb, int x1, int y1, int x2, 
     converted.save(base + ".actual.png");
     diff.save(base + ".diff.png");
     return ::testing::AssertionFailure() << mismatches << " pixels differ from " << goldenPath;
+}
+
+double THostile::Double()
+{
+    static const double kSpecial[] = {
+        std::numeric_limits<double>::quiet_NaN(), -std::numeric_limits<double>::quiet_NaN(),
+        std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
+        std::numeric_limits<double>::max(), -std::numeric_limits<double>::max(), 1e308, -1e308,
+        std::numeric_limits<double>::min(), -std::numeric_limits<double>::min(),
+        std::numeric_limits<double>::denorm_min(), -std::numeric_limits<double>::denorm_min(), 1e-310,
+        0.0, -0.0, 1.0, -1.0, 0.5, 2147483647.0, -2147483648.0, 2147483648.0, 9.2233720368547758e18,
+        -9.2233720368547758e18, 1.8446744073709552e19, 4294967295.0, 1e15, 1e16, 1e300, -1e300};
+    if (Chance(0.4)) return kSpecial[std::uniform_int_distribution<std::size_t>(0, std::size(kSpecial) - 1)(m_rng)];
+    const double mantissa = std::uniform_real_distribution<double>(1.0, 10.0)(m_rng);
+    const int exponent = Chance(0.5) ? Between(-6, 8) : Between(-320, 307);
+    const double v = mantissa * std::pow(10.0, exponent);
+    return Chance(0.5) ? -v : v;
+}
+
+int THostile::Int()
+{
+    static const int kSpecial[] = {INT_MIN, INT_MIN + 1, INT_MAX, INT_MAX - 1, 0, 1, -1, 2, 1 << 30, -(1 << 30),
+                                   65535, 65536, -65536, 2147479946};
+    if (Chance(0.4)) return kSpecial[std::uniform_int_distribution<std::size_t>(0, std::size(kSpecial) - 1)(m_rng)];
+    if (Chance(0.6)) return Between(-300, 300);
+    return std::uniform_int_distribution<int>(INT_MIN, INT_MAX)(m_rng);
+}
+
+int THostile::Between(int low, int high) { return std::uniform_int_distribution<int>(low, high)(m_rng); }
+
+bool THostile::Chance(double p) { return std::bernoulli_distribution(p)(m_rng); }
+
+std::string THostile::Text()
+{
+    static const char* const kPieces[] = {"1", "0", "9", ".", ",", "e", "E", "+", "-", " ", "1e999", "1e-999",
+                                          "nan", "inf", "\xC2\xB0", "\"", "'", "|", "&", "yyyy", "mmm", "dd",
+                                          "hh", "nn", "ss", "zzz", "am/pm", "%s", "%n", "\x01", "\xFF"};
+    std::string s;
+    const int n = Between(0, 12);
+    for (int i = 0; i < n; ++i) s += kPieces[std::uniform_int_distribution<std::size_t>(0, std::size(kPieces) - 1)(m_rng)];
+    return s.substr(0, 40);
 }
 
 }  // namespace testsupport

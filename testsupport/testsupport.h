@@ -2,7 +2,9 @@
 // Helpers shared by the component test suites.
 #include <gtest/gtest.h>
 #include <QImage>
+#include <chrono>
 #include <cstdint>
+#include <random>
 #include <string>
 
 namespace testsupport {
@@ -23,5 +25,36 @@ int CountPixels(const QImage& image, std::uint32_t rgb, int x1, int y1, int x2, 
 // <name>.actual.png and <name>.diff.png beside the test's working directory. With the
 // environment variable UPDATE_GOLDENS=1 it rewrites the golden instead and passes.
 ::testing::AssertionResult MatchesGolden(const QImage& actual, const std::string& goldenPath);
+
+// Hostile arguments for the robustness tests: NaN, infinities, the ends of double and int,
+// denormals, signed zeros, and random values of every magnitude. The fixed seed makes every run
+// draw the same values.
+class THostile {
+public:
+    explicit THostile(std::uint32_t seed) : m_rng(seed) {}
+    double Double();                  // a special value or a random one from 1e-320 to 1e308
+    int Int();                        // INT_MIN, INT_MAX, their neighbours, 0, small or random
+    int Between(int low, int high);   // uniform in low..high
+    bool Chance(double p);            // true with probability p
+    std::string Text();               // random bytes and number-like texts, up to 40 characters
+    std::mt19937& Rng() { return m_rng; }
+
+private:
+    std::mt19937 m_rng;
+};
+
+// Ends a randomized loop after `rounds` rounds or `seconds` seconds, whichever comes first, so a
+// robustness test stays short on a slow (sanitizer) build.
+class TRounds {
+public:
+    TRounds(int rounds, double seconds)
+        : m_left(rounds),
+          m_end(std::chrono::steady_clock::now() + std::chrono::milliseconds(static_cast<long long>(seconds * 1000))) {}
+    bool Next() { return m_left-- > 0 && std::chrono::steady_clock::now() < m_end; }
+
+private:
+    int m_left;
+    std::chrono::steady_clock::time_point m_end;
+};
 
 }  // namespace testsupport

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
+#include <string>
 #include <limits>
 
 #include "common/numtext.h"
@@ -88,3 +90,20 @@ TEST(ReplaceCharacter, ReplacesEveryOccurrenceKeepingLength)
 }
 
 }  // namespace
+
+// Widths and decimals at the ends of int are clamped, never overflowed or allocated in full.
+TEST(NumberToText, ExtremeWidthsAndDecimalsAreClamped)
+{
+    const std::string zeros(kMaxNumberTextDecimals, '0');
+    EXPECT_EQ(NumberToText(10, 1, INT_MAX), "10." + zeros);
+    EXPECT_EQ(NumberToText(1, 1, INT_MAX - 1), "1." + zeros);
+    EXPECT_EQ(NumberToText(-2.5, INT_MIN, INT_MIN), "-3");
+    EXPECT_EQ(NumberToText(1e40L, INT_MIN, 0), " 1.0E+0040");
+    const std::string wide = NumberToText(1e40L, INT_MAX, 0);
+    EXPECT_EQ(wide.size(), std::size_t(kMaxNumberTextWidth));
+    EXPECT_EQ(wide.substr(wide.size() - 6), "E+0040");
+    EXPECT_EQ(NumberToText(std::numeric_limits<long double>::quiet_NaN(), INT_MAX, INT_MAX),
+              std::string(kMaxNumberTextWidth - 3, ' ') + "Nan");
+    EXPECT_EQ(NumberToPrefixedText(INT_MIN, std::numeric_limits<double>::infinity()), "+Inf");
+    EXPECT_EQ(NumberToPrefixedText(INT_MAX, std::numeric_limits<double>::quiet_NaN()), "Nan");
+}

@@ -98,6 +98,10 @@ INSTANTIATE_TEST_SUITE_P(
         {"EEngNoDP", dtEEngNoDP, 4, 4700, "4k700"},
         {"EEngMicro", dtEEng, 4, -0.000002, "-2.000u"},
         {"EEngInfinity", dtEEng, 4, kInf, kOverflow},
+        {"DegMinHuge", dtDegMin, 2, 1e307, kOverflow},
+        {"DegMinSecHuge", dtDegMinSec, 2, -1e300, kOverflow},
+        {"DegMinBeyondMinutes", dtDegMin, 8, 1e15, kOverflow},
+        {"DegMinSecBeyondSeconds", dtDegMinSec, 0, -1e15, kOverflow},
     }),
     [](const auto& info) { return std::string(info.param.name); });
 

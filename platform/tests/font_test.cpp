@@ -3,6 +3,7 @@
 #include <QFontInfo>
 #include <QGuiApplication>
 #include <QPalette>
+#include <climits>
 
 #include "platform/colors.h"
 #include "platform/font.h"
@@ -18,6 +19,24 @@ TEST(Font, SizeAndHeightConvertAt96Dpi)
     EXPECT_EQ(font.Size(), 12);
     font.SetHeight(0);
     EXPECT_EQ(font.Height(), -16);
+}
+
+TEST(Font, ExtremeHeightsSizesAndResolutionsAreClamped)
+{
+    TFont f;
+    f.SetHeight(INT_MIN);
+    EXPECT_EQ(f.Height(), -kMaxFontHeight);
+    EXPECT_EQ(f.PixelHeight(), kMaxFontHeight);
+    f.SetHeight(INT_MAX);
+    EXPECT_EQ(f.Height(), kMaxFontHeight);
+    f.SetPixelsPerInch(INT_MAX);
+    EXPECT_EQ(f.PixelsPerInch(), kMaxPixelsPerInch);
+    f.SetSize(INT_MIN);
+    EXPECT_EQ(f.Height(), kMaxFontHeight);
+    f.SetPixelsPerInch(96);
+    f.SetSize(INT_MAX);
+    EXPECT_EQ(f.Height(), kMaxFontHeight);
+    EXPECT_EQ(f.Size(), 750);
 }
 
 TEST(Font, EverySetterNotifiesAndAssignNotifiesOnce)

@@ -201,6 +201,57 @@ TEST(DateTimeTicks, YearsEveryFiveLongOnTens)
     EXPECT_EQ(Labels(plan).front(), "950");
 }
 
+// The long step at each exact boundary of each unit: a spacing of exactly `step` units per
+// interval takes that step, a spacing a thousandth short of it takes the step below.
+TEST(DateTimeTicks, StepChoiceAtEachExactBoundary)
+{
+    struct Unit {
+        const char* name;
+        double daysPerUnit;
+        std::vector<int> steps;  // the first one is only checked from above
+    };
+    const std::vector<Unit> units = {
+        {"seconds", 1.0 / 86400, {1, 2, 5, 10, 20, 30}},
+        {"minutes", 1.0 / 1440, {1, 2, 5, 10, 20, 30}},
+        {"hours", 1.0 / 24, {1, 2, 3, 6, 8, 12}},
+        {"days", 1.0, {1, 2, 3, 7, 14, 28}},
+        {"months", 30.4375, {1, 2, 3, 4, 6}},
+        {"years", 365.25, {1, 2, 5, 10, 20, 50, 100, 200, 500, 1000, 2000}},
+    };
+    // The long step of a plan, in the unit: months and years from the calendar.
+    auto longStep = [](const TTickPlan& plan, const Unit& unit) {
+        const std::vector<double> v = LongValues(plan);
+        if (v.size() < 2) return -1.0;
+        if (std::string(unit.name) == "years") return double(DecodeDayCount(v[1]).Year - DecodeDayCount(v[0]).Year);
+        if (std::string(unit.name) == "months") {
+            const TDayParts a = DecodeDayCount(v[0]), b = DecodeDayCount(v[1]);
+            return double((b.Year - a.Year) * 12 + b.Month - a.Month);
+        }
+        return std::nearbyint((v[1] - v[0]) / unit.daysPerUnit);
+    };
+    const double start = EncodeDayCount(1950, 1, 1);
+    TTickPlan plan;
+    for (const Unit& unit : units)
+        for (std::size_t i = 0; i < unit.steps.size(); ++i) {
+            const int step = unit.steps[i];
+            SCOPED_TRACE(testing::Message() << step << " " << unit.name);
+            // Spacings of exactly one hour, one day and one year belong to the unit below.
+            const bool unitBelow = i == 0 && std::string(unit.name) != "seconds" && std::string(unit.name) != "minutes" &&
+                                   std::string(unit.name) != "months";
+            if (!unitBelow) {
+                PlanTicks(DateTime(start, start + 3 * step * unit.daysPerUnit, 3), plan);
+                EXPECT_EQ(longStep(plan, unit), step);
+            }
+            if (i > 0) {
+                PlanTicks(DateTime(start, start + 0.999 * 3 * step * unit.daysPerUnit, 3), plan);
+                EXPECT_EQ(longStep(plan, unit), unit.steps[i - 1]);
+            }
+        }
+    // the example of 50 years per interval: labels every 50 years
+    PlanTicks(DateTime(18264, 18264 + 54787.5, 3), plan);
+    EXPECT_EQ(Labels(plan), (std::vector<std::string>{"1950", "2000", "2050", "2100"}));
+}
+
 TEST(DateTimeTicks, ReversedOrOutOfRangeShowsTheInvalidMessage)
 {
     TTickPlan plan;

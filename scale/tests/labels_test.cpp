@@ -5,6 +5,7 @@
 #include "scale/dtlabel.h"
 #include "scale/ticklabels.h"
 
+#include <limits>
 #include <ostream>
 #include <string>
 
@@ -71,6 +72,19 @@ TEST(FormatSecondsLabel, WritesSignColumnAndClockFields)
     EXPECT_EQ(FormatSecondsLabel(3725.5, true), " 01:02:05.500");
     EXPECT_EQ(FormatSecondsLabel(-1.25, true), "-00:00:01.250");
     EXPECT_EQ(FormatSecondsLabel(360000.0, false), " 100:00:00");
+}
+
+// Any double gives a label of clock fields, the hours as long as they need to be.
+TEST(FormatSecondsLabel, HugeAndNonFiniteValues)
+{
+    const std::string huge = FormatSecondsLabel(1e45, true);
+    ASSERT_EQ(huge.size(), 1 + 42 + 10u);
+    EXPECT_EQ(huge.substr(43, 1) + huge.substr(46, 1) + huge.substr(49, 1), "::.");
+    EXPECT_EQ(FormatSecondsLabel(-1.09e27, false).substr(0, 1), "-");
+    EXPECT_EQ(FormatSecondsLabel(3.6e15 + 61, true), " 1000000000000:01:01.000");
+    EXPECT_EQ(FormatSecondsLabel(-1.7976931348623157e308, true).size(), 1 + 305 + 10u);
+    EXPECT_EQ(FormatSecondsLabel(std::numeric_limits<double>::quiet_NaN(), true), "Nan");
+    EXPECT_EQ(FormatSecondsLabel(-std::numeric_limits<double>::infinity(), false), "-Inf");
 }
 
 TEST(FormatSecondsLabel, ValuesAHairBelowAFullUnitCarry)

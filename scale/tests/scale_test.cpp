@@ -682,4 +682,40 @@ TEST_P(HostileRendering, EndsAndStaysInside)
 INSTANTIATE_TEST_SUITE_P(Scale, HostileRendering, ::testing::ValuesIn(kHostileRenders),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Settings at the ends of their types before loading has finished: a logarithmic date-time
+// range through zero, margins, offsets and caption positions of INT_MAX and INT_MIN. The
+// sanitizer build turns any overflow here into a failure.
+TEST(HostileSettings, ExtremeMarginsOffsetsAndRangesDrawWithoutOverflow)
+{
+    for (TScaleType type : {sctXB, sctXT, sctYL, sctYR}) {
+        SCOPED_TRACE(int(type));
+        TScale s;
+        s.resize(300, 300);
+        s.SetScaleType(type);
+        s.SetLabelType(ftDateTime);
+        s.SetRangeLow(-1e-100);
+        s.SetRangeHigh(1e-7);
+        s.SetLogarithmic(true);
+        s.SetCaption("caption");
+        s.SetCaptionPosX(INT_MIN);
+        s.SetCaptionPosY(INT_MAX);
+        Rendered r(300, 300);
+        Render(s, r, INT_MAX, INT_MIN);
+        for (int margin : {INT_MAX, INT_MIN, 2147479946}) {
+            s.SetMarginLeft(margin);
+            s.SetMarginRight(margin);
+            s.SetMarginTop(margin);
+            s.SetMarginBottom(margin);
+            Render(s, r, INT_MIN, INT_MAX);
+            EXPECT_GE(s.MarginLeft(), 0);
+            EXPECT_LE(s.MarginLeft(), kMaxScaleMargin);
+        }
+        s.SetLabelType(ftNum);
+        s.SetRangeLow(-1.7976931348623157e308);
+        s.SetRangeHigh(1.7976931348623157e308);
+        Render(s, r);
+        EXPECT_LE(s.NumTicks(), kTickListSize);
+    }
+}
+
 }  // namespace

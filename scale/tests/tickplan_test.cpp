@@ -304,6 +304,25 @@ TEST_P(TimeTicks, UseClockSteps)
 INSTANTIATE_TEST_SUITE_P(Scale, TimeTicks, ::testing::ValuesIn(kTimeCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// A spacing of exactly one clock step takes that step, also far from 0 where the span rounds.
+TEST(TimeTicks, StepChoiceAtEachExactBoundary)
+{
+    const double steps[] = {0.001, 0.002, 0.005, 0.01, 0.02, 0.05, 0.1, 0.2, 0.5, 1, 2, 5, 10, 20,
+                            30, 60, 120, 180, 300, 600, 1200, 1800, 3600, 7200, 14400, 21600, 43200};
+    for (double offset : {0.0, 1e6}) {
+        for (double step : steps) {
+            SCOPED_TRACE(testing::Message() << step << " s from " << offset);
+            TTickSettings s = Linear(offset, offset + 3 * step, 3);
+            s.LabelType = ftTime;
+            TTickPlan plan;
+            PlanTicks(s, plan);
+            const std::vector<double> longs = Values(plan, true);
+            ASSERT_GE(longs.size(), 2u);
+            EXPECT_NEAR(longs[1] - longs[0], step, step * 1e-6);
+        }
+    }
+}
+
 TEST(TimeTicks, DeclineToNumbersForADayOrMoreAndForUnitSteps)
 {
     TTickSettings s = Linear(0, 300000, 3);
