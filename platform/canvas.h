@@ -85,7 +85,7 @@ private:
 class TBrush {
 public:
     TColor Color() const { return m_color; }
-    void SetColor(TColor value) { m_color = value; }  // also makes a clear brush solid
+    void SetColor(TColor value) { m_color = value; }  // keeps the style: callers that want a solid brush set it
     TBrushStyle Style() const { return m_style; }
     void SetStyle(TBrushStyle value) { m_style = value; }
     void Assign(const TBrush& other) { *this = other; }
