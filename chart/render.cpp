@@ -738,6 +738,8 @@ TDisplayItem& TChartRenderer::Append(TCustomRChart& chart, TItemKind kind, doubl
     chart.AppendItem(kind, x, y);
     TDisplayItem& item = chart.m_items->Data()[chart.m_itemCount - 1];
     item.FillColor = chart.m_fillColor;
+    // The group shares the storage, so the slot filled after this is theirs too.
+    chart.PropagateItems();
     return item;
 }
 

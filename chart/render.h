@@ -38,8 +38,8 @@ public:
         long double KL, DL;
     };
 
-    // Appends an item of `kind` at (x, y) with the chart's current attributes (FillColor too) and
-    // returns its slot, for the appending operations below.
+    // Appends an item of `kind` at (x, y) with the chart's current attributes (FillColor too),
+    // hands the list to the sharing group and returns its slot, for the appending operations below.
     static TDisplayItem& Append(TCustomRChart& chart, TItemKind kind, double x, double y);
 
 private:

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <new>
+#include <vector>
 
 #include "chart/chart.h"
+#include "chart/render.h"
 
 TEST(DisplayList, KindOfLastItemFollowsTheAppends)
 {
@@ -110,4 +113,28 @@ TEST(DisplayList, ClearItemsReleasesTheStorage)
     EXPECT_EQ(chart.ItemCount(), 0);
     EXPECT_EQ(chart.ItemCapacity(), 0);
     EXPECT_EQ(chart.DataImage().Width(), chart.AreaWidth() + 1);
+}
+
+// Every kind of append reaches the other charts of a sharing group at once: an append that
+// stayed with its own chart was lost when another member started a fresh list.
+TEST(DisplayList, AppendsOfEveryKindReachTheSharingGroup)
+{
+    const std::vector<std::function<void(TCustomRChart&)>> appends = {
+        [](TCustomRChart& c) { c.AddMark(1, 1, 1); },
+        [](TCustomRChart& c) { AddLine(c, 0, 0, 1, 1); },
+        [](TCustomRChart& c) { AddRect(c, 0, 0, 1, 1); },
+        [](TCustomRChart& c) { AddText(c, 1, 1, "a", 8, taCenter); },
+        [](TCustomRChart& c) { AddEllipse(c, 1, 1, 1, 1); },
+        [](TCustomRChart& c) { AddMoveRel(c, 1, 1); },
+        [](TCustomRChart& c) { AddArrow(c, 0, 0, 1, 1, 5); },
+    };
+    for (std::size_t k = 0; k < appends.size(); ++k) {
+        TRChart owner, user;
+        user.SetUseDataOf(&owner);
+        appends[k](user);
+        EXPECT_EQ(owner.ItemCount(), 1) << "append " << k;
+        owner.AddMark(2, 5, 5);
+        EXPECT_EQ(user.ItemCount(), 2) << "append " << k;
+        EXPECT_EQ(user.Items(), owner.Items()) << "append " << k;
+    }
 }
