@@ -133,6 +133,9 @@ void TCustomRChart::RenderChartBackground(TCanvas& canvas, int offsetX, int offs
     canvas.Pen().SetStyle(psSolid);
     canvas.Pen().SetMode(pmCopy);
     canvas.Pen().SetWidth(1);
+    // The last pass may have left the brush clear (hollow shapes, text without background,
+    // transparent labels); the chart area is filled all the same.
+    canvas.Brush().SetStyle(bsSolid);
     canvas.Brush().SetColor(m_chartColor);
     canvas.Pen().SetColor(m_chartFrameColor);
     if (dw == 0 || dh == 0) return;

@@ -3,9 +3,12 @@
 #include <QDir>
 
 #include <climits>
+#include <functional>
 #include <cmath>
 #include <limits>
+#include <vector>
 
+#include "chart/render.h"
 #include "chartfixture.h"
 #include "platform/colors.h"
 #include "testsupport/testsupport.h"
@@ -421,5 +424,40 @@ TEST_F(Painting, CaptionAnchors)
         chart.SetCaptionAnchorVert(anchor);
         chart.SetCaptionPosY(anchor == cavControlBottom ? -30 : 0);
         EXPECT_EQ(firstInk(false), y0 + offset + chart.CaptionPosY());
+    }
+}
+
+// An item or label that leaves the brush clear (a hollow shape, text without background, a
+// transparent label) must not keep the next pass from blanking the chart area: otherwise what
+// was drawn before stays on the screen.
+TEST_F(Painting, EveryPassStartsFromABlankChartArea)
+{
+    Show();
+    const std::vector<std::function<void()>> clearBrush = {
+        [&] { AddRect(chart, 2, 2, 8, 8, true); },
+        [&] { AddText(chart, 5, 5, "Test", 10, taCenter); },
+        [&] {
+            chart.TextLabel(1).SetCaption("Label");
+            chart.TextLabel(1).SetPosX(5);
+            chart.TextLabel(1).SetPosY(5);
+            chart.TextLabel(1).SetTransparent(true);
+            chart.TextLabel(1).SetVisible(true);
+            chart.TextLabel(1).SetMode(tlBox);
+        },
+    };
+    for (std::size_t k = 0; k < clearBrush.size(); ++k) {
+        const auto [x, y] = Pixel(1, 1, 1);
+        for (const bool refresh : {true, false}) {
+            chart.TextLabel(1).SetMode(tlOff);
+            chart.ClearItems();
+            chart.AddMark(26, 1, 1);
+            clearBrush[k]();
+            refresh ? chart.ShowItems() : chart.Paint();
+            ASSERT_EQ(PixelRgb(chart.ScreenImage(), x, y), Rgb(clBlack)) << k;
+            chart.ClearItems();
+            clearBrush[k]();
+            refresh ? chart.ShowItems() : chart.Paint();
+            EXPECT_EQ(PixelRgb(chart.ScreenImage(), x, y), Rgb(clWhite)) << k << (refresh ? " refresh" : " repaint");
+        }
     }
 }
