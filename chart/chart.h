@@ -10,7 +10,8 @@
 // The control's code is split by concern: chart.cpp (construction and properties), layers.cpp
 // (coordinates and range rules), axes.cpp (axis synchronisation and layout presets), sharing.cpp
 // (data sharing), displaylist.cpp (the display list), paint.cpp (the paint pipeline),
-// render.cpp (the data area: items, grid, labels, crosshairs) and mouse.cpp (mouse handling).
+// render.cpp (the data area's items), grid.cpp (the grid), labeldraw.cpp (text labels and
+// crosshairs) and mouse.cpp (mouse handling).
 #include <QWidget>
 
 #include <algorithm>
@@ -416,8 +417,8 @@ private:
     void RepaintShareGroup();
     void ConnectScale(int layer, bool horizontal);
     void InitMouse();              // mouse.cpp: cursors and the idle mouse state
-    void DrawCrossHairs(TCanvas& canvas, int x0, int y0);  // render.cpp
-    void DrawGrid(TCanvas& canvas, int offsetX, int offsetY);  // render.cpp
+    void DrawCrossHairs(TCanvas& canvas, int x0, int y0);  // labeldraw.cpp
+    void DrawGrid(TCanvas& canvas, int offsetX, int offsetY);  // grid.cpp
 
     // layout and look
     int m_marginLeft = 50;
