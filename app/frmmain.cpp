@@ -10,6 +10,7 @@
 #include <QScrollBar>
 #include <QScreen>
 #include <algorithm>
+#include <utility>
 
 #include "app/errorbox.h"
 #include "app/floatedit.h"
@@ -427,7 +428,12 @@ void TFrmMain::SetOptionWidgets(bool order, bool smoothing)
     SBarSmoothSpline->setEnabled(smoothing);
     LblSmoothSpline->setEnabled(smoothing);
     LblPolyOrder->setEnabled(order);
+    // Switching off the order edit while it has the focus clamps its typed text as the focus
+    // leaves; that clamp is no order chosen by the user, so it does not rerun the polynomial
+    // command in the middle of the command that runs now.
+    auto onChange = std::exchange(SEPolyOrder->OnChange, nullptr);
     SEPolyOrder->setEnabled(order);
+    SEPolyOrder->OnChange = std::move(onChange);
 }
 
 void TFrmMain::StripCurveItems()

@@ -793,3 +793,34 @@ TEST_F(Closing, AFullDiskIsReportedAndTheWindowStaysOpen)
     QFile::remove(m_dir.filePath("cfit.asc"));
     EXPECT_TRUE(W.close()) << "once the file can be written the window closes";
 }
+
+// The order edit keeps the focus while the user clicks a speed button; the command that then
+// disables the edit leaves the state of its own model, not that of the polynomial.
+TEST_F(MainWindow, CommandsAfterAnOrderTypedAwayLeaveTheirOwnState)
+{
+    EnterTable({{1, 1}, {2, 3}, {3, 2}, {4, 5}});
+    Click(W.BButPolynomial);
+    QApplication::setActiveWindow(&W);
+    W.SEPolyOrder->setFocus();
+    QApplication::processEvents();
+    ASSERT_TRUE(W.SEPolyOrder->hasFocus());
+    QTest::keyClick(W.SEPolyOrder, Qt::Key_End);
+    QTest::keyClick(W.SEPolyOrder, Qt::Key_Backspace);   // the text is empty now
+    Click(W.BButSpline);
+    EXPECT_TRUE(W.SBarSmoothSpline->isEnabled());
+    EXPECT_TRUE(W.LblSmoothSpline->isEnabled());
+    EXPECT_FALSE(W.SEPolyOrder->isEnabled());
+    EXPECT_FALSE(W.LblPolyOrder->isEnabled());
+    EXPECT_EQ(W.SEPolyOrder->Text(), "1") << "the typed text is clamped as the focus leaves";
+
+    Click(W.BButPolynomial);
+    W.SEPolyOrder->setFocus();
+    QApplication::processEvents();
+    ASSERT_TRUE(W.SEPolyOrder->hasFocus());
+    QTest::keyClick(W.SEPolyOrder, Qt::Key_Backspace);
+    Click(W.SBClear);
+    EXPECT_TRUE(Items(*W.RChart1).empty()) << "no curve is left after Grafik Clear";
+    EXPECT_FALSE(W.LblFormula->isVisible());
+    EXPECT_FALSE(W.SEPolyOrder->isEnabled());
+    EXPECT_TRUE(Boxes.empty());
+}
