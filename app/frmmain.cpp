@@ -74,7 +74,9 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent)
     setFont(UiFont("Arial", 13));
     QPalette pal = palette();
     pal.setColor(QPalette::Window, ToQColor(clBtnFace));
-    pal.setColor(QPalette::WindowText, Qt::black);
+    // Black text for enabled controls only; disabled ones keep the style's grey.
+    pal.setColor(QPalette::Active, QPalette::WindowText, Qt::black);
+    pal.setColor(QPalette::Inactive, QPalette::WindowText, Qt::black);
     setPalette(pal);
     move(453, 268);
     resize(kWindowWidth, kWindowHeight);

@@ -824,3 +824,21 @@ TEST_F(MainWindow, CommandsAfterAnOrderTypedAwayLeaveTheirOwnState)
     EXPECT_FALSE(W.SEPolyOrder->isEnabled());
     EXPECT_TRUE(Boxes.empty());
 }
+
+// A disabled option label looks disabled: its text is not drawn in the black of an enabled one.
+TEST_F(MainWindow, DisabledOptionLabelsAreGreyed)
+{
+    auto hasBlack = [](QWidget* w) {
+        const QImage img = w->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x)
+                if (qGray(img.pixel(x, y)) < 40) return true;
+        return false;
+    };
+    ASSERT_FALSE(W.LblPolyOrder->isEnabled());
+    EXPECT_FALSE(hasBlack(W.LblPolyOrder));
+    EXPECT_FALSE(hasBlack(W.LblSmoothSpline));
+    EnterTable({{1, 1}, {2, 3}, {3, 2}});
+    Click(W.BButPolynomial);
+    EXPECT_TRUE(hasBlack(W.LblPolyOrder));
+}
