@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QScreen>
@@ -243,8 +244,19 @@ void TFrmMain::CreateControls()
     // The polynomial command that a change of the order runs shows its own errors, also when the
     // change comes from another handler lowering the order, which then goes on.
     SEPolyOrder->OnChange = [this](TSpinEdit&) { RunHandler([this] { SEPolyOrderChange(); }); };
-    connect(SBarSmoothSpline, &QScrollBar::valueChanged, this,
-            [this] { RunHandler([this] { SBarSmoothSplineChange(); }); });
+    connect(SBarSmoothSpline, &QScrollBar::valueChanged, this, [this] {
+        try {
+            SBarSmoothSplineChange();
+        } catch (...) {
+            // The error box takes the mouse, so the release of a press held on the bar never
+            // reaches it and the bar would go on stepping, a box for every step. The press ends
+            // here.
+            QMouseEvent release(QEvent::MouseButtonRelease, QPointF(-1, -1), QPointF(-1, -1), Qt::LeftButton,
+                                Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(SBarSmoothSpline, &release);
+            ShowCurrentException();
+        }
+    });
     connect(ResetAxisButton, &QPushButton::clicked, this, [this] { RunHandler([this] { ResetAxisButtonClick(); }); });
     connect(BitBtn2, &QPushButton::clicked, this, [this] { RunHandler([this] { BitBtn2Click(); }); });
     connect(WerteUebernehmenBtn, &QPushButton::clicked, this,

@@ -842,3 +842,22 @@ TEST_F(MainWindow, DisabledOptionLabelsAreGreyed)
     Click(W.BButPolynomial);
     EXPECT_TRUE(hasBlack(W.LblPolyOrder));
 }
+
+// A press held on the scroll bar's arrow steps again and again; the error box of the first step
+// takes the mouse, so the release never reaches the bar. One press gives one box.
+TEST(ScrollBarPress, OnePressOnTheArrowGivesOneErrorBox)
+{
+    CommaLocale locale;
+    TFrmMain w;
+    w.show();
+    QApplication::processEvents();
+    int boxes = 0;
+    TMessageBoxHookScope hook([&](const TMessageBoxRequest&) {
+        ++boxes;
+        QTest::qWait(700);   // the box stays open while the user reads it
+    });
+    QTest::mousePress(w.SBarSmoothSpline, Qt::LeftButton, Qt::NoModifier, QPoint(4, 12));
+    QTest::qWait(300);
+    EXPECT_EQ(boxes, 1);
+    QTest::mouseRelease(w.SBarSmoothSpline, Qt::LeftButton, Qt::NoModifier, QPoint(4, 12));
+}
