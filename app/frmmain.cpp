@@ -445,8 +445,12 @@ void TFrmMain::SetOptionWidgets(bool order, bool smoothing)
     // Switching off the order edit while it has the focus clamps its typed text as the focus
     // leaves; that clamp is no order chosen by the user, so it does not rerun the polynomial
     // command in the middle of the command that runs now.
+    if (order) {
+        SEPolyOrder->setEnabled(true);
+        return;
+    }
     auto onChange = std::exchange(SEPolyOrder->OnChange, nullptr);
-    SEPolyOrder->setEnabled(order);
+    SEPolyOrder->setEnabled(false);
     SEPolyOrder->OnChange = std::move(onChange);
 }
 
