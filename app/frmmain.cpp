@@ -6,10 +6,12 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QScreen>
 #include <algorithm>
+#include <utility>
 
 #include "app/errorbox.h"
 #include "app/floatedit.h"
@@ -73,7 +75,9 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent)
     setFont(UiFont("Arial", 13));
     QPalette pal = palette();
     pal.setColor(QPalette::Window, ToQColor(clBtnFace));
-    pal.setColor(QPalette::WindowText, Qt::black);
+    // Black text for enabled controls only; disabled ones keep the style's grey.
+    pal.setColor(QPalette::Active, QPalette::WindowText, Qt::black);
+    pal.setColor(QPalette::Inactive, QPalette::WindowText, Qt::black);
     setPalette(pal);
     move(453, 268);
     resize(kWindowWidth, kWindowHeight);
@@ -240,8 +244,19 @@ void TFrmMain::CreateControls()
     // The polynomial command that a change of the order runs shows its own errors, also when the
     // change comes from another handler lowering the order, which then goes on.
     SEPolyOrder->OnChange = [this](TSpinEdit&) { RunHandler([this] { SEPolyOrderChange(); }); };
-    connect(SBarSmoothSpline, &QScrollBar::valueChanged, this,
-            [this] { RunHandler([this] { SBarSmoothSplineChange(); }); });
+    connect(SBarSmoothSpline, &QScrollBar::valueChanged, this, [this] {
+        try {
+            SBarSmoothSplineChange();
+        } catch (...) {
+            // The error box takes the mouse, so the release of a press held on the bar never
+            // reaches it and the bar would go on stepping, a box for every step. The press ends
+            // here.
+            QMouseEvent release(QEvent::MouseButtonRelease, QPointF(-1, -1), QPointF(-1, -1), Qt::LeftButton,
+                                Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(SBarSmoothSpline, &release);
+            ShowCurrentException();
+        }
+    });
     connect(ResetAxisButton, &QPushButton::clicked, this, [this] { RunHandler([this] { ResetAxisButtonClick(); }); });
     connect(BitBtn2, &QPushButton::clicked, this, [this] { RunHandler([this] { BitBtn2Click(); }); });
     connect(WerteUebernehmenBtn, &QPushButton::clicked, this,
@@ -427,7 +442,16 @@ void TFrmMain::SetOptionWidgets(bool order, bool smoothing)
     SBarSmoothSpline->setEnabled(smoothing);
     LblSmoothSpline->setEnabled(smoothing);
     LblPolyOrder->setEnabled(order);
-    SEPolyOrder->setEnabled(order);
+    // Switching off the order edit while it has the focus clamps its typed text as the focus
+    // leaves; that clamp is no order chosen by the user, so it does not rerun the polynomial
+    // command in the middle of the command that runs now.
+    if (order) {
+        SEPolyOrder->setEnabled(true);
+        return;
+    }
+    auto onChange = std::exchange(SEPolyOrder->OnChange, nullptr);
+    SEPolyOrder->setEnabled(false);
+    SEPolyOrder->OnChange = std::move(onChange);
 }
 
 void TFrmMain::StripCurveItems()

@@ -793,3 +793,71 @@ TEST_F(Closing, AFullDiskIsReportedAndTheWindowStaysOpen)
     QFile::remove(m_dir.filePath("cfit.asc"));
     EXPECT_TRUE(W.close()) << "once the file can be written the window closes";
 }
+
+// The order edit keeps the focus while the user clicks a speed button; the command that then
+// disables the edit leaves the state of its own model, not that of the polynomial.
+TEST_F(MainWindow, CommandsAfterAnOrderTypedAwayLeaveTheirOwnState)
+{
+    EnterTable({{1, 1}, {2, 3}, {3, 2}, {4, 5}});
+    Click(W.BButPolynomial);
+    QApplication::setActiveWindow(&W);
+    W.SEPolyOrder->setFocus();
+    QApplication::processEvents();
+    ASSERT_TRUE(W.SEPolyOrder->hasFocus());
+    QTest::keyClick(W.SEPolyOrder, Qt::Key_End);
+    QTest::keyClick(W.SEPolyOrder, Qt::Key_Backspace);   // the text is empty now
+    Click(W.BButSpline);
+    EXPECT_TRUE(W.SBarSmoothSpline->isEnabled());
+    EXPECT_TRUE(W.LblSmoothSpline->isEnabled());
+    EXPECT_FALSE(W.SEPolyOrder->isEnabled());
+    EXPECT_FALSE(W.LblPolyOrder->isEnabled());
+    EXPECT_EQ(W.SEPolyOrder->Text(), "1") << "the typed text is clamped as the focus leaves";
+
+    Click(W.BButPolynomial);
+    W.SEPolyOrder->setFocus();
+    QApplication::processEvents();
+    ASSERT_TRUE(W.SEPolyOrder->hasFocus());
+    QTest::keyClick(W.SEPolyOrder, Qt::Key_Backspace);
+    Click(W.SBClear);
+    EXPECT_TRUE(Items(*W.RChart1).empty()) << "no curve is left after Grafik Clear";
+    EXPECT_FALSE(W.LblFormula->isVisible());
+    EXPECT_FALSE(W.SEPolyOrder->isEnabled());
+    EXPECT_TRUE(Boxes.empty());
+}
+
+// A disabled option label looks disabled: its text is not drawn in the black of an enabled one.
+TEST_F(MainWindow, DisabledOptionLabelsAreGreyed)
+{
+    auto hasBlack = [](QWidget* w) {
+        const QImage img = w->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x)
+                if (qGray(img.pixel(x, y)) < 40) return true;
+        return false;
+    };
+    ASSERT_FALSE(W.LblPolyOrder->isEnabled());
+    EXPECT_FALSE(hasBlack(W.LblPolyOrder));
+    EXPECT_FALSE(hasBlack(W.LblSmoothSpline));
+    EnterTable({{1, 1}, {2, 3}, {3, 2}});
+    Click(W.BButPolynomial);
+    EXPECT_TRUE(hasBlack(W.LblPolyOrder));
+}
+
+// A press held on the scroll bar's arrow steps again and again; the error box of the first step
+// takes the mouse, so the release never reaches the bar. One press gives one box.
+TEST(ScrollBarPress, OnePressOnTheArrowGivesOneErrorBox)
+{
+    CommaLocale locale;
+    TFrmMain w;
+    w.show();
+    QApplication::processEvents();
+    int boxes = 0;
+    TMessageBoxHookScope hook([&](const TMessageBoxRequest&) {
+        ++boxes;
+        QTest::qWait(700);   // the box stays open while the user reads it
+    });
+    QTest::mousePress(w.SBarSmoothSpline, Qt::LeftButton, Qt::NoModifier, QPoint(4, 12));
+    QTest::qWait(300);
+    EXPECT_EQ(boxes, 1);
+    QTest::mouseRelease(w.SBarSmoothSpline, Qt::LeftButton, Qt::NoModifier, QPoint(4, 12));
+}
