@@ -69,6 +69,14 @@ double Evaluate(const TModelFit& fit, double x)
     return 0.0;
 }
 
+bool AllXEqual(const TCurveFit& engine)
+{
+    const int n = engine.PointCount();
+    for (int i = 2; i <= n; ++i)
+        if (engine.PointTable().Elem(1, i) != engine.PointTable().Elem(1, 1)) return false;
+    return true;
+}
+
 void FitClosedForm(TCurveFit& engine, TModelFit& fit)
 {
     double a = 0, b = 0, c = 0, q = 0;
@@ -76,6 +84,12 @@ void FitClosedForm(TCurveFit& engine, TModelFit& fit)
     switch (fit.Choice.Kind) {
     case mkLine:
         engine.CalcLinFit(a, b, q);
+        // With every x equal the engine hands back k = d = 0, which a script would take for a
+        // fitted line.
+        if (engine.PointCount() >= 2 && AllXEqual(engine)) {
+            fit.Message = fit.Choice.Text + ": all x values are equal, so no line is determined";
+            return;
+        }
         p = {{"k", a}, {"d", b}};
         break;
     case mkParabola:

@@ -19,6 +19,7 @@
 // The columns are scaled by powers of two only, which the decomposition passes through exactly,
 // so the scaled and the unscaled design have the same R up to those powers.
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <cstring>
 #include <immintrin.h>
@@ -104,10 +105,12 @@ const TKernels& Kernels()
 #endif
 }
 
-// The power of two nearest below |v| (1 for 0), so that v / PowerOfTwo(v) lies in [1, 2).
+// The power of two nearest below |v| (1 for 0), so that v / PowerOfTwo(v) lies in [1, 2). Below
+// the normal range it is the smallest normal power, whose reciprocal is still finite.
 double PowerOfTwo(double v)
 {
     if (v == 0.0 || !std::isfinite(v)) return 1.0;
+    if (std::fabs(v) < DBL_MIN) return DBL_MIN;
     int exponent = 0;
     std::frexp(v, &exponent);
     return std::ldexp(1.0, exponent - 1);

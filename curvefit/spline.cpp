@@ -65,8 +65,8 @@ constexpr double kNoiseRegion = 1e-3;
 // Above eight times this many points the iteration starts from the p of a thinned copy of the
 // points, with a 64th of them but at least this many (itself started the same way).
 constexpr int kThinnedPoints = 1000;
-// Once the allowance is bracketed, Newton's steps reach the rounding noise in a few steps; more
-// only chase that noise.
+// Once the allowance is bracketed and a step starts close to it, Newton's steps reach the
+// rounding noise in a few steps; more only chase that noise.
 constexpr int kMaxBracketSteps = 8;
 // One step changes p by at most this factor either way.
 constexpr double kMaxStepFactor = 1e8;
@@ -372,7 +372,9 @@ int SmoothingSpline(double S, int n1, int n2, const double* x, const double* y, 
         if (bracketed) {
             // Newton's steps that keep leaving a bracket close to S follow slopes of noise.
             const bool noisy = fallbacks >= 2 && missBest <= noiseRegion * S;
-            ++bracketSteps;
+            // Only steps that start near S count: far from it (a start from the p of another
+            // allowance, say) Newton's steps still gain digits, not noise.
+            if (std::fabs(previousF - S) <= noiseRegion * S) ++bracketSteps;
             if (noisy || bracketSteps > kMaxBracketSteps || pHigh - pLow <= kStepResolution * pHigh) {
                 // The residual is down to its rounding noise: settle on the closest p seen (one
                 // more pass unless it is the current one).

@@ -167,6 +167,19 @@ TEST(FitProgram, ComparesModelsBestFirst)
     std::remove(path.c_str());
 }
 
+TEST(FitModel, ALineThroughPointsOfOneXIsNoFit)
+{
+    TCurveFit engine;
+    engine.AddPoint(1.0, 2.0);
+    engine.AddPoint(1.0, 3.0);
+    TModelChoice line;
+    std::string message;
+    ASSERT_TRUE(ParseModel("line", line, message));
+    const TModelFit fit = FitModel(engine, line, {});
+    EXPECT_FALSE(fit.Ok);
+    EXPECT_EQ(fit.Message, "line: all x values are equal, so no line is determined");
+}
+
 TEST(FitModel, ValuesWhereTheModelHasNone)
 {
     TCurveFit engine;

@@ -733,6 +733,9 @@ const TruncationCase kTruncationCases[] = {
     {"FewerPointsThanCoefficients", {{1, 1}, {-1, 3}, {4, 0}}, 5},
     {"OnePointOrder1", {{7, 3}}, 1},
     {"WellPosedOrder4", Spaced(-1, 0.1, 21, Wave), 4},
+    // Powers of tiny x that end below the normal doubles.
+    {"TinyXOrder2", {{1e-160, 1}, {2e-160, 2}, {3e-160, 1.5}, {-1e-160, 0.5}}, 2},
+    {"SubnormalY", {{1, 1e-310}, {2, 3e-310}, {3, 2e-310}, {4, 0}}, 1},
 };
 
 class PolynomialTruncation : public ::testing::TestWithParam<TruncationCase> {};

@@ -286,6 +286,35 @@ TEST_P(SplineProperty, RedrawGivesTheSameSpline)
     for (double x = 0.5; x < 9.5; x += 0.25, ++i) EXPECT_EQ(Spline(fit, x), first[i]) << "x = " << x;
 }
 
+// A new factor after another one starts from the other's p, which may lie decades away: the
+// residual still meets the new allowance as closely as a fresh preparation does.
+TEST(SplineValue, ANewFactorAfterAnotherMeetsItsAllowance)
+{
+    const struct {
+        int n;
+        double before, after;
+    } cases[] = {{100, 1.0, 0.3}, {40000, 0.5, 0.05}};
+    for (const auto& tc : cases) {
+        SCOPED_TRACE(tc.n);
+        const Points points = RandomPoints(tc.n, unsigned(tc.n));
+        TCurveFit fit;
+        Fill(fit, points);
+        double k, d, q;
+        fit.CalcLinFit(k, d, q);
+        double lineRss = 0.0;
+        for (auto [x, y] : points) lineRss += (y - k * x - d) * (y - k * x - d);
+        fit.SetSplineSmoothing(tc.before);
+        Spline(fit, points[0].first);
+        fit.SetSplineSmoothing(tc.after);
+        double rss = 0.0;
+        for (auto [x, y] : points) {
+            const double s = Spline(fit, x);
+            rss += (y - s) * (y - s);
+        }
+        EXPECT_TRUE(AgreesTo(rss, tc.after * lineRss, ResidualDigits(tc.n)));
+    }
+}
+
 TEST_P(SplineProperty, PiecesJoinIntoANaturalCubicSpline)
 {
     const PropertyCase& tc = GetParam();
