@@ -186,8 +186,9 @@ public:
         m_result = {};
         m_result.Failure.FileName = name;
         m_columnsChosen = options.ColumnX > 0 || options.ColumnY > 0;
-        m_columnX = m_columnsChosen ? options.ColumnX : 1;
-        m_columnY = m_columnsChosen ? options.ColumnY : 2;
+        // A chosen column below 1 reads as column 1, so no choice can index before the first value.
+        m_columnX = m_columnsChosen ? std::max(1, options.ColumnX) : 1;
+        m_columnY = m_columnsChosen ? std::max(1, options.ColumnY) : 2;
     }
 
     // Takes the lines in [p, end); with `eof`, text after the last line end is a line too.

@@ -24,7 +24,7 @@
 struct TTableReadOptions {
     char Separator = 0;      // 0: detect; '\t', ',', ';', or ' ' for runs of blanks and tabs
     int ColumnX = 0;         // 1-based columns of x and y; with 0 and 0 a row holds exactly two
-    int ColumnY = 0;         //   values, x then y
+    int ColumnY = 0;         //   values, x then y; once one is chosen, a value below 1 means 1
     std::int64_t Skip = 0;   // lines at the start that are passed over unread
 };
 

@@ -173,6 +173,8 @@ const ReadCase kReads[] = {
     {"ColumnsSwapped", "10 20 30\n11 21 31\n", Columns(3, 1), {30, 31}, {10, 11}, {}},
     {"ColumnsWithHeader", "a;b;c\n1;2;3\n", Columns(2, 3), {2}, {3}, {"b", "c"}},
     {"Skip", "title\nwhat ever 1 2\n5 6\n", Columns(1, 2, 2), {5}, {6}, {}},
+    {"ColumnBelowOneWithHeader", "a;b;c\n1;2;3\n", Columns(3, 0), {3}, {1}, {"c", "a"}},
+    {"NegativeColumn", "1 2 3\n", Columns(-7, 2), {1}, {2}, {}},
     {"SeparatorGiven", "1,5;2\n", Separator(';'), {1.5}, {2}, {}},
     {"ExponentForms", "1E+0040\t.5\n5.\t-0\n", {}, {1e40, 5}, {0.5, -0.0}, {}},
     {"DataFile",
