@@ -101,12 +101,3 @@ void DottedLineAcrossImage(benchmark::State& state)
 BENCHMARK(DottedLineAcrossImage);
 
 }  // namespace
-
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
-}
