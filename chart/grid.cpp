@@ -76,6 +76,7 @@ double NextOf(const TGridAxis& a, const std::vector<double>& ticks, int k, doubl
 
 }  // namespace
 
+// A reversed axis walks its ticks in ascending order: the same interior lines as a forward one.
 double FirstGridPosition(const TGridAxis& axis) { return FirstOf(axis, AscendingTicks(axis)); }
 
 double NextGridPosition(const TGridAxis& axis, int k, double current)

@@ -313,6 +313,7 @@ public:
             int px = 0, py = 0;
             c.WorldToMouse(hair.Layer(), hair.PosX(), hair.PosY(), px, py);
             const TCrossHMode mode = hair.Mode();
+            // 64-bit squares: 32-bit ones wrap at 65536 pixels and would pick a crosshair far away.
             if ((mode == chVert || mode == chBoth) && double(Square(px, x)) < best) {
                 best = double(Square(px, x));
                 selected = k;

@@ -20,6 +20,9 @@ constexpr double kExponentSpanHigh = 1000000.0;
 constexpr double kExponentSpanLow = 0.0001;
 // From this many seconds on, labels split whole seconds (a double holds no milliseconds there).
 constexpr double kWholeSecondsFrom = 1e15;
+// From 2^53 seconds on a double no longer holds every whole second, so the minutes and seconds of
+// a clock text would be noise and its hours would grow without bound.
+constexpr double kClockTextLimit = 9007199254740992.0;
 
 }  // namespace
 
@@ -80,6 +83,9 @@ std::string ApplyInscript(std::string_view inscript, const std::string& label)
 std::string FormatSecondsLabel(double seconds, bool withMilliseconds)
 {
     if (!std::isfinite(seconds)) return NumberToText(seconds, 1, 0);
+    // Beyond the last exact clock text the label takes the exponent form that numeric labels use
+    // for spans too wide for fixed decimals, so it stays shorter than the longest exact label.
+    if (std::fabs(seconds) >= kClockTextLimit) return FormatTickNumber(seconds, -1);
     // The value is rounded to whole milliseconds before it is split, so a tick computed a hair
     // below a full second or minute (59.9999999) reads 00:01:00, not 00:00:59 or ".1000".
     // Beyond 1e15 s a double holds no milliseconds any more; whole seconds are split instead.
@@ -96,7 +102,7 @@ std::string FormatSecondsLabel(double seconds, bool withMilliseconds)
     // A value that rounds to 0 ms gets no minus sign: "-00:00:00.000" would show a sign with
     // nothing to carry it.
     const char sign = seconds < 0 && (totalMs > 0 || totalSeconds > 0) ? '-' : ' ';
-    char buf[400];  // the hours of the largest double have 305 digits
+    char buf[64];  // below 2^53 s the hours have at most 13 digits
     int len = std::snprintf(buf, sizeof buf, "%c%02.0f:%02d:%02d", sign, hours, int(minutes), int(secs));
     // Milliseconds always take three digits (".050", not ".05"), so labels of one scale line up.
     if (withMilliseconds && len > 0 && len < int(sizeof buf))

@@ -19,6 +19,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <limits>
 
 namespace {
 
@@ -36,7 +37,9 @@ constexpr double kWholeNumberTolerance = 1e-6;
 constexpr long double kRelativeSlack = 0.999999999L;
 // A candidate of the time scale within this fraction of a long step from a multiple is long.
 constexpr double kTimeLongTolerance = 0.01;
-constexpr double kTimeStepSlack = 1e-4;
+// Ulps of the larger range end by which a spacing may fall short of a clock step and still take
+// it: the span of ends typed as offset + k steps carries their rounding, never more.
+constexpr double kTimeStepUlps = 4.0;
 // A range of a decade computed as high / low may come out a hair short of 10.
 constexpr double kDecadeSlack = 1e-12;
 
@@ -248,10 +251,14 @@ private:
         const double low = m_s.RangeLow, high = m_s.RangeHigh;
         const double w = std::fabs(high - low) / m_s.MinTicks;
         int index = 0;
-        // A spacing within a ten-thousandth of a step counts as reaching it, so rounding in the
-        // span never drops an exact step to the one below.
+        // The step is the largest table entry not above w. A spacing short of an entry by no more
+        // than the rounding of the range ends still reaches it, so an exact step far from 0 is not
+        // dropped to the one below; a spacing that is really shorter never takes the larger step.
+        const double rounding =
+            kTimeStepUlps * std::numeric_limits<double>::epsilon() * std::fmax(std::fabs(low), std::fabs(high));
+        const double reach = w + rounding / m_s.MinTicks;
         for (int i = 0; i < kTimeStepCount; ++i)
-            if (w >= kTimeSteps[i].Step * (1.0 - kTimeStepSlack)) index = i + 1;
+            if (kTimeSteps[i].Step <= reach) index = i + 1;
         if (index == 0 || index == kTimeStepCount) return false;
         m_plan.Algorithm = TTickAlgorithm::Time;
 

@@ -423,6 +423,23 @@ INSTANTIATE_TEST_SUITE_P(Chart, ChartCrossHairDrag,
                                            CrossHairCase{"BoxNeverChosen", chVert, chBox, 119, 1}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// A crosshair exactly 65536 pixels away is far, not at distance 0 as a wrapped 32-bit square says.
+TEST_F(ChartMouse, CrossHairDragIgnoresACrossHairFarOutside)
+{
+    chart.SetMouseAction(maDragCrossH);
+    double wx = 0, wy = 0;
+    chart.MouseToWorld(chart.CrossHair1().Layer(), 111 + 65536, 140, wx, wy);
+    chart.CrossHair1().SetPosX(wx);
+    chart.CrossHair1().SetMode(chVert);
+    chart.MouseToWorld(chart.CrossHair2().Layer(), 120, 140, wx, wy);
+    chart.CrossHair2().SetPosX(wx);
+    chart.CrossHair2().SetMode(chVert);
+    TCrossHair* moved = nullptr;
+    chart.OnCrossHairMove = [&](TCustomRChart&, TCrossHair& hair) { moved = &hair; };
+    Drag({111, 140}, {{300, 200}});
+    EXPECT_EQ(moved, &chart.CrossHair(2));
+}
+
 TEST_F(ChartMouse, LabelDragMovesTheNearestShownLabel)
 {
     chart.SetMouseAction(maDragLabel);

@@ -3,9 +3,12 @@
 
 #include "scale/tickplan.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <iterator>
 #include <ostream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -320,6 +323,65 @@ TEST(TimeTicks, StepChoiceAtEachExactBoundary)
             ASSERT_GE(longs.size(), 2u);
             EXPECT_NEAR(longs[1] - longs[0], step, step * 1e-6);
         }
+    }
+}
+
+// The step is the largest table entry not above |high - low| / MinTicks.
+TEST(TimeTicks, TwelveHourAndOneHourSteps)
+{
+    TTickSettings s = Linear(0, 259197, 3);  // w = 86399 s: just short of a day
+    s.LabelType = ftTime;
+    TTickPlan plan;
+    PlanTicks(s, plan);
+    EXPECT_EQ(plan.Algorithm, TTickAlgorithm::Time);
+    EXPECT_TRUE(SameValues(Values(plan, true), {0, 43200, 86400, 129600, 172800, 216000}));
+    EXPECT_EQ(Labels(plan), (std::vector<std::string>{" 00:00:00", " 12:00:00", " 24:00:00", " 36:00:00",
+                                                      " 48:00:00", " 60:00:00"}));
+    s = Linear(33458.49, 91056.39, 8);  // w = 7199.74 s
+    s.LabelType = ftTime;
+    PlanTicks(s, plan);
+    const std::vector<double> longs = Values(plan, true);
+    ASSERT_GE(longs.size(), 2u);
+    EXPECT_EQ(longs[0], 36000);
+    EXPECT_EQ(longs[1] - longs[0], 3600);
+}
+
+// Random ranges against the step table: the long ticks are one table step apart, the largest
+// step not above the spacing, and the scale declines below a millisecond and from a day on.
+TEST(TimeTicks, RandomRangesTakeTheLargestStepNotAboveTheSpacing)
+{
+    const double steps[] = {0.001, 0.002, 0.005, 0.01, 0.02, 0.05, 0.1, 0.2, 0.5, 1, 2, 5, 10, 20,
+                            30, 60, 120, 180, 300, 600, 1200, 1800, 3600, 7200, 14400, 21600, 43200, 86400};
+    std::mt19937_64 rng(17);
+    std::uniform_real_distribution<double> exponent(-4.0, 6.5), offsetExponent(-4.0, 6.0), unit(0.0, 1.0);
+    std::uniform_int_distribution<int> minTicks(1, 12);
+    for (int round = 0; round < 3000; ++round) {
+        const double span = std::pow(10.0, exponent(rng));
+        const double low = (unit(rng) - 0.5) * std::pow(10.0, offsetExponent(rng));
+        const int n = minTicks(rng);
+        const bool reversed = round % 4 == 3;
+        TTickSettings s = reversed ? Linear(low + span, low, n) : Linear(low, low + span, n);
+        s.LabelType = ftTime;
+        const double w = std::fabs(s.RangeHigh - s.RangeLow) / n;
+        // Spacings within 1e-5 of a table entry are the exact-boundary test's business.
+        const auto near = std::find_if(std::begin(steps), std::end(steps),
+                                       [&](double step) { return std::fabs(w - step) <= step * 1e-5; });
+        if (near != std::end(steps)) continue;
+        int index = 0;
+        for (int i = 0; i < int(std::size(steps)); ++i)
+            if (steps[i] <= w) index = i + 1;
+        SCOPED_TRACE(testing::Message() << s.RangeLow << " .. " << s.RangeHigh << ", MinTicks " << n);
+        TTickPlan plan;
+        PlanTicks(s, plan);
+        if (index == 0 || index == int(std::size(steps))) {
+            EXPECT_NE(plan.Algorithm, TTickAlgorithm::Time);
+            continue;
+        }
+        ASSERT_EQ(plan.Algorithm, TTickAlgorithm::Time);
+        std::vector<double> longs = Values(plan, true);
+        std::sort(longs.begin(), longs.end());
+        const double step = steps[index - 1];
+        for (std::size_t i = 1; i < longs.size(); ++i) ASSERT_NEAR(longs[i] - longs[i - 1], step, step * 1e-6);
     }
 }
 
