@@ -42,6 +42,8 @@ constexpr int kMarkKindPoint = 26;
 
 constexpr const char* kNotYetAvailable = "Erst in einer späteren Version verfügbar";
 constexpr const char* kTableEmpty = "Tabelle ist leer";
+// Said when filled rows lie below the empty X cell that ends the table.
+constexpr const char* kRowsLeftBelow = "Zeile %1 hat keinen X-Wert: die Werte ab Zeile %2 wurden nicht übernommen";
 constexpr const char* kEntryHint = "click into chart to enter new data points";
 
 QLabel* MakeLabel(QWidget* parent, const char* text, int x, int y, int w, int h)
@@ -504,8 +506,13 @@ void TFrmMain::WerteUebernehmenBtnClick()
     int r = 0;
     while (!table.CellEmpty(0, r)) ++r;
     const int n = r - 1;
+    // Values below the empty X cell that ends the table are not taken; the box says where they are.
+    const int below = table.FirstFilledRowFrom(r + 1);
+    const std::string leftBelow =
+        below == 0 ? std::string()
+                   : QString::fromUtf8(kRowsLeftBelow).arg(r).arg(below).toStdString();
     if (n <= 0) {
-        ShowMessageBox(kTableEmpty, "", mbiWarning, true);
+        ShowMessageBox(below == 0 ? kTableEmpty : std::string(kTableEmpty) + ": " + leftBelow, "", mbiWarning, true);
     } else {
         for (int row = 1; row <= n; ++row) {
             const double x = table.CellValue(0, row);
@@ -516,11 +523,17 @@ void TFrmMain::WerteUebernehmenBtnClick()
         UpdateOrderLimit();
     }
     RChart1->ShowItems();
+    if (n > 0 && below != 0) ShowMessageBox(leftBelow, "", mbiWarning, true);
 }
 
 void TFrmMain::BitBtn2Click()
 {
     WerteTabelleGrid->Model().ClearCells();
+    // Typing goes on in the first row, in sight: a table scrolled down would otherwise take the
+    // next values into rows below an empty first row.
+    WerteTabelleGrid->scrollToTop();
+    WerteTabelleGrid->setCurrentIndex(WerteTabelleGrid->Model().index(0, 0));
+    WerteTabelleGrid->setFocus();
 }
 
 void TFrmMain::SBClearClick()

@@ -165,6 +165,13 @@ void TValueGridModel::ClearCells()
     if (DataRows() > 0) emit dataChanged(index(0, 0), index(DataRows() - 1, 1));
 }
 
+int TValueGridModel::FirstFilledRowFrom(int row) const
+{
+    for (int r = std::max(row, 1); r <= DataRows(); ++r)
+        if (!CellEmpty(0, r) || !CellEmpty(1, r)) return r;
+    return 0;
+}
+
 int TValueGridModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : DataRows(); }
 
 int TValueGridModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 2; }

@@ -26,6 +26,7 @@ public:
     void SetCell(int col, int row, const std::string& text);  // rows beyond the end are added
     void SetNumbers(const std::vector<double>& x, const std::vector<double>& y);  // whole table
     void ClearCells();                           // every data cell empty, the rows stay
+    int FirstFilledRowFrom(int row) const;       // the first data row from row on with a cell, 0 if none
 
     // the model for the view
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;

@@ -548,6 +548,51 @@ TEST_F(MainWindow, TableTransferTwiceShowsEveryMarkTwice)
     EXPECT_EQ(Marks(), 6);
 }
 
+// "Clear Table" with the table scrolled down: typing goes on in row 1, in sight.
+TEST_F(MainWindow, ClearTableReturnsToTheFirstRow)
+{
+    TValueGrid& grid = *W.WerteTabelleGrid;
+    for (int row = 1; row <= 60; ++row) Type(0, row, std::to_string(row));
+    grid.scrollToBottom();
+    grid.setCurrentIndex(grid.Model().index(59, 1));
+    ASSERT_GT(grid.verticalScrollBar()->value(), 0);
+    Click(W.BitBtn2);
+    EXPECT_EQ(grid.verticalScrollBar()->value(), 0);
+    EXPECT_EQ(grid.currentIndex(), grid.Model().index(0, 0));
+    EXPECT_EQ(grid.Model().FirstFilledRowFrom(1), 0);
+}
+
+// An empty X cell still ends the table; values below it are named in the box.
+TEST_F(MainWindow, TransferSaysWhereValuesBelowTheEndAreLeft)
+{
+    const struct {
+        std::vector<int> filledRows;
+        int points;
+        std::string box;
+    } rows[] = {
+        {{2, 3, 4}, 0, "Tabelle ist leer: Zeile 1 hat keinen X-Wert: die Werte ab Zeile 2 wurden nicht übernommen"},
+        {{1, 2, 5}, 2, "Zeile 3 hat keinen X-Wert: die Werte ab Zeile 5 wurden nicht übernommen"},
+        {{1, 2, 3}, 3, ""},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.box);
+        Boxes.clear();
+        W.WerteTabelleGrid->Model().ClearCells();
+        for (int row : r.filledRows) {
+            Type(0, row, std::to_string(row));
+            Type(1, row, std::to_string(2 * row));
+        }
+        Click(W.WerteUebernehmenBtn);
+        EXPECT_EQ(W.Stats1().PointCount(), r.points);
+        if (r.box.empty()) {
+            EXPECT_TRUE(Boxes.empty());
+        } else {
+            ASSERT_EQ(Boxes.size(), 1u);
+            EXPECT_EQ(Boxes[0].Text, r.box);
+        }
+    }
+}
+
 TEST_F(MainWindow, BadCellStopsTheTransferAtItsRow)
 {
     Click(W.BButPolynomial);
