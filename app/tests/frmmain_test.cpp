@@ -615,7 +615,8 @@ TEST_F(MainWindow, EmptyXCellEndsTheTable)
     Type(0, 2, "2"); Type(1, 2, "2");
     Type(0, 4, "4"); Type(1, 4, "4");
     Click(W.WerteUebernehmenBtn);
-    EXPECT_TRUE(Boxes.empty());
+    ASSERT_EQ(Boxes.size(), 1u);
+    EXPECT_EQ(Boxes[0].Text, "Zeile 3 hat keinen X-Wert: die Werte ab Zeile 4 wurden nicht übernommen");
     EXPECT_EQ(W.Stats1().PointCount(), 2);
 }
 
