@@ -16,6 +16,7 @@
 #include "app/errorbox.h"
 #include "app/floatedit.h"
 #include "app/formhilfe.h"
+#include "app/helpwindow.h"
 #include "app/glyphs.h"
 #include "app/panel.h"
 #include "app/speedbutton.h"
@@ -107,10 +108,11 @@ void TFrmMain::CreateControls()
     Ende1 = datei->addAction("Ende");
     Hilfe1 = menuBar()->addAction("Hilfe");
     Info1 = menuBar()->addAction("Info");
-    for (QAction* a : {ErgebnisAnClipboard, WerteTabellespeichern1, WerteTabelleladen1, Hilfe1})
+    for (QAction* a : {ErgebnisAnClipboard, WerteTabellespeichern1, WerteTabelleladen1})
         connect(a, &QAction::triggered, this, [this] { RunHandler([this] { NotYetAvailableClick(); }); });
     connect(Ende1, &QAction::triggered, this, [this] { RunHandler([this] { Ende1Click(); }); });
     connect(Info1, &QAction::triggered, this, [this] { RunHandler([this] { Info1Click(); }); });
+    connect(Hilfe1, &QAction::triggered, this, [this] { RunHandler([this] { Hilfe1Click(); }); });
 
     auto* client = new TClientArea(this);
     client->SetBevel(false);
@@ -571,6 +573,14 @@ void TFrmMain::Ende1Click()
 void TFrmMain::Info1Click()
 {
     FormHilfe->exec();
+}
+
+void TFrmMain::Hilfe1Click()
+{
+    if (!HelpWindow) HelpWindow = new THelpWindow(this);
+    HelpWindow->show();
+    HelpWindow->raise();
+    HelpWindow->activateWindow();
 }
 
 void TFrmMain::NotYetAvailableClick()

@@ -13,6 +13,7 @@ class QPushButton;
 class QScrollBar;
 class TFloatEdit;
 class TFormHilfe;
+class THelpWindow;
 class TNumLab;
 class TPanel;
 class TRChart;
@@ -67,6 +68,7 @@ public:
     QAction* Hilfe1;
     QAction* Info1;
     TFormHilfe* FormHilfe;
+    THelpWindow* HelpWindow = nullptr;  // the help text, made at its first showing
 
     TCurveFit& Stats1() { return m_stats; }
 
@@ -90,6 +92,7 @@ public:
     void FormClose();
     void Ende1Click();
     void Info1Click();
+    void Hilfe1Click();
     void NotYetAvailableClick();
     void FormMouseMove();
 

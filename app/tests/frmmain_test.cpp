@@ -19,6 +19,8 @@
 #include "app/errorbox.h"
 #include "app/floatedit.h"
 #include "app/formhilfe.h"
+#include "app/helpwindow.h"
+#include <QTextBrowser>
 #include "app/panel.h"
 #include <QApplication>
 #include <QClipboard>
@@ -754,14 +756,31 @@ TEST_F(MainWindow, ResetAxisTakesTheEdits)
 
 TEST_F(MainWindow, MenuEntriesNotYetAvailable)
 {
-    for (QAction* a : {W.ErgebnisAnClipboard, W.WerteTabellespeichern1, W.WerteTabelleladen1, W.Hilfe1}) a->trigger();
-    ASSERT_EQ(Boxes.size(), 4u);
+    for (QAction* a : {W.ErgebnisAnClipboard, W.WerteTabellespeichern1, W.WerteTabelleladen1}) a->trigger();
+    ASSERT_EQ(Boxes.size(), 3u);
     for (const TMessageBoxRequest& r : Boxes) {
         EXPECT_EQ(r.Text, "Erst in einer späteren Version verfügbar");
         EXPECT_EQ(r.Caption, "");
         EXPECT_EQ(r.Icon, mbiWarning);
         EXPECT_TRUE(r.TopMost);
     }
+}
+
+// "Hilfe" opens one help window beside the main window, in German, naming every model.
+TEST_F(MainWindow, HelpShowsTheHelpWindow)
+{
+    W.Hilfe1->trigger();
+    W.Hilfe1->trigger();
+    ASSERT_NE(W.HelpWindow, nullptr);
+    EXPECT_TRUE(Boxes.empty());
+    EXPECT_TRUE(W.HelpWindow->isVisible());
+    EXPECT_FALSE(W.HelpWindow->isModal());
+    EXPECT_EQ(W.findChildren<THelpWindow*>().size(), 1);
+    const QString text = W.HelpWindow->Text->toPlainText();
+    for (const char* word : {"Test-Eingabe", "Werte übernehmen", "Lin", "Parabolic", "Reciproc", "Log", "Recip.Log.",
+                             "Expon.", "Polynom", "Spline", "Anpassungsgrad", "cfit.asc", "kalmira-fit"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(word))) << word;
+    W.HelpWindow->close();
 }
 
 TEST_F(MainWindow, InfoShowsTheAboutBoxModally)

@@ -1,0 +1,103 @@
+#include "app/helpwindow.h"
+
+#include <QTextBrowser>
+#include <QVBoxLayout>
+
+THelpWindow::THelpWindow(QWidget* parent) : QDialog(parent)
+{
+    setWindowTitle(QString::fromUtf8("Kalmira - Hilfe"));
+    setModal(false);
+    resize(640, 720);
+    Text = new QTextBrowser(this);
+    Text->setOpenLinks(false);
+    Text->setHtml(HelpHtml());
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(Text);
+}
+
+QString THelpWindow::HelpHtml()
+{
+    return QString::fromUtf8(R"(
+<h2>Kalmira &ndash; Univariante Regression</h2>
+<p>Kalmira passt eine Kurve an Datenpunkte (x, y) an und zeigt sie mit ihrer Formel, ihren
+Parametern und ihrem Anpassungsgrad.</p>
+
+<h3>Punkte eingeben</h3>
+<ul>
+<li><b>Mit der Maus:</b> &bdquo;Test-Eingabe&ldquo; drücken und in die Grafik klicken (jede
+Maustaste). Jeder Klick ist ein Punkt.</li>
+<li><b>In der Tabelle:</b> X und Y eintippen (mit dem Dezimaltrennzeichen des Systems) und
+&bdquo;Werte übernehmen&ldquo; drücken. Die erste leere X-Zelle beendet die Tabelle.
+&bdquo;Clear Table&ldquo; leert die Tabelle. Aus einer Tabellenkalkulation kopierte Blöcke lassen
+sich mit Strg+V einfügen.</li>
+<li><b>Aus einer Datei:</b> &bdquo;Datei &rarr; Werte-Tabelle laden&ldquo;, eine Datei auf das
+Fenster ziehen oder beim Start nennen (<code>kalmira messwerte.csv</code>). Die Werte stehen dann
+in der Tabelle und werden mit &bdquo;Werte übernehmen&ldquo; zu Punkten.</li>
+<li>&bdquo;Grafik Clear&ldquo; vergisst alle Punkte.</li>
+</ul>
+
+<h3>Die Modelle</h3>
+<p>Jedes Modell wird nach der Methode der kleinsten Quadrate angepasst. Die Spalte
+&bdquo;minimiert&ldquo; nennt die Summe, die dabei so klein wie möglich wird.</p>
+<table border="1" cellspacing="0" cellpadding="3">
+<tr><th>Knopf</th><th>Modell</th><th>minimiert</th><th>braucht</th></tr>
+<tr><td>Lin</td><td>y = k&middot;x + d</td><td>&Sigma; (y &minus; k&middot;x &minus; d)&sup2;</td><td>2 Punkte</td></tr>
+<tr><td>Parabolic</td><td>y = k0 + k1&middot;x + k2&middot;x&sup2;</td><td>&Sigma; (y &minus; k0 &minus; k1&middot;x &minus; k2&middot;x&sup2;)&sup2;</td><td>3 Punkte</td></tr>
+<tr><td>Reciproc</td><td>y = 1/(k0 + k1&middot;x)</td><td>&Sigma; (1/y &minus; k0 &minus; k1&middot;x)&sup2;</td><td>3 Punkte, y &ne; 0</td></tr>
+<tr><td>Log</td><td>y = k0 + k1&middot;ln x</td><td>&Sigma; (y &minus; k0 &minus; k1&middot;ln x)&sup2;</td><td>3 Punkte, x &gt; 0</td></tr>
+<tr><td>Recip.Log.</td><td>y = 1/(k0 + k1&middot;ln x)</td><td>&Sigma; (1/y &minus; k0 &minus; k1&middot;ln x)&sup2;</td><td>3 Punkte, x &gt; 0, y &gt; 0</td></tr>
+<tr><td>Expon.</td><td>y = k0&middot;e<sup>k1&middot;x</sup></td><td>&Sigma; (ln y &minus; ln k0 &minus; k1&middot;x)&sup2;</td><td>3 Punkte, x &gt; 0, y &gt; 0</td></tr>
+<tr><td>Polynom</td><td>y = k0 + k1&middot;x + &hellip; + kn&middot;x<sup>n</sup></td><td>&Sigma; (y &minus; p(x))&sup2;</td><td>n + 1 Punkte</td></tr>
+<tr><td>Spline</td><td>kubischer Glättungsspline s(x)</td><td>&int; s&Prime;(x)&sup2; dx, solange &Sigma; (s(x) &minus; y)&sup2; &le; S</td><td>2 Punkte</td></tr>
+</table>
+<p>Die Ordnung des Polynoms (bis 9, höchstens eins weniger als die Zahl der Punkte) steht im Feld
+neben &bdquo;Polynom&ldquo;. Der <b>Anpassungsgrad</b> ist das Bestimmtheitsmaß R&sup2; der
+Regression; bei Reciproc, Log, Recip.Log. und Expon. gilt er für die umgerechneten Größen
+(1/y, ln x, ln y), in denen die Anpassung gerechnet wird.</p>
+
+<h3>Die Glättung des Splines</h3>
+<p>Der Schieberegler unter &bdquo;Spline&ldquo; wählt den Glättungsfaktor f von 0 (ganz links) bis 1
+(ganz rechts). Die erlaubte Restsumme S ist f mal die Restsumme der Geraden: ganz links geht der
+Spline durch jeden Punkt, ganz rechts ist er fast eine Gerade.</p>
+
+<h3>Die Maus in der Grafik</h3>
+<ul>
+<li>Mit gedrückter linker Taste ziehen verschiebt den sichtbaren Ausschnitt; die nächste Anpassung
+zeichnet ihre Kurve über den neuen Ausschnitt.</li>
+<li>&bdquo;Reset Axis&ldquo; setzt beide Achsen auf 0 bis &bdquo;Graph Xmax&ldquo; und &bdquo;Graph Ymax&ldquo;.</li>
+</ul>
+
+<h3>Dateien</h3>
+<p>Gelesen werden Textdateien mit einem Wertepaar je Zeile, getrennt durch Tabulator, Komma,
+Semikolon oder Leerzeichen; eine erste Zeile mit Spaltennamen ist erlaubt, Zeilen mit
+<code>#</code> oder <code>;</code> am Anfang und leere Zeilen werden übersprungen. Wo das Trennzeichen
+kein Komma ist, darf das Dezimalzeichen ein Komma sein.</p>
+<p>CSV mit Dezimalpunkt:</p>
+<pre>x,y
+0.5,1.62
+1,2.71
+2,7.39</pre>
+<p>Semikolon mit Dezimalkomma (wie aus einer deutschen Tabellenkalkulation):</p>
+<pre>x;y
+0,5;1,62
+1;2,71
+2;7,39</pre>
+<p>Beim Schließen schreibt das Fenster seine Punkte in die Datei <code>cfit.asc</code> im aktuellen
+Verzeichnis (sechs Nachkommastellen); auch sie lässt sich wieder laden:</p>
+<pre>Data exported from QZL TCurveFit
+2	;nr. of columns
+2	;nr. of rows
+FALSE TRUE FALSE	;row attributes, column names, row names
+x   y
+1.000000	2.500000
+-0.250000	3.000000</pre>
+<p>Beispieldateien liegen im Ordner <code>examples/</code> des Programms.</p>
+
+<h3>Das Kommandozeilenprogramm</h3>
+<p><code>kalmira-fit</code> rechnet dieselben Anpassungen ohne Fenster, zum Beispiel in Skripten:</p>
+<pre>kalmira-fit --model all messwerte.csv
+kalmira-fit --model poly:5 --at 0.5 --format json messwerte.csv</pre>
+<p><code>kalmira-fit --help</code> nennt alle Modelle und Optionen.</p>
+)");
+}
