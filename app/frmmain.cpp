@@ -4,6 +4,9 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -87,6 +90,7 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent)
     setMinimumSize(kWindowWidth, kWindowHeight);
     CreateControls();
     ConfigureChart();
+    setAcceptDrops(true);
     FormHilfe = new TFormHilfe(this);
     FormHilfe->hide();
 }
@@ -108,8 +112,11 @@ void TFrmMain::CreateControls()
     Ende1 = datei->addAction("Ende");
     Hilfe1 = menuBar()->addAction("Hilfe");
     Info1 = menuBar()->addAction("Info");
-    for (QAction* a : {ErgebnisAnClipboard, WerteTabellespeichern1, WerteTabelleladen1})
-        connect(a, &QAction::triggered, this, [this] { RunHandler([this] { NotYetAvailableClick(); }); });
+    connect(ErgebnisAnClipboard, &QAction::triggered, this, [this] { RunHandler([this] { NotYetAvailableClick(); }); });
+    connect(WerteTabellespeichern1, &QAction::triggered, this,
+            [this] { RunHandler([this] { WerteTabellespeichern1Click(); }); });
+    connect(WerteTabelleladen1, &QAction::triggered, this,
+            [this] { RunHandler([this] { WerteTabelleladen1Click(); }); });
     connect(Ende1, &QAction::triggered, this, [this] { RunHandler([this] { Ende1Click(); }); });
     connect(Info1, &QAction::triggered, this, [this] { RunHandler([this] { Info1Click(); }); });
     connect(Hilfe1, &QAction::triggered, this, [this] { RunHandler([this] { Hilfe1Click(); }); });
@@ -581,6 +588,23 @@ void TFrmMain::Hilfe1Click()
     HelpWindow->show();
     HelpWindow->raise();
     HelpWindow->activateWindow();
+}
+
+// A local file dragged over the window may be dropped: it is loaded into the value table.
+void TFrmMain::dragEnterEvent(QDragEnterEvent* event)
+{
+    const QMimeData* data = event->mimeData();
+    if (data && data->hasUrls() && !data->urls().isEmpty() && data->urls().first().isLocalFile())
+        event->acceptProposedAction();
+}
+
+void TFrmMain::dropEvent(QDropEvent* event)
+{
+    const QMimeData* data = event->mimeData();
+    if (!data || !data->hasUrls() || data->urls().isEmpty() || !data->urls().first().isLocalFile()) return;
+    event->acceptProposedAction();
+    const std::string file = data->urls().first().toLocalFile().toStdString();
+    RunHandler([&] { LoadTableFile(file); });
 }
 
 void TFrmMain::NotYetAvailableClick()

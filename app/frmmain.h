@@ -93,6 +93,10 @@ public:
     void Ende1Click();
     void Info1Click();
     void Hilfe1Click();
+    void WerteTabelleladen1Click();
+    void WerteTabellespeichern1Click();
+    // Loads a table file into the value table (menu, drop, command line); false when cancelled.
+    bool LoadTableFile(const std::string& fileName, bool skipMissing = false);
     void NotYetAvailableClick();
     void FormMouseMove();
 
@@ -110,6 +114,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:

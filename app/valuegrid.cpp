@@ -7,7 +7,9 @@
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
 #include <QStyledItemDelegate>
+#include <bit>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 
 #include "common/errors.h"
@@ -65,21 +67,31 @@ protected:
     }
 };
 
+// The two NaN patterns of empty and text cells; parsed numbers are never NaN.
+constexpr std::uint64_t kEmptyBits = 0x7ff8'0000'0000'0e01ULL;
+constexpr std::uint64_t kTextBits = 0x7ff8'0000'0000'0e02ULL;
+const double kEmptyCell = std::bit_cast<double>(kEmptyBits);
+const double kTextCell = std::bit_cast<double>(kTextBits);
+
 }  // namespace
 
 TValueGridModel::TValueGridModel(int dataRows, QObject* parent) : QAbstractTableModel(parent)
 {
-    m_values.assign(std::size_t(dataRows) * 2, 0.0);
-    m_state.assign(std::size_t(dataRows) * 2, csEmpty);
+    m_values.assign(std::size_t(std::max(dataRows, 0)) * 2, kEmptyCell);
+}
+
+TValueGridModel::TCellState TValueGridModel::State(std::size_t slot) const
+{
+    const std::uint64_t bits = std::bit_cast<std::uint64_t>(m_values[slot]);
+    return bits == kEmptyBits ? csEmpty : bits == kTextBits ? csText : csNumber;
 }
 
 void TValueGridModel::SetDataRows(int rows)
 {
     if (rows < 0) rows = 0;
     beginResetModel();
-    m_values.resize(std::size_t(rows) * 2, 0.0);
-    m_state.resize(std::size_t(rows) * 2, csEmpty);
-    std::erase_if(m_texts, [&](const auto& kv) { return kv.first >= m_state.size(); });
+    m_values.resize(std::size_t(rows) * 2, kEmptyCell);
+    std::erase_if(m_texts, [&](const auto& kv) { return kv.first >= m_values.size(); });
     endResetModel();
 }
 
@@ -87,7 +99,7 @@ bool TValueGridModel::CellEmpty(int col, int row) const
 {
     if (col < 0 || col > 1 || row < 0 || row > DataRows()) return true;
     if (row == 0) return false;
-    return m_state[Slot(col, row)] == csEmpty;
+    return State(Slot(col, row)) == csEmpty;
 }
 
 double TValueGridModel::CellValue(int col, int row) const
@@ -95,7 +107,7 @@ double TValueGridModel::CellValue(int col, int row) const
     if (col < 0 || col > 1 || row < 0 || row > DataRows()) return StrToFloat("");
     if (row == 0) return StrToFloat(CellText(col, row));
     const std::size_t s = Slot(col, row);
-    switch (m_state[s]) {
+    switch (State(s)) {
         case csNumber: return m_values[s];
         case csText: return StrToFloat(m_texts.at(s));
         case csEmpty: break;
@@ -108,7 +120,7 @@ std::string TValueGridModel::CellText(int col, int row) const
     if (col < 0 || col > 1 || row < 0 || row > DataRows()) return {};
     if (row == 0) return col == 0 ? "X" : "Y";
     const std::size_t s = Slot(col, row);
-    switch (m_state[s]) {
+    switch (State(s)) {
         case csNumber: return ShortestText(m_values[s]);
         case csText: return m_texts.at(s);
         case csEmpty: break;
@@ -121,13 +133,12 @@ void TValueGridModel::StoreText(std::size_t slot, const std::string& text)
     m_texts.erase(slot);
     double v = 0.0;
     if (text.empty()) {
-        m_state[slot] = csEmpty;
-    } else if (TryStrToFloat(text, v)) {
-        m_state[slot] = csNumber;
+        m_values[slot] = kEmptyCell;
+    } else if (TryStrToFloat(text, v) && !std::isnan(v)) {
         m_values[slot] = v;
     } else {
         // Kept as typed: reading it later names the text in the conversion error.
-        m_state[slot] = csText;
+        m_values[slot] = kTextCell;
         m_texts[slot] = text;
     }
 }
@@ -137,8 +148,7 @@ void TValueGridModel::SetCell(int col, int row, const std::string& text)
     if (col < 0 || col > 1 || row < 1) return;
     if (row > DataRows()) {
         beginInsertRows(QModelIndex(), DataRows(), row - 1);
-        m_values.resize(std::size_t(row) * 2, 0.0);
-        m_state.resize(std::size_t(row) * 2, csEmpty);
+        m_values.resize(std::size_t(row) * 2, kEmptyCell);
         endInsertRows();
     }
     StoreText(Slot(col, row), text);
@@ -150,19 +160,44 @@ void TValueGridModel::SetNumbers(const std::vector<double>& x, const std::vector
 {
     beginResetModel();
     const std::size_t n = std::max(x.size(), y.size());
-    m_values.assign(n * 2, 0.0);
-    m_state.assign(n * 2, csEmpty);
     m_texts.clear();
-    for (std::size_t i = 0; i < x.size(); ++i) { m_values[2 * i] = x[i]; m_state[2 * i] = csNumber; }
-    for (std::size_t i = 0; i < y.size(); ++i) { m_values[2 * i + 1] = y[i]; m_state[2 * i + 1] = csNumber; }
+    m_values.clear();
+    m_values.shrink_to_fit();
+    m_values.assign(n * 2, kEmptyCell);
+    for (std::size_t i = 0; i < x.size(); ++i) m_values[2 * i] = std::isnan(x[i]) ? kEmptyCell : x[i];
+    for (std::size_t i = 0; i < y.size(); ++i) m_values[2 * i + 1] = std::isnan(y[i]) ? kEmptyCell : y[i];
+    endResetModel();
+}
+
+void TValueGridModel::TakeRows(std::vector<double>&& rows)
+{
+    beginResetModel();
+    m_texts.clear();
+    m_values = std::move(rows);
+    if (m_values.size() % 2 != 0) m_values.push_back(kEmptyCell);
+    for (double& v : m_values)
+        if (std::isnan(v)) v = kEmptyCell;
     endResetModel();
 }
 
 void TValueGridModel::ClearCells()
 {
-    std::fill(m_state.begin(), m_state.end(), csEmpty);
+    std::fill(m_values.begin(), m_values.end(), kEmptyCell);
     m_texts.clear();
+    m_columnNames.clear();
     if (DataRows() > 0) emit dataChanged(index(0, 0), index(DataRows() - 1, 1));
+}
+
+void TValueGridModel::FilledRows(std::vector<double>& x, std::vector<double>& y) const
+{
+    x.clear();
+    y.clear();
+    for (int row = 1; row <= DataRows(); ++row) {
+        const bool emptyX = CellEmpty(0, row), emptyY = CellEmpty(1, row);
+        if (emptyX && emptyY) continue;
+        x.push_back(CellValue(0, row));
+        y.push_back(CellValue(1, row));
+    }
 }
 
 int TValueGridModel::FirstFilledRowFrom(int row) const
@@ -183,7 +218,7 @@ QVariant TValueGridModel::data(const QModelIndex& index, int role) const
     const std::size_t s = Slot(col, row);
     switch (role) {
         case Qt::DisplayRole:
-            if (m_state[s] == csNumber) return QString::fromStdString(DisplayText(m_values[s]));
+            if (State(s) == csNumber) return QString::fromStdString(DisplayText(m_values[s]));
             return QString::fromStdString(CellText(col, row));
         case Qt::EditRole:
             return QString::fromStdString(CellText(col, row));

@@ -16,7 +16,7 @@ public:
     explicit TValueGridModel(int dataRows, QObject* parent = nullptr);
 
     // the cells; col 0 or 1, row 0 the header, data rows 1..DataRows()
-    int DataRows() const { return static_cast<int>(m_state.size() / 2); }
+    int DataRows() const { return static_cast<int>(m_values.size() / 2); }
     void SetDataRows(int rows);                  // new rows are empty
     bool CellEmpty(int col, int row) const;      // outside the table counts as empty
     // The cell read as a number: a number cell gives its value; a text cell is read with the
@@ -25,6 +25,7 @@ public:
     std::string CellText(int col, int row) const;  // header, typed text or the value's shortest text
     void SetCell(int col, int row, const std::string& text);  // rows beyond the end are added
     void SetNumbers(const std::vector<double>& x, const std::vector<double>& y);  // whole table
+    void TakeRows(std::vector<double>&& rows);   // whole table, x and y interleaved, no copy
     void ClearCells();                           // every data cell empty, the rows stay
     int FirstFilledRowFrom(int row) const;       // the first data row from row on with a cell, 0 if none
 
@@ -36,14 +37,24 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
+    // The rows as numbers for a file: data rows up to the last filled one, wholly empty rows left
+    // out. A row with one empty cell or a cell that is not a number raises EConvertError naming it.
+    void FilledRows(std::vector<double>& x, std::vector<double>& y) const;
+    // Names of the columns when the table came from a file that named them, else empty.
+    const std::vector<std::string>& ColumnNames() const { return m_columnNames; }
+    void SetColumnNames(std::vector<std::string> names) { m_columnNames = std::move(names); }
+
 private:
     enum TCellState : std::uint8_t { csEmpty, csNumber, csText };
     std::size_t Slot(int col, int row) const { return std::size_t(row - 1) * 2 + std::size_t(col); }
+    TCellState State(std::size_t slot) const;
     void StoreText(std::size_t slot, const std::string& text);
 
-    std::vector<double> m_values;                // row-major, two per row
-    std::vector<TCellState> m_state;
+    // Row-major, two per row. An empty cell and a cell of typed text hold one of two NaN patterns
+    // that no number has, so a row costs its 16 bytes and no more.
+    std::vector<double> m_values;
     std::unordered_map<std::size_t, std::string> m_texts;  // only for csText cells
+    std::vector<std::string> m_columnNames;
 };
 
 class TValueGrid : public QTableView {

@@ -1,0 +1,23 @@
+#pragma once
+// Table files of the window: loading into the value table and saving it, with failures worded in
+// German for the error box.
+#include <string>
+
+#include "table/table.h"
+
+class QWidget;
+class TValueGridModel;
+
+enum TTableFileType { tftCsv, tftDataFile, tftTabs };
+
+// The German message for a failed reading: the file, the line, the column and the text found.
+std::string TableFailureText(const TTableFailure& failure);
+
+// Reads the file into the grid, which grows to hold it. A failure raises its German message and
+// leaves the grid as it was; false when the user cancelled a long load (the grid is unchanged).
+// skipMissing passes over rows with an empty or "NA" cell instead of stopping there.
+bool LoadTableIntoGrid(QWidget* parent, TValueGridModel& grid, const std::string& fileName, bool skipMissing);
+
+// Writes the grid's filled rows; the old file is replaced only by a complete new one. Returns the
+// German message of a failure, empty on success.
+std::string SaveGridToFile(const TValueGridModel& grid, const std::string& fileName, TTableFileType type);

@@ -1,0 +1,307 @@
+// The window's table files: loading through the menu, a drop and the command-line road, saving
+// in each type, and the failures that must leave the table, the engine and the chart as they were.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QMimeData>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QUrl>
+#include <QDropEvent>
+#include <QTest>
+#include <bit>
+#include <csignal>
+#include <cstdint>
+#include <fstream>
+#include <random>
+#include <sys/resource.h>
+
+#include "app/filedialog.h"
+#include "app/frmmain.h"
+#include "app/tablefiles.h"
+#include "app/valuegrid.h"
+#include "chart/chart.h"
+#include "platform/msgbox.h"
+
+namespace {
+
+class TableFiles : public ::testing::Test {
+protected:
+    TableFiles()
+        : m_boxes([this](const TMessageBoxRequest& r) { Boxes.push_back(r); }),
+          m_dialogs([this](TFileDialogRequest& r) {
+              Requests.push_back(r);
+              r.FileName = Answer;
+              r.Filter = AnswerFilter;
+              r.SkipMissing = AnswerSkipMissing;
+          })
+    {
+        W.show();
+        QApplication::processEvents();
+    }
+
+    std::string Path(const std::string& name) const { return QDir(Dir.path()).filePath(QString::fromStdString(name)).toStdString(); }
+    std::string Write(const std::string& name, const std::string& content) const
+    {
+        const std::string p = Path(name);
+        std::ofstream(p, std::ios::binary) << content;
+        return p;
+    }
+    static std::string ReadAll(const std::string& path)
+    {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    TValueGridModel& Grid() { return W.WerteTabelleGrid->Model(); }
+    void Load(const std::string& path, bool skipMissing = false)
+    {
+        Answer = path;
+        AnswerSkipMissing = skipMissing;
+        W.WerteTabelleladen1->trigger();
+    }
+    void Save(const std::string& path, int filter)
+    {
+        Answer = path;
+        AnswerFilter = filter;
+        W.WerteTabellespeichern1->trigger();
+    }
+    // The grid's data rows as (x, y) bits, up to the last filled row.
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> GridBits()
+    {
+        std::vector<double> x, y;
+        Grid().FilledRows(x, y);
+        std::vector<std::pair<std::uint64_t, std::uint64_t>> bits;
+        for (std::size_t i = 0; i < x.size(); ++i)
+            bits.emplace_back(std::bit_cast<std::uint64_t>(x[i]), std::bit_cast<std::uint64_t>(y[i]));
+        return bits;
+    }
+
+    QTemporaryDir Dir;
+    std::vector<TMessageBoxRequest> Boxes;
+    std::vector<TFileDialogRequest> Requests;
+    std::string Answer;
+    int AnswerFilter = 0;
+    bool AnswerSkipMissing = false;
+    TFrmMain W;
+
+private:
+    TMessageBoxHookScope m_boxes;
+    struct DialogHookScope {
+        explicit DialogHookScope(TFileDialogHook h) : previous(SetFileDialogHook(std::move(h))) {}
+        ~DialogHookScope() { SetFileDialogHook(std::move(previous)); }
+        TFileDialogHook previous;
+    } m_dialogs;
+};
+
+}  // namespace
+
+// Each layout the reader takes lands in the grid, which grows to hold it; "Werte übernehmen"
+// then makes the points.
+TEST_F(TableFiles, LoadFillsTheGridFromEveryLayout)
+{
+    const struct {
+        const char* name;
+        const char* content;
+    } files[] = {
+        {"comma.csv", "x,y\n1,2.5\n-0.25,3\n4,1e3\n"},
+        {"semicolon.csv", "x;y\r\n1;2,5\r\n-0,25;3\r\n4;1000\r\n"},
+        {"tabs.txt", "1\t2.5\n-0.25\t3\n4\t1000\n"},
+        {"cfit.asc", "Data exported from QZL TCurveFit\r\n2\t;nr. of columns\r\n3\t;nr. of rows\r\n"
+                     "FALSE TRUE FALSE\t;row attributes, column names, row names\r\nx   y\r\n"
+                     "1.000000\t2.500000\r\n-0.250000\t3.000000\r\n4.000000\t1000.000000\r\n"},
+    };
+    for (const auto& f : files) {
+        SCOPED_TRACE(f.name);
+        Grid().ClearCells();
+        Load(Write(f.name, f.content));
+        EXPECT_TRUE(Boxes.empty());
+        std::vector<double> x, y;
+        Grid().FilledRows(x, y);
+        EXPECT_EQ(x, (std::vector<double>{1, -0.25, 4}));
+        EXPECT_EQ(y, (std::vector<double>{2.5, 3, 1000}));
+    }
+    ASSERT_EQ(Requests.size(), 4u);
+    EXPECT_EQ(Requests[0].Kind, fdkOpen);
+    EXPECT_TRUE(Requests[0].OfferSkipMissing);
+
+    std::string big = "x,y\n";
+    for (int i = 1; i <= 10000; ++i) big += std::to_string(i) + "," + std::to_string(2 * i) + "\n";
+    Load(Write("big.csv", big));
+    EXPECT_EQ(Grid().DataRows(), 10000);
+    QTest::mouseClick(W.WerteUebernehmenBtn, Qt::LeftButton);
+    EXPECT_EQ(W.Stats1().PointCount(), 10000);
+    EXPECT_TRUE(Boxes.empty());
+}
+
+// A file that cannot be read shows one box naming the file, the line, the column and the text
+// found; the grid, the engine and the chart keep exactly what they had.
+TEST_F(TableFiles, BadFilesChangeNothing)
+{
+    std::string badLine = "x,y\n";
+    for (int i = 1; i <= 10000; ++i) badLine += (i == 4999 ? std::string("12,zwölf") : std::to_string(i) + ",1") + "\n";
+    const struct {
+        std::string path;
+        std::string expected;
+    } cases[] = {
+        {Write("empty.csv", ""), "Die Datei „empty.csv“ enthält keine Zeile mit Zahlen."},
+        {Write("bad.csv", badLine), "Datei „bad.csv“, Zeile 5000, Spalte 2: „zwölf“ ist keine Zahl."},
+        {Write("binary.dat", std::string("1,2\n3,\0\x01\x02", 9)), "Datei „binary.dat“, Zeile 2: ein NUL-Byte; die Datei ist keine Textdatei."},
+        {Path("missing.csv"), "Die Datei „missing.csv“ lässt sich nicht öffnen: "},
+        {Write("na.csv", "x,y\n1,2\n2,NA\n3,4\n"), "Datei „na.csv“, Zeile 3, Spalte 2: "},
+    };
+    for (int row = 1; row <= 3; ++row) {
+        Grid().SetCell(0, row, std::to_string(row));
+        Grid().SetCell(1, row, std::to_string(row * row));
+    }
+    QTest::mouseClick(W.WerteUebernehmenBtn, Qt::LeftButton);
+    const auto before = GridBits();
+    const int items = W.RChart1->ItemCount();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        Boxes.clear();
+        Load(c.path);
+        ASSERT_EQ(Boxes.size(), 1u);
+        EXPECT_EQ(Boxes[0].Text.substr(0, c.expected.size()), c.expected);
+        EXPECT_EQ(Boxes[0].Icon, mbiError);
+        EXPECT_EQ(GridBits(), before);
+        EXPECT_EQ(W.Stats1().PointCount(), 3);
+        EXPECT_EQ(W.RChart1->ItemCount(), items);
+    }
+}
+
+// Saved in each type and loaded again, every double comes back bit for bit, -0 and denormals
+// included; the old file is replaced.
+TEST_F(TableFiles, SaveAndLoadGiveTheSameDoubles)
+{
+    std::mt19937_64 rng(20);
+    std::vector<double> x = {-0.0, 1e-300, 1e300, 5e-324, 2.2250738585072009e-308, 0.1, -123456789.12345678},
+                        y = {1, -1e-300, -1e300, -5e-324, 1.7976931348623157e308, 1.0 / 3.0, 2.0 / 3.0};
+    std::uniform_real_distribution<double> mantissa(-1, 1);
+    std::uniform_int_distribution<int> exponent(-300, 300);
+    for (int i = 0; i < 200; ++i) {
+        x.push_back(std::ldexp(mantissa(rng), exponent(rng)));
+        y.push_back(std::ldexp(mantissa(rng), exponent(rng)));
+    }
+    Grid().SetNumbers(x, y);
+    const auto before = GridBits();
+    for (int filter : {0, 1, 2}) {
+        SCOPED_TRACE(filter);
+        const std::string path = Write("saved" + std::to_string(filter), "old content");
+        Save(path, filter);
+        ASSERT_TRUE(Boxes.empty()) << Boxes[0].Text;
+        // A name without an extension gets that of the type; the old file stays untouched.
+        const std::string written = path + (filter == 0 ? ".csv" : filter == 1 ? ".asc" : ".txt");
+        EXPECT_EQ(ReadAll(path), "old content");
+        Grid().ClearCells();
+        Load(written);
+        ASSERT_TRUE(Boxes.empty()) << Boxes[0].Text;
+        EXPECT_EQ(GridBits(), before);
+        // Saved again under its own name, the file is replaced by the same text.
+        const std::string first = ReadAll(written);
+        Save(written, filter);
+        EXPECT_EQ(ReadAll(written), first);
+    }
+    EXPECT_EQ(Requests.back().Kind, fdkSave);
+    EXPECT_EQ(QDir(Dir.path()).entryList(QStringList() << ".*XXXXXX" << ".saved*", QDir::Hidden | QDir::Files).size(), 0);
+}
+
+// A save that cannot complete leaves the old file as it was and says why.
+TEST_F(TableFiles, FailedSaveKeepsTheOldFile)
+{
+    Grid().SetNumbers(std::vector<double>(20000, 1.25), std::vector<double>(20000, -2.5));
+    Save(Path("no-such-folder/table.csv"), 0);
+    ASSERT_EQ(Boxes.size(), 1u);
+    const std::string notSaved = "Die Datei „table.csv“ wurde nicht gespeichert: ";
+    EXPECT_EQ(Boxes[0].Text.substr(0, notSaved.size()), notSaved);
+
+    // A full disk, made by a file size limit far below the table's size.
+    const std::string old = Write("kept.csv", "x,y\n1,2\n");
+    Boxes.clear();
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 4096;
+    setrlimit(RLIMIT_FSIZE, &small);
+    Save(old, 0);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+    ASSERT_EQ(Boxes.size(), 1u);
+    EXPECT_NE(Boxes[0].Text.find("kept.csv"), std::string::npos);
+    EXPECT_EQ(ReadAll(old), "x,y\n1,2\n");
+    EXPECT_EQ(QDir(Dir.path()).entryList(QStringList() << ".kept.csv.*", QDir::Hidden | QDir::Files).size(), 0);
+
+    // A grid row with only one value is no table row: nothing is written.
+    Boxes.clear();
+    Grid().SetCell(1, 20001, "7");
+    Save(old, 0);
+    ASSERT_EQ(Boxes.size(), 1u);
+    EXPECT_EQ(ReadAll(old), "x,y\n1,2\n");
+}
+
+// A file dropped onto the window is loaded like one chosen in the dialog.
+TEST_F(TableFiles, DroppedFileIsLoaded)
+{
+    const std::string path = Write("dropped.csv", "x,y\n1,10\n2,20\n");
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(path))});
+    QDragEnterEvent enter(QPoint(400, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&W, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(400, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&W, &drop);
+    std::vector<double> x, y;
+    Grid().FilledRows(x, y);
+    EXPECT_EQ(y, (std::vector<double>{10, 20}));
+    EXPECT_TRUE(Requests.empty());
+}
+
+// A long load shows its progress; cancelling it leaves the grid as it was.
+TEST_F(TableFiles, CancelledLongLoadKeepsTheGrid)
+{
+    std::string big = "x,y\n";
+    for (int i = 1; i <= 300000; ++i) big += std::to_string(i) + ".5," + std::to_string(i) + "\n";
+    const std::string path = Write("long.csv", big);
+    Grid().SetCell(0, 1, "42");
+    bool sawDialog = false;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        if (auto* p = W.findChild<QProgressDialog*>()) {
+            sawDialog = true;
+            p->cancel();
+        }
+    });
+    timer.start(0);
+    Load(path);
+    timer.stop();
+    EXPECT_TRUE(sawDialog);
+    EXPECT_TRUE(Boxes.empty());
+    EXPECT_EQ(Grid().DataRows(), 24);
+    EXPECT_EQ(Grid().CellValue(0, 1), 42.0);
+}
+
+// The file written on closing loads back into the same points, to its six decimals.
+TEST_F(TableFiles, DataFileOfTheClosingLoadsBack)
+{
+    const QString old = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(Dir.path()));
+    TFrmMain other;
+    other.show();
+    const std::vector<double> x = {1.5, -2.25, 1e5 / 3}, y = {3.0, 1.0 / 7, -4.125};
+    for (std::size_t i = 0; i < x.size(); ++i) other.Stats1().AddPoint(x[i], y[i]);
+    other.close();
+    QDir::setCurrent(old);
+    Load(Path("cfit.asc"));
+    ASSERT_TRUE(Boxes.empty());
+    std::vector<double> gx, gy;
+    Grid().FilledRows(gx, gy);
+    ASSERT_EQ(gx.size(), x.size());
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        EXPECT_NEAR(gx[i], x[i], 5e-7);
+        EXPECT_NEAR(gy[i], y[i], 5e-7);
+    }
+}
