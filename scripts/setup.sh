@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Kalmira needs to build, test and run (only those missing).
 set -euo pipefail
-PACKAGES="build-essential cmake pkg-config qt6-base-dev libgl-dev libgtest-dev libbenchmark-dev
+PACKAGES="build-essential clang libclang-rt-dev cmake pkg-config qt6-base-dev libgl-dev libgtest-dev libbenchmark-dev
   fonts-liberation fonts-dejavu-core"
 missing=""
 for p in $PACKAGES; do
