@@ -43,6 +43,8 @@ public:
     // Names of the columns when the table came from a file that named them, else empty.
     const std::vector<std::string>& ColumnNames() const { return m_columnNames; }
     void SetColumnNames(std::vector<std::string> names) { m_columnNames = std::move(names); }
+    // The bytes the numbers hold (typed texts and names not counted).
+    std::size_t MemoryBytes() const { return m_values.capacity() * sizeof(double); }
 
 private:
     enum TCellState : std::uint8_t { csEmpty, csNumber, csText };

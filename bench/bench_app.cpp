@@ -6,11 +6,17 @@
 //     and the chart: fit, marks and curve repainted, captions; the window's pending paints
 //     included.
 //   SplineScrollStep/<n>: one step of the smoothing scroll bar after the spline command.
+//   LoadTable/<n>: "Werte-Tabelle laden" of an n-row CSV file into the value table, beside
+//     ReadTable/<n>, the reader alone keeping the same file as a table; counters give the bytes a
+//     row that the grid holds and the peak growth of the process while loading.
+//   TakeOver/<n>: "Werte übernehmen" of n table rows (engine and chart marks) and the full
+//     repaint after it.
 // GUI runs need QT_QPA_PLATFORM=offscreen (set here when no platform is chosen).
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QDir>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -24,6 +30,11 @@
 #include <vector>
 
 #include "app/frmmain.h"
+#include "app/tablefiles.h"
+#include "app/valuegrid.h"
+#include "table/tablereader.h"
+#include <fstream>
+#include <sys/resource.h>
 #include "app/speedbutton.h"
 #include "chart/chart.h"
 
@@ -196,5 +207,80 @@ void SplineScrollStep(benchmark::State& state)
     state.counters["points"] = n;
 }
 BENCHMARK(SplineScrollStep)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->MinTime(0.5);
+
+// An n-row CSV file of two 17-digit columns, made once per size in the temporary folder.
+std::string TableFile(int n)
+{
+    static QTemporaryDir dir;
+    const std::string path = dir.path().toStdString() + "/table" + std::to_string(n) + ".csv";
+    if (access(path.c_str(), R_OK) == 0) return path;
+    std::mt19937_64 rng(7);
+    std::uniform_real_distribution<double> u(-1000, 1000);
+    std::ofstream out(path);
+    out.precision(17);
+    out << "x,y\n";
+    for (int i = 0; i < n; ++i) out << u(rng) << ',' << u(rng) << '\n';
+    return path;
+}
+
+long PeakRssKb()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_maxrss;
+}
+
+void ReadTable(benchmark::State& state)
+{
+    const int n = int(state.range(0));
+    const std::string path = TableFile(n);
+    for (auto _ : state) {
+        TTableReadResult r = ReadTableFile(path);
+        if (!r.Ok() || int(r.Table.X.size()) != n) state.SkipWithError("reading failed");
+        benchmark::DoNotOptimize(r.Table.X.data());
+    }
+    state.counters["rows"] = n;
+}
+BENCHMARK(ReadTable)->Arg(1000000)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+
+void LoadTable(benchmark::State& state)
+{
+    const int n = int(state.range(0));
+    const std::string path = TableFile(n);
+    const long before = PeakRssKb();
+    double bytesPerRow = 0;
+    for (auto _ : state) {
+        TValueGridModel grid(24);
+        if (!LoadTableIntoGrid(nullptr, grid, path, false) || grid.DataRows() != n) state.SkipWithError("loading failed");
+        bytesPerRow = double(grid.MemoryBytes()) / n;
+    }
+    state.counters["rows"] = n;
+    state.counters["grid_bytes_per_row"] = bytesPerRow;
+    state.counters["peak_growth_bytes_per_row"] = double(PeakRssKb() - before) * 1024.0 / n;
+}
+BENCHMARK(LoadTable)->Arg(1000000)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+
+void TakeOver(benchmark::State& state)
+{
+    const int n = int(state.range(0));
+    TFrmMain w;
+    w.show();
+    QApplication::processEvents();
+    std::mt19937_64 rng(3);
+    std::uniform_real_distribution<double> u(0.05, 10.0);
+    std::vector<double> x(static_cast<std::size_t>(n)), y(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        x[std::size_t(i)] = u(rng);
+        y[std::size_t(i)] = u(rng);
+    }
+    w.WerteTabelleGrid->Model().SetNumbers(x, y);
+    for (auto _ : state) {
+        w.WerteUebernehmenBtn->click();
+        w.RChart1->Paint();
+        QApplication::processEvents();
+    }
+    state.counters["points"] = n;
+}
+BENCHMARK(TakeOver)->Arg(1000000)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
 }  // namespace
