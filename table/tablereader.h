@@ -26,11 +26,16 @@ struct TTableReadOptions {
     int ColumnX = 0;         // 1-based columns of x and y; with 0 and 0 a row holds exactly two
     int ColumnY = 0;         //   values, x then y; once one is chosen, a value below 1 means 1
     std::int64_t Skip = 0;   // lines at the start that are passed over unread
+    // A row with a missing value (empty, "NA", "N/A" or "#N/A", or no value at all) in a column
+    // that is read is passed over and counted instead of stopping the reading.
+    bool SkipMissing = false;
 };
 
 struct TTableReadResult {
     TTable Table;            // empty when the reading failed
     TTableFailure Failure;   // Fault is tfNone on success
+    std::int64_t SkippedRows = 0;       // rows passed over for a missing value (SkipMissing)
+    std::int64_t FirstSkippedLine = 0;  // the line of the first of them, 0 when none
     bool Ok() const { return Failure.Fault == tfNone; }
 };
 

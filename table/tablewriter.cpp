@@ -6,7 +6,11 @@
 #include <charconv>
 #include <memory>
 
+#include "table/tablefields.h"
+
 namespace {
+
+using tablefields::NameField;
 
 constexpr std::size_t kPieceBytes = std::size_t{1} << 20;
 
@@ -38,9 +42,12 @@ bool FormTable(const TTable& table, const TTableWriteOptions& options, Flush flu
         out += std::string("2\t;nr. of columns") + lineEnd;
         out += std::to_string(rows) + "\t;nr. of rows" + lineEnd;
         out += std::string("FALSE TRUE FALSE\t;row attributes, column names, row names") + lineEnd;
-        out += (named ? table.ColumnNames[0] + "   " + table.ColumnNames[1] : std::string("x   y")) + lineEnd;
+        out += (named ? NameField(table.ColumnNames[0], ' ') + "   " + NameField(table.ColumnNames[1], ' ')
+                      : std::string("x   y")) +
+               lineEnd;
     } else if (options.WriteNames && named) {
-        out += table.ColumnNames[0] + separator + table.ColumnNames[1] + lineEnd;
+        out += NameField(table.ColumnNames[0], separator) + separator + NameField(table.ColumnNames[1], separator) +
+               lineEnd;
     }
     for (std::size_t i = 0; i < rows; ++i) {
         AppendNumber(out, table.X[i]);

@@ -1,6 +1,10 @@
 #pragma once
 // Writing two columns of numbers as a text table. Every number is written as the shortest text
 // that reads back as the same double, so a table written and read again is bit for bit the same.
+// Column names are quoted as CSV quotes fields where the reader would otherwise split, trim or
+// skip them (an empty name, blanks, a separator, a quote, a leading '#'), and a name that starts
+// like a number ("2nd", "inf", "nan") gets a backslash in front; so the names read back as they
+// were, except that line ends and NUL bytes in them are written as blanks.
 #include <cstdio>
 #include <string>
 #include <vector>

@@ -228,7 +228,7 @@ const FailCase kFails[] = {
     {"EmptyY", "1;2\n3;\n", {}, tfMissingValue, 2, 2, "3;"},
     {"ThirdColumn", "1,2,3\n", {}, tfExtraValue, 1, 3, "1,2,3"},
     {"ThirdColumnLater", "1 2\n1 2 3\n", {}, tfExtraValue, 2, 3, "1 2 3"},
-    {"ColumnBeyondTheRow", "1 2 3\n", Columns(2, 5), tfMissingValue, 1, 4, "1 2 3"},
+    {"ColumnBeyondTheRow", "1 2 3\n", Columns(2, 5), tfMissingValue, 1, 5, "1 2 3"},  // the chosen column is named
     {"Nan", "1 2\nnan 3\n", {}, tfNotANumber, 2, 1, "nan"},
     {"Inf", "1;inf\n", {}, tfNotANumber, 1, 2, "inf"},
     {"Overflow", "1e400 2\n", {}, tfOutOfRange, 1, 1, "1e400"},
