@@ -155,9 +155,14 @@ bool TFieldSplitter::RestEmpty()
 
 bool HoldsOutsideQuotes(std::string_view line, char c)
 {
-    TFieldSplitter fields(line, c);
-    std::string_view f;
-    return fields.Next(f) && fields.Next(f);
+    // Every quote opens or closes (a doubled one does both), so a quote inside a field that is
+    // not quoted throws the count off; this only decides between separators that both fail.
+    bool quoted = false;
+    for (char d : line) {
+        if (d == '"') quoted = !quoted;
+        else if (d == c && !quoted) return true;
+    }
+    return false;
 }
 
 }  // namespace tablefields

@@ -52,7 +52,7 @@ private:
     std::string m_copy;  // a quoted field with doubled quotes or text behind its closing quote
 };
 
-// Whether `c` occurs in the line outside quoted fields.
+// Whether `c` occurs in the line outside quotes.
 bool HoldsOutsideQuotes(std::string_view line, char c);
 
 }  // namespace tablefields

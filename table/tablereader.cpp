@@ -454,7 +454,7 @@ private:
         for (char c : kCandidates)
             if ((c == ' ' || line.find(c) != std::string_view::npos) && SplitsInto(line, c)) return c;
         for (char c : kCandidates)
-            if (line.find(c) != std::string_view::npos && tablefields::HoldsOutsideQuotes(line, c)) return c;
+            if (tablefields::HoldsOutsideQuotes(line, c)) return c;
         return ' ';
     }
 
@@ -556,11 +556,12 @@ private:
             double value;
             if (ParseNumber(Trim(values[i]), m_decimalComma, value) == nsNumber) numeric.push_back(static_cast<int>(i) + 1);
         }
-        if (numeric.empty() && fault == tfNotANumber) {
-            // A line of names only: a header the first line did not show as one, or a second one.
+        if (fault != tfNotANumber) return false;
+        if (numeric.size() < 2) {
+            // A line of names, a number or none among them: a header the first line did not show
+            // as one ("t;1/T", "Messung 3"), or a second one.
             f.SuggestedSkip = m_headerSeen ? m_headerLine : m_line;
-        } else if (numeric.size() >= 2 && (fault == tfNotANumber || fault == tfMissingValue) &&
-                   (numeric[0] != m_columnX || numeric[1] != m_columnY)) {
+        } else if (numeric[0] != m_columnX || numeric[1] != m_columnY) {
             f.SuggestedColumnX = numeric[0];
             f.SuggestedColumnY = numeric[1];
         }

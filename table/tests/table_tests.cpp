@@ -151,6 +151,13 @@ TTableReadOptions Columns(int x, int y, std::int64_t skip = 0)
     return o;
 }
 
+TTableReadOptions SkippingMissing()
+{
+    TTableReadOptions o;
+    o.SkipMissing = true;
+    return o;
+}
+
 TTableReadOptions Separator(char c)
 {
     TTableReadOptions o;
@@ -177,6 +184,22 @@ const ReadCase kReads[] = {
     {"NegativeColumn", "1 2 3\n", Columns(-7, 2), {1}, {2}, {}},
     {"SeparatorGiven", "1,5;2\n", Separator(';'), {1.5}, {2}, {}},
     {"ExponentForms", "1E+0040\t.5\n5.\t-0\n", {}, {1e40, 5}, {0.5, -0.0}, {}},
+    {"QuotedFields", "\"x\",\"y\"\n\"1.5\",\" 2.5 \"\n", {}, {1.5}, {2.5}, {"x", "y"}},
+    {"QuotedSeparatorAndQuote", "\"a; \"\"b\"\"\";c\n1;\"2,5\"\n", {}, {1}, {2.5}, {"a; \"b\"", "c"}},
+    {"RCsvRowLabels", "\"\",\"x\",\"y\"\n\"1\",5.1,3.5\n\"2\",4.9,3\n", {}, {5.1, 4.9}, {3.5, 3}, {"x", "y"}},
+    {"RCsv2RowLabels", "\"\";\"x\";\"y\"\n\"1\";5,1;3,5\n", {}, {5.1}, {3.5}, {"x", "y"}},
+    {"RTableRowLabels", "\"x\" \"y\"\n\"a b\" 5.1 3.5\n", {}, {5.1}, {3.5}, {"x", "y"}},
+    {"RCsvColumnsChosen", "\"\",\"x\",\"y\"\n\"1\",5.1,3.5\n", Columns(3, 2), {3.5}, {5.1}, {"y", "x"}},
+    {"RowsOfEmptyCells", ",,\nx,y\n1,2\n,,\n\"\",\"\"\n3,4\n, ,\n", {}, {1, 3}, {2, 4}, {"x", "y"}},
+    {"TrailingEmptyColumns", "x;y;\n1;2;\n3;4;;\n", {}, {1, 3}, {2, 4}, {"x", "y"}},
+    {"TrailingEmptyTab", "1\t2\t\n", {}, {1}, {2}, {}},
+    {"HeaderWithANumberInAName", "Zeit;Temp 1\n1;2\n", {}, {1}, {2}, {"Zeit", "Temp 1"}},
+    {"EscapedNames", "\\1e5,\"\\nan x\"\n1,2\n", {}, {1}, {2}, {"1e5", "nan x"}},
+    {"BackslashKeptBeforeText", "\\alpha \\\\2\n1 2\n", {}, {1}, {2}, {"\\alpha", "\\2"}},
+    {"SkipMissing", "x,y\n1,NA\n2,3\n,4\n5\n6,n/a\n7,8\n", SkippingMissing(), {2, 7}, {3, 8}, {"x", "y"}},
+    {"DataFileQuotedNames",
+     "c\r\n2\t;nr. of columns\r\n1\t;nr. of rows\r\nFALSE TRUE FALSE\t;a\r\n\"t (s)\"   \\2\r\n1\t2\r\n", {}, {1}, {2},
+     {"t (s)", "2"}},
     {"DataFile",
      "Data exported from QZL TCurveFit\r\n2\t;nr. of columns\r\n2\t;nr. of rows\r\n"
      "FALSE TRUE FALSE\t;row attributes, column names, row names\r\nx   y\r\n1.000000\t2.500000\r\n"
@@ -249,9 +272,110 @@ const FailCase kFails[] = {
      "TRUE TRUE FALSE\t;a"},
     {"DataFileEndsInItsHeader", "c\n2\t;nr. of columns\n1\t;nr. of rows\n", {}, tfBadLayout, 4, 0, ""},
     {"DataFileNan", kDataFileHead + "1\t2\nNan\t4\n", {}, tfNotANumber, 7, 1, "Nan"},
+    {"NA", "x,y\n1,2\n3,NA\n", {}, tfMissingValue, 3, 2, "NA"},
+    {"HashNA", "1;#N/A\n", {}, tfMissingValue, 1, 2, "#N/A"},
+    {"EmptyX", "1,2\n,3\n", {}, tfMissingValue, 2, 1, ",3"},
+    {"ColumnFarBeyondTheRow", "1,2,3\n", Columns(2, 99), tfMissingValue, 1, 99, "1,2,3"},
+    {"EmptyCellBeforeValues", "1;2\n3;4;;5\n", {}, tfExtraValue, 2, 3, "3;4;;5"},
+    {"OnlySkippedRows", "1,NA\n", SkippingMissing(), tfNoData, 0, 0, ""},
+    {"DataFileCountsSkippedRows", kDataFileHead + "1\t2\nNA\t4\n5\t6\n7\t8\n", SkippingMissing(), tfRowCount, 0, 0, ""},
 };
 INSTANTIATE_TEST_SUITE_P(Table, TableRefuses, ::testing::ValuesIn(kFails),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A fault that a header or a label column causes names the columns found and the fix.
+struct HintCase {
+    const char* name;
+    std::string text;
+    TTableReadOptions options;
+    TTableFault fault;
+    int columnsInLine;
+    std::vector<std::string> columnsFound;
+    bool fromHeader;
+    std::int64_t skip;
+    int columnX, columnY;
+};
+
+class TableHints : public ::testing::TestWithParam<HintCase> {};
+
+TEST_P(TableHints, NameTheColumnsAndTheFix)
+{
+    const HintCase& tc = GetParam();
+    const TTableFailure f = ReadTableText(tc.text, tc.options).Failure;
+    EXPECT_EQ(f.Fault, tc.fault);
+    EXPECT_EQ(f.ColumnsInLine, tc.columnsInLine);
+    EXPECT_EQ(f.ColumnsFound, tc.columnsFound);
+    EXPECT_EQ(f.ColumnsFromHeader, tc.fromHeader);
+    EXPECT_EQ(f.SuggestedSkip, tc.skip);
+    EXPECT_EQ(f.SuggestedColumnX, tc.columnX);
+    EXPECT_EQ(f.SuggestedColumnY, tc.columnY);
+}
+
+const HintCase kHints[] = {
+    // "1/T" starts like a number, so the line is read as data.
+    {"HeaderNotRecognised", "t;1/T\n1;2\n", {}, tfNotANumber, 2, {"t", "1/T"}, false, 1, 0, 0},
+    {"TitleAndHeader", "Messung A\nx,y\n1,2\n", {}, tfNotANumber, 2, {"Messung A"}, true, 1, 0, 0},
+    {"TitleWithANumber", "Messung 3\nx,y\n1,2\n", {}, tfNotANumber, 2, {"Messung", "3"}, false, 1, 0, 0},
+    {"SkipGivenAlready", "a\nb\nt;1/T\n1;2\n", Columns(1, 2, 2), tfNotANumber, 2, {"t", "1/T"}, false, 3, 0, 0},
+    {"LabelColumn", "Probe A;1,5;2\n", {}, tfNotANumber, 3, {"Probe A", "1,5", "2"}, false, 0, 2, 3},
+    {"LabelColumnUnderAHeader", "Nr,x,,y\nA1,1,,2\n", {}, tfNotANumber, 4, {"Nr", "x", "", "y"}, true, 0, 2, 4},
+    {"ThreeNumbers", "1 2 3\n", {}, tfExtraValue, 3, {"1", "2", "3"}, false, 0, 0, 0},
+    {"ColumnBeyondTheRow", "a,b,c\n1,2,3\n", Columns(2, 99), tfMissingValue, 3, {"a", "b", "c"}, true, 0, 0, 0},
+    // Later rows get no fix: the first ones were read as data.
+    {"FaultAfterData", "1 2\nx y\n", {}, tfNotANumber, 2, {"x", "y"}, false, 0, 0, 0},
+};
+INSTANTIATE_TEST_SUITE_P(Table, TableHints, ::testing::ValuesIn(kHints),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(TableReads, CountsTheRowsItSkipsForAMissingValue)
+{
+    TTableReadOptions o = SkippingMissing();
+    const std::string text = "x;y\n1;2\n;;\n3;NA\n4;5\n6\n\n";  // ";;" is a comment, "" no row
+    TTableReadResult r = ReadTableText(text, o);
+    ASSERT_TRUE(r.Ok());
+    EXPECT_EQ(r.SkippedRows, 2);
+    EXPECT_EQ(r.FirstSkippedLine, 4);
+    r = ReadTableText("1 2\n3 4\n");
+    EXPECT_EQ(r.SkippedRows, 0);
+    EXPECT_EQ(r.FirstSkippedLine, 0);
+}
+
+// Column names made of pieces that a careless writer loses: numbers and the words the reader
+// takes for numbers, blanks at the ends, every separator, quotes, comment marks, backslashes.
+std::string HostileName(std::mt19937_64& rng)
+{
+    static const char* const kPieces[] = {"1e5", "inf", "nan", "NaN", "-0", ".5", ",5", "+7", " ", "\t", ",", ";",
+                                          "\"", "#", "\\", "\\1", "NA", "x", "t (s)", "\xC3\xBC", "Inf y", ""};
+    std::string name;
+    for (int n = static_cast<int>(rng() % 4); n >= 0; --n) name += kPieces[rng() % std::size(kPieces)];
+    return name;
+}
+
+TEST_P(TableRoundTrip, KeepsHostileNames)
+{
+    const RoundTripCase& tc = GetParam();
+    std::mt19937_64 rng(2024);
+    const TTable awkward = AwkwardTable(64, 13);
+    TTableWriteOptions write;
+    write.Layout = tc.layout;
+    write.Separator = tc.separator;
+    for (int i = 0; i < 400; ++i) {
+        TTable table;
+        // A few rows taken at random from the awkward values.
+        for (std::size_t n = 1 + rng() % 4; n > 0; --n) {
+            const std::size_t k = rng() % awkward.X.size();
+            table.X.push_back(awkward.X[k]);
+            table.Y.push_back(awkward.Y[k]);
+        }
+        table.ColumnNames = {HostileName(rng), HostileName(rng)};
+        const std::string text = TableText(table, write);
+        const TTableReadResult read = ReadTableText(text);
+        ASSERT_TRUE(read.Ok()) << read.Failure.Fault << " line " << read.Failure.Line << ": " << text;
+        ASSERT_EQ(read.Table.ColumnNames, table.ColumnNames) << text;
+        ASSERT_EQ(Bits(read.Table.X), Bits(table.X)) << text;
+        ASSERT_EQ(Bits(read.Table.Y), Bits(table.Y)) << text;
+    }
+}
 
 TEST(TableRefuses, ALineOverTheLimitAndShowsItsStart)
 {
