@@ -275,6 +275,20 @@ private:
         };
         double x, y;
         const char* s = skipBlanks(p);
+        if (m_rowNames) {
+            // A row label in front: quoted without a quote inside, or plain text, then the
+            // separator (never the blank one, see UpdateFastRows).
+            if (s < end && *s == '"') {
+                ++s;
+                while (s < end && *s != '"' && *s != '\n' && *s != '\r') ++s;
+                if (s == end || *s != '"') return nullptr;
+                s = skipBlanks(s + 1);
+            } else {
+                while (s < end && *s != m_separator && *s != '"' && *s != '\n' && *s != '\r') ++s;
+            }
+            if (s == end || *s != m_separator) return nullptr;
+            s = skipBlanks(s + 1);
+        }
         auto read = std::from_chars(s, end, x);
         if (read.ec != std::errc()) return nullptr;
         s = read.ptr;
@@ -302,7 +316,7 @@ private:
     // Rows take the fast path once the separator is known and a row is just x and y.
     void UpdateFastRows()
     {
-        m_fastRows = m_separator != 0 && !m_columnsChosen && !m_rowNames &&
+        m_fastRows = m_separator != 0 && !m_columnsChosen && !(m_rowNames && m_separator == ' ') &&
                      (m_mode == mPlain || (m_mode == mDataFile && m_stage == sRows));
     }
     enum TStage { sRowCount, sFlags, sNames, sRows };

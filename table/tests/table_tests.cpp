@@ -327,6 +327,33 @@ const HintCase kHints[] = {
 INSTANTIATE_TEST_SUITE_P(Table, TableHints, ::testing::ValuesIn(kHints),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Rows under R's header of row labels, many of them, so that most take the reader's quick way;
+// the awkward labels (a separator or a doubled quote inside, none at all) read the same.
+TEST(TableReads, RowLabelsOfEveryKind)
+{
+    for (const char* separator : {",", ";", "\t"}) {
+        SCOPED_TRACE(separator);
+        const std::string sep = separator;
+        std::string text = "\"\"" + sep + "\"x\"" + sep + "\"y\"\r\n";
+        std::vector<double> x, y;
+        const std::string labels[] = {"\"7\"", "\"a" + sep + "b\"", "\"say \"\"hi\"\"\"", "plain", "\"\"", " \"q\" "};
+        for (int i = 0; i < 3000; ++i) {
+            x.push_back(i * 0.25);
+            y.push_back(-i * 1e-3);
+            text += labels[i % std::size(labels)] + sep + ShortestText(x.back()) + sep + " " + ShortestText(y.back()) + "\n";
+        }
+        const TTableReadResult r = ReadTableText(text);
+        ASSERT_TRUE(r.Ok()) << r.Failure.Fault << " line " << r.Failure.Line << ": " << r.Failure.Found;
+        EXPECT_EQ(r.Table.X, x);
+        EXPECT_EQ(r.Table.Y, y);
+        EXPECT_EQ(r.Table.ColumnNames, (std::vector<std::string>{"x", "y"}));
+        // A row without its label is a row of one value too few.
+        const TTableReadResult bad = ReadTableText(text + "1" + sep + "2\n");
+        EXPECT_EQ(bad.Failure.Fault, tfMissingValue);
+        EXPECT_EQ(bad.Failure.Line, 3002);
+    }
+}
+
 TEST(TableReads, CountsTheRowsItSkipsForAMissingValue)
 {
     TTableReadOptions o = SkippingMissing();
