@@ -510,6 +510,8 @@ private:
         TFieldSplitter fields(line, m_separator);
         std::string_view f;
         if (rowName) fields.Next(f);
+        // A failure names the column as the file counts it, the row label included.
+        const int shift = rowName ? 1 : 0;
         const int needed = std::max(m_columnX, m_columnY);
         double x = 0.0, y = 0.0;
         int column = 0;
@@ -517,23 +519,23 @@ private:
             ++column;
             if (column == m_columnX || column == m_columnY) {
                 f = Trim(f);
-                if (f.empty()) return MissingValue(line, line, column);
-                if (IsMissingMark(f)) return MissingValue(line, f, column);
+                if (f.empty()) return MissingValue(line, line, column + shift);
+                if (IsMissingMark(f)) return MissingValue(line, f, column + shift);
                 double value;
                 const TNumberStatus status = ParseNumber(f, m_decimalComma, value);
                 if (status != nsNumber)
-                    return RowFail(status == nsOutOfRange ? tfOutOfRange : tfNotANumber, line, f, column);
+                    return RowFail(status == nsOutOfRange ? tfOutOfRange : tfNotANumber, line, f, column + shift);
                 if (column == m_columnX) x = value;
                 if (column == m_columnY) y = value;
             } else if (!m_columnsChosen) {
                 if (f.empty() && fields.RestEmpty()) break;  // empty cells after the row's values
-                return RowFail(tfExtraValue, line, line, column);
+                return RowFail(tfExtraValue, line, line, column + shift);
             }
             if (m_columnsChosen && column >= needed) break;
         }
         // The row ends before a column that is read: the first such column is named, so a
         // chosen column beyond every row is told as itself.
-        if (column < needed) return MissingValue(line, line, m_columnX > column ? m_columnX : m_columnY);
+        if (column < needed) return MissingValue(line, line, (m_columnX > column ? m_columnX : m_columnY) + shift);
         Store(x, y);
         return true;
     }
@@ -564,13 +566,13 @@ private:
             for (std::string& name : shown) name = tablefields::NameFromField(name);
         for (std::size_t i = 0; i < shown.size() && i < kMaxColumnsFound; ++i)
             f.ColumnsFound.push_back(shown[i].substr(0, kMaxFoundBytes));
-        if (m_mode != mPlain || m_count != 0 || m_result.SkippedRows != 0) return false;
+        if (fault != tfNotANumber || m_mode != mPlain || m_rowNames || m_count != 0 || m_result.SkippedRows != 0)
+            return false;
         std::vector<int> numeric;
         for (std::size_t i = 0; i < values.size(); ++i) {
             double value;
             if (ParseNumber(Trim(values[i]), m_decimalComma, value) == nsNumber) numeric.push_back(static_cast<int>(i) + 1);
         }
-        if (fault != tfNotANumber) return false;
         if (numeric.size() < 2) {
             // A line of names, a number or none among them: a header the first line did not show
             // as one ("t;1/T", "Messung 3"), or a second one.

@@ -273,6 +273,7 @@ const FailCase kFails[] = {
     {"DataFileEndsInItsHeader", "c\n2\t;nr. of columns\n1\t;nr. of rows\n", {}, tfBadLayout, 4, 0, ""},
     {"DataFileNan", kDataFileHead + "1\t2\nNan\t4\n", {}, tfNotANumber, 7, 1, "Nan"},
     {"NA", "x,y\n1,2\n3,NA\n", {}, tfMissingValue, 3, 2, "NA"},
+    {"UnderRowLabels", "\"\",\"x\",\"y\"\n\"1\",1,2\n\"2\",abc,2\n", {}, tfNotANumber, 3, 2, "abc"},
     {"HashNA", "1;#N/A\n", {}, tfMissingValue, 1, 2, "#N/A"},
     {"EmptyX", "1,2\n,3\n", {}, tfMissingValue, 2, 1, ",3"},
     {"ColumnFarBeyondTheRow", "1,2,3\n", Columns(2, 99), tfMissingValue, 1, 99, "1,2,3"},
@@ -351,6 +352,7 @@ TEST(TableReads, RowLabelsOfEveryKind)
         const TTableReadResult bad = ReadTableText(text + "1" + sep + "2\n");
         EXPECT_EQ(bad.Failure.Fault, tfMissingValue);
         EXPECT_EQ(bad.Failure.Line, 3002);
+        EXPECT_EQ(bad.Failure.Column, 3);  // the file's columns, the label's counted
     }
 }
 
