@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <cmath>
@@ -403,6 +404,44 @@ TEST_P(TableRoundTrip, KeepsHostileNames)
         ASSERT_EQ(read.Table.ColumnNames, table.ColumnNames) << text;
         ASSERT_EQ(Bits(read.Table.X), Bits(table.X)) << text;
         ASSERT_EQ(Bits(read.Table.Y), Bits(table.Y)) << text;
+    }
+}
+
+// Texts made of the pieces that steer the reader (quotes, separators, marks of missing values,
+// numbers in both decimal forms) end in a table or in a failure with no data, and read the same
+// whichever line end they use.
+TEST(TableRobustness, HostileTextsEndInATableOrAFailure)
+{
+    static const char* const kPieces[] = {"\"", "\"\"", ",", ";", "\t", " ", "1", "-2.5", "3,5", "1e400", "NA", "",
+                                          "x", "#", "\n", "\n", "\n", "\\1", "inf", ",,"};
+    std::mt19937_64 rng(99);
+    for (int i = 0; i < 3000; ++i) {
+        std::string text;
+        for (int n = static_cast<int>(rng() % 40); n > 0; --n) text += kPieces[rng() % std::size(kPieces)];
+        TTableReadOptions o;
+        o.SkipMissing = rng() % 2 == 0;
+        if (rng() % 3 == 0) {
+            o.ColumnX = static_cast<int>(rng() % 4);
+            o.ColumnY = static_cast<int>(rng() % 4);
+        }
+        const TTableReadResult r = ReadTableText(text, o);
+        std::string crlf;
+        for (char c : text) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+        const TTableReadResult w = ReadTableText(crlf, o);
+        ASSERT_EQ(r.Table.X.size(), r.Table.Y.size());
+        if (!r.Ok()) {
+            ASSERT_TRUE(r.Table.X.empty()) << text;
+            ASSERT_GE(r.Failure.Line, 0);
+            ASSERT_LE(r.Failure.Line, 1 + static_cast<std::int64_t>(std::count(text.begin(), text.end(), '\n')));
+        }
+        ASSERT_EQ(w.Failure.Fault, r.Failure.Fault) << text;
+        ASSERT_EQ(w.Failure.Line, r.Failure.Line) << text;
+        ASSERT_EQ(w.Failure.Column, r.Failure.Column) << text;
+        ASSERT_EQ(w.Failure.SuggestedSkip, r.Failure.SuggestedSkip) << text;
+        ASSERT_EQ(Bits(w.Table.X), Bits(r.Table.X)) << text;
+        ASSERT_EQ(Bits(w.Table.Y), Bits(r.Table.Y)) << text;
+        ASSERT_EQ(w.Table.ColumnNames, r.Table.ColumnNames) << text;
+        ASSERT_EQ(w.SkippedRows, r.SkippedRows) << text;
     }
 }
 
