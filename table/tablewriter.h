@@ -31,6 +31,7 @@ std::string TableText(const TTable& table, const TTableWriteOptions& options = {
 // Writes the table to `file`; false when a write fails (errno tells why).
 bool WriteTable(std::FILE* file, const TTable& table, const TTableWriteOptions& options = {});
 
-// Creates or truncates `fileName` and writes the table; 0 on success, else the errno of the
-// failure (a file that cannot be created is not created).
+// Writes the table to `fileName`: into a new file beside it (named fileName + ".tmp<pid>-<n>"),
+// flushed to the disk and then renamed over the old file, which keeps its permissions. 0 on
+// success, else the errno of the failure; a failure leaves an old file as it was and no new one.
 int WriteTableFile(const std::string& fileName, const TTable& table, const TTableWriteOptions& options = {});

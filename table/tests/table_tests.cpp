@@ -1,13 +1,18 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <bit>
 #include <cerrno>
+#include <csignal>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <limits>
 #include <random>
 #include <stdexcept>
@@ -517,6 +522,68 @@ TEST(TableFile, ThatCannotBeOpened)
     const TTableReadResult directory = ReadTableFile(::testing::TempDir());
     EXPECT_EQ(directory.Failure.Fault, tfCannotOpen);
     EXPECT_EQ(directory.Failure.ErrorCode, EISDIR);
+}
+
+std::string Slurp(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::vector<std::string> FolderEntries(const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(folder)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// The old file stays as it was until the new one is complete: a write that fails for a full disk
+// (here the file size limit, which fails a write as a full disk does) or a denied folder leaves it
+// and no new file behind; a write that succeeds replaces it and keeps its permissions.
+TEST(TableFile, AFailedWriteLeavesTheOldFile)
+{
+    const std::string folder = TempPath("replace");
+    std::filesystem::remove_all(folder);
+    ASSERT_TRUE(std::filesystem::create_directory(folder));
+    const std::string path = folder + "/t.csv";
+    TTable small;
+    small.X = {1};
+    small.Y = {2};
+    ASSERT_EQ(WriteTableFile(path, small), 0);
+    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+    const std::string before = Slurp(path);
+
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit low = saved;
+    low.rlim_cur = 1 << 16;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &low), 0);
+    const int full = WriteTableFile(path, AwkwardTable(20000, 5));
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, SIG_DFL);
+    EXPECT_EQ(full, EFBIG);
+    EXPECT_EQ(Slurp(path), before);
+    EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"t.csv"});
+
+    if (::geteuid() != 0) {  // no permission stops root
+        ASSERT_EQ(::chmod(folder.c_str(), 0500), 0);
+        EXPECT_EQ(WriteTableFile(path, AwkwardTable(10, 1)), EACCES);
+        ::chmod(folder.c_str(), 0700);
+        EXPECT_EQ(Slurp(path), before);
+    }
+
+    const TTable table = AwkwardTable(10, 1);
+    ASSERT_EQ(WriteTableFile(path, table), 0);
+    const TTableReadResult read = ReadTableFile(path);
+    ASSERT_TRUE(read.Ok());
+    EXPECT_EQ(Bits(read.Table.X), Bits(table.X));
+    struct stat info {};
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+    EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"t.csv"});
+    std::filesystem::remove_all(folder);
 }
 
 TEST(TableFile, WriteToAPlaceThatCannotBeWritten)
