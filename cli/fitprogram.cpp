@@ -472,6 +472,7 @@ std::string DescribeTableFailure(const TTableFailure& f)
     case tfRowCount:
         return Shown(f) + ": the data file declares " + std::to_string(f.Declared) + " rows but holds " +
                std::to_string(f.Counted);
+    case tfCancelled: return Shown(f) + ": the reading was cancelled";
     }
     return {};
 }

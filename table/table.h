@@ -29,6 +29,7 @@ enum TTableFault {
     tfOutOfRange,    // a number beyond the range of doubles, or so small it would read as 0 (Column)
     tfBadLayout,     // a data file whose header lines do not describe a table of numbers
     tfRowCount,      // a data file that holds another number of rows than its header declares
+    tfCancelled,     // the caller's progress function stopped the reading
 };
 
 // A reading's failure. Line counts the file's lines from 1 as an editor does (every CR LF, LF or

@@ -670,6 +670,8 @@ TTableReadResult ReadTableFile(const std::string& fileName, const TTableReadOpti
         return result;
     }
 
+    const std::int64_t total = S_ISREG(info.st_mode) ? static_cast<std::int64_t>(info.st_size) : 0;
+    std::int64_t done = 0;
     const auto buffer = std::make_unique_for_overwrite<char[]>(kBufferBytes);
     std::size_t begin = 0, end = 0;
     for (;;) {
@@ -692,6 +694,11 @@ TTableReadResult ReadTableFile(const std::string& fileName, const TTableReadOpti
         begin = static_cast<std::size_t>(rest - buffer.get());
         if (eof) {
             parser.Finish();
+            break;
+        }
+        done += n;
+        if (options.Progress && !options.Progress(done, total)) {
+            fail(tfCancelled, 0);
             break;
         }
     }

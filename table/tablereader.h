@@ -37,6 +37,10 @@ struct TTableReadOptions {
     // A row with a missing value (empty, "NA", "N/A" or "#N/A", or no value at all) in a column
     // that is read is passed over and counted instead of stopping the reading.
     bool SkipMissing = false;
+    // ReadTableFile calls it after each piece it reads (256 KiB) with the bytes read so far and
+    // the file's size (0 when unknown, as for standard input); false stops the reading with
+    // tfCancelled and no data.
+    std::function<bool(std::int64_t done, std::int64_t total)> Progress;
 };
 
 struct TTableReadResult {

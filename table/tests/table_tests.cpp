@@ -514,6 +514,38 @@ TEST(TableFile, HandsItsRowsToASink)
     std::remove(path.c_str());
 }
 
+TEST(TableFile, TellsItsProgressAndCanBeCancelled)
+{
+    const TTable table = AwkwardTable(60000, 17);
+    const std::string path = TempPath("progress.txt");
+    ASSERT_EQ(WriteTableFile(path, table), 0);
+    const auto size = static_cast<std::int64_t>(std::filesystem::file_size(path));
+    std::vector<std::int64_t> done;
+    TTableReadOptions o;
+    o.Progress = [&](std::int64_t d, std::int64_t total) {
+        EXPECT_EQ(total, size);
+        done.push_back(d);
+        return true;
+    };
+    const TTableReadResult r = ReadTableFile(path, o);
+    ASSERT_TRUE(r.Ok());
+    EXPECT_EQ(Bits(r.Table.X), Bits(table.X));
+    ASSERT_GE(done.size(), 2u);
+    EXPECT_TRUE(std::is_sorted(done.begin(), done.end()));
+    EXPECT_EQ(done.back(), size);
+
+    // Cancelled after the first piece: a failure and no data, through a sink as well.
+    o.Progress = [](std::int64_t, std::int64_t) { return false; };
+    const TTableReadResult cancelled = ReadTableFile(path, o);
+    EXPECT_EQ(cancelled.Failure.Fault, tfCancelled);
+    EXPECT_TRUE(cancelled.Table.X.empty());
+    std::size_t handed = 0;
+    const TTableReadResult sunk = ReadTableFile(path, o, [&](const double*, std::size_t n) { handed += n; });
+    EXPECT_EQ(sunk.Failure.Fault, tfCancelled);
+    EXPECT_LT(handed, table.X.size());
+    std::remove(path.c_str());
+}
+
 TEST(TableFile, ThatCannotBeOpened)
 {
     const TTableReadResult missing = ReadTableFile(TempPath("does-not-exist.txt"));
