@@ -117,6 +117,10 @@ TOptions ParseArguments(const std::vector<std::string>& args)
             o.Help = true;
             continue;
         }
+        if (a == "--skip-missing") {
+            o.Read.SkipMissing = true;
+            continue;
+        }
         const std::size_t equals = a.find('=');
         const std::string name = a.substr(0, equals);
         const bool known = std::any_of(std::begin(kWithValue), std::end(kWithValue),
@@ -178,6 +182,43 @@ std::string Quoted(const std::string& text, bool cut)
     }
     q += cut ? "...\"" : "\"";
     return q;
+}
+
+std::string Values(int n) { return std::to_string(n) + (n == 1 ? " value" : " values"); }
+
+// The columns a failure found, numbered, when a fix is offered or the row's shape is the fault.
+std::string ColumnsFound(const TTableFailure& f)
+{
+    const bool shown = f.SuggestedSkip > 0 || f.SuggestedColumnX > 0 || f.Fault == tfExtraValue ||
+                       (f.Fault == tfMissingValue && f.Column > f.ColumnsInLine);
+    if (!shown || f.ColumnsFound.empty()) return {};
+    std::string text = f.ColumnsFromHeader ? "; the header names the columns " : "; the columns found: ";
+    for (std::size_t i = 0; i < f.ColumnsFound.size(); ++i)
+        text += (i ? ", " : "") + std::to_string(i + 1) + " " + Quoted(f.ColumnsFound[i], false);
+    if (f.ColumnsFound.size() == kMaxColumnsFound) text += ", ...";
+    return text;
+}
+
+// The options that read the file, when the failure offers them.
+std::string Fix(const TTableFailure& f)
+{
+    if (f.SuggestedSkip > 0)
+        return "; if line " + std::to_string(f.Line) + " holds column names, use --skip " +
+               std::to_string(f.SuggestedSkip);
+    if (f.SuggestedColumnX > 0)
+        return "; to read columns " + std::to_string(f.SuggestedColumnX) + " and " + std::to_string(f.SuggestedColumnY) +
+               ", which hold numbers, use --columns " + std::to_string(f.SuggestedColumnX) + "," +
+               std::to_string(f.SuggestedColumnY);
+    return {};
+}
+
+// Whether a cell holds one of the marks the reader takes for a missing value.
+bool IsMissingMark(const std::string& text)
+{
+    std::string upper = text;
+    for (char& c : upper)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+    return upper == "NA" || upper == "N/A" || upper == "#N/A";
 }
 
 // ---- numbers and output
@@ -344,10 +385,17 @@ int Run(const TOptions& o, std::ostream& out, std::ostream& err)
         err << kProgram << ": not enough memory for the points of " << shown << "\n";
         return kExitFitFailed;
     }
+    const auto skipped = [&] {
+        return std::to_string(read.SkippedRows) + (read.SkippedRows == 1 ? " row" : " rows") +
+               " with a missing value skipped, the first in line " + std::to_string(read.FirstSkippedLine);
+    };
     if (!read.Ok()) {
-        err << kProgram << ": " << DescribeTableFailure(read.Failure) << '\n';
+        err << kProgram << ": " << DescribeTableFailure(read.Failure);
+        if (read.Failure.Fault == tfNoData && read.SkippedRows > 0) err << " (" << skipped() << ")";
+        err << '\n';
         return kExitBadInput;
     }
+    if (read.SkippedRows > 0) err << kProgram << ": " << shown << ": " << skipped() << '\n';
     if (n == 0) {
         err << kProgram << ": " << shown << ": the table holds no points\n";
         return kExitBadInput;
@@ -408,16 +456,23 @@ std::string DescribeTableFailure(const TTableFailure& f)
     case tfLineTooLong:
         return where + "the line is longer than " + std::to_string(kMaxLineBytes) + " bytes: " + found;
     case tfNoData: return Shown(f) + ": no data rows";
-    case tfMissingValue: return where + "no value in " + column + ": " + found;
+    case tfMissingValue:
+        if (f.Column > std::max(2, f.ColumnsInLine))
+            return where + "no value in " + column + ": " + found + "; the line holds " + Values(f.ColumnsInLine) +
+                   ColumnsFound(f) + Fix(f);
+        if (IsMissingMark(f.Found))
+            return where + column + ": " + found + " marks a missing value; --skip-missing passes over such rows";
+        return where + "no value in " + column + ": " + found + "; --skip-missing passes over rows with a missing value";
     case tfExtraValue:
         return where + "a value in " + column + ", but a row holds x and y only (choose two columns with --columns X,Y): " +
-               found;
-    case tfNotANumber: return where + column + ": " + found + " is not a finite number";
+               found + ColumnsFound(f);
+    case tfNotANumber: return where + column + ": " + found + " is not a finite number" + ColumnsFound(f) + Fix(f);
     case tfOutOfRange: return where + column + ": " + found + " is beyond the range of double-precision numbers";
     case tfBadLayout: return where + "the header of this data file is not one this program reads: " + found;
     case tfRowCount:
         return Shown(f) + ": the data file declares " + std::to_string(f.Declared) + " rows but holds " +
                std::to_string(f.Counted);
+    case tfCancelled: return Shown(f) + ": the reading was cancelled";
     }
     return {};
 }
@@ -456,20 +511,26 @@ Options:
   --columns X,Y         the columns of x and y, counted from 1 (2,1 swaps them);
                         without it a row holds exactly two numbers, x then y
   --skip N              pass over the first N lines of the file
+  --skip-missing        pass over rows with a missing value (an empty cell, NA,
+                        N/A or #N/A) and say how many, instead of stopping
   --separator S         tab, comma, semicolon or blank (default: detected from
                         the first data line)
   -h, --help            this text
 
 Tables: values separated by tabs, commas, semicolons or blanks; a decimal comma
-where the separator is not a comma; a first line of column names; lines
-starting with # or ; and blank lines are skipped; CR LF, LF or CR line ends.
-The data file the window writes (cfit.asc) is read as well.
+where the separator is not a comma; fields quoted as in CSV; a first line of
+column names (over a first column of row labels, as R writes them, too);
+lines starting with # or ;, blank lines and rows of empty cells are skipped;
+CR LF, LF or CR line ends. The data file the window writes (cfit.asc) is read
+as well.
 
 Exit status: 0 success, 1 the fit failed (with --model all: every model
 failed), 2 bad input or usage.
 
-Example:
-  kalmira-fit --model poly:5 --skip 60 --columns 2,1 --at 0.5 Wampler1.dat
+Example: which model suits a table best, and a polynomial's value at 0.5 as
+JSON (the files are in the examples folder of the sources):
+  kalmira-fit --model all --digits 5 examples/growth.csv
+  kalmira-fit --model poly:5 --at 0.5 --format json examples/Wampler1.csv
 )";
 }
 

@@ -17,7 +17,14 @@
 #include <memory>
 #include <vector>
 
+#include "table/tablefields.h"
+
 namespace {
+
+using tablefields::IsBlank;
+using tablefields::LooksNumeric;
+using tablefields::TFieldSplitter;
+using tablefields::Trim;
 
 constexpr std::size_t kReadBytes = std::size_t{1} << 18;  // one read() from the file
 // The buffer holds an unfinished line of up to kMaxLineBytes (and the CR that may end it) and
@@ -26,8 +33,6 @@ constexpr std::size_t kBufferBytes = static_cast<std::size_t>(kMaxLineBytes) + 2
 constexpr std::size_t kBlockPoints = std::size_t{1} << 15;  // points per storage block
 constexpr std::ptrdiff_t kBinaryLookBytes = 8192;            // the start that is looked at for NUL bytes
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
 // The number of line ends (CR LF, LF or CR) in [p, end).
 std::int64_t LineEnds(const char* p, const char* end)
 {
@@ -35,13 +40,6 @@ std::int64_t LineEnds(const char* p, const char* end)
     for (; p < end; ++p)
         if (*p == '\n' || (*p == '\r' && (p + 1 == end || p[1] != '\n'))) ++n;
     return n;
-}
-
-std::string_view Trim(std::string_view s)
-{
-    while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-    return s;
 }
 
 // Well-formed UTF-8: no stray continuation bytes, no overlong forms, no surrogates, nothing
@@ -107,60 +105,34 @@ TNumberStatus ParseNumber(std::string_view field, bool decimalComma, double& val
     return nsNumber;
 }
 
-// Whether a field starts like a number (so that a line holding it is no header): an optional
-// sign, then a digit or a point and a digit, or the words nan and inf.
-bool LooksNumeric(std::string_view f)
+// The marks that spreadsheets and statistics programs write for a missing value.
+bool IsMissingMark(std::string_view f)
 {
-    if (!f.empty() && (f[0] == '+' || f[0] == '-')) f.remove_prefix(1);
-    if (f.empty()) return false;
-    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
-    if (digit(f[0])) return true;
-    if ((f[0] == '.' || f[0] == ',') && f.size() > 1 && digit(f[1])) return true;
-    const auto startsWith = [&](const char* word) {
-        if (f.size() < 3) return false;
-        for (int i = 0; i < 3; ++i)
-            if ((f[i] | 0x20) != word[i]) return false;
+    const auto is = [&](std::string_view mark) {
+        if (f.size() != mark.size()) return false;
+        for (std::size_t i = 0; i < f.size(); ++i)
+            if ((f[i] >= 'a' && f[i] <= 'z' ? f[i] - 32 : f[i]) != mark[i]) return false;
         return true;
     };
-    return startsWith("nan") || startsWith("inf");
+    return is("NA") || is("N/A") || is("#N/A");
 }
 
-// The fields of one line: runs of non-blanks for the blank separator, else the trimmed texts
-// between separators (an empty one too).
-class TFieldSplitter {
-public:
-    TFieldSplitter(std::string_view line, char separator)
-        : m_p(line.data()), m_end(line.data() + line.size()), m_separator(separator) {}
+// Whether a line holds only separators and blanks: a row of empty cells.
+bool OnlySeparators(std::string_view line)
+{
+    return line.find_first_not_of(" \t,;") == std::string_view::npos;
+}
 
-    bool Next(std::string_view& field)
-    {
-        if (m_separator == ' ') {
-            while (m_p < m_end && IsBlank(*m_p)) ++m_p;
-            if (m_p == m_end) return false;
-            const char* start = m_p;
-            while (m_p < m_end && !IsBlank(*m_p)) ++m_p;
-            field = {start, static_cast<std::size_t>(m_p - start)};
-            return true;
-        }
-        if (m_done) return false;
-        const char* start = m_p;
-        auto* stop = static_cast<const char*>(std::memchr(start, m_separator, static_cast<std::size_t>(m_end - start)));
-        if (!stop) {
-            stop = m_end;
-            m_done = true;
-        } else {
-            m_p = stop + 1;
-        }
-        field = Trim({start, static_cast<std::size_t>(stop - start)});
-        return true;
-    }
-
-private:
-    const char* m_p;
-    const char* m_end;
-    char m_separator;
-    bool m_done = false;
-};
+// The fields of a line, trailing empty ones not counted.
+std::vector<std::string> Fields(std::string_view line, char separator)
+{
+    TFieldSplitter fields(line, separator);
+    std::vector<std::string> all;
+    std::string_view f;
+    while (fields.Next(f)) all.emplace_back(f);
+    while (!all.empty() && all.back().empty()) all.pop_back();
+    return all;
+}
 
 bool ReadCount(std::string_view text, std::int64_t& count)
 {
@@ -258,9 +230,10 @@ public:
                 m_line = m_lineCount + 1;
                 return Fail(tfBadLayout, {});
             }
-            if (static_cast<std::int64_t>(m_count) != m_declaredRows) {
+            const auto counted = static_cast<std::int64_t>(m_count) + m_result.SkippedRows;
+            if (counted != m_declaredRows) {
                 m_result.Failure.Declared = m_declaredRows;
-                m_result.Failure.Counted = static_cast<std::int64_t>(m_count);
+                m_result.Failure.Counted = counted;
                 return Fail(tfRowCount, {});
             }
         } else if (m_count == 0) {
@@ -302,6 +275,20 @@ private:
         };
         double x, y;
         const char* s = skipBlanks(p);
+        if (m_rowNames) {
+            // A row label in front: quoted without a quote inside, or plain text, then the
+            // separator (never the blank one, see UpdateFastRows).
+            if (s < end && *s == '"') {
+                ++s;
+                while (s < end && *s != '"' && *s != '\n' && *s != '\r') ++s;
+                if (s == end || *s != '"') return nullptr;
+                s = skipBlanks(s + 1);
+            } else {
+                while (s < end && *s != m_separator && *s != '"' && *s != '\n' && *s != '\r') ++s;
+            }
+            if (s == end || *s != m_separator) return nullptr;
+            s = skipBlanks(s + 1);
+        }
         auto read = std::from_chars(s, end, x);
         if (read.ec != std::errc()) return nullptr;
         s = read.ptr;
@@ -329,8 +316,8 @@ private:
     // Rows take the fast path once the separator is known and a row is just x and y.
     void UpdateFastRows()
     {
-        m_fastRows = m_separator != 0 && !m_columnsChosen &&
-                     (m_mode == mPlain || (m_mode == mDataFile && m_stage == sRows && !m_rowNames));
+        m_fastRows = m_separator != 0 && !m_columnsChosen && !(m_rowNames && m_separator == ' ') &&
+                     (m_mode == mPlain || (m_mode == mDataFile && m_stage == sRows));
     }
     enum TStage { sRowCount, sFlags, sNames, sRows };
 
@@ -383,17 +370,25 @@ private:
         const std::string_view t = Trim(line);
         if (t.empty() || t[0] == '#' || t[0] == ';') return true;
         if (!m_separator) {
-            if (!m_headerSeen && IsHeader(t)) {
+            // Spreadsheets end their exports with rows of empty cells (",,"), and put them before
+            // a table as well.
+            if (OnlySeparators(t)) return true;
+            const char separator = m_options.Separator ? m_options.Separator : DetectSeparator(t);
+            if (!m_headerSeen && IsHeader(t, separator)) {
                 m_headerSeen = true;
                 m_header.assign(t);
+                m_headerLine = m_line;
                 return true;
             }
-            m_separator = m_options.Separator ? m_options.Separator : DetectSeparator(t);
+            m_separator = separator;
             m_decimalComma = m_separator != ',';
-            if (m_headerSeen) KeepNames(m_header, m_separator);
+            if (m_headerSeen) {
+                FindRowLabels(t);
+                KeepNames(m_header, m_separator);
+            }
             UpdateFastRows();
         }
-        return Row(t, false);
+        return Row(t, m_rowNames);
     }
 
     bool DataFileLine(std::string_view line)
@@ -436,16 +431,14 @@ private:
         return Row(t, m_rowNames);
     }
 
-    // The first data line is a header when none of its fields starts like a number.
-    static bool IsHeader(std::string_view line)
+    // The first data line is a header when none of its fields, split at the separator the line
+    // itself shows, starts like a number.
+    static bool IsHeader(std::string_view line, char separator)
     {
-        std::size_t start = 0;
-        for (std::size_t i = 0; i <= line.size(); ++i) {
-            if (i == line.size() || line[i] == '\t' || line[i] == ' ' || line[i] == ',' || line[i] == ';') {
-                if (LooksNumeric(line.substr(start, i - start))) return false;
-                start = i + 1;
-            }
-        }
+        TFieldSplitter fields(line, separator);
+        std::string_view f;
+        while (fields.Next(f))
+            if (LooksNumeric(Trim(f))) return false;
         return true;
     }
 
@@ -454,27 +447,47 @@ private:
     {
         TFieldSplitter fields(line, separator);
         std::string_view f;
-        int n = 0;
+        int n = 0, filled = 0;
         double value;
         while (fields.Next(f)) {
             ++n;
-            if (ParseNumber(f, separator != ',', value) != nsNumber && (!m_columnsChosen || n == m_columnX || n == m_columnY))
+            if (!f.empty()) filled = n;
+            if (ParseNumber(Trim(f), separator != ',', value) != nsNumber &&
+                (!m_columnsChosen || n == m_columnX || n == m_columnY) && !f.empty())
                 return false;
         }
-        return m_columnsChosen ? n >= std::max(m_columnX, m_columnY) : n == 2;
+        return m_columnsChosen ? filled >= std::max(m_columnX, m_columnY) : filled == 2;
     }
 
     // The first separator, in the order tab, semicolon, comma, blank, at which the line splits
-    // into numbers; when none does, the first of them the line holds, so that the row's fault is
-    // told at the right field.
+    // into numbers; when none does, the first of them that separates the line's fields, so that
+    // the row's fault is told at the right field.
     char DetectSeparator(std::string_view line) const
     {
         constexpr char kCandidates[] = {'\t', ';', ',', ' '};
         for (char c : kCandidates)
             if ((c == ' ' || line.find(c) != std::string_view::npos) && SplitsInto(line, c)) return c;
         for (char c : kCandidates)
-            if (line.find(c) != std::string_view::npos) return c;
+            if (tablefields::HoldsOutsideQuotes(line, c)) return c;
         return ' ';
+    }
+
+    // With no columns chosen, a header over rows with one value more marks a first column of row
+    // labels: R writes its header as "","x","y" (an empty first name) in CSV and as "x" "y" (one
+    // name less, the labels quoted) in its plain tables.
+    void FindRowLabels(std::string_view firstRow)
+    {
+        if (m_columnsChosen) return;
+        const std::vector<std::string> header = Fields(m_header, m_separator);
+        const std::vector<std::string> row = Fields(firstRow, m_separator);
+        if (row.size() != 3) return;
+        TFieldSplitter first(firstRow, m_separator);
+        std::string_view f;
+        const bool quotedLabel = first.Next(f) && first.Quoted();
+        if ((header.size() == 3 && header[0].empty()) || (header.size() == 2 && quotedLabel)) {
+            m_rowNames = true;
+            m_namesFrom = header.size() == 3 ? 1 : 0;
+        }
     }
 
     void KeepNames(std::string_view line, char separator)
@@ -482,12 +495,13 @@ private:
         TFieldSplitter fields(Trim(line), separator);
         std::vector<std::string> all;
         std::string_view f;
-        while (fields.Next(f)) all.emplace_back(f);
+        while (fields.Next(f)) all.push_back(tablefields::NameFromField(f));
         auto& names = m_result.Table.ColumnNames;
         names.clear();
-        if (static_cast<int>(all.size()) >= std::max(m_columnX, m_columnY)) {
-            names.push_back(all[m_columnX - 1]);
-            names.push_back(all[m_columnY - 1]);
+        const int x = m_columnX + m_namesFrom, y = m_columnY + m_namesFrom;
+        if (static_cast<int>(all.size()) >= std::max(x, y)) {
+            names.push_back(all[x - 1]);
+            names.push_back(all[y - 1]);
         }
     }
 
@@ -496,26 +510,78 @@ private:
         TFieldSplitter fields(line, m_separator);
         std::string_view f;
         if (rowName) fields.Next(f);
+        // A failure names the column as the file counts it, the row label included.
+        const int shift = rowName ? 1 : 0;
         const int needed = std::max(m_columnX, m_columnY);
         double x = 0.0, y = 0.0;
         int column = 0;
         while (fields.Next(f)) {
             ++column;
             if (column == m_columnX || column == m_columnY) {
-                if (f.empty()) return Fail(tfMissingValue, line, column);
+                f = Trim(f);
+                if (f.empty()) return MissingValue(line, line, column + shift);
+                if (IsMissingMark(f)) return MissingValue(line, f, column + shift);
                 double value;
                 const TNumberStatus status = ParseNumber(f, m_decimalComma, value);
-                if (status != nsNumber) return Fail(status == nsOutOfRange ? tfOutOfRange : tfNotANumber, f, column);
+                if (status != nsNumber)
+                    return RowFail(status == nsOutOfRange ? tfOutOfRange : tfNotANumber, line, f, column + shift);
                 if (column == m_columnX) x = value;
                 if (column == m_columnY) y = value;
             } else if (!m_columnsChosen) {
-                return Fail(tfExtraValue, line, column);
+                if (f.empty() && fields.RestEmpty()) break;  // empty cells after the row's values
+                return RowFail(tfExtraValue, line, line, column + shift);
             }
             if (m_columnsChosen && column >= needed) break;
         }
-        if (column < needed) return Fail(tfMissingValue, line, column + 1);
+        // The row ends before a column that is read: the first such column is named, so a
+        // chosen column beyond every row is told as itself.
+        if (column < needed) return MissingValue(line, line, (m_columnX > column ? m_columnX : m_columnY) + shift);
         Store(x, y);
         return true;
+    }
+
+    // A row without a value in a column that is read.
+    bool MissingValue(std::string_view line, std::string_view found, int column)
+    {
+        if (Fields(line, m_separator).empty()) return true;  // a row of empty cells, quoted ones too
+        if (m_options.SkipMissing) {
+            if (m_result.SkippedRows++ == 0) m_result.FirstSkippedLine = m_line;
+            return true;
+        }
+        return RowFail(tfMissingValue, line, found, column);
+    }
+
+    // A fault in a row, with what the line tells of the table's shape and, in the first data
+    // line, a fix.
+    bool RowFail(TTableFault fault, std::string_view line, std::string_view found, int column)
+    {
+        const std::string foundCopy(found);  // `found` may lie in a splitter's copy
+        Fail(fault, foundCopy, column);
+        TTableFailure& f = m_result.Failure;
+        std::vector<std::string> values = Fields(line, m_separator);
+        f.ColumnsInLine = static_cast<int>(values.size());
+        f.ColumnsFromHeader = m_headerSeen;
+        std::vector<std::string> shown = m_headerSeen ? Fields(m_header, m_separator) : values;
+        if (m_headerSeen)
+            for (std::string& name : shown) name = tablefields::NameFromField(name);
+        for (std::size_t i = 0; i < shown.size() && i < kMaxColumnsFound; ++i)
+            f.ColumnsFound.push_back(shown[i].substr(0, kMaxFoundBytes));
+        if (fault != tfNotANumber || m_mode != mPlain || m_rowNames || m_count != 0 || m_result.SkippedRows != 0)
+            return false;
+        std::vector<int> numeric;
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            double value;
+            if (ParseNumber(Trim(values[i]), m_decimalComma, value) == nsNumber) numeric.push_back(static_cast<int>(i) + 1);
+        }
+        if (numeric.size() < 2) {
+            // A line of names, a number or none among them: a header the first line did not show
+            // as one ("t;1/T", "Messung 3"), or a second one.
+            f.SuggestedSkip = m_headerSeen ? m_headerLine : m_line;
+        } else if (numeric[0] != m_columnX || numeric[1] != m_columnY) {
+            f.SuggestedColumnX = numeric[0];
+            f.SuggestedColumnY = numeric[1];
+        }
+        return false;
     }
 
     void Store(double x, double y)
@@ -552,6 +618,8 @@ private:
     bool m_decimalComma = false;
     bool m_headerSeen = false;
     std::string m_header;
+    std::int64_t m_headerLine = 0;
+    int m_namesFrom = 0;           // the header's names start this many fields late (row labels)
 
     TStage m_stage = sRowCount;
     std::int64_t m_declaredRows = 0;
@@ -602,6 +670,8 @@ TTableReadResult ReadTableFile(const std::string& fileName, const TTableReadOpti
         return result;
     }
 
+    const std::int64_t total = S_ISREG(info.st_mode) ? static_cast<std::int64_t>(info.st_size) : 0;
+    std::int64_t done = 0;
     const auto buffer = std::make_unique_for_overwrite<char[]>(kBufferBytes);
     std::size_t begin = 0, end = 0;
     for (;;) {
@@ -624,6 +694,11 @@ TTableReadResult ReadTableFile(const std::string& fileName, const TTableReadOpti
         begin = static_cast<std::size_t>(rest - buffer.get());
         if (eof) {
             parser.Finish();
+            break;
+        }
+        done += n;
+        if (options.Progress && !options.Progress(done, total)) {
+            fail(tfCancelled, 0);
             break;
         }
     }

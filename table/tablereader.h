@@ -7,12 +7,20 @@
 //   column names, then one tab-separated row per point; it is recognised by its second line;
 // - plain tables: values separated by tabs, commas, semicolons or runs of blanks, the separator
 //   detected from the first data line unless given. Where the separator is not a comma, a comma
-//   may stand for the decimal point. The first data line is a header when none of its fields
-//   starts like a number. Blank lines and lines starting with '#' or ';' are skipped.
+//   may stand for the decimal point. Fields may be quoted as in CSV ("1.5", "a ""b"""). The first
+//   data line is a header when none of its fields (split at the separator the line shows) starts
+//   like a number. A header whose first name is empty over rows of three values, or with one
+//   name less than rows of three values whose first is quoted, marks a first column of row
+//   labels (as R writes them), which is passed over. A column name that is a backslash in front
+//   of what starts like a number loses the backslash: the writer puts it there so that a name
+//   such as "2nd" or "inf" does not make its line a row of data. Blank lines, rows of empty
+//   cells (",,", as spreadsheets end their exports) and lines starting with '#' or ';' are
+//   skipped, and empty values after the last one of a row are ignored.
 // Line ends may be CR LF, LF or CR; a UTF-8 byte order mark at the start is dropped. Numbers are
 // read with std::from_chars (never through the locale); "nan", "inf" and numbers beyond the
-// range of doubles are refused. A reading either returns the whole table or a failure and no
-// data at all.
+// range of doubles are refused; an empty value or "NA" ("N/A", "#N/A") in a column that is read
+// stops the reading too, unless the options ask to skip such rows. A reading either returns the
+// whole table or a failure and no data at all.
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -26,11 +34,20 @@ struct TTableReadOptions {
     int ColumnX = 0;         // 1-based columns of x and y; with 0 and 0 a row holds exactly two
     int ColumnY = 0;         //   values, x then y; once one is chosen, a value below 1 means 1
     std::int64_t Skip = 0;   // lines at the start that are passed over unread
+    // A row with a missing value (empty, "NA", "N/A" or "#N/A", or no value at all) in a column
+    // that is read is passed over and counted instead of stopping the reading.
+    bool SkipMissing = false;
+    // ReadTableFile calls it after each piece it reads (256 KiB) with the bytes read so far and
+    // the file's size (0 when unknown, as for standard input); false stops the reading with
+    // tfCancelled and no data.
+    std::function<bool(std::int64_t done, std::int64_t total)> Progress;
 };
 
 struct TTableReadResult {
     TTable Table;            // empty when the reading failed
     TTableFailure Failure;   // Fault is tfNone on success
+    std::int64_t SkippedRows = 0;       // rows passed over for a missing value (SkipMissing)
+    std::int64_t FirstSkippedLine = 0;  // the line of the first of them, 0 when none
     bool Ok() const { return Failure.Fault == tfNone; }
 };
 

@@ -5,7 +5,10 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -82,6 +85,8 @@ const ReadableCase kReadable[] = {
      "FALSE TRUE FALSE\t;row attributes, column names, row names\r\nx   y\r\n1.500000\t2.500000\r\n"
      "3.500000\t4.500000\r\n",
      {}},
+    {"QuotedWithRowLabels", "\"\",\"x\",\"y\"\n\"1\",\"1.5\",2.5\n\"2\",3.5,\"4.5\"\n", {}},
+    {"EmptyCellsAtTheEnds", ",,\nx,y,\n1.5,2.5,\n3.5,4.5,,\n,,\n,,,\n", {}},
 };
 
 class FitReads : public ::testing::TestWithParam<ReadableCase> {};
@@ -122,6 +127,16 @@ const BadCase kBad[] = {
     {"LineOf1MB", "1 2\n" + kLongLine + "\n", {}, 2, "in.txt:2: the line is longer than 1000000 bytes: \"7777"},
     {"Binary", std::string("\x89PNG\r\n\x1A\n\x00\x00\x00\x0DIHDR", 16), {}, 2, "in.txt:3: a NUL byte: this is not a text file"},
     {"InvalidUtf8", "1 2\n3 4\xFF\n", {}, 2, "in.txt:2: the line is not valid UTF-8: \"3 4\\xFF\""},
+    {"NA", "1 2\n3 NA\n", {}, 2, "in.txt:2: column 2: \"NA\" marks a missing value; --skip-missing passes over such rows"},
+    {"ColumnBeyondEveryRow", "1,2,3\n", {"--columns", "2,99"}, 2,
+     "in.txt:1: no value in column 99: \"1,2,3\"; the line holds 3 values; the columns found: 1 \"1\", 2 \"2\", 3 \"3\""},
+    {"HeaderNotRecognised", "t;1/T\n1;2\n", {}, 2,
+     "in.txt:1: column 1: \"t\" is not a finite number; the columns found: 1 \"t\", 2 \"1/T\"; if line 1 holds column "
+     "names, use --skip 1"},
+    {"LabelColumn", "Nr;x;y\nA;1;2\n", {}, 2,
+     "the header names the columns 1 \"Nr\", 2 \"x\", 3 \"y\"; to read columns 2 and 3, which hold numbers, use "
+     "--columns 2,3"},
+    {"OnlyMissingValues", "1 NA\n", {"--skip-missing"}, 2, "in.txt: no data rows (1 row with a missing value skipped"},
     {"UnknownModel", "1 2\n3 4\n", {"--model", "cubic"}, 2, "kalmira-fit: unknown model 'cubic'"},
     {"Poly11", "1 2\n3 4\n", {"--model", "poly:11"}, 2, "poly:N takes an order N from 0 to 10, not '11'"},
     {"Spline2", "1 2\n3 4\n", {"--model", "spline:2"}, 2, "spline:F takes a smoothing factor F from 0 to 1, not '2'"},
@@ -152,6 +167,38 @@ TEST_P(FitRefuses, WithItsMessageAndStatus)
 
 INSTANTIATE_TEST_SUITE_P(Cli, FitRefuses, ::testing::ValuesIn(kBad),
                          [](const auto& info) { return std::string(info.param.name); });
+
+TEST(FitProgram, SkipsRowsWithAMissingValueAndSaysSo)
+{
+    const TRun run = RunFit({"--skip-missing", "--format", "csv",
+                             WriteInput("in.txt", "x;y\n1,5;2,5\n2;\n2;NA\n3,5;4,5\n7\n;;\n")});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "model,item,value\nline,k,1\nline,d,1\nline,quality,1\nline,points,2\n");
+    EXPECT_EQ(run.err, "kalmira-fit: " + Folder() + "in.txt: 3 rows with a missing value skipped, the first in line 3\n");
+}
+
+// Every table of the examples folder is read and fitted; the table lists each file, so a new
+// one is checked as well.
+TEST(FitProgram, RunsOnEveryExample)
+{
+    const std::map<std::string, std::string> points = {
+        {"Norris.csv", "36"}, {"Pontius.csv", "40"}, {"Wampler1.csv", "21"},
+        {"Filip.csv", "82"},  {"growth.csv", "5"},   {"cfit.asc", "10"},
+    };
+    std::set<std::string> seen;
+    for (const auto& entry : std::filesystem::directory_iterator(KALMIRA_EXAMPLES_DIR)) {
+        const std::string name = entry.path().filename().string();
+        if (name == "README.md" || name.starts_with(".")) continue;
+        SCOPED_TRACE(name);
+        seen.insert(name);
+        ASSERT_TRUE(points.count(name)) << "an example file without its point count here";
+        const TRun run = RunFit({"--model", "all", "--format", "csv", entry.path().string()});
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.err, "");
+        EXPECT_NE(run.out.find("line,points," + points.at(name) + "\n"), std::string::npos) << run.out;
+    }
+    EXPECT_EQ(seen.size(), points.size());
+}
 
 TEST(FitRefuses, FilesThatCannotBeRead)
 {

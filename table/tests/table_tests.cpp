@@ -1,12 +1,18 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <bit>
 #include <cerrno>
+#include <csignal>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <limits>
 #include <random>
 #include <stdexcept>
@@ -151,6 +157,13 @@ TTableReadOptions Columns(int x, int y, std::int64_t skip = 0)
     return o;
 }
 
+TTableReadOptions SkippingMissing()
+{
+    TTableReadOptions o;
+    o.SkipMissing = true;
+    return o;
+}
+
 TTableReadOptions Separator(char c)
 {
     TTableReadOptions o;
@@ -177,6 +190,22 @@ const ReadCase kReads[] = {
     {"NegativeColumn", "1 2 3\n", Columns(-7, 2), {1}, {2}, {}},
     {"SeparatorGiven", "1,5;2\n", Separator(';'), {1.5}, {2}, {}},
     {"ExponentForms", "1E+0040\t.5\n5.\t-0\n", {}, {1e40, 5}, {0.5, -0.0}, {}},
+    {"QuotedFields", "\"x\",\"y\"\n\"1.5\",\" 2.5 \"\n", {}, {1.5}, {2.5}, {"x", "y"}},
+    {"QuotedSeparatorAndQuote", "\"a; \"\"b\"\"\";c\n1;\"2,5\"\n", {}, {1}, {2.5}, {"a; \"b\"", "c"}},
+    {"RCsvRowLabels", "\"\",\"x\",\"y\"\n\"1\",5.1,3.5\n\"2\",4.9,3\n", {}, {5.1, 4.9}, {3.5, 3}, {"x", "y"}},
+    {"RCsv2RowLabels", "\"\";\"x\";\"y\"\n\"1\";5,1;3,5\n", {}, {5.1}, {3.5}, {"x", "y"}},
+    {"RTableRowLabels", "\"x\" \"y\"\n\"a b\" 5.1 3.5\n", {}, {5.1}, {3.5}, {"x", "y"}},
+    {"RCsvColumnsChosen", "\"\",\"x\",\"y\"\n\"1\",5.1,3.5\n", Columns(3, 2), {3.5}, {5.1}, {"y", "x"}},
+    {"RowsOfEmptyCells", ",,\nx,y\n1,2\n,,\n\"\",\"\"\n3,4\n, ,\n", {}, {1, 3}, {2, 4}, {"x", "y"}},
+    {"TrailingEmptyColumns", "x;y;\n1;2;\n3;4;;\n", {}, {1, 3}, {2, 4}, {"x", "y"}},
+    {"TrailingEmptyTab", "1\t2\t\n", {}, {1}, {2}, {}},
+    {"HeaderWithANumberInAName", "Zeit;Temp 1\n1;2\n", {}, {1}, {2}, {"Zeit", "Temp 1"}},
+    {"EscapedNames", "\\1e5,\"\\nan x\"\n1,2\n", {}, {1}, {2}, {"1e5", "nan x"}},
+    {"BackslashKeptBeforeText", "\\alpha \\\\2\n1 2\n", {}, {1}, {2}, {"\\alpha", "\\2"}},
+    {"SkipMissing", "x,y\n1,NA\n2,3\n,4\n5\n6,n/a\n7,8\n", SkippingMissing(), {2, 7}, {3, 8}, {"x", "y"}},
+    {"DataFileQuotedNames",
+     "c\r\n2\t;nr. of columns\r\n1\t;nr. of rows\r\nFALSE TRUE FALSE\t;a\r\n\"t (s)\"   \\2\r\n1\t2\r\n", {}, {1}, {2},
+     {"t (s)", "2"}},
     {"DataFile",
      "Data exported from QZL TCurveFit\r\n2\t;nr. of columns\r\n2\t;nr. of rows\r\n"
      "FALSE TRUE FALSE\t;row attributes, column names, row names\r\nx   y\r\n1.000000\t2.500000\r\n"
@@ -228,7 +257,7 @@ const FailCase kFails[] = {
     {"EmptyY", "1;2\n3;\n", {}, tfMissingValue, 2, 2, "3;"},
     {"ThirdColumn", "1,2,3\n", {}, tfExtraValue, 1, 3, "1,2,3"},
     {"ThirdColumnLater", "1 2\n1 2 3\n", {}, tfExtraValue, 2, 3, "1 2 3"},
-    {"ColumnBeyondTheRow", "1 2 3\n", Columns(2, 5), tfMissingValue, 1, 4, "1 2 3"},
+    {"ColumnBeyondTheRow", "1 2 3\n", Columns(2, 5), tfMissingValue, 1, 5, "1 2 3"},  // the chosen column is named
     {"Nan", "1 2\nnan 3\n", {}, tfNotANumber, 2, 1, "nan"},
     {"Inf", "1;inf\n", {}, tfNotANumber, 1, 2, "inf"},
     {"Overflow", "1e400 2\n", {}, tfOutOfRange, 1, 1, "1e400"},
@@ -249,9 +278,177 @@ const FailCase kFails[] = {
      "TRUE TRUE FALSE\t;a"},
     {"DataFileEndsInItsHeader", "c\n2\t;nr. of columns\n1\t;nr. of rows\n", {}, tfBadLayout, 4, 0, ""},
     {"DataFileNan", kDataFileHead + "1\t2\nNan\t4\n", {}, tfNotANumber, 7, 1, "Nan"},
+    {"NA", "x,y\n1,2\n3,NA\n", {}, tfMissingValue, 3, 2, "NA"},
+    {"UnderRowLabels", "\"\",\"x\",\"y\"\n\"1\",1,2\n\"2\",abc,2\n", {}, tfNotANumber, 3, 2, "abc"},
+    {"HashNA", "1;#N/A\n", {}, tfMissingValue, 1, 2, "#N/A"},
+    {"EmptyX", "1,2\n,3\n", {}, tfMissingValue, 2, 1, ",3"},
+    {"ColumnFarBeyondTheRow", "1,2,3\n", Columns(2, 99), tfMissingValue, 1, 99, "1,2,3"},
+    {"EmptyCellBeforeValues", "1;2\n3;4;;5\n", {}, tfExtraValue, 2, 3, "3;4;;5"},
+    {"OnlySkippedRows", "1,NA\n", SkippingMissing(), tfNoData, 0, 0, ""},
+    {"DataFileCountsSkippedRows", kDataFileHead + "1\t2\nNA\t4\n5\t6\n7\t8\n", SkippingMissing(), tfRowCount, 0, 0, ""},
 };
 INSTANTIATE_TEST_SUITE_P(Table, TableRefuses, ::testing::ValuesIn(kFails),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A fault that a header or a label column causes names the columns found and the fix.
+struct HintCase {
+    const char* name;
+    std::string text;
+    TTableReadOptions options;
+    TTableFault fault;
+    int columnsInLine;
+    std::vector<std::string> columnsFound;
+    bool fromHeader;
+    std::int64_t skip;
+    int columnX, columnY;
+};
+
+class TableHints : public ::testing::TestWithParam<HintCase> {};
+
+TEST_P(TableHints, NameTheColumnsAndTheFix)
+{
+    const HintCase& tc = GetParam();
+    const TTableFailure f = ReadTableText(tc.text, tc.options).Failure;
+    EXPECT_EQ(f.Fault, tc.fault);
+    EXPECT_EQ(f.ColumnsInLine, tc.columnsInLine);
+    EXPECT_EQ(f.ColumnsFound, tc.columnsFound);
+    EXPECT_EQ(f.ColumnsFromHeader, tc.fromHeader);
+    EXPECT_EQ(f.SuggestedSkip, tc.skip);
+    EXPECT_EQ(f.SuggestedColumnX, tc.columnX);
+    EXPECT_EQ(f.SuggestedColumnY, tc.columnY);
+}
+
+const HintCase kHints[] = {
+    // "1/T" starts like a number, so the line is read as data.
+    {"HeaderNotRecognised", "t;1/T\n1;2\n", {}, tfNotANumber, 2, {"t", "1/T"}, false, 1, 0, 0},
+    {"TitleAndHeader", "Messung A\nx,y\n1,2\n", {}, tfNotANumber, 2, {"Messung A"}, true, 1, 0, 0},
+    {"TitleWithANumber", "Messung 3\nx,y\n1,2\n", {}, tfNotANumber, 2, {"Messung", "3"}, false, 1, 0, 0},
+    {"SkipGivenAlready", "a\nb\nt;1/T\n1;2\n", Columns(1, 2, 2), tfNotANumber, 2, {"t", "1/T"}, false, 3, 0, 0},
+    {"LabelColumn", "Probe A;1,5;2\n", {}, tfNotANumber, 3, {"Probe A", "1,5", "2"}, false, 0, 2, 3},
+    {"LabelColumnUnderAHeader", "Nr,x,,y\nA1,1,,2\n", {}, tfNotANumber, 4, {"Nr", "x", "", "y"}, true, 0, 2, 4},
+    {"ThreeNumbers", "1 2 3\n", {}, tfExtraValue, 3, {"1", "2", "3"}, false, 0, 0, 0},
+    {"ColumnBeyondTheRow", "a,b,c\n1,2,3\n", Columns(2, 99), tfMissingValue, 3, {"a", "b", "c"}, true, 0, 0, 0},
+    // Later rows get no fix: the first ones were read as data.
+    {"FaultAfterData", "1 2\nx y\n", {}, tfNotANumber, 2, {"x", "y"}, false, 0, 0, 0},
+};
+INSTANTIATE_TEST_SUITE_P(Table, TableHints, ::testing::ValuesIn(kHints),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Rows under R's header of row labels, many of them, so that most take the reader's quick way;
+// the awkward labels (a separator or a doubled quote inside, none at all) read the same.
+TEST(TableReads, RowLabelsOfEveryKind)
+{
+    for (const char* separator : {",", ";", "\t"}) {
+        SCOPED_TRACE(separator);
+        const std::string sep = separator;
+        std::string text = "\"\"" + sep + "\"x\"" + sep + "\"y\"\r\n";
+        std::vector<double> x, y;
+        const std::string labels[] = {"\"7\"", "\"a" + sep + "b\"", "\"say \"\"hi\"\"\"", "plain", "\"\"", " \"q\" "};
+        for (int i = 0; i < 3000; ++i) {
+            x.push_back(i * 0.25);
+            y.push_back(-i * 1e-3);
+            text += labels[i % std::size(labels)] + sep + ShortestText(x.back()) + sep + " " + ShortestText(y.back()) + "\n";
+        }
+        const TTableReadResult r = ReadTableText(text);
+        ASSERT_TRUE(r.Ok()) << r.Failure.Fault << " line " << r.Failure.Line << ": " << r.Failure.Found;
+        EXPECT_EQ(r.Table.X, x);
+        EXPECT_EQ(r.Table.Y, y);
+        EXPECT_EQ(r.Table.ColumnNames, (std::vector<std::string>{"x", "y"}));
+        // A row without its label is a row of one value too few.
+        const TTableReadResult bad = ReadTableText(text + "1" + sep + "2\n");
+        EXPECT_EQ(bad.Failure.Fault, tfMissingValue);
+        EXPECT_EQ(bad.Failure.Line, 3002);
+        EXPECT_EQ(bad.Failure.Column, 3);  // the file's columns, the label's counted
+    }
+}
+
+TEST(TableReads, CountsTheRowsItSkipsForAMissingValue)
+{
+    TTableReadOptions o = SkippingMissing();
+    const std::string text = "x;y\n1;2\n;;\n3;NA\n4;5\n6\n\n";  // ";;" is a comment, "" no row
+    TTableReadResult r = ReadTableText(text, o);
+    ASSERT_TRUE(r.Ok());
+    EXPECT_EQ(r.SkippedRows, 2);
+    EXPECT_EQ(r.FirstSkippedLine, 4);
+    r = ReadTableText("1 2\n3 4\n");
+    EXPECT_EQ(r.SkippedRows, 0);
+    EXPECT_EQ(r.FirstSkippedLine, 0);
+}
+
+// Column names made of pieces that a careless writer loses: numbers and the words the reader
+// takes for numbers, blanks at the ends, every separator, quotes, comment marks, backslashes.
+std::string HostileName(std::mt19937_64& rng)
+{
+    static const char* const kPieces[] = {"1e5", "inf", "nan", "NaN", "-0", ".5", ",5", "+7", " ", "\t", ",", ";",
+                                          "\"", "#", "\\", "\\1", "NA", "x", "t (s)", "\xC3\xBC", "Inf y", ""};
+    std::string name;
+    for (int n = static_cast<int>(rng() % 4); n >= 0; --n) name += kPieces[rng() % std::size(kPieces)];
+    return name;
+}
+
+TEST_P(TableRoundTrip, KeepsHostileNames)
+{
+    const RoundTripCase& tc = GetParam();
+    std::mt19937_64 rng(2024);
+    const TTable awkward = AwkwardTable(64, 13);
+    TTableWriteOptions write;
+    write.Layout = tc.layout;
+    write.Separator = tc.separator;
+    for (int i = 0; i < 400; ++i) {
+        TTable table;
+        // A few rows taken at random from the awkward values.
+        for (std::size_t n = 1 + rng() % 4; n > 0; --n) {
+            const std::size_t k = rng() % awkward.X.size();
+            table.X.push_back(awkward.X[k]);
+            table.Y.push_back(awkward.Y[k]);
+        }
+        table.ColumnNames = {HostileName(rng), HostileName(rng)};
+        const std::string text = TableText(table, write);
+        const TTableReadResult read = ReadTableText(text);
+        ASSERT_TRUE(read.Ok()) << read.Failure.Fault << " line " << read.Failure.Line << ": " << text;
+        ASSERT_EQ(read.Table.ColumnNames, table.ColumnNames) << text;
+        ASSERT_EQ(Bits(read.Table.X), Bits(table.X)) << text;
+        ASSERT_EQ(Bits(read.Table.Y), Bits(table.Y)) << text;
+    }
+}
+
+// Texts made of the pieces that steer the reader (quotes, separators, marks of missing values,
+// numbers in both decimal forms) end in a table or in a failure with no data, and read the same
+// whichever line end they use.
+TEST(TableRobustness, HostileTextsEndInATableOrAFailure)
+{
+    static const char* const kPieces[] = {"\"", "\"\"", ",", ";", "\t", " ", "1", "-2.5", "3,5", "1e400", "NA", "",
+                                          "x", "#", "\n", "\n", "\n", "\\1", "inf", ",,"};
+    std::mt19937_64 rng(99);
+    for (int i = 0; i < 3000; ++i) {
+        std::string text;
+        for (int n = static_cast<int>(rng() % 40); n > 0; --n) text += kPieces[rng() % std::size(kPieces)];
+        TTableReadOptions o;
+        o.SkipMissing = rng() % 2 == 0;
+        if (rng() % 3 == 0) {
+            o.ColumnX = static_cast<int>(rng() % 4);
+            o.ColumnY = static_cast<int>(rng() % 4);
+        }
+        const TTableReadResult r = ReadTableText(text, o);
+        std::string crlf;
+        for (char c : text) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+        const TTableReadResult w = ReadTableText(crlf, o);
+        ASSERT_EQ(r.Table.X.size(), r.Table.Y.size());
+        if (!r.Ok()) {
+            ASSERT_TRUE(r.Table.X.empty()) << text;
+            ASSERT_GE(r.Failure.Line, 0);
+            ASSERT_LE(r.Failure.Line, 1 + static_cast<std::int64_t>(std::count(text.begin(), text.end(), '\n')));
+        }
+        ASSERT_EQ(w.Failure.Fault, r.Failure.Fault) << text;
+        ASSERT_EQ(w.Failure.Line, r.Failure.Line) << text;
+        ASSERT_EQ(w.Failure.Column, r.Failure.Column) << text;
+        ASSERT_EQ(w.Failure.SuggestedSkip, r.Failure.SuggestedSkip) << text;
+        ASSERT_EQ(Bits(w.Table.X), Bits(r.Table.X)) << text;
+        ASSERT_EQ(Bits(w.Table.Y), Bits(r.Table.Y)) << text;
+        ASSERT_EQ(w.Table.ColumnNames, r.Table.ColumnNames) << text;
+        ASSERT_EQ(w.SkippedRows, r.SkippedRows) << text;
+    }
+}
 
 TEST(TableRefuses, ALineOverTheLimitAndShowsItsStart)
 {
@@ -317,6 +514,38 @@ TEST(TableFile, HandsItsRowsToASink)
     std::remove(path.c_str());
 }
 
+TEST(TableFile, TellsItsProgressAndCanBeCancelled)
+{
+    const TTable table = AwkwardTable(60000, 17);
+    const std::string path = TempPath("progress.txt");
+    ASSERT_EQ(WriteTableFile(path, table), 0);
+    const auto size = static_cast<std::int64_t>(std::filesystem::file_size(path));
+    std::vector<std::int64_t> done;
+    TTableReadOptions o;
+    o.Progress = [&](std::int64_t d, std::int64_t total) {
+        EXPECT_EQ(total, size);
+        done.push_back(d);
+        return true;
+    };
+    const TTableReadResult r = ReadTableFile(path, o);
+    ASSERT_TRUE(r.Ok());
+    EXPECT_EQ(Bits(r.Table.X), Bits(table.X));
+    ASSERT_GE(done.size(), 2u);
+    EXPECT_TRUE(std::is_sorted(done.begin(), done.end()));
+    EXPECT_EQ(done.back(), size);
+
+    // Cancelled after the first piece: a failure and no data, through a sink as well.
+    o.Progress = [](std::int64_t, std::int64_t) { return false; };
+    const TTableReadResult cancelled = ReadTableFile(path, o);
+    EXPECT_EQ(cancelled.Failure.Fault, tfCancelled);
+    EXPECT_TRUE(cancelled.Table.X.empty());
+    std::size_t handed = 0;
+    const TTableReadResult sunk = ReadTableFile(path, o, [&](const double*, std::size_t n) { handed += n; });
+    EXPECT_EQ(sunk.Failure.Fault, tfCancelled);
+    EXPECT_LT(handed, table.X.size());
+    std::remove(path.c_str());
+}
+
 TEST(TableFile, ThatCannotBeOpened)
 {
     const TTableReadResult missing = ReadTableFile(TempPath("does-not-exist.txt"));
@@ -325,6 +554,68 @@ TEST(TableFile, ThatCannotBeOpened)
     const TTableReadResult directory = ReadTableFile(::testing::TempDir());
     EXPECT_EQ(directory.Failure.Fault, tfCannotOpen);
     EXPECT_EQ(directory.Failure.ErrorCode, EISDIR);
+}
+
+std::string Slurp(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::vector<std::string> FolderEntries(const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(folder)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// The old file stays as it was until the new one is complete: a write that fails for a full disk
+// (here the file size limit, which fails a write as a full disk does) or a denied folder leaves it
+// and no new file behind; a write that succeeds replaces it and keeps its permissions.
+TEST(TableFile, AFailedWriteLeavesTheOldFile)
+{
+    const std::string folder = TempPath("replace");
+    std::filesystem::remove_all(folder);
+    ASSERT_TRUE(std::filesystem::create_directory(folder));
+    const std::string path = folder + "/t.csv";
+    TTable small;
+    small.X = {1};
+    small.Y = {2};
+    ASSERT_EQ(WriteTableFile(path, small), 0);
+    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+    const std::string before = Slurp(path);
+
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit low = saved;
+    low.rlim_cur = 1 << 16;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &low), 0);
+    const int full = WriteTableFile(path, AwkwardTable(20000, 5));
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, SIG_DFL);
+    EXPECT_EQ(full, EFBIG);
+    EXPECT_EQ(Slurp(path), before);
+    EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"t.csv"});
+
+    if (::geteuid() != 0) {  // no permission stops root
+        ASSERT_EQ(::chmod(folder.c_str(), 0500), 0);
+        EXPECT_EQ(WriteTableFile(path, AwkwardTable(10, 1)), EACCES);
+        ::chmod(folder.c_str(), 0700);
+        EXPECT_EQ(Slurp(path), before);
+    }
+
+    const TTable table = AwkwardTable(10, 1);
+    ASSERT_EQ(WriteTableFile(path, table), 0);
+    const TTableReadResult read = ReadTableFile(path);
+    ASSERT_TRUE(read.Ok());
+    EXPECT_EQ(Bits(read.Table.X), Bits(table.X));
+    struct stat info {};
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+    EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"t.csv"});
+    std::filesystem::remove_all(folder);
 }
 
 TEST(TableFile, WriteToAPlaceThatCannotBeWritten)
