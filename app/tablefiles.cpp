@@ -8,16 +8,14 @@
 #include <QFileInfo>
 #include <QProgressDialog>
 #include <QString>
-#include <cerrno>
-#include <cstdio>
+#include <QStringList>
 #include <stdexcept>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "app/filedialog.h"
 #include "app/frmmain.h"
 #include "app/valuegrid.h"
 #include "common/errors.h"
+#include "platform/msgbox.h"
 #include "table/tablereader.h"
 #include "table/tablewriter.h"
 
@@ -25,8 +23,8 @@ namespace {
 
 // From this file size on a load shows its progress (about 1e5 rows of a plain table).
 constexpr qint64 kProgressFromBytes = 2'000'000;
-// Rows between two looks at the progress dialog.
-constexpr std::size_t kProgressEveryRows = 65536;
+// Steps of the progress bar.
+constexpr int kProgressSteps = 1000;
 
 const std::vector<std::string> kLoadFilters = {
     "Tabellen (*.csv *.tsv *.txt *.dat *.asc)", "Alle Dateien (*)"};
@@ -43,9 +41,6 @@ QString FoundText(const TTableFailure& f)
     if (f.FoundCut) found += QString::fromUtf8("…");
     return QString::fromUtf8("„%1“").arg(found);
 }
-
-// Thrown by the progress sink when the user cancels a load.
-struct TLoadCancelled {};
 
 }  // namespace
 
@@ -91,50 +86,57 @@ std::string TableFailureText(const TTableFailure& f)
             text = QString::fromUtf8("%1: der Kopf der Datendatei beschreibt keine Zahlentabelle (gefunden: %2)")
                        .arg(where, FoundText(f));
             break;
+        case tfCancelled:
+            text = QString::fromUtf8("Das Lesen der Datei %1 wurde abgebrochen").arg(file);
+            break;
         case tfRowCount:
             text = QString::fromUtf8("Die Datei %1 nennt in ihrem Kopf %2 Zeilen, enthält aber %3")
                        .arg(file).arg(f.Declared).arg(f.Counted);
             break;
     }
+    // A header or a label column is the usual cause of a fault in the first rows: the columns
+    // found tell which ones hold the numbers.
+    if (!f.ColumnsFound.empty() && (f.Fault == tfNotANumber || f.Fault == tfMissingValue || f.Fault == tfExtraValue)) {
+        QStringList names;
+        for (const std::string& c : f.ColumnsFound) names << QString::fromUtf8("„%1“").arg(Q(c));
+        text += QString::fromUtf8(f.ColumnsFromHeader ? ". Spalten im Kopf: %1" : ". Werte der Zeile: %1").arg(names.join(", "));
+    }
     return text.toStdString();
 }
 
-bool LoadTableIntoGrid(QWidget* parent, TValueGridModel& grid, const std::string& fileName, bool skipMissing)
+bool LoadTableIntoGrid(QWidget* parent, TValueGridModel& grid, const std::string& fileName, bool skipMissing,
+                       std::int64_t* skippedRows, std::int64_t* firstSkippedLine)
 {
-    (void)skipMissing;
     TTableReadOptions options;
+    options.SkipMissing = skipMissing;
     // Rows interleaved as the grid keeps them, so the table is held once while it is read.
     std::vector<double> rows;
     std::unique_ptr<QProgressDialog> progress;
     if (QFileInfo(Q(fileName)).size() >= kProgressFromBytes) {
         progress = std::make_unique<QProgressDialog>(QString::fromUtf8("Tabelle wird gelesen …"),
-                                                     QString::fromUtf8("Abbrechen"), 0, 0, parent);
+                                                     QString::fromUtf8("Abbrechen"), 0, kProgressSteps, parent);
         progress->setWindowTitle(QString::fromUtf8("Werte-Tabelle laden"));
         progress->setWindowModality(Qt::WindowModal);
         progress->setMinimumDuration(0);
         progress->setValue(0);
+        options.Progress = [&](std::int64_t done, std::int64_t total) {
+            if (total > 0) progress->setValue(int(double(done) / double(total) * kProgressSteps));
+            QCoreApplication::processEvents();
+            return !progress->wasCanceled();
+        };
     }
-    std::size_t sinceLook = 0;
     const TTableSink sink = [&](const double* pairs, std::size_t count) {
         rows.insert(rows.end(), pairs, pairs + 2 * count);
-        sinceLook += count;
-        if (!progress || sinceLook < kProgressEveryRows) return;
-        sinceLook = 0;
-        progress->setLabelText(QString::fromUtf8("%1 Zeilen gelesen …").arg(rows.size() / 2));
-        QCoreApplication::processEvents();
-        if (progress->wasCanceled()) throw TLoadCancelled{};
     };
-    TTableReadResult result;
-    try {
-        result = ReadTableFile(fileName, options, sink);
-    } catch (const TLoadCancelled&) {
-        return false;  // the grid keeps what it had
-    }
+    const TTableReadResult result = ReadTableFile(fileName, options, sink);
     progress.reset();
+    if (result.Failure.Fault == tfCancelled) return false;  // the grid keeps what it had
     if (!result.Ok()) throw std::runtime_error(TableFailureText(result.Failure));
     rows.shrink_to_fit();
     grid.TakeRows(std::move(rows));
     grid.SetColumnNames(result.Table.ColumnNames);
+    if (skippedRows) *skippedRows = result.SkippedRows;
+    if (firstSkippedLine) *firstSkippedLine = result.FirstSkippedLine;
     return true;
 }
 
@@ -149,51 +151,12 @@ std::string SaveGridToFile(const TValueGridModel& grid, const std::string& fileN
         case tftDataFile: options.Layout = tlDataFile; table.Comment = TFrmMain::kDataFileComment; break;
         case tftTabs: options.Separator = '\t'; break;
     }
-    const std::string text = TableText(table, options);
-
-    // The new table goes into a temporary file beside the old one and replaces it only when it
-    // is complete, so a full disk or a denied folder leaves the old file as it was.
     const QFileInfo target(Q(fileName));
-    const std::string dir = QDir::toNativeSeparators(target.absolutePath()).toStdString();
-    std::string temp = dir + "/." + target.fileName().toStdString() + ".XXXXXX";
-    const int fd = mkstemp(temp.data());
-    auto fail = [&](int code) {
-        return QString::fromUtf8("Die Datei „%1“ wurde nicht gespeichert: %2")
-            .arg(target.fileName(), Q(FileErrorMessage(code)))
-            .toStdString();
-    };
-    if (fd < 0) return fail(errno);
-    std::size_t done = 0;
-    int code = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            code = errno;
-            break;
-        }
-        done += std::size_t(n);
-    }
-    // A fresh temporary file is private to its owner; the table keeps the old file's rights, or
-    // gets the usual ones of a new file.
-    struct stat old {};
-    mode_t mode = 0;
-    if (::stat(target.absoluteFilePath().toStdString().c_str(), &old) == 0) {
-        mode = old.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-    if (code == 0 && ::fchmod(fd, mode) != 0) code = errno;
-    if (code == 0 && ::fsync(fd) != 0) code = errno;
-    if (::close(fd) != 0 && code == 0) code = errno;
-    if (code == 0 && std::rename(temp.c_str(), target.absoluteFilePath().toStdString().c_str()) != 0) code = errno;
-    if (code != 0) {
-        std::remove(temp.c_str());
-        return fail(code);
-    }
-    return {};
+    const int code = WriteTableFile(fileName, table, options);
+    if (code == 0) return {};
+    return QString::fromUtf8("Die Datei „%1“ wurde nicht gespeichert: %2")
+        .arg(target.fileName(), Q(FileErrorMessage(code)))
+        .toStdString();
 }
 
 void TFrmMain::WerteTabelleladen1Click()
@@ -209,7 +172,17 @@ void TFrmMain::WerteTabelleladen1Click()
 
 bool TFrmMain::LoadTableFile(const std::string& fileName, bool skipMissing)
 {
-    return LoadTableIntoGrid(this, WerteTabelleGrid->Model(), fileName, skipMissing);
+    std::int64_t skipped = 0, first = 0;
+    if (!LoadTableIntoGrid(this, WerteTabelleGrid->Model(), fileName, skipMissing, &skipped, &first)) return false;
+    WerteTabelleGrid->scrollToTop();
+    WerteTabelleGrid->setCurrentIndex(WerteTabelleGrid->Model().index(0, 0));
+    if (skipped > 0)
+        ShowMessageBox(QString::fromUtf8("Übersprungen wegen fehlender Werte: %1 Zeile(n), die erste ist Zeile %2")
+                           .arg(skipped)
+                           .arg(first)
+                           .toStdString(),
+                       "", mbiInformation, true);
+    return true;
 }
 
 void TFrmMain::WerteTabellespeichern1Click()

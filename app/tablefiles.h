@@ -1,6 +1,7 @@
 #pragma once
 // Table files of the window: loading into the value table and saving it, with failures worded in
 // German for the error box.
+#include <cstdint>
 #include <string>
 
 #include "table/table.h"
@@ -16,7 +17,9 @@ std::string TableFailureText(const TTableFailure& failure);
 // Reads the file into the grid, which grows to hold it. A failure raises its German message and
 // leaves the grid as it was; false when the user cancelled a long load (the grid is unchanged).
 // skipMissing passes over rows with an empty or "NA" cell instead of stopping there.
-bool LoadTableIntoGrid(QWidget* parent, TValueGridModel& grid, const std::string& fileName, bool skipMissing);
+// The rows skipped and the line of the first go to the last two arguments when given.
+bool LoadTableIntoGrid(QWidget* parent, TValueGridModel& grid, const std::string& fileName, bool skipMissing,
+                       std::int64_t* skippedRows = nullptr, std::int64_t* firstSkippedLine = nullptr);
 
 // Writes the grid's filled rows; the old file is replaced only by a complete new one. Returns the
 // German message of a failure, empty on success.

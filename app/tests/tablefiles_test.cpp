@@ -151,7 +151,8 @@ TEST_F(TableFiles, BadFilesChangeNothing)
         {Write("bad.csv", badLine), "Datei „bad.csv“, Zeile 5000, Spalte 2: „zwölf“ ist keine Zahl."},
         {Write("binary.dat", std::string("1,2\n3,\0\x01\x02", 9)), "Datei „binary.dat“, Zeile 2: ein NUL-Byte; die Datei ist keine Textdatei."},
         {Path("missing.csv"), "Die Datei „missing.csv“ lässt sich nicht öffnen: "},
-        {Write("na.csv", "x,y\n1,2\n2,NA\n3,4\n"), "Datei „na.csv“, Zeile 3, Spalte 2: "},
+        {Write("na.csv", "x,y\n1,2\n2,NA\n3,4\n"), "Datei „na.csv“, Zeile 3, Spalte 2: hier fehlt ein Wert"},
+        {Write("labels.csv", "name,x,y\na,1,2\nb,3,4\n"), "Datei „labels.csv“, Zeile 2, Spalte 1: „a“ ist keine Zahl. Spalten im Kopf: „name“, „x“, „y“"},
     };
     for (int row = 1; row <= 3; ++row) {
         Grid().SetCell(0, row, std::to_string(row));
@@ -206,7 +207,7 @@ TEST_F(TableFiles, SaveAndLoadGiveTheSameDoubles)
         EXPECT_EQ(ReadAll(written), first);
     }
     EXPECT_EQ(Requests.back().Kind, fdkSave);
-    EXPECT_EQ(QDir(Dir.path()).entryList(QStringList() << ".*XXXXXX" << ".saved*", QDir::Hidden | QDir::Files).size(), 0);
+    EXPECT_EQ(QDir(Dir.path()).entryList(QStringList() << "*.tmp*", QDir::Hidden | QDir::Files).size(), 0);
 }
 
 // A save that cannot complete leaves the old file as it was and says why.
@@ -233,7 +234,7 @@ TEST_F(TableFiles, FailedSaveKeepsTheOldFile)
     ASSERT_EQ(Boxes.size(), 1u);
     EXPECT_NE(Boxes[0].Text.find("kept.csv"), std::string::npos);
     EXPECT_EQ(ReadAll(old), "x,y\n1,2\n");
-    EXPECT_EQ(QDir(Dir.path()).entryList(QStringList() << ".kept.csv.*", QDir::Hidden | QDir::Files).size(), 0);
+    EXPECT_EQ(QDir(Dir.path()).entryList(QStringList() << "*.tmp*", QDir::Hidden | QDir::Files).size(), 0);
 
     // A grid row with only one value is no table row: nothing is written.
     Boxes.clear();
@@ -241,6 +242,19 @@ TEST_F(TableFiles, FailedSaveKeepsTheOldFile)
     Save(old, 0);
     ASSERT_EQ(Boxes.size(), 1u);
     EXPECT_EQ(ReadAll(old), "x,y\n1,2\n");
+}
+
+// With "skip rows with gaps" checked, rows with an empty or NA cell are passed over and counted.
+TEST_F(TableFiles, SkipMissingPassesOverRowsWithGaps)
+{
+    Load(Write("gaps.csv", "x;y\n1;2\n2;NA\n3;\n4;8\n"), true);
+    ASSERT_EQ(Boxes.size(), 1u);
+    EXPECT_EQ(Boxes[0].Text, "Übersprungen wegen fehlender Werte: 2 Zeile(n), die erste ist Zeile 3");
+    EXPECT_EQ(Boxes[0].Icon, mbiInformation);
+    std::vector<double> x, y;
+    Grid().FilledRows(x, y);
+    EXPECT_EQ(x, (std::vector<double>{1, 4}));
+    EXPECT_EQ(y, (std::vector<double>{2, 8}));
 }
 
 // A file dropped onto the window is loaded like one chosen in the dialog.
