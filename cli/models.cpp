@@ -6,7 +6,6 @@
 #include <new>
 
 #include "common/errors.h"
-#include "common/fpguard.h"
 #include "curvefit/curvefit.h"
 
 namespace {
