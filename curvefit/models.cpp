@@ -73,31 +73,31 @@ bool CalcModelFit(TCurveFit& engine, const TModelSpec& spec, TFittedModel& fit)
     return true;
 }
 
-bool ModelValue(const TFittedModel& fit, double x, double& y)
+namespace {
+
+// The value at x with no guard of its own; false where the model has no value. A fault leaves
+// its flag for the caller's guard.
+bool UnguardedValue(const TFittedModel& fit, double x, double& y)
 {
     const std::vector<double>& k = fit.Coefficients;
     const TModelKind kind = fit.Model.Kind;
-    if (kind == mkSpline) {
-        double quality = 0;
-        bool valid = false;
-        y = fit.Engine->SplineValue(x, quality, valid);
-        return valid;
-    }
-    if ((kind == mkLog || kind == mkReciprocalLog) && !(x > 0)) return false;
-    TFloatGuard guard;
     switch (kind) {
-    case mkLine: y = k[0] * x + k[1]; break;
-    case mkParabola: y = k[0] + k[1] * x + k[2] * x * x; break;
+    case mkLine: y = k[0] * x + k[1]; return true;
+    case mkParabola: y = k[0] + k[1] * x + k[2] * x * x; return true;
     case mkReciprocal:
     case mkReciprocalLog: {
+        if (kind == mkReciprocalLog && !(x > 0)) return false;
         const double denominator = k[0] + k[1] * (kind == mkReciprocal ? x : std::log(x));
-        guard.Check(denominator);
+        y = denominator;
         if (denominator == 0.0) return false;
         y = 1.0 / denominator;
-        break;
+        return true;
     }
-    case mkLog: y = k[0] + k[1] * std::log(x); break;
-    case mkExp: y = k[0] * std::exp(k[1] * x); break;
+    case mkLog:
+        if (!(x > 0)) return false;
+        y = k[0] + k[1] * std::log(x);
+        return true;
+    case mkExp: y = k[0] * std::exp(k[1] * x); return true;
     case mkPoly: {
         double sum = 0.0, power = 1.0;
         const std::size_t last = k.size() - 1;
@@ -107,22 +107,29 @@ bool ModelValue(const TFittedModel& fit, double x, double& y)
             if (j < last) power *= x;
         }
         y = sum;
-        break;
+        return true;
     }
-    case mkSpline: break;
+    case mkSpline: {
+        double quality = 0;
+        bool valid = false;
+        y = fit.Engine->SplineValue(x, quality, valid);
+        return valid;
     }
-    guard.Check(y);
-    return true;
+    }
+    return false;
 }
 
-TSampledCurve SampleCurve(const TFittedModel& fit, double low, double high, int samples)
+// The curve by the window's rules with `value` for every point; a fault raised by `value` ends it
+// and is kept with the points before it.
+template <class Value>
+TSampledCurve Sample(const TFittedModel& fit, double low, double high, int samples, Value&& value)
 {
     TSampledCurve curve;
     std::vector<TCurvePoint>& points = curve.Points;
     points.reserve(std::size_t(std::max(samples, 1)) + 1);
     const auto add = [&](double x, bool moveTo) {
         double y = 0.0;
-        if (ModelValue(fit, x, y)) points.push_back({x, y, moveTo});
+        if (value(fit, x, y)) points.push_back({x, y, moveTo});
     };
     try {
         const TModelKind kind = fit.Model.Kind;
@@ -140,7 +147,7 @@ TSampledCurve SampleCurve(const TFittedModel& fit, double low, double high, int 
         } else if (kind == mkSpline) {
             // The spline starts at its first data point whether or not the range shows it.
             double y = 0.0;
-            ModelValue(fit, fit.Engine->MinX(), y);
+            value(fit, fit.Engine->MinX(), y);
             points.push_back({fit.Engine->MinX(), y, true});
         } else {
             add(low, true);
@@ -150,6 +157,40 @@ TSampledCurve SampleCurve(const TFittedModel& fit, double low, double high, int 
         curve.Fault = std::current_exception();
     }
     return curve;
+}
+
+}  // namespace
+
+bool ModelValue(const TFittedModel& fit, double x, double& y)
+{
+    // The spline's values are its engine's, read as they are.
+    if (fit.Model.Kind == mkSpline) return UnguardedValue(fit, x, y);
+    TFloatGuard guard;
+    const bool defined = UnguardedValue(fit, x, y);
+    guard.Check(y);
+    return defined;
+}
+
+TSampledCurve SampleCurve(const TFittedModel& fit, double low, double high, int samples)
+{
+    // One guard over the whole curve; only a curve that faults somewhere is sampled again point
+    // by point, which finds the first fault and keeps the points before it. Both passes compute
+    // the same values.
+    {
+        TSampledCurve curve;
+        bool clean = true;
+        {
+            TFloatGuard guard;
+            curve = Sample(fit, low, high, samples, UnguardedValue);
+            try {
+                guard.Check(curve.Points.data());
+            } catch (const EMathError&) {
+                clean = false;
+            }
+        }
+        if (clean && !curve.Fault) return curve;
+    }
+    return Sample(fit, low, high, samples, ModelValue);
 }
 
 std::string FormulaText(const TModelSpec& spec)
