@@ -467,7 +467,7 @@ void TFrmMain::SetOptionWidgets(bool order, bool smoothing)
 
 void TFrmMain::StripCurveItems()
 {
-    for (int kind = RChart1->KindOfLastItem(); kind != 1 && kind != 0; kind = RChart1->KindOfLastItem())
+    for (auto kind = RChart1->KindOfLastItem(); kind != ikMark && kind != ikNone; kind = RChart1->KindOfLastItem())
         RChart1->DropLastItem();
 }
 

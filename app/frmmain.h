@@ -6,6 +6,7 @@
 #include <string>
 
 #include "curvefit/curvefit.h"
+#include "curvefit/models.h"
 
 class QAction;
 class QLabel;
@@ -125,8 +126,8 @@ private:
     void LayoutPanel2();
     void ReleaseFitButtons();
     void ShowResult(const std::string& formula, const std::string& params);
-    template <class F>
-    void RunClosedFormCommand(F&& fitAndDraw);
+    bool FitAndDraw(const TModelSpec& spec);
+    void RunClosedFormCommand(TModelKind kind);
 
     TCurveFit m_stats;
     QWidget* m_client = nullptr;

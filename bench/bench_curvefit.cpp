@@ -4,6 +4,8 @@
 //   - CalcLinFit and CalcParabolFit at 1e6 and 1e7 points vs. one plain pass over the point
 //     table that accumulates Sx, Sy, Sxx, Sxy, Syy (BM_TablePassFloor);
 //   - the four transformed fits at 10 and at 1e7 points (they must cost the same).
+//   - the window's curve of each model (SampleCurve, 200 steps, each value under its guard) vs. a
+//     plain loop over the same 201 values with no guard and no point list (BM_SampleFloor).
 // AddPoint also reports the store's resident memory for 10 million points.
 //
 //   bench_curvefit --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
@@ -16,6 +18,7 @@
 #include <vector>
 
 #include "curvefit/curvefit.h"
+#include "curvefit/models.h"
 
 namespace {
 
@@ -195,6 +198,59 @@ void BM_TransformedFits(benchmark::State& state)
     }
 }
 BENCHMARK(BM_TransformedFits)->Arg(10)->Arg(10'000'000)->Unit(benchmark::kNanosecond);
+
+// Coefficients that keep every model defined on [0.5, 10.5]; the polynomial has order 9.
+TFittedModel SampledModel(TModelKind kind)
+{
+    TFittedModel fit;
+    fit.Model = {kind, 9};
+    fit.Coefficients = kind == mkPoly ? std::vector<double>(10, 0.01) : std::vector<double>{1.0, 0.25, 0.125};
+    return fit;
+}
+
+const char* const kKindNames[] = {"line", "parabola", "reciprocal", "log", "reciprocal-log", "exp", "poly:9"};
+
+void BM_SampleCurve(benchmark::State& state)
+{
+    const TFittedModel fit = SampledModel(TModelKind(state.range(0)));
+    for (auto _ : state) {
+        TSampledCurve c = SampleCurve(fit, 0.5, 10.5, kCurveSamples);
+        benchmark::DoNotOptimize(c.Points.data());
+    }
+    state.SetLabel(kKindNames[state.range(0)]);
+}
+BENCHMARK(BM_SampleCurve)->DenseRange(mkLine, mkPoly)->Unit(benchmark::kMicrosecond);
+
+void BM_SampleFloor(benchmark::State& state)
+{
+    const TFittedModel fit = SampledModel(TModelKind(state.range(0)));
+    const std::vector<double>& k = fit.Coefficients;
+    for (auto _ : state) {
+        double total = 0;
+        for (int i = 0; i <= kCurveSamples; ++i) {
+            const double x = 0.5 + i * (10.0 / kCurveSamples);
+            switch (fit.Model.Kind) {
+            case mkLine: total += k[0] * x + k[1]; break;
+            case mkParabola: total += k[0] + k[1] * x + k[2] * x * x; break;
+            case mkReciprocal: total += 1.0 / (k[0] + k[1] * x); break;
+            case mkLog: total += k[0] + k[1] * std::log(x); break;
+            case mkReciprocalLog: total += 1.0 / (k[0] + k[1] * std::log(x)); break;
+            case mkExp: total += k[0] * std::exp(k[1] * x); break;
+            default: {
+                double sum = 0, power = 1;
+                for (double c : k) {
+                    sum += c * power;
+                    power *= x;
+                }
+                total += sum;
+            }
+            }
+        }
+        benchmark::DoNotOptimize(total);
+    }
+    state.SetLabel(kKindNames[state.range(0)]);
+}
+BENCHMARK(BM_SampleFloor)->DenseRange(mkLine, mkPoly)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

@@ -270,7 +270,7 @@ std::string Padded(const std::string& s, std::size_t width)
 
 void PrintTextOne(std::ostream& out, const TModelFit& fit, int points, int digits)
 {
-    std::vector<std::pair<std::string, std::string>> rows = {{"model", fit.Choice.Text}, {"formula", Formula(fit.Choice)}};
+    std::vector<std::pair<std::string, std::string>> rows = {{"model", fit.Choice.Text}, {"formula", FormulaText(fit.Choice)}};
     for (const TParameter& p : fit.Parameters) rows.emplace_back(p.Name, Number(p.Value, digits));
     rows.emplace_back("quality", Number(fit.Quality, digits));
     rows.emplace_back("points", std::to_string(points));
@@ -323,7 +323,7 @@ void PrintCsv(std::ostream& out, const std::vector<TModelFit>& fits, int points,
 
 std::string JsonModel(const TModelFit& f, int points, int digits)
 {
-    std::string j = "{\"model\": " + JsonString(f.Choice.Text) + ", \"formula\": " + JsonString(Formula(f.Choice));
+    std::string j = "{\"model\": " + JsonString(f.Choice.Text) + ", \"formula\": " + JsonString(FormulaText(f.Choice));
     if (!f.Ok) return j + ", \"error\": " + JsonString(f.Message) + "}";
     j += ", \"parameters\": {";
     for (std::size_t i = 0; i < f.Parameters.size(); ++i)

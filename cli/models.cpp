@@ -6,7 +6,6 @@
 #include <new>
 
 #include "common/errors.h"
-#include "common/fpguard.h"
 #include "curvefit/curvefit.h"
 
 namespace {
@@ -44,31 +43,6 @@ std::string FailureText(const TModelChoice& choice, const std::exception& e)
     return text;
 }
 
-// The model's value at x by its formula; the polynomial summed in increasing powers, each
-// power built by repeated multiplication.
-double Evaluate(const TModelFit& fit, double x)
-{
-    const auto p = [&](std::size_t i) { return fit.Parameters[i].Value; };
-    switch (fit.Choice.Kind) {
-    case mkLine: return p(0) * x + p(1);
-    case mkParabola: return p(0) + p(1) * x + p(2) * x * x;
-    case mkReciprocal: return FloatDiv(1.0, p(0) + p(1) * x);
-    case mkLog: return p(0) + p(1) * std::log(x);
-    case mkReciprocalLog: return FloatDiv(1.0, p(0) + p(1) * std::log(x));
-    case mkExp: return p(0) * std::exp(p(1) * x);
-    case mkPoly: {
-        double sum = 0.0, power = 1.0;
-        for (std::size_t j = 0; j < fit.Parameters.size(); ++j) {
-            sum += p(j) * power;
-            power *= x;
-        }
-        return sum;
-    }
-    case mkSpline: break;
-    }
-    return 0.0;
-}
-
 bool AllXEqual(const TCurveFit& engine)
 {
     const int n = engine.PointCount();
@@ -77,74 +51,36 @@ bool AllXEqual(const TCurveFit& engine)
     return true;
 }
 
-void FitClosedForm(TCurveFit& engine, TModelFit& fit)
+// Why the data leave the model open, or the empty text. With every x equal the engine hands back
+// a line k = d = 0, which a script would take for a fitted line; with fewer points than
+// coefficients it returns one of many polynomials through the points.
+std::string Undetermined(const TCurveFit& engine, const TModelChoice& choice)
 {
-    double a = 0, b = 0, c = 0, q = 0;
-    std::vector<TParameter>& p = fit.Parameters;
-    switch (fit.Choice.Kind) {
-    case mkLine:
-        engine.CalcLinFit(a, b, q);
-        // With every x equal the engine hands back k = d = 0, which a script would take for a
-        // fitted line.
-        if (engine.PointCount() >= 2 && AllXEqual(engine)) {
-            fit.Message = fit.Choice.Text + ": all x values are equal, so no line is determined";
-            return;
-        }
-        p = {{"k", a}, {"d", b}};
-        break;
-    case mkParabola:
-        engine.CalcParabolFit(a, b, c, q);
-        p = {{"k0", a}, {"k1", b}, {"k2", c}};
-        break;
-    case mkReciprocal: engine.CalcReciLinFit(a, b, q); p = {{"k0", a}, {"k1", b}}; break;
-    case mkLog: engine.CalcLogFit(a, b, q); p = {{"k0", a}, {"k1", b}}; break;
-    case mkReciprocalLog: engine.CalcReciLogFit(a, b, q); p = {{"k0", a}, {"k1", b}}; break;
-    case mkExp: engine.CalcExponentialFit(a, b, q); p = {{"k0", a}, {"k1", b}}; break;
-    default: break;
-    }
-    fit.Quality = q;
-    fit.Ok = true;
+    const int n = engine.PointCount();
+    if (choice.Kind == mkLine && n >= 2 && AllXEqual(engine))
+        return choice.Text + ": all x values are equal, so no line is determined";
+    if (choice.Kind == mkPoly && n < choice.Order + 1)
+        return choice.Text + " needs at least " + std::to_string(choice.Order + 1) + " points; the data hold " +
+               std::to_string(n);
+    return {};
 }
 
-void FitPolynomial(TCurveFit& engine, TModelFit& fit)
+// The value at x as the window computes it, with the reason where there is none.
+TValueAt ValueAt(const TFittedModel& fit, double x)
 {
-    const int m = fit.Choice.Order;
-    // With fewer points than coefficients the engine returns one of many polynomials through
-    // the points; a script is better told than handed an arbitrary answer.
-    if (engine.PointCount() < m + 1) {
-        fit.Message = fit.Choice.Text + " needs at least " + std::to_string(m + 1) + " points; the data hold " +
-                      std::to_string(engine.PointCount());
-        return;
+    TValueAt v{x, false, 0.0, {}};
+    try {
+        v.Defined = ModelValue(fit, x, v.Y);
+        if (!v.Defined) v.Note = fit.Model.Kind == mkSpline ? "outside the data" : "undefined";
+    } catch (const EZeroDivide&) {
+        v.Note = "floating-point division by zero";
+    } catch (const EInvalidOp&) {
+        v.Note = "invalid floating-point operation";
+    } catch (const EOverflow&) {
+        v.Note = "floating-point overflow";
     }
-    std::vector<double> c(static_cast<std::size_t>(m) + 1);
-    double quality = 0;
-    bool truncated = false;
-    if (!engine.CalcPolynomialFit(static_cast<std::uint8_t>(m), c, quality, truncated)) {
-        fit.Message = fit.Choice.Text + ": the singular value decomposition did not converge";
-        return;
-    }
-    for (int j = 0; j <= m; ++j) fit.Parameters.push_back({"c" + std::to_string(j), c[j]});
-    fit.Quality = quality;
-    fit.Truncated = truncated;
-    fit.Ok = true;
-}
-
-void FitSpline(TCurveFit& engine, TModelFit& fit, const std::vector<double>& at)
-{
-    engine.SetSplineSmoothing(fit.Choice.Smoothing);
-    bool valid = false;
-    double quality = 0;
-    engine.SplineValue(engine.PointTable().Elem(1, 1), quality, valid);  // prepares the spline
-    fit.Parameters = {{"smoothing", fit.Choice.Smoothing}};
-    fit.Quality = quality;
-    fit.Ok = true;
-    for (double x : at) {
-        TValueAt v{x, false, 0.0, {}};
-        v.Y = engine.SplineValue(x, quality, valid);
-        v.Defined = valid;
-        if (!valid) v.Note = "outside the data";
-        fit.Values.push_back(v);
-    }
+    if (!v.Defined) v.Y = 0.0;
+    return v;
 }
 
 }  // namespace
@@ -216,61 +152,38 @@ bool ParseModelList(std::string_view text, std::vector<TModelChoice>& choices, s
     }
 }
 
-std::string Formula(const TModelChoice& choice)
-{
-    switch (choice.Kind) {
-    case mkLine: return "y = k*x + d";
-    case mkParabola: return "y = k0 + k1*x + k2*x^2";
-    case mkReciprocal: return "y = 1/(k0 + k1*x)";
-    case mkLog: return "y = k0 + k1*ln(x)";
-    case mkReciprocalLog: return "y = 1/(k0 + k1*ln(x))";
-    case mkExp: return "y = k0*exp(k1*x)";
-    case mkPoly: {
-        std::string f = "y = c0";
-        for (int j = 1; j <= choice.Order; ++j)
-            f += " + c" + std::to_string(j) + "*x" + (j > 1 ? "^" + std::to_string(j) : std::string());
-        return f;
-    }
-    case mkSpline: return "y = cubic smoothing spline";
-    }
-    return {};
-}
-
 TModelFit FitModel(TCurveFit& engine, const TModelChoice& choice, const std::vector<double>& at)
 {
     TModelFit fit;
     fit.Choice = choice;
+    fit.Message = Undetermined(engine, choice);
+    TFittedModel model;
     try {
-        if (choice.Kind == mkSpline) {
-            FitSpline(engine, fit, at);
+        if (!fit.Message.empty()) return fit;
+        if (!CalcModelFit(engine, choice, model)) {
+            fit.Message = choice.Text + ": the singular value decomposition did not converge";
             return fit;
         }
-        if (choice.Kind == mkPoly)
-            FitPolynomial(engine, fit);
-        else
-            FitClosedForm(engine, fit);
     } catch (const std::bad_alloc&) {
-        fit = {choice, false, choice.Text + ": not enough memory", {}, 0.0, false, {}};
+        fit.Message = choice.Text + ": not enough memory";
+        return fit;
     } catch (const std::exception& e) {
-        fit = {choice, false, FailureText(choice, e), {}, 0.0, false, {}};
+        fit.Message = FailureText(choice, e);
+        return fit;
     }
-    if (!fit.Ok) return fit;
     // A result that is no finite number is no result: it would print as "nan" and read as
     // success.
-    bool finite = std::isfinite(fit.Quality);
-    for (const TParameter& p : fit.Parameters) finite = finite && std::isfinite(p.Value);
-    if (!finite) return {choice, false, choice.Text + ": the fit gave a value that is not a finite number", {}, 0.0, false, {}};
-    for (double x : at) {
-        TValueAt v{x, false, 0.0, {}};
-        try {
-            TFloatGuard guard;
-            v.Y = Evaluate(fit, x);
-            guard.Check(v.Y);
-            v.Defined = true;
-        } catch (const EMathError&) {
-            v.Note = "undefined";
-        }
-        fit.Values.push_back(v);
+    bool finite = std::isfinite(model.Quality);
+    for (double k : model.Coefficients) finite = finite && std::isfinite(k);
+    if (!finite) {
+        fit.Message = choice.Text + ": the fit gave a value that is not a finite number";
+        return fit;
     }
+    const std::vector<std::string> names = ParameterNames(choice);
+    for (std::size_t j = 0; j < names.size(); ++j) fit.Parameters.push_back({names[j], model.Coefficients[j]});
+    fit.Quality = model.Quality;
+    fit.Truncated = model.Truncated;
+    fit.Ok = true;
+    for (double x : at) fit.Values.push_back(ValueAt(model, x));
     return fit;
 }

@@ -1,20 +1,15 @@
 #pragma once
-// The models of kalmira-fit: their names on the command line, their fits through the engine and
-// their values at a given x.
+// The models of kalmira-fit: their names on the command line, and the engine's fits and values
+// (curvefit/models.h, the window's own) gathered into what the program prints.
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "curvefit/models.h"
+
 class TCurveFit;
 
-enum TModelKind { mkLine, mkParabola, mkReciprocal, mkLog, mkReciprocalLog, mkExp, mkPoly, mkSpline };
-
-constexpr int kMaxPolyOrder = 10;
-
-struct TModelChoice {
-    TModelKind Kind = mkLine;
-    int Order = 0;            // mkPoly: 0 to kMaxPolyOrder
-    double Smoothing = 0.5;   // mkSpline: 0 to 1
+struct TModelChoice : TModelSpec {
     std::string Text;         // as the user names it: "line", "poly:5", "spline:0.25"
 };
 
@@ -28,16 +23,14 @@ bool ParseModelList(std::string_view text, std::vector<TModelChoice>& choices, s
 // The models that "all" stands for.
 std::vector<TModelChoice> AllModels();
 
-// The model's formula in the program's notation ("y = k*x + d").
-std::string Formula(const TModelChoice& choice);
-
 struct TParameter {
     std::string Name;
     double Value = 0.0;
 };
 
-// The fitted value at one x. Defined is false where the model has no value there: the spline
-// outside its data, a logarithm of x <= 0, a division by zero or an overflow; Note says why.
+// The fitted value at one x. Defined is false where the model has no value there (the spline
+// outside its data, a logarithm of x <= 0, a zero denominator) or where its evaluation faults
+// (an overflow); Note says which.
 struct TValueAt {
     double X = 0.0;
     bool Defined = false;

@@ -10,6 +10,8 @@
 #include <QTest>
 #include <QTimer>
 #include <array>
+#include <bit>
+#include <cstdint>
 #include <cerrno>
 #include <cmath>
 #include <fstream>
@@ -925,4 +927,35 @@ TEST(ScrollBarPress, OnePressOnTheArrowGivesOneErrorBox)
     QTest::qWait(300);
     EXPECT_EQ(boxes, 1);
     QTest::mouseRelease(w.SBarSmoothSpline, Qt::LeftButton, Qt::NoModifier, QPoint(4, 12));
+}
+
+// Every fit command draws the engine's sampled curve of its model over the x axis, to the bit:
+// the window keeps no evaluator of its own.
+TEST_F(MainWindow, EveryCurveIsTheEnginesSampledCurve)
+{
+    EnterTable({{0.5, 1.5}, {1, 2.5}, {2, 2.25}, {3, 4}, {5, 4.5}, {8, 7}});
+    W.RChart1->Scale1X().SetRangeLow(-2);   // a range where the log models leave samples out
+    W.SEPolyOrder->SetValue(4);
+    const std::vector<std::pair<TSpeedButton*, TModelSpec>> commands = {
+        {W.BButLinFit, {mkLine}},           {W.BButParabolFit, {mkParabola}}, {W.BButCalcReciprLine, {mkReciprocal}},
+        {W.BButLogFit, {mkLog}},            {W.SBRecipLog, {mkReciprocalLog}}, {W.SBExpo, {mkExp}},
+        {W.BButPolynomial, {mkPoly, 4}},    {W.BButSpline, {mkSpline, 0, 1.0}},
+    };
+    for (const auto& [button, spec] : commands) {
+        SCOPED_TRACE(FormulaText(spec));
+        Click(button);
+        ASSERT_TRUE(Boxes.empty()) << Boxes[0].Text;
+        TFittedModel fit;
+        ASSERT_TRUE(CalcModelFit(W.Stats1(), spec, fit));
+        const TSampledCurve expected =
+            SampleCurve(fit, W.RChart1->Scale1X().RangeLow(), W.RChart1->Scale1X().RangeHigh(), kCurveSamples);
+        const std::vector<TProbeItem> curve = Curve();
+        ASSERT_FALSE(expected.Fault);
+        ASSERT_EQ(curve.size(), expected.Points.size());
+        for (std::size_t i = 0; i < curve.size(); ++i) {
+            EXPECT_EQ(curve[i].Kind, expected.Points[i].MoveTo ? kMoveTo : kLineTo);
+            EXPECT_EQ(std::bit_cast<std::uint64_t>(curve[i].X), std::bit_cast<std::uint64_t>(expected.Points[i].X));
+            EXPECT_EQ(std::bit_cast<std::uint64_t>(curve[i].Y), std::bit_cast<std::uint64_t>(expected.Points[i].Y));
+        }
+    }
 }

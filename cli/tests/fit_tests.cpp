@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <bit>
 #include <charconv>
 #include <cstdint>
+#include <cstdio>
+#include <fstream>
 #include <map>
 #include <random>
 #include <sstream>
@@ -14,6 +17,7 @@
 
 #include "cli/fitprogram.h"
 #include "cli/models.h"
+#include "common/errors.h"
 #include "curvefit/curvefit.h"
 #include "table/tablereader.h"
 #include "table/tablewriter.h"
@@ -194,6 +198,67 @@ TEST(FitModel, ValuesWhereTheModelHasNone)
     EXPECT_EQ(fit.Values[1].Note, "undefined");
     EXPECT_TRUE(fit.Values[2].Defined);
     EXPECT_NEAR(fit.Values[2].Y, 2.0, 1e-14);
+}
+
+// Values at x where the window and kalmira-fit used to part: the program's printed value and the
+// window's evaluation (the fit and value calls of its fit commands) now agree, both where a
+// number exists and where the evaluation really overflows.
+TEST(FitModel, ValuesAgreeWithTheWindows)
+{
+    struct Row {
+        const char* model;
+        std::vector<std::pair<double, double>> points;
+        double x;
+        const char* note;   // the csv text of y(x) where there is no number; nullptr for a number
+        double near;        // that number, to 12 digits
+    };
+    const std::vector<std::pair<double, double>> line = {{0, 1}, {1, 3}, {2, 5}};
+    const std::vector<Row> rows = {
+        {"poly:1", line, 1e200, nullptr, 2e200},
+        {"line", line, 1e200, nullptr, 2e200},
+        {"poly:2", {{-1, 1}, {0, 0}, {1, 1}, {2, 4}}, 1e150, nullptr, 1e300},
+        {"poly:0", line, 1e300, nullptr, 3},
+        {"poly:1", line, 1e308, "floating-point overflow", 0},
+        {"line", line, 1e308, "floating-point overflow", 0},
+        {"exp", {{1, 2}, {2, 4}, {3, 8}}, 1100, "floating-point overflow", 0},
+        {"log", {{1, 1}, {2, 2}, {4, 3}}, 0, "undefined", 0},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(std::string(r.model) + " at " + std::to_string(r.x));
+        const std::string path = TempFile("agree.txt");
+        {
+            std::ofstream f(path);
+            for (auto [x, y] : r.points) f << x << ' ' << y << '\n';
+        }
+        char at[32];
+        std::snprintf(at, sizeof at, "%.17g", r.x);
+        const auto items = CsvItems(Fit({"--model", r.model, "--format", "csv", "--at", at, path}).out);
+        std::remove(path.c_str());
+        const auto printed = std::find_if(items.begin(), items.end(), [](const auto& i) { return i.first.starts_with("y("); });
+        ASSERT_NE(printed, items.end());
+        if (r.note) {
+            EXPECT_EQ(printed->second, r.note);
+        } else {
+            EXPECT_NEAR(Read(printed->second), r.near, 1e-12 * r.near) << printed->second;
+        }
+
+        TCurveFit engine;
+        for (auto [x, y] : r.points) engine.AddPoint(x, y);
+        TModelChoice choice;
+        std::string message;
+        ASSERT_TRUE(ParseModel(r.model, choice, message));
+        TFittedModel fit;
+        ASSERT_TRUE(CalcModelFit(engine, choice, fit));
+        double y = 0;
+        if (printed->second == "floating-point overflow") {
+            EXPECT_THROW(ModelValue(fit, r.x, y), EOverflow);
+        } else if (printed->second == "undefined") {
+            EXPECT_FALSE(ModelValue(fit, r.x, y));
+        } else {
+            ASSERT_TRUE(ModelValue(fit, r.x, y));
+            EXPECT_EQ(Bits(y), Bits(Read(printed->second)));
+        }
+    }
 }
 
 }  // namespace

@@ -230,4 +230,14 @@ TEST(FitProgram, ReadsStandardInputAndAnswersHelp)
     EXPECT_NE(help.out.find("Example:"), std::string::npos);
 }
 
+// A polynomial of order 1 and the line through the same points give the same value far out: the
+// polynomial forms no power beyond its last term.
+TEST(FitProgram, APolynomialOfOrderOneAgreesWithTheLine)
+{
+    const TRun run = RunFit({"--model", "poly:1,line", "--at", "1e200", "--format", "csv", "-"}, "0 1\n1 3\n2 5\n");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("poly:1,y(9.9999999999999997e+199),1.9999999999999999e+200\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("line,y(9.9999999999999997e+199),1.9999999999999999e+200\n"), std::string::npos) << run.out;
+}
+
 }  // namespace

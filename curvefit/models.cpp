@@ -1,0 +1,255 @@
+#include "curvefit/models.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+#include "common/fpguard.h"
+#include "common/numtext.h"
+#include "curvefit/curvefit.h"
+
+namespace {
+
+// The texts of the closed-form models, in TModelKind order up to mkExp. The parameter caption
+// puts `gap` blanks between its values: four, five for the reciprocal models.
+struct TClosedFormTexts {
+    const char* formula;   // plain notation
+    const char* caption;   // the window's
+    std::vector<std::string> names;
+    int gap;
+};
+
+const TClosedFormTexts& ClosedFormTexts(TModelKind kind)
+{
+    static const TClosedFormTexts texts[] = {
+        {"y = k*x + d", "y = k*x + d", {"k", "d"}, 4},
+        {"y = k0 + k1*x + k2*x^2", "y = k0 + k1*x + k2*sqr(x)", {"k0", "k1", "k2"}, 4},
+        {"y = 1/(k0 + k1*x)", "y = 1/(k0 + k1*x)", {"k0", "k1"}, 5},
+        {"y = k0 + k1*ln(x)", "y = k0 + k1*ln(x)", {"k0", "k1"}, 4},
+        {"y = 1/(k0 + k1*ln(x))", "y = 1/(k0 + k1*ln(x))", {"k0", "k1"}, 5},
+        {"y = k0*exp(k1*x)", "y = k0*exp(k1*x)", {"k0", "k1"}, 4},
+    };
+    return texts[kind];
+}
+
+int PolyOrder(const TModelSpec& spec) { return std::clamp(spec.Order, 0, kMaxPolyOrder); }
+
+std::string N(double v) { return NumberToText(v, 1, 3); }
+
+}  // namespace
+
+bool CalcModelFit(TCurveFit& engine, const TModelSpec& spec, TFittedModel& fit)
+{
+    fit = {};
+    fit.Model = spec;
+    double a = 0, b = 0, c = 0, q = 0;
+    switch (spec.Kind) {
+    case mkLine: engine.CalcLinFit(a, b, q); fit.Coefficients = {a, b}; break;
+    case mkParabola: engine.CalcParabolFit(a, b, c, q); fit.Coefficients = {a, b, c}; break;
+    case mkReciprocal: engine.CalcReciLinFit(a, b, q); fit.Coefficients = {a, b}; break;
+    case mkLog: engine.CalcLogFit(a, b, q); fit.Coefficients = {a, b}; break;
+    case mkReciprocalLog: engine.CalcReciLogFit(a, b, q); fit.Coefficients = {a, b}; break;
+    case mkExp: engine.CalcExponentialFit(a, b, q); fit.Coefficients = {a, b}; break;
+    case mkPoly: {
+        const int m = PolyOrder(spec);
+        fit.Model.Order = m;
+        std::vector<double> k(std::size_t(m) + 1, 0.0);
+        bool truncated = false;
+        if (!engine.CalcPolynomialFit(static_cast<std::uint8_t>(m), k, q, truncated)) return false;
+        fit.Coefficients = std::move(k);
+        fit.Truncated = truncated;
+        break;
+    }
+    case mkSpline: {
+        engine.SetSplineSmoothing(spec.Smoothing);
+        bool valid = false;
+        engine.SplineValue(engine.MinX(), q, valid);  // prepares the spline; raises on bad data
+        fit.Coefficients = {spec.Smoothing};
+        fit.Engine = &engine;
+        break;
+    }
+    }
+    fit.Quality = q;
+    return true;
+}
+
+namespace {
+
+// The value at x with no guard of its own; false where the model has no value. A fault leaves
+// its flag for the caller's guard.
+bool UnguardedValue(const TFittedModel& fit, double x, double& y)
+{
+    const std::vector<double>& k = fit.Coefficients;
+    const TModelKind kind = fit.Model.Kind;
+    switch (kind) {
+    case mkLine: y = k[0] * x + k[1]; return true;
+    case mkParabola: y = k[0] + k[1] * x + k[2] * x * x; return true;
+    case mkReciprocal:
+    case mkReciprocalLog: {
+        if (kind == mkReciprocalLog && !(x > 0)) return false;
+        const double denominator = k[0] + k[1] * (kind == mkReciprocal ? x : std::log(x));
+        y = denominator;
+        if (denominator == 0.0) return false;
+        y = 1.0 / denominator;
+        return true;
+    }
+    case mkLog:
+        if (!(x > 0)) return false;
+        y = k[0] + k[1] * std::log(x);
+        return true;
+    case mkExp: y = k[0] * std::exp(k[1] * x); return true;
+    case mkPoly: {
+        double sum = 0.0, power = 1.0;
+        const std::size_t last = k.size() - 1;
+        for (std::size_t j = 0; j <= last; ++j) {
+            sum += k[j] * power;
+            // The power beyond the last term is not needed; building it could overflow alone.
+            if (j < last) power *= x;
+        }
+        y = sum;
+        return true;
+    }
+    case mkSpline: {
+        double quality = 0;
+        bool valid = false;
+        y = fit.Engine->SplineValue(x, quality, valid);
+        return valid;
+    }
+    }
+    return false;
+}
+
+// The curve by the window's rules with `value` for every point; a fault raised by `value` ends it
+// and is kept with the points before it.
+template <class Value>
+TSampledCurve Sample(const TFittedModel& fit, double low, double high, int samples, Value&& value)
+{
+    TSampledCurve curve;
+    std::vector<TCurvePoint>& points = curve.Points;
+    points.reserve(std::size_t(std::max(samples, 1)) + 1);
+    const auto add = [&](double x, bool moveTo) {
+        double y = 0.0;
+        if (value(fit, x, y)) points.push_back({x, y, moveTo});
+    };
+    try {
+        const TModelKind kind = fit.Model.Kind;
+        if (kind == mkLine) {
+            // A straight line needs only its two ends.
+            add(low, true);
+            add(high, false);
+            return curve;
+        }
+        const double step = (high - low) / samples;
+        if (kind == mkPoly) {
+            add(low + step, true);
+        } else if (kind == mkLog && !(low > 0)) {
+            points.push_back({0.0, kLogStartBelow, true});
+        } else if (kind == mkSpline) {
+            // The spline starts at its first data point whether or not the range shows it.
+            double y = 0.0;
+            value(fit, fit.Engine->MinX(), y);
+            points.push_back({fit.Engine->MinX(), y, true});
+        } else {
+            add(low, true);
+        }
+        for (int i = 1; i <= samples; ++i) add(low + i * step, false);
+    } catch (...) {
+        curve.Fault = std::current_exception();
+    }
+    return curve;
+}
+
+}  // namespace
+
+bool ModelValue(const TFittedModel& fit, double x, double& y)
+{
+    // The spline's values are its engine's, read as they are.
+    if (fit.Model.Kind == mkSpline) return UnguardedValue(fit, x, y);
+    TFloatGuard guard;
+    const bool defined = UnguardedValue(fit, x, y);
+    guard.Check(y);
+    return defined;
+}
+
+TSampledCurve SampleCurve(const TFittedModel& fit, double low, double high, int samples)
+{
+    // One guard over the whole curve; only a curve that faults somewhere is sampled again point
+    // by point, which finds the first fault and keeps the points before it. Both passes compute
+    // the same values.
+    {
+        TSampledCurve curve;
+        bool clean = true;
+        {
+            TFloatGuard guard;
+            curve = Sample(fit, low, high, samples, UnguardedValue);
+            try {
+                guard.Check(curve.Points.data());
+            } catch (const EMathError&) {
+                clean = false;
+            }
+        }
+        if (clean && !curve.Fault) return curve;
+    }
+    return Sample(fit, low, high, samples, ModelValue);
+}
+
+std::string FormulaText(const TModelSpec& spec)
+{
+    switch (spec.Kind) {
+    case mkPoly: {
+        std::string f = "y = c0";
+        for (int j = 1; j <= PolyOrder(spec); ++j)
+            f += " + c" + std::to_string(j) + "*x" + (j > 1 ? "^" + std::to_string(j) : std::string());
+        return f;
+    }
+    case mkSpline: return "y = cubic smoothing spline";
+    default: return ClosedFormTexts(spec.Kind).formula;
+    }
+}
+
+std::vector<std::string> ParameterNames(const TModelSpec& spec)
+{
+    switch (spec.Kind) {
+    case mkPoly: {
+        std::vector<std::string> names;
+        for (int j = 0; j <= PolyOrder(spec); ++j) names.push_back("c" + std::to_string(j));
+        return names;
+    }
+    case mkSpline: return {"smoothing"};
+    default: return ClosedFormTexts(spec.Kind).names;
+    }
+}
+
+std::string FormulaCaption(const TModelSpec& spec)
+{
+    switch (spec.Kind) {
+    case mkPoly: {
+        // Every term from x^2 on ends in a blank; order 0 still shows the linear term.
+        std::string t = "y = k0+k1*x";
+        for (int j = 2; j <= PolyOrder(spec); ++j) t += "+k" + std::to_string(j) + "*x^" + std::to_string(j) + " ";
+        return t;
+    }
+    case mkSpline: return {};
+    default: return ClosedFormTexts(spec.Kind).caption;
+    }
+}
+
+std::string ParameterCaption(const TFittedModel& fit)
+{
+    std::string t;
+    switch (fit.Model.Kind) {
+    case mkPoly:
+        for (std::size_t j = 0; j < fit.Coefficients.size(); ++j)
+            t += "k" + std::to_string(j) + "=" + N(fit.Coefficients[j]) + "  ";
+        return t;
+    case mkSpline: return t;
+    default: {
+        const TClosedFormTexts& texts = ClosedFormTexts(fit.Model.Kind);
+        for (std::size_t j = 0; j < texts.names.size(); ++j) {
+            if (j > 0) t += std::string(std::size_t(texts.gap), ' ');
+            t += texts.names[j] + " = " + N(fit.Coefficients[j]);
+        }
+        return t;
+    }
+    }
+}
