@@ -22,6 +22,7 @@
 #include "app/helpwindow.h"
 #include "app/glyphs.h"
 #include "app/panel.h"
+#include "app/smoothbar.h"
 #include "app/speedbutton.h"
 #include "app/spinedit.h"
 #include "app/uifont.h"
@@ -210,10 +211,13 @@ void TFrmMain::CreateControls()
     LblPolyOrder->setAlignment(Qt::AlignRight | Qt::AlignTop);
     LblPolyOrder->setEnabled(false);
     BButSpline = MakeFitButton(Panel2, "Spline", 9, 128);
-    SBarSmoothSpline = new QScrollBar(Qt::Horizontal, Panel2);
+    SBarSmoothSpline = new TSmoothBar(Panel2);
     SBarSmoothSpline->setGeometry(100, 130, 109, 24);
     SBarSmoothSpline->setRange(0, 1000);
-    SBarSmoothSpline->setPageStep(0);
+    // An arrow moves the factor by 1 %, a click into the trough by 10 % (a page of 0 would make
+    // the trough do nothing, and single steps of 1/1000 leave only dragging).
+    SBarSmoothSpline->setSingleStep(10);
+    SBarSmoothSpline->setPageStep(100);
     SBarSmoothSpline->setValue(1000);
     LblSmoothSpline = MakeLabel(Panel2, "Smoot\nFactor", 212, 126, 38, 32);
     LblSmoothSpline->setEnabled(false);
@@ -255,7 +259,18 @@ void TFrmMain::CreateControls()
     // The polynomial command that a change of the order runs shows its own errors, also when the
     // change comes from another handler lowering the order, which then goes on.
     SEPolyOrder->OnChange = [this](TSpinEdit&) { RunHandler([this] { SEPolyOrderChange(); }); };
-    connect(SBarSmoothSpline, &QScrollBar::valueChanged, this, [this] {
+    connect(SBarSmoothSpline, &QScrollBar::valueChanged, this, [this] { SmoothBarMoved(); });
+    connect(ResetAxisButton, &QPushButton::clicked, this, [this] { RunHandler([this] { ResetAxisButtonClick(); }); });
+    connect(BitBtn2, &QPushButton::clicked, this, [this] { RunHandler([this] { BitBtn2Click(); }); });
+    connect(WerteUebernehmenBtn, &QPushButton::clicked, this,
+            [this] { RunHandler([this] { WerteUebernehmenBtnClick(); }); });
+    SetUpKeyboard();
+    RetranslateUi();
+}
+
+void TFrmMain::SmoothBarMoved()
+{
+    auto redraw = [this] {
         try {
             SBarSmoothSplineChange();
         } catch (...) {
@@ -267,11 +282,23 @@ void TFrmMain::CreateControls()
             QApplication::sendEvent(SBarSmoothSpline, &release);
             ShowCurrentException();
         }
-    });
-    connect(ResetAxisButton, &QPushButton::clicked, this, [this] { RunHandler([this] { ResetAxisButtonClick(); }); });
-    connect(BitBtn2, &QPushButton::clicked, this, [this] { RunHandler([this] { BitBtn2Click(); }); });
-    connect(WerteUebernehmenBtn, &QPushButton::clicked, this,
-            [this] { RunHandler([this] { WerteUebernehmenBtnClick(); }); });
+    };
+    if (!SBarSmoothSpline->isSliderDown()) {
+        redraw();
+        return;
+    }
+    // While the handle is dragged the spline follows the mouse, but a slow redraw does not queue
+    // one redraw per mouse move behind it: the redraw runs after the moves that are waiting, at
+    // the newest position, and positions passed over meanwhile are not drawn.
+    if (m_splineRedrawQueued) return;
+    m_splineRedrawQueued = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this, redraw] {
+            m_splineRedrawQueued = false;
+            redraw();
+        },
+        Qt::QueuedConnection);
 }
 
 void TFrmMain::ConfigureChart()

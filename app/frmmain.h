@@ -9,7 +9,9 @@
 #include "curvefit/models.h"
 
 class QAction;
+class QActionGroup;
 class QLabel;
+class QMenu;
 class QPushButton;
 class QScrollBar;
 class TFloatEdit;
@@ -68,6 +70,9 @@ public:
     QAction* Ende1;
     QAction* Hilfe1;
     QAction* Info1;
+    QMenu* Sprache1 = nullptr;        // the language: "Deutsch" or "English"
+    QAction* Deutsch1 = nullptr;
+    QAction* English1 = nullptr;
     TFormHilfe* FormHilfe;
     THelpWindow* HelpWindow = nullptr;  // the help text, made at its first showing
 
@@ -107,13 +112,21 @@ public:
     void StripCurveItems();
     void UpdateOrderLimit();
     void DrawSplineCurve();
+    // Switches the interface to `language` ("de" or "en") and remembers the choice.
+    void SpracheClick(const QString& language);
+    // Every text of the window in the current language, with its mnemonic.
+    void RetranslateUi();
+    // The parameter line's text, in a font small enough to show all of it; the whole text is
+    // also its tooltip.
+    void SetParamsText(const QString& text);
 
     // the texts the program shows
     static constexpr const char* kDataFileName = "cfit.asc";
     static constexpr const char* kDataFileComment = "Data exported from QZL TCurveFit";
-    static constexpr const char* kCaption = "      Kalmira    -    Univariante Regression";
+    static constexpr const char* kCaption = QT_TR_NOOP("      Kalmira    -    Univariante Regression");
 
 protected:
+    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -121,6 +134,9 @@ protected:
 
 private:
     void CreateControls();
+    void SetUpKeyboard();
+    void CreateLanguageMenu();
+    void SmoothBarMoved();
     void ConfigureChart();
     void LayoutClient();
     void LayoutPanel2();
@@ -132,4 +148,7 @@ private:
     TCurveFit m_stats;
     QWidget* m_client = nullptr;
     bool m_sizedToFrame = false;
+    // While the bar's handle is dragged a redraw waits for the events that came meanwhile; only
+    // the newest position is drawn.
+    bool m_splineRedrawQueued = false;
 };
