@@ -18,7 +18,7 @@
 void TFrmMain::ShowResult(const std::string& formula, const std::string& params)
 {
     LblFormula->setText(QString::fromStdString(formula));
-    LblParams->setText(QString::fromStdString(params));
+    SetParamsText(QString::fromStdString(params));
     LblFormula->setVisible(true);
     LblParams->setVisible(true);
 }

@@ -530,7 +530,7 @@ void TFrmMain::SBNewPntsClick()
     StripCurveItems();
     RChart1->ShowItems();
     LblFormula->setVisible(false);
-    LblParams->setText(SBNewPnts->Down() ? kEntryHint : "");
+    SetParamsText(SBNewPnts->Down() ? kEntryHint : "");
     LblParams->setVisible(true);
 }
 
@@ -580,7 +580,7 @@ void TFrmMain::SBClearClick()
     SBNewPnts->SetDown(false);
     LblFormula->setVisible(false);
     LblParams->setVisible(true);
-    LblParams->setText("");
+    SetParamsText("");
     DisableOptionWidgets();
 }
 

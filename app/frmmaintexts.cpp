@@ -7,10 +7,14 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QShortcut>
+#include <QFontMetrics>
+#include <algorithm>
 #include <array>
+#include <cstdlib>
 
 #include "app/floatedit.h"
 #include "app/frmmain.h"
+#include "app/uifont.h"
 #include "app/speedbutton.h"
 #include "app/spinedit.h"
 #include "app/valuegrid.h"
@@ -89,4 +93,57 @@ void TFrmMain::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::LanguageChange) RetranslateUi();
     QMainWindow::changeEvent(event);
+}
+
+namespace {
+
+constexpr int kParamsPixels = 13;         // the line's own font height
+constexpr int kParamsSmallestPixels = 9;  // the smallest height that still shows one line
+constexpr int kParamsTwoLinePixels = 7;   // two lines of this height fit the line's 16 pixels
+
+// The text's width in `font`, the widest of its lines.
+int TextWidth(const QFont& font, const QString& text)
+{
+    int w = 0;
+    for (const QString& line : text.split('\n')) w = std::max(w, QFontMetrics(font).horizontalAdvance(line));
+    return w;
+}
+
+// The text broken at the run of blanks between two parameters that lies nearest its middle.
+QString SplitInTwo(const QFont& font, const QString& text)
+{
+    const QFontMetrics fm(font);
+    const int half = fm.horizontalAdvance(text) / 2;
+    int best = -1, bestDistance = 0;
+    for (int i = 1; i < text.size(); ++i) {
+        if (text[i] != ' ' || text[i - 1] == ' ') continue;  // the start of a run of blanks
+        const int d = std::abs(fm.horizontalAdvance(text.left(i)) - half);
+        if (best < 0 || d < bestDistance) best = i, bestDistance = d;
+    }
+    if (best < 0) return text;
+    int end = best;
+    while (end < text.size() && text[end] == ' ') ++end;
+    return text.left(best) + '\n' + text.mid(end);
+}
+
+}  // namespace
+
+void TFrmMain::SetParamsText(const QString& text)
+{
+    // The line keeps its place and size. A text wider than the line is drawn in a smaller font,
+    // and when even that is too wide, on two lines of a yet smaller one; the whole text is the
+    // line's tooltip.
+    const int width = LblParams->contentsRect().width();
+    QFont font = UiFont("Tahoma", kParamsPixels);
+    while (font.pixelSize() > kParamsSmallestPixels && TextWidth(font, text) > width)
+        font.setPixelSize(font.pixelSize() - 1);
+    QString shown = text;
+    if (TextWidth(font, text) > width) {
+        font.setPixelSize(kParamsTwoLinePixels);
+        shown = SplitInTwo(font, text.trimmed());
+        while (font.pixelSize() > 1 && TextWidth(font, shown) > width) font.setPixelSize(font.pixelSize() - 1);
+    }
+    LblParams->setFont(font);
+    LblParams->setText(shown);
+    LblParams->setToolTip(text.trimmed());
 }

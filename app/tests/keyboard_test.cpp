@@ -284,3 +284,59 @@ TEST_F(Keyboard, DraggedBarDrawsOnlyTheNewestPosition)
     for (std::size_t i = 0; i < c.size(); ++i)
         EXPECT_EQ(std::bit_cast<std::uint64_t>(c[i].Y), std::bit_cast<std::uint64_t>(expected.Points[i].Y)) << i;
 }
+
+// The parameter line shows every parameter at every order, inside its own 726 × 16 pixels; a
+// short text keeps the line's font.
+TEST_F(Keyboard, ParameterLineShowsEveryParameterAtOrderNine)
+{
+    struct Case { const char* name; std::vector<std::pair<int, int>> points; int order; };
+    const Case cases[] = {
+        {"order 9", {{1, 2}, {2, 3}, {3, 5}, {4, 4}, {5, 7}, {6, 1}, {7, 9}, {8, 3}, {9, 8}, {10, 2}, {11, 6}}, 9},
+        {"order 9, one line in a smaller font",
+         {{1, 2000}, {2, 3000}, {3, 5000}, {4, 4000}, {5, 7000}, {6, 1000}, {7, 9000}, {8, 3000}, {9, 8000},
+          {10, 2000}, {11, 6000}},
+         9},
+        {"order 9, two lines",
+         {{1, 200000000}, {2, 300000000}, {3, 500000000}, {4, 400000000}, {5, 700000000}, {6, 100000000},
+          {7, 900000000}, {8, 300000000}, {9, 800000000}, {10, 200000000}, {11, 600000000}},
+         9},
+        // last: three points lower the order's limit for good
+        {"line", {{1, 2}, {2, 3}, {3, 5}}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        W.SBClearClick();
+        W.WerteTabelleGrid->Model().ClearCells();
+        EnterPoints(c.points);
+        if (c.order == 0) {
+            W.BButLinFitClick();
+        } else {
+            W.SEPolyOrder->SetValue(c.order);
+            W.BButPolynomialClick();
+        }
+        ASSERT_TRUE(Boxes.empty()) << Boxes.front();
+        QLabel* l = W.LblParams;
+        const QString full = l->toolTip();
+        EXPECT_EQ(l->geometry(), QRect(99, 41, 726, 16));
+        for (int k = 0; c.order > 0 && k <= c.order; ++k)
+            EXPECT_NE(full.indexOf(QString("k%1=").arg(k)), -1) << full.toStdString();
+        // What is shown is the whole text, at most broken once between two parameters.
+        QString shown = l->text();
+        EXPECT_LE(shown.count('\n'), 1);
+        EXPECT_EQ(shown.simplified(), full.simplified());
+        const QFontMetrics fm(l->font());
+        for (const QString& line : shown.split('\n')) EXPECT_LE(fm.horizontalAdvance(line), 726) << line.toStdString();
+        EXPECT_LE(fm.height() * int(shown.split('\n').size()), 16 + 1);
+        if (c.order == 0) {
+            EXPECT_EQ(l->font().pixelSize(), 13) << "a short text keeps its font";
+        }
+        // On the screen: ink in the line, none cut at its right edge.
+        const QImage img = l->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        int right = -1;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x)
+                if (qGray(img.pixel(x, y)) < 128) right = std::max(right, x);
+        EXPECT_GT(right, 0);
+        EXPECT_LT(right, img.width() - 2) << "the text runs into the edge";
+    }
+}
