@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "app/language.h"
 #include "platform/msgbox.h"
 
 std::string ApplicationTitleFrom(const std::string& filePath)
@@ -38,7 +39,8 @@ void ShowCurrentException()
     } catch (...) {
         message = "Unbekannter Fehler";
     }
-    ShowMessageBox(ErrorBoxText(message), ApplicationTitle(), mbiError);
+    // The engine words its messages in one language; the box shows them in the window's.
+    ShowMessageBox(ErrorBoxText(TranslateMessage(message)), ApplicationTitle(), mbiError);
 }
 
 TKalmiraApplication::TKalmiraApplication(int& argc, char** argv) : QApplication(argc, argv) {}

@@ -1,6 +1,7 @@
 #include "app/filedialog.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QStringList>
@@ -39,7 +40,7 @@ bool RunFileDialog(QWidget* parent, TFileDialogRequest& request)
     dialog.setNameFilters(filters);
     QCheckBox* skip = nullptr;
     if (request.OfferSkipMissing) {
-        skip = new QCheckBox(QString::fromUtf8("Zeilen mit fehlenden Werten (leer oder NA) überspringen"), &dialog);
+        skip = new QCheckBox(QCoreApplication::translate("TableFiles", "Zeilen mit fehlenden Werten (leer oder NA) überspringen"), &dialog);
         skip->setChecked(request.SkipMissing);
         if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout()))
             grid->addWidget(skip, grid->rowCount(), 0, 1, grid->columnCount());

@@ -45,10 +45,11 @@ constexpr int kCommandsWidth = 270;
 constexpr int kCommandsDesignHeight = 500;
 constexpr int kMarkKindPoint = 26;
 
-constexpr const char* kNotYetAvailable = "Erst in einer späteren Version verfügbar";
-constexpr const char* kTableEmpty = "Tabelle ist leer";
+constexpr const char* kNotYetAvailable = QT_TRANSLATE_NOOP("TFrmMain", "Erst in einer späteren Version verfügbar");
+constexpr const char* kTableEmpty = QT_TRANSLATE_NOOP("TFrmMain", "Tabelle ist leer");
 // Said when filled rows lie below the empty X cell that ends the table.
-constexpr const char* kRowsLeftBelow = "Zeile %1 hat keinen X-Wert: die Werte ab Zeile %2 wurden nicht übernommen";
+constexpr const char* kRowsLeftBelow =
+    QT_TRANSLATE_NOOP("TFrmMain", "Zeile %1 hat keinen X-Wert: die Werte ab Zeile %2 wurden nicht übernommen");
 constexpr const char* kEntryHint = "click into chart to enter new data points";
 
 QLabel* MakeLabel(QWidget* parent, const char* text, int x, int y, int w, int h)
@@ -264,6 +265,7 @@ void TFrmMain::CreateControls()
     connect(BitBtn2, &QPushButton::clicked, this, [this] { RunHandler([this] { BitBtn2Click(); }); });
     connect(WerteUebernehmenBtn, &QPushButton::clicked, this,
             [this] { RunHandler([this] { WerteUebernehmenBtnClick(); }); });
+    CreateLanguageMenu();
     SetUpKeyboard();
     RetranslateUi();
 }
@@ -546,9 +548,10 @@ void TFrmMain::WerteUebernehmenBtnClick()
     const int below = table.FirstFilledRowFrom(r + 1);
     const std::string leftBelow =
         below == 0 ? std::string()
-                   : QString::fromUtf8(kRowsLeftBelow).arg(r).arg(below).toStdString();
+                   : tr(kRowsLeftBelow).arg(r).arg(below).toStdString();
     if (n <= 0) {
-        ShowMessageBox(below == 0 ? kTableEmpty : std::string(kTableEmpty) + ": " + leftBelow, "", mbiWarning, true);
+        const std::string empty = tr(kTableEmpty).toStdString();
+        ShowMessageBox(below == 0 ? empty : empty + ": " + leftBelow, "", mbiWarning, true);
     } else {
         for (int row = 1; row <= n; ++row) {
             const double x = table.CellValue(0, row);
@@ -636,7 +639,7 @@ void TFrmMain::dropEvent(QDropEvent* event)
 
 void TFrmMain::NotYetAvailableClick()
 {
-    ShowMessageBox(kNotYetAvailable, "", mbiWarning, true);
+    ShowMessageBox(tr(kNotYetAvailable).toStdString(), "", mbiWarning, true);
 }
 
 void TFrmMain::FormMouseMove()

@@ -1,9 +1,11 @@
 // The window's texts and keys: the captions in the current language with their mnemonics, the
 // shortcuts, the labels' buddies and the Tab order.
 #include <QAction>
+#include <QActionGroup>
 #include <QEvent>
 #include <QKeySequence>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QShortcut>
@@ -13,12 +15,38 @@
 #include <cstdlib>
 
 #include "app/floatedit.h"
+#include "app/errorbox.h"
 #include "app/frmmain.h"
+#include "app/language.h"
 #include "app/uifont.h"
 #include "app/speedbutton.h"
 #include "app/spinedit.h"
 #include "app/valuegrid.h"
 #include "numlab/numlab.h"
+
+// "Sprache" in the file menu, above "Ende": the two languages, each named in its own.
+void TFrmMain::CreateLanguageMenu()
+{
+    Sprache1 = new QMenu(this);
+    Datei1->menu()->insertMenu(Ende1, Sprache1);
+    auto* group = new QActionGroup(this);
+    Deutsch1 = Sprache1->addAction("&Deutsch");
+    English1 = Sprache1->addAction("&English");
+    for (QAction* a : {Deutsch1, English1}) {
+        a->setCheckable(true);
+        group->addAction(a);
+    }
+    connect(Deutsch1, &QAction::triggered, this, [this] { RunHandler([this] { SpracheClick(kLanguageGerman); }); });
+    connect(English1, &QAction::triggered, this, [this] { RunHandler([this] { SpracheClick(kLanguageEnglish); }); });
+}
+
+void TFrmMain::SpracheClick(const QString& language)
+{
+    SetLanguage(language);
+    StoreLanguage(CurrentLanguage());
+    // The change event that Qt posts to every window comes later; this one shows it now.
+    RetranslateUi();
+}
 
 void TFrmMain::SetUpKeyboard()
 {
@@ -87,6 +115,10 @@ void TFrmMain::RetranslateUi()
     NLabFitQual->SetLeftText(tr("Anpassungsgrad:  ").toStdString());
     Label2->setText(tr("Wertetabelle (man&uelle Eingabe)"));
     WerteUebernehmenBtn->setText(tr("&Werte übernehmen"));
+    // The entry keeps the other language's word beside its own, for a user who reads only that.
+    Sprache1->setTitle(tr("Sp&rache (Language)"));
+    Deutsch1->setChecked(CurrentLanguage() == kLanguageGerman);
+    English1->setChecked(CurrentLanguage() == kLanguageEnglish);
 }
 
 void TFrmMain::changeEvent(QEvent* event)

@@ -1,6 +1,6 @@
 // The window's table files: "Werte-Tabelle laden" (also a dropped file and a file named on the
 // command line) and "Werte-Tabelle speichern". Files are read and written by table/; this file
-// words its failures in German and moves the rows between the files and the value table.
+// words its failures in the window's language (German unless English is chosen) and moves the rows between the files and the value table.
 #include "app/tablefiles.h"
 
 #include <QCoreApplication>
@@ -13,6 +13,7 @@
 
 #include "app/filedialog.h"
 #include "app/frmmain.h"
+#include "app/language.h"
 #include "app/valuegrid.h"
 #include "common/errors.h"
 #include "platform/msgbox.h"
@@ -27,70 +28,86 @@ constexpr qint64 kProgressFromBytes = 2'000'000;
 constexpr int kProgressSteps = 1000;
 
 const std::vector<std::string> kLoadFilters = {
-    "Tabellen (*.csv *.tsv *.txt *.dat *.asc)", "Alle Dateien (*)"};
+    QT_TRANSLATE_NOOP("TableFiles", "Tabellen (*.csv *.tsv *.txt *.dat *.asc)"),
+    QT_TRANSLATE_NOOP("TableFiles", "Alle Dateien (*)")};
 // The save dialog's types, in the order of TTableFileType.
-const std::vector<std::string> kSaveFilters = {"CSV-Tabelle (*.csv)", "Datendatei (*.asc)",
-                                               "Text mit Tabulatoren (*.txt)"};
+const std::vector<std::string> kSaveFilters = {QT_TRANSLATE_NOOP("TableFiles", "CSV-Tabelle (*.csv)"),
+                                               QT_TRANSLATE_NOOP("TableFiles", "Datendatei (*.asc)"),
+                                               QT_TRANSLATE_NOOP("TableFiles", "Text mit Tabulatoren (*.txt)")};
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+// The window's words for its table files, in the language now shown.
+class TableFiles {
+    Q_DECLARE_TR_FUNCTIONS(TableFiles)
+};
+// A platform message inside one of ours.
+QString FileError(int code) { return Q(TranslateMessage(FileErrorMessage(code))); }
+
+std::vector<std::string> TrAll(const std::vector<std::string>& texts)
+{
+    std::vector<std::string> out;
+    for (const std::string& t : texts) out.push_back(TableFiles::tr(t.c_str()).toStdString());
+    return out;
+}
 
 // The text found, in quotes, as much of it as is valid text.
 QString FoundText(const TTableFailure& f)
 {
     QString found = QString::fromUtf8(f.Found.data(), qsizetype(f.Found.size()));
-    if (f.FoundCut) found += QString::fromUtf8("…");
-    return QString::fromUtf8("„%1“").arg(found);
+    if (f.FoundCut) found += QChar(0x2026);  // an ellipsis
+    return TableFiles::tr("„%1“").arg(found);
 }
 
 }  // namespace
 
 std::string TableFailureText(const TTableFailure& f)
 {
-    const QString file = QString::fromUtf8("„%1“").arg(QFileInfo(Q(f.FileName)).fileName());
-    const QString where = QString::fromUtf8("Datei %1, Zeile %2").arg(file).arg(f.Line);
-    const QString whereColumn = where + QString::fromUtf8(", Spalte %1").arg(f.Column);
+    const QString file = TableFiles::tr("„%1“").arg(QFileInfo(Q(f.FileName)).fileName());
+    const QString where = TableFiles::tr("Datei %1, Zeile %2").arg(file).arg(f.Line);
+    const QString whereColumn = where + TableFiles::tr(", Spalte %1").arg(f.Column);
     QString text;
     switch (f.Fault) {
         case tfNone: return {};
         case tfCannotOpen:
-            text = QString::fromUtf8("Die Datei %1 lässt sich nicht öffnen: %2").arg(file, Q(FileErrorMessage(f.ErrorCode)));
+            text = TableFiles::tr("Die Datei %1 lässt sich nicht öffnen: %2").arg(file, FileError(f.ErrorCode));
             break;
         case tfReadError:
-            text = QString::fromUtf8("Die Datei %1 lässt sich nicht lesen: %2").arg(file, Q(FileErrorMessage(f.ErrorCode)));
+            text = TableFiles::tr("Die Datei %1 lässt sich nicht lesen: %2").arg(file, FileError(f.ErrorCode));
             break;
         case tfBinary:
-            text = QString::fromUtf8("%1: ein NUL-Byte; die Datei ist keine Textdatei").arg(where);
+            text = TableFiles::tr("%1: ein NUL-Byte; die Datei ist keine Textdatei").arg(where);
             break;
         case tfInvalidUtf8:
-            text = QString::fromUtf8("%1: Bytes, die kein UTF-8-Text sind").arg(where);
+            text = TableFiles::tr("%1: Bytes, die kein UTF-8-Text sind").arg(where);
             break;
         case tfLineTooLong:
-            text = QString::fromUtf8("%1: die Zeile ist länger als %2 Bytes").arg(where).arg(kMaxLineBytes);
+            text = TableFiles::tr("%1: die Zeile ist länger als %2 Bytes").arg(where).arg(kMaxLineBytes);
             break;
         case tfNoData:
-            text = QString::fromUtf8("Die Datei %1 enthält keine Zeile mit Zahlen").arg(file);
+            text = TableFiles::tr("Die Datei %1 enthält keine Zeile mit Zahlen").arg(file);
             break;
         case tfMissingValue:
-            text = QString::fromUtf8("%1: hier fehlt ein Wert (gefunden: %2)").arg(whereColumn, FoundText(f));
+            text = TableFiles::tr("%1: hier fehlt ein Wert (gefunden: %2)").arg(whereColumn, FoundText(f));
             break;
         case tfExtraValue:
-            text = QString::fromUtf8("%1: mehr als zwei Werte in der Zeile (gefunden: %2)").arg(whereColumn, FoundText(f));
+            text = TableFiles::tr("%1: mehr als zwei Werte in der Zeile (gefunden: %2)").arg(whereColumn, FoundText(f));
             break;
         case tfNotANumber:
-            text = QString::fromUtf8("%1: %2 ist keine Zahl").arg(whereColumn, FoundText(f));
+            text = TableFiles::tr("%1: %2 ist keine Zahl").arg(whereColumn, FoundText(f));
             break;
         case tfOutOfRange:
-            text = QString::fromUtf8("%1: %2 liegt außerhalb des Zahlenbereichs").arg(whereColumn, FoundText(f));
+            text = TableFiles::tr("%1: %2 liegt außerhalb des Zahlenbereichs").arg(whereColumn, FoundText(f));
             break;
         case tfBadLayout:
-            text = QString::fromUtf8("%1: der Kopf der Datendatei beschreibt keine Zahlentabelle (gefunden: %2)")
+            text = TableFiles::tr("%1: der Kopf der Datendatei beschreibt keine Zahlentabelle (gefunden: %2)")
                        .arg(where, FoundText(f));
             break;
         case tfCancelled:
-            text = QString::fromUtf8("Das Lesen der Datei %1 wurde abgebrochen").arg(file);
+            text = TableFiles::tr("Das Lesen der Datei %1 wurde abgebrochen").arg(file);
             break;
         case tfRowCount:
-            text = QString::fromUtf8("Die Datei %1 nennt in ihrem Kopf %2 Zeilen, enthält aber %3")
+            text = TableFiles::tr("Die Datei %1 nennt in ihrem Kopf %2 Zeilen, enthält aber %3")
                        .arg(file).arg(f.Declared).arg(f.Counted);
             break;
     }
@@ -98,8 +115,9 @@ std::string TableFailureText(const TTableFailure& f)
     // found tell which ones hold the numbers.
     if (!f.ColumnsFound.empty() && (f.Fault == tfNotANumber || f.Fault == tfMissingValue || f.Fault == tfExtraValue)) {
         QStringList names;
-        for (const std::string& c : f.ColumnsFound) names << QString::fromUtf8("„%1“").arg(Q(c));
-        text += QString::fromUtf8(f.ColumnsFromHeader ? ". Spalten im Kopf: %1" : ". Werte der Zeile: %1").arg(names.join(", "));
+        for (const std::string& c : f.ColumnsFound) names << TableFiles::tr("„%1“").arg(Q(c));
+        text += (f.ColumnsFromHeader ? TableFiles::tr(". Spalten im Kopf: %1") : TableFiles::tr(". Werte der Zeile: %1"))
+                    .arg(names.join(", "));
     }
     return text.toStdString();
 }
@@ -113,9 +131,9 @@ bool LoadTableIntoGrid(QWidget* parent, TValueGridModel& grid, const std::string
     std::vector<double> rows;
     std::unique_ptr<QProgressDialog> progress;
     if (QFileInfo(Q(fileName)).size() >= kProgressFromBytes) {
-        progress = std::make_unique<QProgressDialog>(QString::fromUtf8("Tabelle wird gelesen …"),
-                                                     QString::fromUtf8("Abbrechen"), 0, kProgressSteps, parent);
-        progress->setWindowTitle(QString::fromUtf8("Werte-Tabelle laden"));
+        progress = std::make_unique<QProgressDialog>(TableFiles::tr("Tabelle wird gelesen …"),
+                                                     TableFiles::tr("Abbrechen"), 0, kProgressSteps, parent);
+        progress->setWindowTitle(TableFiles::tr("Werte-Tabelle laden"));
         progress->setWindowModality(Qt::WindowModal);
         progress->setMinimumDuration(0);
         progress->setValue(0);
@@ -154,8 +172,8 @@ std::string SaveGridToFile(const TValueGridModel& grid, const std::string& fileN
     const QFileInfo target(Q(fileName));
     const int code = WriteTableFile(fileName, table, options);
     if (code == 0) return {};
-    return QString::fromUtf8("Die Datei „%1“ wurde nicht gespeichert: %2")
-        .arg(target.fileName(), Q(FileErrorMessage(code)))
+    return TableFiles::tr("Die Datei „%1“ wurde nicht gespeichert: %2")
+        .arg(target.fileName(), FileError(code))
         .toStdString();
 }
 
@@ -163,8 +181,8 @@ void TFrmMain::WerteTabelleladen1Click()
 {
     TFileDialogRequest r;
     r.Kind = fdkOpen;
-    r.Title = "Werte-Tabelle laden";
-    r.Filters = kLoadFilters;
+    r.Title = TableFiles::tr("Werte-Tabelle laden").toStdString();
+    r.Filters = TrAll(kLoadFilters);
     r.OfferSkipMissing = true;
     if (!RunFileDialog(this, r)) return;
     LoadTableFile(r.FileName, r.SkipMissing);
@@ -177,7 +195,7 @@ bool TFrmMain::LoadTableFile(const std::string& fileName, bool skipMissing)
     WerteTabelleGrid->scrollToTop();
     WerteTabelleGrid->setCurrentIndex(WerteTabelleGrid->Model().index(0, 0));
     if (skipped > 0)
-        ShowMessageBox(QString::fromUtf8("Übersprungen wegen fehlender Werte: %1 Zeile(n), die erste ist Zeile %2")
+        ShowMessageBox(TableFiles::tr("Übersprungen wegen fehlender Werte: %1 Zeile(n), die erste ist Zeile %2")
                            .arg(skipped)
                            .arg(first)
                            .toStdString(),
@@ -189,8 +207,8 @@ void TFrmMain::WerteTabellespeichern1Click()
 {
     TFileDialogRequest r;
     r.Kind = fdkSave;
-    r.Title = "Werte-Tabelle speichern";
-    r.Filters = kSaveFilters;
+    r.Title = TableFiles::tr("Werte-Tabelle speichern").toStdString();
+    r.Filters = TrAll(kSaveFilters);
     if (!RunFileDialog(this, r)) return;
     std::string name = r.FileName;
     const TTableFileType type = r.Filter == 1 ? tftDataFile : r.Filter == 2 ? tftTabs : tftCsv;

@@ -1,6 +1,6 @@
 #pragma once
 // Table files of the window: loading into the value table and saving it, with failures worded in
-// German for the error box.
+// the window's language (German unless English is chosen) for the error box.
 #include <cstdint>
 #include <string>
 
@@ -11,10 +11,10 @@ class TValueGridModel;
 
 enum TTableFileType { tftCsv, tftDataFile, tftTabs };
 
-// The German message for a failed reading: the file, the line, the column and the text found.
+// The message for a failed reading: the file, the line, the column and the text found.
 std::string TableFailureText(const TTableFailure& failure);
 
-// Reads the file into the grid, which grows to hold it. A failure raises its German message and
+// Reads the file into the grid, which grows to hold it. A failure raises its message and
 // leaves the grid as it was; false when the user cancelled a long load (the grid is unchanged).
 // skipMissing passes over rows with an empty or "NA" cell instead of stopping there.
 // The rows skipped and the line of the first go to the last two arguments when given.
@@ -22,5 +22,5 @@ bool LoadTableIntoGrid(QWidget* parent, TValueGridModel& grid, const std::string
                        std::int64_t* skippedRows = nullptr, std::int64_t* firstSkippedLine = nullptr);
 
 // Writes the grid's filled rows; the old file is replaced only by a complete new one. Returns the
-// German message of a failure, empty on success.
+// message of a failure, empty on success.
 std::string SaveGridToFile(const TValueGridModel& grid, const std::string& fileName, TTableFileType type);

@@ -1,0 +1,182 @@
+// The English interface beside the German one: the menu switch, the command line, the settings
+// that keep the choice, and the messages that reach the user.
+#include <gtest/gtest.h>
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <cerrno>
+#include <stdexcept>
+
+#include "app/errorbox.h"
+#include "app/frmmain.h"
+#include "app/language.h"
+#include "app/speedbutton.h"
+#include "app/valuegrid.h"
+#include "common/errors.h"
+#include "numlab/numlab.h"
+#include "platform/msgbox.h"
+
+namespace {
+
+// Settings of a test organisation in a folder of the test's own: the user's are never read or
+// written. German again at the end.
+class Languages : public ::testing::Test {
+protected:
+    Languages()
+        : m_org(QCoreApplication::organizationName()), m_app(QCoreApplication::applicationName()),
+          m_hook([this](const TMessageBoxRequest& r) { Boxes.push_back(r.Text); })
+    {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settings.path());
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settings.path());
+        QCoreApplication::setOrganizationName("KalmiraTests");
+        QCoreApplication::setApplicationName("language_test");
+        W.show();
+        QApplication::processEvents();
+    }
+    ~Languages() override
+    {
+        SetLanguage(kLanguageGerman);
+        QCoreApplication::setOrganizationName(m_org);
+        QCoreApplication::setApplicationName(m_app);
+    }
+
+    // Every text the window shows: title, menus, captions, tooltips, the quality label's text
+    // and the table's header.
+    std::vector<QString> VisibleTexts()
+    {
+        std::vector<QString> out = {W.windowTitle(), QString::fromStdString(W.NLabFitQual->LeftText())};
+        for (QAction* a : W.menuBar()->actions()) {
+            out.push_back(a->text());
+            if (!a->menu()) continue;
+            for (QAction* b : a->menu()->actions()) {
+                // The two languages are named each in its own, in both.
+                if (b->isSeparator()) continue;
+                out.push_back(b->text());
+                if (b->menu()) {
+                    for (QAction* c : b->menu()->actions())
+                        if (c != W.Deutsch1 && c != W.English1) out.push_back(c->text());
+                }
+            }
+        }
+        for (QWidget* c : W.findChildren<QWidget*>()) {
+            if (!c->isVisible()) continue;
+            if (auto* l = qobject_cast<QLabel*>(c)) out.push_back(l->text());
+            if (auto* b = qobject_cast<QAbstractButton*>(c)) out.push_back(b->text());
+            if (!c->toolTip().isEmpty()) out.push_back(c->toolTip());
+        }
+        const TValueGridModel& m = W.WerteTabelleGrid->Model();
+        for (int col = 0; col < 2; ++col) out.push_back(m.headerData(col, Qt::Horizontal, Qt::DisplayRole).toString());
+        std::erase_if(out, [](const QString& s) { return s.trimmed().isEmpty(); });
+        return out;
+    }
+    static bool LooksGerman(const QString& text)
+    {
+        static const QRegularExpression german(
+            "[äöüÄÖÜß„]|Datei|Ergebnis|Werte|Tabelle|speichern|laden|Ende|Hilfe|Eingabe|Grafik|Anpassung|manuell|"
+            "Univariante|Sprache|Zeile|Fehler|leer");
+        return german.match(text).hasMatch();
+    }
+
+    std::vector<std::string> Boxes;
+    TFrmMain W;
+
+private:
+    QTemporaryDir m_settings;
+    QString m_org, m_app;
+    TMessageBoxHookScope m_hook;
+};
+
+}  // namespace
+
+TEST_F(Languages, TheMenuSwitchesEveryTextToEnglishAndBack)
+{
+    EXPECT_EQ(CurrentLanguage(), kLanguageGerman);
+    EXPECT_TRUE(W.Deutsch1->isChecked());
+    const std::vector<QString> german = VisibleTexts();
+    int germanTexts = 0;
+    for (const QString& t : german) germanTexts += LooksGerman(t);
+    EXPECT_GE(germanTexts, 10) << "the German window is the one this test reads";
+
+    W.English1->trigger();
+    EXPECT_EQ(CurrentLanguage(), kLanguageEnglish);
+    EXPECT_TRUE(W.English1->isChecked());
+    const std::vector<QString> english = VisibleTexts();
+    ASSERT_EQ(english.size(), german.size());
+    for (const QString& t : english) EXPECT_FALSE(LooksGerman(t)) << t.toStdString();
+    EXPECT_EQ(W.windowTitle(), "      Kalmira    -    Univariate Regression");
+    EXPECT_EQ(W.Datei1->text(), "&File");
+    EXPECT_EQ(W.WerteTabelleladen1->text(), "&Load value table");
+    EXPECT_EQ(W.NLabFitQual->LeftText(), "Goodness of fit:  ");
+    EXPECT_EQ(W.WerteUebernehmenBtn->text(), "Take &values");
+    // The choice is kept for the next start.
+    EXPECT_EQ(QSettings().value("language").toString(), "en");
+    EXPECT_EQ(StoredLanguage(), kLanguageEnglish);
+
+    W.Deutsch1->trigger();
+    EXPECT_EQ(VisibleTexts(), german);
+    EXPECT_EQ(StoredLanguage(), kLanguageGerman);
+    EXPECT_TRUE(Boxes.empty());
+}
+
+TEST_F(Languages, EnglishChosenBeforeTheWindowIsMadeShowsAtOnce)
+{
+    ASSERT_TRUE(SetLanguage(kLanguageEnglish));
+    TFrmMain w;
+    EXPECT_EQ(w.SBNewPnts->text(), "&Test input");
+    EXPECT_TRUE(w.English1->isChecked());
+    EXPECT_FALSE(SetLanguage("fr")) << "no such language";
+    EXPECT_EQ(CurrentLanguage(), kLanguageEnglish);
+}
+
+TEST(LanguageArgument, IsTakenOutOfTheArguments)
+{
+    struct Case { QStringList args; QString language; QStringList rest; };
+    const Case cases[] = {
+        {{"--lang", "en", "data.csv"}, "en", {"data.csv"}},
+        {{"data.csv", "--lang=en"}, "en", {"data.csv"}},
+        {{"data.csv"}, "", {"data.csv"}},
+        {{"--lang"}, "", {"--lang"}},
+    };
+    for (Case c : cases) {
+        EXPECT_EQ(TakeLanguageArgument(c.args), c.language) << c.rest.join(' ').toStdString();
+        EXPECT_EQ(c.args, c.rest);
+    }
+}
+
+// Messages of the engine, the platform and the table files, in the error box and the window's
+// own boxes: English when English is shown, German (as worded) otherwise.
+TEST_F(Languages, MessagesReachTheUserInTheWindowsLanguage)
+{
+    struct Case { std::function<void()> act; const char* german; const char* english; };
+    const Case cases[] = {
+        {[&] { RunHandler([] { throw std::runtime_error(kMsgOverflow); }); }, "Gleitkommaüberlauf.",
+         "Floating point overflow."},
+        {[&] { RunHandler([] { throw EConvertError("abc"); }); }, "'abc' ist kein gültiger Gleitkommawert.",
+         "'abc' is not a valid floating point value."},
+        {[&] { RunHandler([] { throw std::runtime_error(FileErrorMessage(EIO)); }); }, "E/A-Fehler 5.",
+         "I/O error 5."},
+        {[&] { RunHandler([] { throw 42; }); }, "Unbekannter Fehler.", "Unknown error."},
+        {[&] { W.SBarSmoothSpline->setValue(W.SBarSmoothSpline->value() == 500 ? 600 : 500); },
+         "CalcLinFit: not enough data points.", "CalcLinFit: not enough data points."},
+        {[&] { W.WerteUebernehmenBtnClick(); }, "Tabelle ist leer", "The table is empty"},
+        {[&] { RunHandler([&] { W.LoadTableFile("/nonexistent/kalmira/none.csv"); }); },
+         "Die Datei „none.csv“ lässt sich nicht öffnen: Datei nicht gefunden.",
+         "The file “none.csv” cannot be opened: File not found."},
+    };
+    for (const char* language : {kLanguageGerman, kLanguageEnglish, kLanguageGerman}) {
+        ASSERT_TRUE(SetLanguage(language));
+        for (const Case& c : cases) {
+            Boxes.clear();
+            c.act();
+            ASSERT_EQ(Boxes.size(), 1u) << c.english;
+            EXPECT_EQ(Boxes[0], CurrentLanguage() == kLanguageEnglish ? c.english : c.german);
+        }
+    }
+}
