@@ -4,62 +4,50 @@
 <context>
     <name>Message</name>
     <message>
-        <location filename="language.cpp" line="15"/>
         <source>Gleitkommadivision durch Null</source>
         <translation>Floating point division by zero</translation>
     </message>
     <message>
-        <location filename="language.cpp" line="16"/>
         <source>Ungültige Gleitkommaoperation</source>
         <translation>Invalid floating point operation</translation>
     </message>
     <message>
-        <location filename="language.cpp" line="17"/>
         <source>Gleitkommaüberlauf</source>
         <translation>Floating point overflow</translation>
     </message>
     <message>
-        <location filename="language.cpp" line="18"/>
         <source>&apos;%1&apos; ist kein gültiger Gleitkommawert</source>
         <translation>&apos;%1&apos; is not a valid floating point value</translation>
     </message>
     <message>
-        <location filename="language.cpp" line="19"/>
         <source>Datei nicht gefunden</source>
         <translation>File not found</translation>
     </message>
     <message>
-        <location filename="language.cpp" line="20"/>
         <source>Pfad nicht gefunden</source>
         <translation>Path not found</translation>
     </message>
     <message>
-        <location filename="language.cpp" line="21"/>
         <source>Zu viele geöffnete Dateien</source>
         <translation>Too many open files</translation>
     </message>
     <message>
-        <location filename="language.cpp" line="22"/>
         <source>Dateizugriff verweigert</source>
         <translation>File access denied</translation>
     </message>
     <message>
-        <location filename="language.cpp" line="23"/>
         <source>Ungültiges Dateihandle</source>
         <translation>Invalid file handle</translation>
     </message>
     <message>
-        <location filename="language.cpp" line="24"/>
         <source>Zu wenig Speicherplatz</source>
         <translation>Not enough disk space</translation>
     </message>
     <message>
-        <location filename="language.cpp" line="25"/>
         <source>E/A-Fehler %1</source>
         <translation>I/O error %1</translation>
     </message>
     <message>
-        <location filename="language.cpp" line="26"/>
         <source>Unbekannter Fehler</source>
         <translation>Unknown error</translation>
     </message>
@@ -67,87 +55,70 @@
 <context>
     <name>TFrmMain</name>
     <message>
-        <location filename="frmmain.cpp" line="48"/>
         <source>Erst in einer späteren Version verfügbar</source>
         <translation>Available in a later version only</translation>
     </message>
     <message>
-        <location filename="frmmain.cpp" line="49"/>
         <source>Tabelle ist leer</source>
         <translation>The table is empty</translation>
     </message>
     <message>
-        <location filename="frmmain.cpp" line="52"/>
         <source>Zeile %1 hat keinen X-Wert: die Werte ab Zeile %2 wurden nicht übernommen</source>
         <translation>Row %1 has no X value: the values from row %2 on were not taken</translation>
     </message>
     <message>
-        <location filename="frmmain.h" line="126"/>
         <source>      Kalmira    -    Univariante Regression</source>
         <translation>      Kalmira    -    Univariate Regression</translation>
     </message>
     <message>
-        <location filename="frmmaintexts.cpp" line="104"/>
         <source>&amp;Datei</source>
         <translation>&amp;File</translation>
     </message>
     <message>
-        <location filename="frmmaintexts.cpp" line="105"/>
         <source>&amp;Ergebnis an Clipboard</source>
         <translation>&amp;Copy result to clipboard</translation>
     </message>
     <message>
-        <location filename="frmmaintexts.cpp" line="106"/>
         <source>Werte-Tabelle &amp;speichern</source>
         <translation>&amp;Save value table</translation>
     </message>
     <message>
-        <location filename="frmmaintexts.cpp" line="107"/>
         <source>Werte-Tabelle &amp;laden</source>
         <translation>&amp;Load value table</translation>
     </message>
     <message>
-        <location filename="frmmaintexts.cpp" line="108"/>
         <source>E&amp;nde</source>
         <translation>&amp;Quit</translation>
     </message>
     <message>
-        <location filename="frmmaintexts.cpp" line="109"/>
         <source>&amp;Hilfe</source>
         <translation>&amp;Help</translation>
     </message>
     <message>
-        <location filename="frmmaintexts.cpp" line="110"/>
         <source>&amp;Info</source>
         <translation>&amp;Info</translation>
     </message>
     <message>
-        <location filename="frmmaintexts.cpp" line="111"/>
         <source>&amp;Test-Eingabe</source>
         <translation>&amp;Test input</translation>
     </message>
     <message>
-        <location filename="frmmaintexts.cpp" line="112"/>
         <source>&amp;Grafik Clear</source>
         <translation>Clear &amp;graph</translation>
     </message>
     <message>
-        <location filename="frmmaintexts.cpp" line="113"/>
         <source>Anpassungsgrad:  </source>
         <translation>Goodness of fit:  </translation>
     </message>
     <message>
-        <location filename="frmmaintexts.cpp" line="114"/>
         <source>Wertetabelle (man&amp;uelle Eingabe)</source>
         <translation>Value table (man&amp;ual input)</translation>
     </message>
     <message>
-        <location filename="frmmaintexts.cpp" line="115"/>
         <source>&amp;Werte übernehmen</source>
         <translation>Take &amp;values</translation>
     </message>
     <message>
-        <location filename="frmmaintexts.cpp" line="117"/>
         <source>Sp&amp;rache (Language)</source>
         <translation>Lang&amp;uage</translation>
     </message>
@@ -155,155 +126,122 @@
 <context>
     <name>TableFiles</name>
     <message>
-        <location filename="filedialog.cpp" line="43"/>
         <source>Zeilen mit fehlenden Werten (leer oder NA) überspringen</source>
         <translation>Skip rows with missing values (empty or NA)</translation>
     </message>
     <message>
-        <location filename="tablefiles.cpp" line="31"/>
         <source>Tabellen (*.csv *.tsv *.txt *.dat *.asc)</source>
         <translation>Tables (*.csv *.tsv *.txt *.dat *.asc)</translation>
     </message>
     <message>
-        <location filename="tablefiles.cpp" line="32"/>
         <source>Alle Dateien (*)</source>
         <translation>All files (*)</translation>
     </message>
     <message>
-        <location filename="tablefiles.cpp" line="34"/>
         <source>CSV-Tabelle (*.csv)</source>
         <translation>CSV table (*.csv)</translation>
     </message>
     <message>
-        <location filename="tablefiles.cpp" line="35"/>
         <source>Datendatei (*.asc)</source>
         <translation>Data file (*.asc)</translation>
     </message>
     <message>
-        <location filename="tablefiles.cpp" line="36"/>
         <source>Text mit Tabulatoren (*.txt)</source>
         <translation>Tab-separated text (*.txt)</translation>
     </message>
     <message>
-        <location filename="tablefiles.cpp" line="59"/>
-        <location filename="tablefiles.cpp" line="66"/>
-        <location filename="tablefiles.cpp" line="118"/>
         <source>„%1“</source>
         <translation>“%1”</translation>
     </message>
     <message>
-        <location filename="tablefiles.cpp" line="67"/>
         <source>Datei %1, Zeile %2</source>
         <translation>File %1, line %2</translation>
     </message>
     <message>
-        <location filename="tablefiles.cpp" line="68"/>
         <source>, Spalte %1</source>
         <translation>, column %1</translation>
     </message>
     <message>
-        <location filename="tablefiles.cpp" line="73"/>
         <source>Die Datei %1 lässt sich nicht öffnen: %2</source>
         <translation>The file %1 cannot be opened: %2</translation>
     </message>
     <message>
-        <location filename="tablefiles.cpp" line="76"/>
         <source>Die Datei %1 lässt sich nicht lesen: %2</source>
         <translation>The file %1 cannot be read: %2</translation>
     </message>
     <message>
-        <location filename="tablefiles.cpp" line="79"/>
         <source>%1: ein NUL-Byte; die Datei ist keine Textdatei</source>
         <translation>%1: a NUL byte; the file is not a text file</translation>
     </message>
     <message>
-        <location filename="tablefiles.cpp" line="82"/>
         <source>%1: Bytes, die kein UTF-8-Text sind</source>
         <translation>%1: bytes that are not UTF-8 text</translation>
     </message>
     <message>
-        <location filename="tablefiles.cpp" line="85"/>
         <source>%1: die Zeile ist länger als %2 Bytes</source>
         <translation>%1: the line is longer than %2 bytes</translation>
     </message>
     <message>
-        <location filename="tablefiles.cpp" line="88"/>
         <source>Die Datei %1 enthält keine Zeile mit Zahlen</source>
         <translation>The file %1 holds no line of numbers</translation>
     </message>
     <message>
-        <location filename="tablefiles.cpp" line="91"/>
         <source>%1: hier fehlt ein Wert (gefunden: %2)</source>
         <translation>%1: a value is missing here (found: %2)</translation>
     </message>
     <message>
-        <location filename="tablefiles.cpp" line="94"/>
         <source>%1: mehr als zwei Werte in der Zeile (gefunden: %2)</source>
         <translation>%1: more than two values in the line (found: %2)</translation>
     </message>
     <message>
-        <location filename="tablefiles.cpp" line="97"/>
         <source>%1: %2 ist keine Zahl</source>
         <translation>%1: %2 is not a number</translation>
     </message>
     <message>
-        <location filename="tablefiles.cpp" line="100"/>
         <source>%1: %2 liegt außerhalb des Zahlenbereichs</source>
         <translation>%1: %2 is out of the range of numbers</translation>
     </message>
     <message>
-        <location filename="tablefiles.cpp" line="103"/>
         <source>%1: der Kopf der Datendatei beschreibt keine Zahlentabelle (gefunden: %2)</source>
         <translation>%1: the data file&apos;s header describes no table of numbers (found: %2)</translation>
     </message>
     <message>
-        <location filename="tablefiles.cpp" line="107"/>
         <source>Das Lesen der Datei %1 wurde abgebrochen</source>
         <translation>Reading the file %1 was cancelled</translation>
     </message>
     <message>
-        <location filename="tablefiles.cpp" line="110"/>
         <source>Die Datei %1 nennt in ihrem Kopf %2 Zeilen, enthält aber %3</source>
         <translation>The file %1 declares %2 rows in its header but holds %3</translation>
     </message>
     <message>
-        <location filename="tablefiles.cpp" line="119"/>
         <source>. Spalten im Kopf: %1</source>
         <translation>. Columns in the header: %1</translation>
     </message>
     <message>
-        <location filename="tablefiles.cpp" line="119"/>
         <source>. Werte der Zeile: %1</source>
         <translation>. Values of the line: %1</translation>
     </message>
     <message>
-        <location filename="tablefiles.cpp" line="134"/>
         <source>Tabelle wird gelesen …</source>
         <translation>Reading the table …</translation>
     </message>
     <message>
-        <location filename="tablefiles.cpp" line="135"/>
         <source>Abbrechen</source>
         <translation>Cancel</translation>
     </message>
     <message>
-        <location filename="tablefiles.cpp" line="136"/>
-        <location filename="tablefiles.cpp" line="184"/>
         <source>Werte-Tabelle laden</source>
         <translation>Load value table</translation>
     </message>
     <message>
-        <location filename="tablefiles.cpp" line="175"/>
         <source>Die Datei „%1“ wurde nicht gespeichert: %2</source>
         <translation>The file “%1” was not saved: %2</translation>
     </message>
     <message>
-        <location filename="tablefiles.cpp" line="198"/>
         <source>Übersprungen wegen fehlender Werte: %1 Zeile(n), die erste ist Zeile %2</source>
         <translation>Skipped for missing values: %1 row(s), the first is line %2</translation>
     </message>
     <message>
-        <location filename="tablefiles.cpp" line="210"/>
         <source>Werte-Tabelle speichern</source>
         <translation>Save value table</translation>
     </message>
