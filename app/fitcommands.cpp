@@ -27,6 +27,7 @@ void TFrmMain::ShowResult(const std::string& formula, const std::string& params)
 // False when the polynomial's decomposition failed (nothing is shown then).
 bool TFrmMain::FitAndDraw(const TModelSpec& spec)
 {
+    m_lastFit.reset();
     TFittedModel fit;
     if (!CalcModelFit(m_stats, spec, fit)) return false;
     NLabFitQual->SetValue(fit.Quality);
@@ -43,6 +44,8 @@ bool TFrmMain::FitAndDraw(const TModelSpec& spec)
     if (curve.Fault) std::rethrow_exception(curve.Fault);
     RChart1->ShowItems();
     if (spec.Kind != mkSpline) ShowResult(FormulaCaption(spec), ParameterCaption(fit));
+    m_lastFit = fit;
+    m_lastFitPoints = m_stats.PointCount();
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include "app/frmmain.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -20,6 +21,7 @@
 #include "app/floatedit.h"
 #include "app/formhilfe.h"
 #include "app/helpwindow.h"
+#include "app/resultclipboard.h"
 #include "app/glyphs.h"
 #include "app/panel.h"
 #include "app/speedbutton.h"
@@ -30,6 +32,7 @@
 #include "numlab/numlab.h"
 #include "platform/colors.h"
 #include "platform/cursors.h"
+#include "platform/localefmt.h"
 #include "platform/msgbox.h"
 
 namespace {
@@ -44,7 +47,6 @@ constexpr int kCommandsWidth = 270;
 constexpr int kCommandsDesignHeight = 500;
 constexpr int kMarkKindPoint = 26;
 
-constexpr const char* kNotYetAvailable = "Erst in einer späteren Version verfügbar";
 constexpr const char* kTableEmpty = "Tabelle ist leer";
 // Said when filled rows lie below the empty X cell that ends the table.
 constexpr const char* kRowsLeftBelow = "Zeile %1 hat keinen X-Wert: die Werte ab Zeile %2 wurden nicht übernommen";
@@ -112,7 +114,8 @@ void TFrmMain::CreateControls()
     Ende1 = datei->addAction("Ende");
     Hilfe1 = menuBar()->addAction("Hilfe");
     Info1 = menuBar()->addAction("Info");
-    connect(ErgebnisAnClipboard, &QAction::triggered, this, [this] { RunHandler([this] { NotYetAvailableClick(); }); });
+    connect(ErgebnisAnClipboard, &QAction::triggered, this,
+            [this] { RunHandler([this] { ErgebnisAnClipboardClick(); }); });
     connect(WerteTabellespeichern1, &QAction::triggered, this,
             [this] { RunHandler([this] { WerteTabellespeichern1Click(); }); });
     connect(WerteTabelleladen1, &QAction::triggered, this,
@@ -548,6 +551,7 @@ void TFrmMain::BitBtn2Click()
 void TFrmMain::SBClearClick()
 {
     m_stats.ClearData();
+    m_lastFit.reset();
     RChart1->ClearItems();
     RChart1->ShowItems();
     SBNewPnts->SetDown(false);
@@ -607,9 +611,14 @@ void TFrmMain::dropEvent(QDropEvent* event)
     RunHandler([&] { LoadTableFile(file); });
 }
 
-void TFrmMain::NotYetAvailableClick()
+void TFrmMain::ErgebnisAnClipboardClick()
 {
-    ShowMessageBox(kNotYetAvailable, "", mbiWarning, true);
+    if (!m_lastFit) {
+        ShowMessageBox("Noch kein Ergebnis: erst Punkte eingeben und eine Kurve anpassen", "", mbiInformation, true);
+        return;
+    }
+    const std::string text = ResultClipboardText(*m_lastFit, m_lastFitPoints, FormatSettings().DecimalSeparator);
+    QApplication::clipboard()->setText(QString::fromStdString(text));
 }
 
 void TFrmMain::FormMouseMove()

@@ -7,6 +7,8 @@
 
 #include "curvefit/curvefit.h"
 #include "curvefit/models.h"
+#include <optional>
+#include "curvefit/models.h"
 
 class QAction;
 class QLabel;
@@ -94,11 +96,11 @@ public:
     void Ende1Click();
     void Info1Click();
     void Hilfe1Click();
+    void ErgebnisAnClipboardClick();
     void WerteTabelleladen1Click();
     void WerteTabellespeichern1Click();
     // Loads a table file into the value table (menu, drop, command line); false when cancelled.
     bool LoadTableFile(const std::string& fileName, bool skipMissing = false);
-    void NotYetAvailableClick();
     void FormMouseMove();
 
     // shared steps
@@ -130,6 +132,8 @@ private:
     void RunClosedFormCommand(TModelKind kind);
 
     TCurveFit m_stats;
+    std::optional<TFittedModel> m_lastFit;  // the fit whose result the window shows, if any
+    int m_lastFitPoints = 0;
     QWidget* m_client = nullptr;
     bool m_sizedToFrame = false;
 };
