@@ -92,9 +92,3 @@ bool SvdLeastSquares(TMatrix& A, const TVector& b, TVector& x, bool& truncated);
 bool SingularValueDecomposition(TMatrix& A, TMatrix& V, TVector& W);
 // x := V diag(1/w) U^T b, a zero w contributing nothing.
 bool SvdBackSubstitute(const TMatrix& U, const TMatrix& V, const TVector& W, const TVector& b, TVector& x);
-
-namespace polyfit_detail {
-// Runs the polynomial fit's loops on the variant for any x86-64 machine even where the wider one
-// could run (for tests: both variants give the same numbers).
-void UsePortableKernels(bool portableOnly);
-}  // namespace polyfit_detail
