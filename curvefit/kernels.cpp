@@ -15,9 +15,12 @@
 #include <immintrin.h>
 #endif
 
-#if defined(__GNUC__) && !defined(__clang__)
 // The four-double type is passed by value between functions of this file only, which are all
-// compiled together, so GCC's note that its calling convention depends on the vector unit is moot.
+// compiled together, so the compilers' note that its calling convention depends on the vector unit
+// is moot.
+#if defined(__clang__)
+#pragma clang diagnostic ignored "-Wpsabi"
+#elif defined(__GNUC__)
 #pragma GCC diagnostic ignored "-Wpsabi"
 #endif
 
@@ -67,11 +70,11 @@ const TKernels& Kernels()
     static const TKernels portableKernels{portable::ScanPoints,     portable::FormBlock,
                                           portable::FoldBlock,      portable::RefinementSums,
                                           portable::QualityMeans,   portable::QualitySpreads,
-                                          portable::CentredSums};
+                                          portable::CentredSums,    portable::CentredResidualMoments};
 #if KERNELS_HAVE_FUSED
     static const TKernels fusedKernels{fused::ScanPoints,     fused::FormBlock,    fused::FoldBlock,
                                        fused::RefinementSums, fused::QualityMeans, fused::QualitySpreads,
-                                       fused::CentredSums};
+                                       fused::CentredSums,    fused::CentredResidualMoments};
     static const bool wide = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
     return wide && !gPortableOnly ? fusedKernels : portableKernels;
 #else

@@ -44,9 +44,13 @@ struct TKernels {
                            double meanH, double& vy, double& vh, double& cov);
     // The centred sums of the closed-form line and parabola about (cx, cy): with dx = x - cx and
     // dy = y - cy, sums[0..7] = dx, dy, dx^2, dy^2, dx dy, dx^2 dy, dx^3, dx^4 (the last three
-    // only when `parabola`); also the largest |x| and |y|.
+    // only when `parabola`).
     void (*centredSums)(const double* xs, const double* ys, int n, double cx, double cy, bool parabola,
-                        double* sums, double& largestX, double& largestY);
+                        double* sums);
+    // The residuals r = y - cy - sum c_j t^j (t = x - cx, c_j = hi[j] + lo[j], j = 0..m <= 2) in
+    // double-double arithmetic, and the moments sum t^j r, returned as gHi + gLo.
+    void (*centredResidualMoments)(const double* xs, const double* ys, int n, int m, double cx, double cy,
+                                   const double* hi, const double* lo, double* gHi, double* gLo);
 };
 
 // The variant for this machine (or the portable one while tests ask for it).
