@@ -516,7 +516,10 @@ double TCurveFit::SplineValue(double x, double& quality, bool& valid)
     valid = false;
     double result = 0.0;
     const int n = int(m_splineX.size()) - 1;
-    if (n >= 1 && m_splineX[1] <= x && x <= m_splineX[n]) {
+    if (n >= 1 && m_splineLowX <= x && x <= m_splineHighX) {
+        // The stored points are scaled by powers of two (see PrepareSpline); x is scaled alike
+        // (within the range: a scaled x may only round onto an end).
+        x = std::clamp(std::ldexp(x, -m_splineXExponent), m_splineX[1], m_splineX[n]);
         valid = true;
         // The piece of the largest knot not right of x; at x_n that is the last knot, h = 0.
         const auto knot = std::upper_bound(m_splineX.begin() + 1, m_splineX.begin() + n + 1, x);
@@ -529,13 +532,17 @@ double TCurveFit::SplineValue(double x, double& quality, bool& valid)
             const double h = x - m_splineX[i];
             result = ((d * h + m_splineC[i]) * h + b) * h + m_splineA[i];
         }
+        result = std::ldexp(result, m_splineYExponent);
     }
     quality = m_splineQuality;
     return result;
 }
 
-// Sorts the points by x (pairs stay together), scales the allowance by the residual of the
-// straight line, computes the spline and its coefficient of determination at the data. The sorted
+// Sorts the points by x (pairs stay together), scales them by powers of two so that the largest
+// |x| and |y| lie in [0.5, 1), scales the allowance by the residual of the straight line, computes
+// the spline and its coefficient of determination at the data. The scaling is exact, so the spline
+// of (2^a x, 2^b y) is that of (x, y) mapped, bit for bit, and neither spacings spread over many
+// decades nor y near the ends of the doubles reach the limits of the arithmetic. The sorted, scaled
 // x and y, a and c are kept (b and d follow from a and c); at most six doubles per point are held
 // on the way. While the points are the same, a preparation keeps the sorted points and starts the
 // iteration from the previous p, so a redraw costs one pass of the band solver.
@@ -543,25 +550,52 @@ void TCurveFit::PrepareSpline()
 {
     const int n = m_pointCount;
     m_splineValid = false;
+    // CalcLinFit's check, ahead of the line below.
+    if (n < 2) throw EQZLMath2Error("CalcLinFit: not enough data points");
     if (!m_splineSorted) {
         // The arrays of earlier points go first, so they add nothing to the peak.
         for (auto* values : {&m_splineX, &m_splineY, &m_splineA, &m_splineC}) *values = std::vector<double>();
         SortPoints(m_points.ColumnData(1), m_points.ColumnData(2), n, m_splineX, m_splineY);
+        double largestY = 0.0;
+        for (int i = 1; i <= n; ++i) largestY = std::max(largestY, std::fabs(m_splineY[i]));
+        const double largestX = std::max(std::fabs(m_splineX[1]), std::fabs(m_splineX[n]));
+        m_splineXExponent = m_splineYExponent = 0;
+        m_splineLowX = m_splineX[1];
+        m_splineHighX = m_splineX[n];
+        if (std::isfinite(largestX)) std::frexp(largestX, &m_splineXExponent);
+        if (std::isfinite(largestY)) std::frexp(largestY, &m_splineYExponent);
+        for (int i = 1; i <= n; ++i) {
+            m_splineX[i] = std::ldexp(m_splineX[i], -m_splineXExponent);
+            m_splineY[i] = std::ldexp(m_splineY[i], -m_splineYExponent);
+        }
         m_splineSorted = true;
     }
+    const std::vector<double>& xs = m_splineX;
     const std::vector<double>& ys = m_splineY;
     m_splineA.assign(std::size_t(n) + 1, 0.0);
     m_splineC.assign(std::size_t(n) + 1, 0.0);
 
-    double k = 0.0, d0 = 0.0, lineQuality = 0.0;
-    CalcLinFit(k, d0, lineQuality);
-
+    // The allowance: the factor times the residual sum of squares of the least-squares line, here
+    // that of the scaled points (the line of the points, mapped), centred about the means.
     double allowance = 0.0;
     {
         TFloatGuard guard;
+        double mx = 0.0, my = 0.0;
+        for (int i = 1; i <= n; ++i) {
+            mx += xs[i];
+            my += ys[i];
+        }
+        mx /= n;
+        my /= n;
+        double sxx = 0.0, sxy = 0.0;
+        for (int i = 1; i <= n; ++i) {
+            sxx += (xs[i] - mx) * (xs[i] - mx);
+            sxy += (xs[i] - mx) * (ys[i] - my);
+        }
+        const double k = sxx != 0.0 ? sxy / sxx : 0.0;
         double rss = 0.0;
         for (int i = 1; i <= n; ++i) {
-            const double residual = ys[i] - k * m_splineX[i] - d0;
+            const double residual = (ys[i] - my) - k * (xs[i] - mx);
             rss += residual * residual;
         }
         allowance = rss * m_splineSmoothing;
@@ -569,13 +603,13 @@ void TCurveFit::PrepareSpline()
     }
     {
         std::vector<double> b(std::size_t(n) + 1), d(std::size_t(n) + 1);
-        SmoothingSpline(allowance, 1, n, m_splineX.data(), ys.data(), nullptr, m_splineA.data(), b.data(),
+        SmoothingSpline(allowance, 1, n, xs.data(), ys.data(), nullptr, m_splineA.data(), b.data(),
                         m_splineC.data(), d.data(), m_splineStartP, m_splineSettledS);
         m_splineSettledS = allowance;
     }
 
     TFloatGuard guard;
-    const double mean = MeanY();
+    const double mean = std::ldexp(MeanY(), -m_splineYExponent);
     double rss = 0.0, sst = 0.0;
     for (int i = 1; i <= n; ++i) {
         const double residual = ys[i] - m_splineA[i];
@@ -583,7 +617,8 @@ void TCurveFit::PrepareSpline()
         rss += residual * residual;
         sst += spread * spread;
     }
-    m_splineQuality = sst != 0.0 ? (sst - rss) / sst : rss;
+    // Without spread of y the quality is the residual sum of squares itself, in the unit of y.
+    m_splineQuality = sst != 0.0 ? (sst - rss) / sst : std::ldexp(rss, 2 * m_splineYExponent);
     guard.Check(m_splineQuality);
     m_splineValid = true;
 }
