@@ -47,8 +47,8 @@ struct TKernels {
     // only when `parabola`).
     void (*centredSums)(const double* xs, const double* ys, int n, double cx, double cy, bool parabola,
                         double* sums);
-    // The residuals r = y - cy - sum c_j t^j (t = x - cx, c_j = hi[j] + lo[j], j = 0..m <= 2) in
-    // double-double arithmetic, and the moments sum t^j r, returned as gHi + gLo.
+    // The residuals r = y - cy - sum c_j t^j (t = x - cx, c_j = hi[j] + lo[j], j = 1 or 2) in
+    // double-double arithmetic, and the moments sum t^j r (j = 0..m), returned as gHi + gLo.
     void (*centredResidualMoments)(const double* xs, const double* ys, int n, int m, double cx, double cy,
                                    const double* hi, const double* lo, double* gHi, double* gLo);
 };

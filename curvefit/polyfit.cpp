@@ -172,8 +172,8 @@ std::vector<TDD> DoubleDoubleFit(const double* xs, const double* ys, int n, int 
 
 // Fits c[0] + c[1] x + ... + c[m] x^m to the points by least squares (see the top of this file).
 // Singular values of the design with its columns scaled to equal norms below 1e-14 of the largest
-// are dropped (truncated := true) and the minimum-norm solution of the rest is taken. quality is the squared correlation between the
-// data and the fitted values. A decomposition that does not converge leaves all coefficients 0 and
+// are dropped (truncated := true) and the minimum-norm solution of the rest is taken. quality is
+// the squared correlation between the data and the fitted values. A decomposition that does not converge leaves all coefficients 0 and
 // returns false. A point that is not a finite number raises the platform's invalid operation;
 // overflow of a power raises its overflow.
 bool TCurveFit::CalcPolynomialFit(std::uint8_t m, std::span<double> c, double& quality, bool& truncated)
