@@ -26,9 +26,10 @@
 //    bracket's geometric middle when a step leaves it, and settles on the closest p after a few
 //    steps.
 //  - The iteration ends at the resolution the residual has: when F is within its expected
-//    rounding noise of S (from 1e-10 for few points to 1e-5 at a million), or when a Newton step
-//    near S misses its aim by more than half the way, which only rounding noise does; further
-//    steps would only chase that noise. With many points the iteration starts from the p of a
+//    rounding noise of S (from 1e-10 for few points, at most 1e-7). Newton's slope needs the
+//    second differences of v and meets its rounding noise long before F does; once a Newton step
+//    near S misses its aim by more than half the way, secant steps on ln F over ln p take over,
+//    and when one of those misses too, the noise is F's own: further steps would only chase it. With many points the iteration starts from the p of a
 //    thinned copy of them, a few steps from the end. A preparation for the same points and
 //    allowance starts from the previous p and takes it, so a redraw costs one pass.
 #include <algorithm>
@@ -52,10 +53,12 @@ constexpr const char* kMsgNotIncreasing = "PenalizedCubicSpline: x-values must b
 // for a drawing.
 constexpr double kResidualTolerance = 1e-10;
 // The rounding noise of the residual grows with the square of the number of points (the condition
-// of the second differences): about 0.1 n^2 rounding units, 1e-9 at ten thousand random points and
-// 1e-5 at a million. A residual within that of the allowance is as close as it can be resolved.
+// of the second differences): about 0.1 n^2 rounding units at worst, 1e-9 at ten thousand random
+// points. A residual within that of the allowance is as close as it can be resolved; but the
+// iteration aims at 1e-7 at most, which secant steps reach wherever the noise allows (evenly
+// spread points: ten million of them).
 constexpr double kNoisePerSquaredPoint = 0.1 * 1.1102230246251565e-16;
-constexpr double kLargestTolerance = 1e-2;
+constexpr double kLargestTolerance = 1e-7;
 // A bracket narrower than this (relative) cannot be split any further.
 constexpr double kStepResolution = 1e-13;
 // Close to the allowance (relative; or within a hundred times the expected noise), a Newton step
@@ -68,6 +71,9 @@ constexpr int kThinnedPoints = 1000;
 // Once the allowance is bracketed and a step starts close to it, Newton's steps reach the
 // rounding noise in a few steps; more only chase that noise.
 constexpr int kMaxBracketSteps = 8;
+// Passes after the allowance was first bracketed, at most: where the residual's noise is far above
+// the aim (millions of randomly placed points, some of them 1e-13 apart), the steps only follow it.
+constexpr int kMaxBracketedPasses = 12;
 // One step changes p by at most this factor either way.
 constexpr double kMaxStepFactor = 1e8;
 // A safety net: the iteration takes a handful of steps.
@@ -288,12 +294,14 @@ int SmoothingSpline(double S, int n1, int n2, const double* x, const double* y, 
                         work + 3 * places, thinP);
         p = thinP * count / m;
     }
-    double previousF = -S;
+    double previousF = -S, previousP = 0.0;
     bool newtonStep = false;   // whether the current p came from a Newton step
+    bool secantSteps = false;  // Newton's slope has met its noise: secant steps on F itself instead
+    bool secantStep = false;   // whether the current p came from a secant step
     double pLow = 0.0, pHigh = 0.0;
     double pBest = 0.0, missBest = 0.0;   // the p whose residual came closest to S
     bool bracketed = false, lastPass = false;
-    int steps = 0, bracketSteps = 0, fallbacks = 0;
+    int steps = 0, bracketSteps = 0, bracketedPasses = 0, fallbacks = 0;
     for (;;) {
         ++steps;
         if (!hasUnknowns) {
@@ -353,10 +361,18 @@ int SmoothingSpline(double S, int n1, int n2, const double* x, const double* y, 
             pBest = p;
             missBest = std::fabs(F - S);
         }
-        if (newtonStep && std::fabs(previousF - S) <= noiseRegion * S &&
-            std::fabs(F - S) > 0.5 * std::fabs(previousF - S)) {
-            // Rounding noise: settle on the closest p seen, unless this one is as good as the
-            // noise lets it be.
+        const bool missed =
+            std::fabs(previousF - S) <= noiseRegion * S && std::fabs(F - S) > 0.5 * std::fabs(previousF - S);
+        // F grows with p; between two passes where it does not, rounding noise rules.
+        const bool rising = (F - previousF) * (p - previousP) > 0.0;
+        if (newtonStep && missed && rising) {
+            // Newton's slope needs the second differences of v, which meet their rounding noise
+            // long before F does (with a million points and more): secant steps on F over p
+            // take over.
+            secantSteps = true;
+        } else if ((newtonStep || secantStep) && missed) {
+            // Rounding noise of F itself: settle on the closest p seen, unless this one is as
+            // good as the noise lets it be.
             if (p == pBest || std::fabs(F - S) <= 10.0 * tolerance * S) break;
             p = pBest;
             lastPass = true;
@@ -375,7 +391,9 @@ int SmoothingSpline(double S, int n1, int n2, const double* x, const double* y, 
             // Only steps that start near S count: far from it (a start from the p of another
             // allowance, say) Newton's steps still gain digits, not noise.
             if (std::fabs(previousF - S) <= noiseRegion * S) ++bracketSteps;
-            if (noisy || bracketSteps > kMaxBracketSteps || pHigh - pLow <= kStepResolution * pHigh) {
+            ++bracketedPasses;
+            if (noisy || bracketSteps > kMaxBracketSteps || bracketedPasses > kMaxBracketedPasses ||
+                pHigh - pLow <= kStepResolution * pHigh) {
                 // The residual is down to its rounding noise: settle on the closest p seen (one
                 // more pass unless it is the current one).
                 if (p == pBest) break;
@@ -443,10 +461,17 @@ int SmoothingSpline(double S, int n1, int n2, const double* x, const double* y, 
                     next = std::max(next, std::min(p * p * slopeF / (limit - S), p * kMaxStepFactor));
             }
         }
-        newtonStep = p > 0.0;
+        newtonStep = p > 0.0 && !secantSteps;
+        secantStep = false;
+        if (secantSteps && previousP > 0.0 && p > 0.0 && F != previousF && previousF > 0.0) {
+            // The secant of ln F over ln p through the last two passes.
+            const double slope = std::log(F / previousF) / std::log(p / previousP);
+            next = p * std::exp(std::log(S / F) / slope);
+            secantStep = true;
+        }
         if (bracketed && !(next > pLow && next < pHigh)) {
             next = pLow > 0.0 ? std::sqrt(pLow * pHigh) : 0.5 * pHigh;
-            newtonStep = false;
+            newtonStep = secantStep = false;
             ++fallbacks;
         } else {
             fallbacks = 0;
@@ -454,6 +479,7 @@ int SmoothingSpline(double S, int n1, int n2, const double* x, const double* y, 
         guard.Check(next);
         CheckFinite(next);
         previousF = F;
+        previousP = p;
         p = next;
     }
 
