@@ -370,9 +370,9 @@ int SmoothingSpline(double S, int n1, int n2, const double* x, const double* y, 
             // long before F does (with a million points and more): secant steps on F over p
             // take over.
             secantSteps = true;
-        } else if ((newtonStep || secantStep) && missed) {
-            // Rounding noise of F itself: settle on the closest p seen, unless this one is as
-            // good as the noise lets it be.
+        } else if ((newtonStep || secantStep) && (missed || !rising)) {
+            // Rounding noise of F itself (a step that misses again, or F that falls as p grows):
+            // settle on the closest p seen, unless this one is as good as the noise lets it be.
             if (p == pBest || std::fabs(F - S) <= 10.0 * tolerance * S) break;
             p = pBest;
             lastPass = true;
