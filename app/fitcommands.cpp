@@ -14,6 +14,7 @@
 #include "chart/chart.h"
 #include "curvefit/models.h"
 #include "numlab/numlab.h"
+#include "platform/msgbox.h"
 
 void TFrmMain::ShowResult(const std::string& formula, const std::string& params)
 {
@@ -21,6 +22,20 @@ void TFrmMain::ShowResult(const std::string& formula, const std::string& params)
     LblParams->setText(QString::fromStdString(params));
     LblFormula->setVisible(true);
     LblParams->setVisible(true);
+}
+
+// What a truncated polynomial means: with r distinct x the data fix the coefficients up to
+// x^(r-1) only; the curve shown is the smallest-norm choice of the others.
+std::string TFrmMain::TruncationText(const TFittedModel& fit) const
+{
+    const int cols = int(fit.Coefficients.size()), r = DistinctX(m_stats);
+    if (r >= cols)
+        return "Die x-Werte liegen zu dicht beieinander, um jeden Koeffizienten zu bestimmen; "
+               "gezeigt wird die Lösung mit der kleinsten Norm";
+    const std::string open = r + 1 == cols ? "k" + std::to_string(r) + " ist"
+                                           : "k" + std::to_string(r) + " bis k" + std::to_string(cols - 1) + " sind";
+    return open + " durch die Daten nicht bestimmt (nur " + std::to_string(r) +
+           " verschiedene x-Werte); gezeigt wird die Lösung mit der kleinsten Norm";
 }
 
 // Fit, quality, curve, texts: the steps every fit command shares after removing the old curve.
@@ -46,6 +61,7 @@ bool TFrmMain::FitAndDraw(const TModelSpec& spec)
     if (spec.Kind != mkSpline) ShowResult(FormulaCaption(spec), ParameterCaption(fit));
     m_lastFit = fit;
     m_lastFitPoints = m_stats.PointCount();
+    if (fit.Truncated) ShowMessageBox(TruncationText(fit), "", mbiInformation, true);
     return true;
 }
 

@@ -128,6 +128,7 @@ private:
     void LayoutPanel2();
     void ReleaseFitButtons();
     void ShowResult(const std::string& formula, const std::string& params);
+    std::string TruncationText(const TFittedModel& fit) const;
     bool FitAndDraw(const TModelSpec& spec);
     void RunClosedFormCommand(TModelKind kind);
 

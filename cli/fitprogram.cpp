@@ -285,14 +285,6 @@ std::string TruncationNote(const TModelFit& fit, int distinctX)
            "solution is shown";
 }
 
-// The number of distinct x among the engine's points.
-int DistinctX(const TCurveFit& engine)
-{
-    std::vector<double> xs(engine.PointTable().ColumnData(1), engine.PointTable().ColumnData(1) + engine.PointCount());
-    std::sort(xs.begin(), xs.end());
-    return static_cast<int>(std::unique(xs.begin(), xs.end()) - xs.begin());
-}
-
 void PrintTextOne(std::ostream& out, const TModelFit& fit, int points, int digits, int distinctX)
 {
     std::vector<std::pair<std::string, std::string>> rows = {{"model", fit.Choice.Text}, {"formula", FormulaText(fit.Choice)}};

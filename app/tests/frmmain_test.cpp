@@ -794,6 +794,23 @@ TEST_F(MainWindow, ResultGoesToTheClipboard)
     }
 }
 
+// A polynomial that the data do not determine says which coefficients are open; one that they
+// determine says nothing.
+TEST_F(MainWindow, TruncatedPolynomialNamesTheOpenCoefficients)
+{
+    EnterTable({{1, 1}, {1, 2}, {2, 3}, {2, 5}});
+    W.SEPolyOrder->SetValue(3);
+    Boxes.clear();
+    Click(W.BButPolynomial);
+    ASSERT_EQ(Boxes.size(), 1u);
+    EXPECT_EQ(Boxes[0].Text, "k2 bis k3 sind durch die Daten nicht bestimmt (nur 2 verschiedene x-Werte); "
+                             "gezeigt wird die Lösung mit der kleinsten Norm");
+    EnterTable({{1, 1}, {2, 2}, {3, 3}, {4, 5}});
+    Boxes.clear();
+    Click(W.BButPolynomial);
+    EXPECT_TRUE(Boxes.empty());
+}
+
 // "Hilfe" opens one help window beside the main window, in German, naming every model.
 TEST_F(MainWindow, HelpShowsTheHelpWindow)
 {
