@@ -111,6 +111,7 @@ void TFrmMain::CreateControls()
     ErgebnisAnClipboard = datei->addAction("Ergebnis an Clipboard");
     WerteTabellespeichern1 = datei->addAction("Werte-Tabelle speichern");
     WerteTabelleladen1 = datei->addAction("Werte-Tabelle laden");
+    Grafikspeichern1 = datei->addAction("Grafik speichern");
     Ende1 = datei->addAction("Ende");
     Hilfe1 = menuBar()->addAction("Hilfe");
     Info1 = menuBar()->addAction("Info");
@@ -120,6 +121,7 @@ void TFrmMain::CreateControls()
             [this] { RunHandler([this] { WerteTabellespeichern1Click(); }); });
     connect(WerteTabelleladen1, &QAction::triggered, this,
             [this] { RunHandler([this] { WerteTabelleladen1Click(); }); });
+    connect(Grafikspeichern1, &QAction::triggered, this, [this] { RunHandler([this] { Grafikspeichern1Click(); }); });
     connect(Ende1, &QAction::triggered, this, [this] { RunHandler([this] { Ende1Click(); }); });
     connect(Info1, &QAction::triggered, this, [this] { RunHandler([this] { Info1Click(); }); });
     connect(Hilfe1, &QAction::triggered, this, [this] { RunHandler([this] { Hilfe1Click(); }); });

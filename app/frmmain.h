@@ -67,6 +67,7 @@ public:
     QAction* ErgebnisAnClipboard;
     QAction* WerteTabellespeichern1;
     QAction* WerteTabelleladen1;
+    QAction* Grafikspeichern1;
     QAction* Ende1;
     QAction* Hilfe1;
     QAction* Info1;
@@ -97,6 +98,7 @@ public:
     void Info1Click();
     void Hilfe1Click();
     void ErgebnisAnClipboardClick();
+    void Grafikspeichern1Click();
     void WerteTabelleladen1Click();
     void WerteTabellespeichern1Click();
     // Loads a table file into the value table (menu, drop, command line); false when cancelled.
