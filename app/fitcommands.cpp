@@ -14,6 +14,7 @@
 #include "chart/chart.h"
 #include "curvefit/models.h"
 #include "numlab/numlab.h"
+#include "platform/msgbox.h"
 
 void TFrmMain::ShowResult(const std::string& formula, const std::string& params)
 {
@@ -23,10 +24,34 @@ void TFrmMain::ShowResult(const std::string& formula, const std::string& params)
     LblParams->setVisible(true);
 }
 
+// What a truncated polynomial means: with r distinct x the data fix the coefficients up to
+// x^(r-1) only; the curve shown is the smallest-norm choice of the others.
+std::string TFrmMain::TruncationText(const TFittedModel& fit) const
+{
+    const int cols = int(fit.Coefficients.size()), r = DistinctX(m_stats);
+    QString text;
+    if (r >= cols)
+        text = tr("Die x-Werte liegen zu dicht beieinander, um jeden Koeffizienten zu bestimmen; "
+                  "gezeigt wird die Lösung mit der kleinsten Norm");
+    else if (r + 1 == cols)
+        text = tr("k%1 ist durch die Daten nicht bestimmt (nur %2 verschiedene x-Werte); "
+                  "gezeigt wird die Lösung mit der kleinsten Norm")
+                   .arg(r)
+                   .arg(r);
+    else
+        text = tr("k%1 bis k%2 sind durch die Daten nicht bestimmt (nur %3 verschiedene x-Werte); "
+                  "gezeigt wird die Lösung mit der kleinsten Norm")
+                   .arg(r)
+                   .arg(cols - 1)
+                   .arg(r);
+    return text.toStdString();
+}
+
 // Fit, quality, curve, texts: the steps every fit command shares after removing the old curve.
 // False when the polynomial's decomposition failed (nothing is shown then).
 bool TFrmMain::FitAndDraw(const TModelSpec& spec)
 {
+    m_lastFit.reset();
     TFittedModel fit;
     if (!CalcModelFit(m_stats, spec, fit)) return false;
     NLabFitQual->SetValue(fit.Quality);
@@ -43,6 +68,9 @@ bool TFrmMain::FitAndDraw(const TModelSpec& spec)
     if (curve.Fault) std::rethrow_exception(curve.Fault);
     RChart1->ShowItems();
     if (spec.Kind != mkSpline) ShowResult(FormulaCaption(spec), ParameterCaption(fit));
+    m_lastFit = fit;
+    m_lastFitPoints = m_stats.PointCount();
+    if (fit.Truncated) ShowMessageBox(TruncationText(fit), "", mbiInformation, true);
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include "app/frmmain.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -20,6 +21,7 @@
 #include "app/floatedit.h"
 #include "app/formhilfe.h"
 #include "app/helpwindow.h"
+#include "app/resultclipboard.h"
 #include "app/glyphs.h"
 #include "app/panel.h"
 #include "app/smoothbar.h"
@@ -31,6 +33,7 @@
 #include "numlab/numlab.h"
 #include "platform/colors.h"
 #include "platform/cursors.h"
+#include "platform/localefmt.h"
 #include "platform/msgbox.h"
 
 namespace {
@@ -45,7 +48,6 @@ constexpr int kCommandsWidth = 270;
 constexpr int kCommandsDesignHeight = 500;
 constexpr int kMarkKindPoint = 26;
 
-constexpr const char* kNotYetAvailable = QT_TRANSLATE_NOOP("TFrmMain", "Erst in einer späteren Version verfügbar");
 constexpr const char* kTableEmpty = QT_TRANSLATE_NOOP("TFrmMain", "Tabelle ist leer");
 // Said when filled rows lie below the empty X cell that ends the table.
 constexpr const char* kRowsLeftBelow =
@@ -111,14 +113,17 @@ void TFrmMain::CreateControls()
     ErgebnisAnClipboard = datei->addAction("Ergebnis an Clipboard");
     WerteTabellespeichern1 = datei->addAction("Werte-Tabelle speichern");
     WerteTabelleladen1 = datei->addAction("Werte-Tabelle laden");
+    Grafikspeichern1 = datei->addAction("Grafik speichern");
     Ende1 = datei->addAction("Ende");
     Hilfe1 = menuBar()->addAction("Hilfe");
     Info1 = menuBar()->addAction("Info");
-    connect(ErgebnisAnClipboard, &QAction::triggered, this, [this] { RunHandler([this] { NotYetAvailableClick(); }); });
+    connect(ErgebnisAnClipboard, &QAction::triggered, this,
+            [this] { RunHandler([this] { ErgebnisAnClipboardClick(); }); });
     connect(WerteTabellespeichern1, &QAction::triggered, this,
             [this] { RunHandler([this] { WerteTabellespeichern1Click(); }); });
     connect(WerteTabelleladen1, &QAction::triggered, this,
             [this] { RunHandler([this] { WerteTabelleladen1Click(); }); });
+    connect(Grafikspeichern1, &QAction::triggered, this, [this] { RunHandler([this] { Grafikspeichern1Click(); }); });
     connect(Ende1, &QAction::triggered, this, [this] { RunHandler([this] { Ende1Click(); }); });
     connect(Info1, &QAction::triggered, this, [this] { RunHandler([this] { Info1Click(); }); });
     connect(Hilfe1, &QAction::triggered, this, [this] { RunHandler([this] { Hilfe1Click(); }); });
@@ -578,6 +583,7 @@ void TFrmMain::BitBtn2Click()
 void TFrmMain::SBClearClick()
 {
     m_stats.ClearData();
+    m_lastFit.reset();
     RChart1->ClearItems();
     RChart1->ShowItems();
     SBNewPnts->SetDown(false);
@@ -637,9 +643,15 @@ void TFrmMain::dropEvent(QDropEvent* event)
     RunHandler([&] { LoadTableFile(file); });
 }
 
-void TFrmMain::NotYetAvailableClick()
+void TFrmMain::ErgebnisAnClipboardClick()
 {
-    ShowMessageBox(tr(kNotYetAvailable).toStdString(), "", mbiWarning, true);
+    if (!m_lastFit) {
+        ShowMessageBox(tr("Noch kein Ergebnis: erst Punkte eingeben und eine Kurve anpassen").toStdString(), "",
+                       mbiInformation, true);
+        return;
+    }
+    const std::string text = ResultClipboardText(*m_lastFit, m_lastFitPoints, FormatSettings().DecimalSeparator);
+    QApplication::clipboard()->setText(QString::fromStdString(text));
 }
 
 void TFrmMain::FormMouseMove()

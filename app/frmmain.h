@@ -7,6 +7,8 @@
 
 #include "curvefit/curvefit.h"
 #include "curvefit/models.h"
+#include <optional>
+#include "curvefit/models.h"
 
 class QAction;
 class QActionGroup;
@@ -67,6 +69,7 @@ public:
     QAction* ErgebnisAnClipboard;
     QAction* WerteTabellespeichern1;
     QAction* WerteTabelleladen1;
+    QAction* Grafikspeichern1;
     QAction* Ende1;
     QAction* Hilfe1;
     QAction* Info1;
@@ -99,11 +102,12 @@ public:
     void Ende1Click();
     void Info1Click();
     void Hilfe1Click();
+    void ErgebnisAnClipboardClick();
+    void Grafikspeichern1Click();
     void WerteTabelleladen1Click();
     void WerteTabellespeichern1Click();
     // Loads a table file into the value table (menu, drop, command line); false when cancelled.
     bool LoadTableFile(const std::string& fileName, bool skipMissing = false);
-    void NotYetAvailableClick();
     void FormMouseMove();
 
     // shared steps
@@ -142,10 +146,13 @@ private:
     void LayoutPanel2();
     void ReleaseFitButtons();
     void ShowResult(const std::string& formula, const std::string& params);
+    std::string TruncationText(const TFittedModel& fit) const;
     bool FitAndDraw(const TModelSpec& spec);
     void RunClosedFormCommand(TModelKind kind);
 
     TCurveFit m_stats;
+    std::optional<TFittedModel> m_lastFit;  // the fit whose result the window shows, if any
+    int m_lastFitPoints = 0;
     QWidget* m_client = nullptr;
     bool m_sizedToFrame = false;
     // While the bar's handle is dragged a redraw waits for the events that came meanwhile; only

@@ -54,6 +54,7 @@ void TFrmMain::SetUpKeyboard()
     WerteTabellespeichern1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     // Ctrl+C copies the value table's cells; the result has a shortcut of its own.
     ErgebnisAnClipboard->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
+    Grafikspeichern1->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     Hilfe1->setShortcut(QKeySequence(Qt::Key_F1));
     Ende1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
@@ -107,6 +108,7 @@ void TFrmMain::RetranslateUi()
     ErgebnisAnClipboard->setText(tr("&Ergebnis an Clipboard"));
     WerteTabellespeichern1->setText(tr("Werte-Tabelle &speichern"));
     WerteTabelleladen1->setText(tr("Werte-Tabelle &laden"));
+    Grafikspeichern1->setText(tr("&Grafik speichern"));
     Ende1->setText(tr("E&nde"));
     Hilfe1->setText(tr("&Hilfe"));
     Info1->setText(tr("&Info"));

@@ -55,10 +55,6 @@
 <context>
     <name>TFrmMain</name>
     <message>
-        <source>Erst in einer späteren Version verfügbar</source>
-        <translation>Available in a later version only</translation>
-    </message>
-    <message>
         <source>Tabelle ist leer</source>
         <translation>The table is empty</translation>
     </message>
@@ -121,6 +117,26 @@
     <message>
         <source>Sp&amp;rache (Language)</source>
         <translation>Lang&amp;uage</translation>
+    </message>
+    <message>
+        <source>Die x-Werte liegen zu dicht beieinander, um jeden Koeffizienten zu bestimmen; gezeigt wird die Lösung mit der kleinsten Norm</source>
+        <translation>The x values lie too close together to determine every coefficient; the solution of the smallest norm is shown</translation>
+    </message>
+    <message>
+        <source>k%1 ist durch die Daten nicht bestimmt (nur %2 verschiedene x-Werte); gezeigt wird die Lösung mit der kleinsten Norm</source>
+        <translation>k%1 is not determined by the data (only %2 distinct x values); the solution of the smallest norm is shown</translation>
+    </message>
+    <message>
+        <source>k%1 bis k%2 sind durch die Daten nicht bestimmt (nur %3 verschiedene x-Werte); gezeigt wird die Lösung mit der kleinsten Norm</source>
+        <translation>k%1 to k%2 are not determined by the data (only %3 distinct x values); the solution of the smallest norm is shown</translation>
+    </message>
+    <message>
+        <source>Noch kein Ergebnis: erst Punkte eingeben und eine Kurve anpassen</source>
+        <translation>No result yet: enter points and fit a curve first</translation>
+    </message>
+    <message>
+        <source>&amp;Grafik speichern</source>
+        <translation>Save &amp;graph</translation>
     </message>
 </context>
 <context>
@@ -244,6 +260,30 @@
     <message>
         <source>Werte-Tabelle speichern</source>
         <translation>Save value table</translation>
+    </message>
+    <message>
+        <source>Das Bild „%1“ wurde nicht gespeichert: %2</source>
+        <translation>The picture “%1” was not saved: %2</translation>
+    </message>
+    <message>
+        <source>PNG-Bild (*.png)</source>
+        <translation>PNG picture (*.png)</translation>
+    </message>
+    <message>
+        <source>PNG-Bild, doppelte Größe (*.png)</source>
+        <translation>PNG picture, twice the size (*.png)</translation>
+    </message>
+    <message>
+        <source>PNG-Bild, dreifache Größe (*.png)</source>
+        <translation>PNG picture, three times the size (*.png)</translation>
+    </message>
+    <message>
+        <source>SVG-Grafik (*.svg)</source>
+        <translation>SVG graphic (*.svg)</translation>
+    </message>
+    <message>
+        <source>Grafik speichern</source>
+        <translation>Save graph</translation>
     </message>
 </context>
 </TS>

@@ -11,7 +11,9 @@
 #include <QStringList>
 #include <stdexcept>
 
+#include "app/chartexport.h"
 #include "app/filedialog.h"
+#include "chart/chart.h"
 #include "app/frmmain.h"
 #include "app/language.h"
 #include "app/valuegrid.h"
@@ -215,5 +217,22 @@ void TFrmMain::WerteTabellespeichern1Click()
     // A name typed without an extension gets the one of the chosen type.
     if (QFileInfo(Q(name)).suffix().isEmpty()) name += type == tftDataFile ? ".asc" : type == tftTabs ? ".txt" : ".csv";
     const std::string failure = SaveGridToFile(WerteTabelleGrid->Model(), name, type);
+    if (!failure.empty()) throw std::runtime_error(failure);
+}
+
+void TFrmMain::Grafikspeichern1Click()
+{
+    static const std::vector<std::string> filters = {
+        QT_TRANSLATE_NOOP("TableFiles", "PNG-Bild (*.png)"), QT_TRANSLATE_NOOP("TableFiles", "PNG-Bild, doppelte Größe (*.png)"),
+        QT_TRANSLATE_NOOP("TableFiles", "PNG-Bild, dreifache Größe (*.png)"), QT_TRANSLATE_NOOP("TableFiles", "SVG-Grafik (*.svg)")};
+    TFileDialogRequest r;
+    r.Kind = fdkSave;
+    r.Title = TableFiles::tr("Grafik speichern").toStdString();
+    r.Filters = TrAll(filters);
+    if (!RunFileDialog(this, r)) return;
+    const TChartPictureType type = r.Filter == 1 ? cptPng2 : r.Filter == 2 ? cptPng3 : r.Filter == 3 ? cptSvg : cptPng;
+    std::string name = r.FileName;
+    if (QFileInfo(Q(name)).suffix().isEmpty()) name += type == cptSvg ? ".svg" : ".png";
+    const std::string failure = SaveChartPicture(*RChart1, name, type);
     if (!failure.empty()) throw std::runtime_error(failure);
 }

@@ -36,6 +36,8 @@
 #include "scale/dtlabel.h"
 #include "scale/scale.h"
 
+class QPainter;
+
 class TCustomRChart;
 
 // events
@@ -332,6 +334,9 @@ public:
     // ---------------------------------------------------------------- operations: painting
     // The full repaint (nothing while locked, loading or hidden).
     void Paint();
+    // Draws the whole chart once more onto `painter`, as lines, figures and text at the painter's
+    // own scale (a picture at a multiple of the screen's size, or SVG); the screen stays as it is.
+    void PaintTo(QPainter& painter);
     // Redraws the chart area alone and puts it on the screen.
     void RefreshDataArea();
     // Window colour, shadow, caption and the 32 scales into the control image's canvas.

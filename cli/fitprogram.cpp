@@ -268,20 +268,37 @@ std::string Padded(const std::string& s, std::size_t width)
     return s.size() >= width ? s + " " : s + std::string(width - s.size(), ' ');
 }
 
-void PrintTextOne(std::ostream& out, const TModelFit& fit, int points, int digits)
+// What a truncated polynomial fit means for its result. With r distinct x the data fix a
+// polynomial of order r - 1 only: the coefficients of x^r and above are not determined by them,
+// and the fit shows the smallest-norm choice. Points that are distinct but too close together
+// leave a combination of coefficients open instead.
+std::string TruncationNote(const TModelFit& fit, int distinctX)
+{
+    const int cols = static_cast<int>(fit.Parameters.size());
+    if (distinctX >= cols)
+        return "the x values lie too close together to determine every coefficient; the smallest-norm solution is "
+               "shown";
+    const std::string open = distinctX + 1 == cols ? fit.Parameters.back().Name + " is"
+                                                   : fit.Parameters[distinctX].Name + " to " +
+                                                         fit.Parameters.back().Name + " are";
+    return open + " not determined by the data (" + std::to_string(distinctX) + " distinct x); the smallest-norm " +
+           "solution is shown";
+}
+
+void PrintTextOne(std::ostream& out, const TModelFit& fit, int points, int digits, int distinctX)
 {
     std::vector<std::pair<std::string, std::string>> rows = {{"model", fit.Choice.Text}, {"formula", FormulaText(fit.Choice)}};
     for (const TParameter& p : fit.Parameters) rows.emplace_back(p.Name, Number(p.Value, digits));
     rows.emplace_back("quality", Number(fit.Quality, digits));
     rows.emplace_back("points", std::to_string(points));
-    if (fit.Truncated) rows.emplace_back("note", "a singular value was discarded: the data leave the coefficients open");
+    if (fit.Truncated) rows.emplace_back("note", TruncationNote(fit, distinctX));
     for (const TValueAt& v : fit.Values) rows.emplace_back(AtName(v.X, digits), ValueText(v, digits));
     std::size_t width = 0;
     for (const auto& r : rows) width = std::max(width, r.first.size());
     for (const auto& r : rows) out << Padded(r.first, width + 2) << r.second << '\n';
 }
 
-void PrintTextSeveral(std::ostream& out, const std::vector<TModelFit>& fits, int points, int digits)
+void PrintTextSeveral(std::ostream& out, const std::vector<TModelFit>& fits, int points, int digits, int distinctX)
 {
     out << "# " << points << " points; models sorted by quality\n";
     std::size_t nameWidth = 5;
@@ -298,7 +315,7 @@ void PrintTextSeveral(std::ostream& out, const std::vector<TModelFit>& fits, int
         std::string line;
         for (const TParameter& p : f.Parameters) line += p.Name + " = " + Number(p.Value, digits) + "  ";
         for (const TValueAt& v : f.Values) line += AtName(v.X, digits) + " = " + ValueText(v, digits) + "  ";
-        if (f.Truncated) line += "(a singular value was discarded)";
+        if (f.Truncated) line += "(" + TruncationNote(f, distinctX) + ")";
         while (!line.empty() && line.back() == ' ') line.pop_back();
         out << line << '\n';
     }
@@ -405,6 +422,8 @@ int Run(const TOptions& o, std::ostream& out, std::ostream& err)
     for (const TModelChoice& choice : o.Models) fits.push_back(FitModel(engine, choice, o.At));
 
     const bool anyOk = std::any_of(fits.begin(), fits.end(), [](const TModelFit& f) { return f.Ok; });
+    const bool anyTruncated = std::any_of(fits.begin(), fits.end(), [](const TModelFit& f) { return f.Truncated; });
+    const int distinctX = anyTruncated ? DistinctX(engine) : 0;
     if (!o.Several) {
         const TModelFit& f = fits.front();
         if (!f.Ok) {
@@ -413,9 +432,7 @@ int Run(const TOptions& o, std::ostream& out, std::ostream& err)
             err << f.Message << '\n';
             return kExitFitFailed;
         }
-        if (f.Truncated)
-            err << kProgram << ": " << f.Choice.Text << ": a singular value was discarded; the data do not determine "
-                << "all coefficients\n";
+        if (f.Truncated) err << kProgram << ": " << f.Choice.Text << ": " << TruncationNote(f, distinctX) << '\n';
     } else {
         // Best quality first; failed models last, in the order they were asked for.
         std::stable_sort(fits.begin(), fits.end(), [](const TModelFit& a, const TModelFit& b) {
@@ -426,8 +443,8 @@ int Run(const TOptions& o, std::ostream& out, std::ostream& err)
     const int points = static_cast<int>(n);
     switch (o.Format) {
     case fmText:
-        if (o.Several) PrintTextSeveral(out, fits, points, o.Digits);
-        else PrintTextOne(out, fits.front(), points, o.Digits);
+        if (o.Several) PrintTextSeveral(out, fits, points, o.Digits, distinctX);
+        else PrintTextOne(out, fits.front(), points, o.Digits, distinctX);
         break;
     case fmCsv: PrintCsv(out, fits, points, o.Digits); break;
     case fmJson: PrintJson(out, fits, o.Several, points, o.Digits); break;

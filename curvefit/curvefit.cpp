@@ -29,6 +29,8 @@
 
 #include "common/errors.h"
 #include "common/fpguard.h"
+#include "curvefit/kernels.h"
+#include "curvefit/numeric.h"
 
 namespace {
 
@@ -113,6 +115,46 @@ TLine TransformedLine(const TPairMoments& p, const TRawPair& raw)
 }
 
 [[noreturn]] void Fail(const char* message) { throw EQZLMath2Error(message); }
+
+// The closed-form line and parabola (order m = 1, 2) are refined like the polynomial fit: one
+// pass forms the residuals r = y - cy - sum c_j (x - cx)^j of the centred coefficients so far in
+// double-double arithmetic and returns the moments sum (x - cx)^j r (j = 0..m); the correction
+// solves the centred normal equations with them.
+void ResidualMoments(const double* xs, const double* ys, int n, int m, double cx, double cy,
+                     const long double* centred, long double* moments)
+{
+    double hi[3], lo[3], gHi[3], gLo[3];
+    for (int j = 0; j <= m; ++j) {
+        hi[j] = static_cast<double>(centred[j]);
+        lo[j] = static_cast<double>(centred[j] - hi[j]);
+    }
+    kernels::Kernels().centredResidualMoments(xs, ys, n, m, cx, cy, hi, lo, gHi, gLo);
+    for (int j = 0; j <= m; ++j) moments[j] = static_cast<long double>(gHi[j]) + gLo[j];
+}
+
+// Solves the symmetric system M d = g (size 2 or 3) by elimination with partial pivoting; false
+// when it is singular.
+bool SolveSmall(int size, long double M[3][3], long double* g)
+{
+    for (int k = 0; k < size; ++k) {
+        int pivot = k;
+        for (int i = k + 1; i < size; ++i)
+            if (std::fabs(M[i][k]) > std::fabs(M[pivot][k])) pivot = i;
+        if (M[pivot][k] == 0) return false;
+        std::swap(M[k], M[pivot]);
+        std::swap(g[k], g[pivot]);
+        for (int i = k + 1; i < size; ++i) {
+            const long double f = M[i][k] / M[k][k];
+            for (int j = k; j < size; ++j) M[i][j] -= f * M[k][j];
+            g[i] -= f * g[k];
+        }
+    }
+    for (int k = size - 1; k >= 0; --k) {
+        for (int j = k + 1; j < size; ++j) g[k] -= M[k][j] * g[j];
+        g[k] /= M[k][k];
+    }
+    return true;
+}
 
 }  // namespace
 
@@ -219,6 +261,9 @@ void TCurveFit::AddPoint(double x, double y)
     m_splineSorted = false;
 }
 
+// The centred sums are taken about the mean of the running sums rather than about ColumnMean's:
+// the refinement pass below makes the result exact whatever the centre, and this spares two
+// passes over the table.
 void TCurveFit::CalcLinFit(double& k, double& d, double& quality)
 {
     k = d = quality = 0;
@@ -226,38 +271,51 @@ void TCurveFit::CalcLinFit(double& k, double& d, double& quality)
     if (n < 2) Fail("CalcLinFit: not enough data points");
 
     TFloatGuard guard;
-    const double mx = m_points.ColumnMean(1, 1, 1, n);
-    const double my = m_points.ColumnMean(2, 1, 2, n);
+    // The sums as doubles first: a sum beyond the doubles overflows as the table's column mean would.
+    const double mx = static_cast<double>(m_sums->x) / n;
+    const double my = static_cast<double>(m_sums->y) / n;
     guard.Check(mx, my);
 
     const double* xs = m_points.ColumnData(1);
     const double* ys = m_points.ColumnData(2);
-    double sx = 0, sy = 0, sxx = 0, syy = 0, sxy = 0;
-    for (int i = 0; i < n; ++i) {
-        const double dx = xs[i] - mx;
-        const double dy = ys[i] - my;
-        sx += dx;
-        sy += dy;
-        sxx += dx * dx;
-        syy += dy * dy;
-        sxy += dx * dy;
-    }
+    double sums[8];
+    kernels::Kernels().centredSums(xs, ys, n, mx, my, false, sums);
+    const double sx = sums[0], sy = sums[1], sxx = sums[2], syy = sums[3], sxy = sums[4];
     guard.Check(sx, sy, sxx, syy, sxy);
 
     const double det = n * sxx - sx * sx;
     guard.Check(det);
     if (det == 0) return;
-    const double slope = (n * sxy - sx * sy) / det;
-    const double a = (sxx * sy - sx * sxy) / det;  // intercept of the centred line
-    const double intercept = a - slope * mx + my;
+    long double slope = (n * sxy - sx * sy) / det;
+    long double a = (sxx * sy - sx * sxy) / det;  // intercept of the centred line
+
+    // One refinement pass: the residuals of the line so far in double-double arithmetic, and the
+    // centred normal equations for the correction. Cancellation in the sums of the first pass
+    // (a large mean against a small spread) costs no digits then.
+    {
+        const long double centred[2] = {a, slope};
+        long double g[2];
+        ResidualMoments(xs, ys, n, 1, mx, my, centred, g);
+        long double M[3][3] = {{static_cast<long double>(n), sx, 0}, {sx, sxx, 0}, {0, 0, 0}};
+        guard.Check(g[0], g[1]);
+        if (SolveSmall(2, M, g)) {
+            a += g[0];
+            slope += g[1];
+        }
+    }
+    const double intercept = static_cast<double>(a - slope * mx + my);
     const double spreadY = syy - sy * sy / n;
-    const double q = spreadY != 0 ? ClampQuality((a * sy + slope * sxy - sy * sy / n) / spreadY) : 1.0;
-    guard.Check(slope, intercept, q);
-    k = CheckFinite(slope);
+    const double q = spreadY != 0
+                         ? ClampQuality(static_cast<double>((a * sy + slope * sxy - sy * sy / n) / spreadY))
+                         : 1.0;
+    const double kk = static_cast<double>(slope);
+    guard.Check(kk, intercept, q);
+    k = CheckFinite(kk);
     d = CheckFinite(intercept);
     quality = CheckFinite(q);
 }
 
+// Centred on the mean of the running sums and refined by one pass, like the line.
 void TCurveFit::CalcParabolFit(double& k0, double& k1, double& k2, double& quality)
 {
     k0 = k1 = k2 = quality = 0;
@@ -265,26 +323,17 @@ void TCurveFit::CalcParabolFit(double& k0, double& k1, double& k2, double& quali
     if (n < 3) Fail("CalcParabolFit: not enough data points");
 
     TFloatGuard guard;
-    const double mx = m_points.ColumnMean(1, 1, 1, n);
-    const double my = m_points.ColumnMean(2, 1, 2, n);
+    // The sums as doubles first: a sum beyond the doubles overflows as the table's column mean would.
+    const double mx = static_cast<double>(m_sums->x) / n;
+    const double my = static_cast<double>(m_sums->y) / n;
     guard.Check(mx, my);
 
     const double* xs = m_points.ColumnData(1);
     const double* ys = m_points.ColumnData(2);
-    double sx = 0, sy = 0, sxx = 0, syy = 0, sxy = 0, sxxy = 0, sxxx = 0, sxxxx = 0;
-    for (int i = 0; i < n; ++i) {
-        const double dx = xs[i] - mx;
-        const double dy = ys[i] - my;
-        const double dx2 = dx * dx;
-        sx += dx;
-        sy += dy;
-        sxx += dx2;
-        syy += dy * dy;
-        sxy += dx * dy;
-        sxxy += dx2 * dy;
-        sxxx += dx2 * dx;
-        sxxxx += dx2 * dx2;
-    }
+    double sums[8];
+    kernels::Kernels().centredSums(xs, ys, n, mx, my, true, sums);
+    const double sx = sums[0], sy = sums[1], sxx = sums[2], syy = sums[3], sxy = sums[4];
+    const double sxxy = sums[5], sxxx = sums[6], sxxxx = sums[7];
     guard.Check(sx, sy, sxx, syy, sxy, sxxy, sxxx, sxxxx);
 
     const double e = n * sxx - sx * sx;
@@ -293,15 +342,30 @@ void TCurveFit::CalcParabolFit(double& k0, double& k1, double& k2, double& quali
     const double h = n * sxy - sx * sy;
     const double l = n * sxxxx - sxx * sxx;
     guard.Check(e, f, g, h, l);
-    const double c2 = e * l != g * g ? (e * f - g * h) / (e * l - g * g) : 0.0;
-    const double c1 = e != 0 ? (h - g * c2) / e : 0.0;
-    const double c0 = (sy - c1 * sx - c2 * sxx) / n;
-    const double r2 = c2;
-    const double r1 = c1 - 2 * c2 * mx;
-    const double r0 = mx * mx * c2 + c0 - c1 * mx + my;
+    const bool regular = e * l != g * g && e != 0;
+    long double c2 = e * l != g * g ? (e * f - g * h) / (e * l - g * g) : 0.0;
+    long double c1 = e != 0 ? (h - g * static_cast<double>(c2)) / e : 0.0;
+    long double c0 = (sy - c1 * sx - c2 * sxx) / n;
+    if (regular) {
+        // One refinement pass, as for the line.
+        const long double centred[3] = {c0, c1, c2};
+        long double gc[3];
+        ResidualMoments(xs, ys, n, 2, mx, my, centred, gc);
+        long double M[3][3] = {{static_cast<long double>(n), sx, sxx}, {sx, sxx, sxxx}, {sxx, sxxx, sxxxx}};
+        guard.Check(gc[0], gc[1], gc[2]);
+        if (SolveSmall(3, M, gc)) {
+            c0 += gc[0];
+            c1 += gc[1];
+            c2 += gc[2];
+        }
+    }
+    const double r2 = static_cast<double>(c2);
+    const double r1 = static_cast<double>(c1 - 2 * c2 * mx);
+    const double r0 = static_cast<double>(mx * mx * c2 + c0 - c1 * mx + my);
     const double spreadY = syy - sy * sy / n;
     const double q =
-        spreadY != 0 ? ClampQuality((c0 * sy + c1 * sxy + c2 * sxxy - sy * sy / n) / spreadY) : 1.0;
+        spreadY != 0 ? ClampQuality(static_cast<double>((c0 * sy + c1 * sxy + c2 * sxxy - sy * sy / n) / spreadY))
+                     : 1.0;
     guard.Check(r0, r1, r2, q);
     k0 = CheckFinite(r0);
     k1 = CheckFinite(r1);

@@ -74,6 +74,9 @@ private:
     // sorted x and y, the spline's values and halved curvatures; indices 1..n
     std::vector<double> m_splineX, m_splineY, m_splineA, m_splineC;
     bool m_splineSorted = false;     // m_splineX, m_splineY hold the current points
+    int m_splineXExponent = 0;       // m_splineX holds x 2^-m_splineXExponent, |x| < 1
+    int m_splineYExponent = 0;       // m_splineY and m_splineA hold y 2^-m_splineYExponent, |y| < 1
+    double m_splineLowX = 0.0, m_splineHighX = 0.0;  // the smallest and largest x, unscaled
     double m_splineStartP = 0.0;     // where the next preparation's iteration starts; 0 after new points
     double m_splineSettledS = -1.0;  // the allowance at which that p was found
 };
@@ -92,9 +95,3 @@ bool SvdLeastSquares(TMatrix& A, const TVector& b, TVector& x, bool& truncated);
 bool SingularValueDecomposition(TMatrix& A, TMatrix& V, TVector& W);
 // x := V diag(1/w) U^T b, a zero w contributing nothing.
 bool SvdBackSubstitute(const TMatrix& U, const TMatrix& V, const TVector& W, const TVector& b, TVector& x);
-
-namespace polyfit_detail {
-// Runs the polynomial fit's loops on the variant for any x86-64 machine even where the wider one
-// could run (for tests: both variants give the same numbers).
-void UsePortableKernels(bool portableOnly);
-}  // namespace polyfit_detail

@@ -253,3 +253,11 @@ std::string ParameterCaption(const TFittedModel& fit)
     }
     }
 }
+
+int DistinctX(const TCurveFit& engine)
+{
+    const double* x = engine.PointTable().ColumnData(1);
+    std::vector<double> xs(x, x + engine.PointCount());
+    std::sort(xs.begin(), xs.end());
+    return static_cast<int>(std::unique(xs.begin(), xs.end()) - xs.begin());
+}

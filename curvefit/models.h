@@ -63,6 +63,10 @@ struct TSampledCurve {
 // are still taken.
 TSampledCurve SampleCurve(const TFittedModel& fit, double low, double high, int samples);
 
+// The number of distinct x among the engine's points: a polynomial fit with fewer distinct x
+// than coefficients is truncated, the coefficients from x^DistinctX on not determined by the data.
+int DistinctX(const TCurveFit& engine);
+
 // The model's formula and its parameter names in plain notation ("y = c0 + c1*x + c2*x^2";
 // c0, c1, c2): the command line's texts.
 std::string FormulaText(const TModelSpec& spec);

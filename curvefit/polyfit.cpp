@@ -3,118 +3,52 @@
 //
 // The design of n rows is never held. Blocks of rows are formed from x as they are needed and
 // folded into the upper triangle R of a Householder QR decomposition (the data column y rides
-// along as a last column, so R's last column holds Q^T y). From there:
-//  1. The singular values of R are those of the design. They decide, as always, whether the fit is
-//     truncated: values below 1e-14 of the largest are dropped. A truncated fit is the truncated
-//     singular-value solution of R, which is that of the design. It stays truncated even where the
-//     scaled design could be solved (Filip's certified order-10 data, condition beyond 1e15): the
-//     rule is about the design as the user gave it, and `truncated` reports exactly that.
-//  2. A fit that keeps every singular value is solved on R with its columns scaled to equal norm,
-//     so that the raw powers of x, which span many decades, do not cost digits. One pass over the
+// along as a last column, so R's last column holds Q^T y). The columns are scaled by powers of two
+// only, which the decomposition passes through exactly: first so that the largest element of each
+// column is near 1, then, on R, to equal norms. From there:
+//  1. The singular values of R with equal column norms decide whether the fit is truncated:
+//     values below 1e-14 of the largest are dropped, and the truncated singular-value solution
+//     (the minimum-norm one in the scaled columns) is taken. The equal norms make the decision
+//     independent of the unit of x: on the raw powers, where a column of x^9 and the constant
+//     column differ by many decades, well-determined fits (Norris and Pontius at moderate orders,
+//     Filip at order 10) would lose a direction the data determine. Designs that are truly
+//     rank-deficient (all x equal, fewer distinct x or fewer points than coefficients) still
+//     truncate.
+//  2. A fit that keeps every singular value is solved on the equal-column R. One pass over the
 //     points then refines it: the residuals r = y - A x and their products A^T r are formed in
-//     double-double arithmetic (about 106 bits; the 64 bits of long double leave the condition
-//     number's square times their rounding in the result), and the correction solves
-//     R^T R d = A^T r. That reaches the exact least-squares solution of the given doubles to the
-//     last digit or so; a second pass only finds the rounding noise of the first.
-// The columns are scaled by powers of two only, which the decomposition passes through exactly,
-// so the scaled and the unscaled design have the same R up to those powers.
+//     double-double arithmetic (about 106 bits), and the correction solves R^T R d = A^T r. That
+//     reaches the exact least-squares solution of the given doubles to the last digit or so
+//     while the squared condition number of the scaled design, times the rounding unit, is
+//     well below 1.
+//  3. A design beyond that condition (Filip at order 10) is solved on its normal equations formed
+//     in double-double arithmetic, with the powers of x in double-double too, and refined on
+//     double-double residuals: the squared condition number times the double-double rounding unit
+//     is still small there, so this too reaches the exact least-squares solution.
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
-#include <cstring>
-#include <immintrin.h>
 #include <memory>
 #include <vector>
 
 #include "common/errors.h"
 #include "common/fpguard.h"
 #include "curvefit/curvefit.h"
+#include "curvefit/kernels.h"
+#include "curvefit/numeric.h"
 #include "curvefit/svd.h"
-
-// The four-double type is passed by value between functions of this file only, which are all
-// compiled together, so the note that its calling convention depends on the vector unit is moot.
-#pragma GCC diagnostic ignored "-Wpsabi"
 
 namespace {
 
-// Rows per block: a block of ten columns stays in the first-level cache.
-constexpr int kBlockRows = 256;
+using kernels::TKernels;
+using numeric::PowerOfTwo;
+using numeric::TDD;
+
 // Refinement gains digits while the squared condition number of the scaled design, times the
 // rounding unit, is well below 1. Beyond this condition number it would not converge.
 constexpr double kRefinableCondition = 3e7;
-
-// Four doubles handled together; element by element the same operations whatever the width of the
-// machine's vector unit.
-using TQuad = double __attribute__((vector_size(32)));
-
-inline double Sum(TQuad v) { return (v[0] + v[1]) + (v[2] + v[3]); }
-
-// Zeroed quads, aligned as the type needs (a std::vector of the vector type may not be).
-std::unique_ptr<TQuad[]> Quads(std::size_t count)
-{
-    std::unique_ptr<TQuad[]> quads(new TQuad[count]);
-    for (std::size_t i = 0; i < count; ++i) quads[i] = TQuad{0, 0, 0, 0};
-    return quads;
-}
-
-namespace portable {
-#define POLYFIT_FUSED 0
-#include "curvefit/polyfit_kernels.inc"
-#undef POLYFIT_FUSED
-}  // namespace portable
-
-#if defined(__x86_64__) || defined(__i386__)
-#define POLYFIT_HAVE_FUSED 1
-// No multiply-add contraction: the wide variant must round exactly as the portable one.
-#pragma GCC push_options
-#pragma GCC target("avx2,fma")
-#pragma GCC optimize("fp-contract=off")
-namespace fused {
-#define POLYFIT_FUSED 1
-#include "curvefit/polyfit_kernels.inc"
-#undef POLYFIT_FUSED
-}  // namespace fused
-#pragma GCC pop_options
-#else
-#define POLYFIT_HAVE_FUSED 0
-#endif
-
-struct TKernels {
-    decltype(&portable::ScanPoints) scanPoints;
-    decltype(&portable::FormBlock) formBlock;
-    decltype(&portable::FoldBlock) foldBlock;
-    decltype(&portable::RefinementSums) refinementSums;
-    decltype(&portable::QualityMeans) qualityMeans;
-    decltype(&portable::QualitySpreads) qualitySpreads;
-};
-
-bool gPortableOnly = false;
-
-const TKernels& Kernels()
-{
-    static const TKernels portableKernels{portable::ScanPoints,     portable::FormBlock,
-                                          portable::FoldBlock,      portable::RefinementSums,
-                                          portable::QualityMeans,   portable::QualitySpreads};
-#if POLYFIT_HAVE_FUSED
-    static const TKernels fusedKernels{fused::ScanPoints,   fused::FormBlock,      fused::FoldBlock,
-                                       fused::RefinementSums, fused::QualityMeans, fused::QualitySpreads};
-    static const bool wide = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
-    return wide && !gPortableOnly ? fusedKernels : portableKernels;
-#else
-    return portableKernels;  // the wide variant exists only on x86
-#endif
-}
-
-// The power of two nearest below |v| (1 for 0), so that v / PowerOfTwo(v) lies in [1, 2). Below
-// the normal range it is the smallest normal power, whose reciprocal is still finite.
-double PowerOfTwo(double v)
-{
-    if (v == 0.0 || !std::isfinite(v)) return 1.0;
-    if (std::fabs(v) < DBL_MIN) return DBL_MIN;
-    int exponent = 0;
-    std::frexp(v, &exponent);
-    return std::ldexp(1.0, exponent - 1);
-}
+// Refinement passes of the double-double normal equations at most: each gains the double-double
+// rounding unit times the squared condition number, which the truncation bound keeps below 1e-3.
+constexpr int kMaxDoubleDoublePasses = 3;
 
 // Solves R^T R d = g in place (R upper triangular, cols x cols, row by row with `width` places
 // per row, non-zero diagonal).
@@ -137,28 +71,109 @@ void SolveNormal(const std::vector<double>& R, int width, int cols, std::vector<
 // passes), so that fitted values far from the mean of y keep their digits. Fitted values without
 // spread (order 0, all x equal) correlate with nothing: the result is 0. The last rounding cannot
 // push it out of 0..1.
-double SquaredCorrelation(const TKernels& kernels, const double* xs, const double* ys, int n,
+double SquaredCorrelation(const TKernels& loops, const double* xs, const double* ys, int n,
                           const std::vector<double>& coefficients, int m)
 {
     if (n == 0) return 0.0;
     double sumY = 0.0, sumH = 0.0;
     bool spreadY = false, spreadH = false;
-    kernels.qualityMeans(xs, ys, n, coefficients.data(), m, sumY, sumH, spreadY, spreadH);
+    loops.qualityMeans(xs, ys, n, coefficients.data(), m, sumY, sumH, spreadY, spreadH);
     if (!spreadY || !spreadH) return 0.0;
     double vy = 0.0, vh = 0.0, cov = 0.0;
-    kernels.qualitySpreads(xs, ys, n, coefficients.data(), m, sumY / n, sumH / n, vy, vh, cov);
+    loops.qualitySpreads(xs, ys, n, coefficients.data(), m, sumY / n, sumH / n, vy, vh, cov);
     if (vy == 0.0 || vh == 0.0) return 0.0;
     return std::clamp(cov / vy * (cov / vh), 0.0, 1.0);
 }
 
+// The least-squares polynomial of order m through the points with y scaled by dataScale, on its
+// normal equations in double-double arithmetic (step 3 at the top of this file). x is scaled by
+// 2^-xExponent so that |x| <= 1; the powers of the scaled x are formed in double-double. Returns
+// the coefficients b_j of t^j, t the scaled x (b_0 the constant), as double-doubles.
+std::vector<TDD> DoubleDoubleFit(const double* xs, const double* ys, int n, int m, int xExponent, double dataScale)
+{
+    using numeric::Sqrt;
+    const int cols = m + 1;
+    std::vector<TDD> hankel(std::size_t(2 * m + 1)), power(std::size_t(2 * m + 1));
+    std::vector<TDD> moment(static_cast<std::size_t>(cols));
+    for (int i = 0; i < n; ++i) {
+        const double t = std::ldexp(xs[i], -xExponent);
+        const double y = ys[i] * dataScale;
+        power[0] = TDD{1.0, 0.0};
+        for (int k = 1; k <= 2 * m; ++k) power[k] = power[k - 1] * t;
+        for (int k = 0; k <= 2 * m; ++k) hankel[k] = hankel[k] + power[k];
+        for (int j = 0; j < cols; ++j) moment[j] = moment[j] + power[j] * y;
+    }
+    // Equal diagonal (powers of two), then the Cholesky factor L of the scaled Gram matrix.
+    std::vector<int> scale(cols);
+    for (int j = 0; j < cols; ++j) {
+        int exponent = 0;
+        std::frexp(std::sqrt(hankel[2 * j].hi), &exponent);
+        scale[j] = -exponent;
+    }
+    std::vector<TDD> L(std::size_t(cols) * cols);
+    auto l = [&L, cols](int row, int column) -> TDD& { return L[std::size_t(row) * cols + column]; };
+    for (int j = 0; j < cols; ++j) {
+        for (int i = j; i < cols; ++i) {
+            TDD s = numeric::Ldexp(hankel[i + j], scale[i] + scale[j]);
+            for (int k = 0; k < j; ++k) s = s - l(i, k) * l(j, k);
+            if (i == j) {
+                l(j, j) = Sqrt(s);
+            } else {
+                l(i, j) = l(j, j).hi != 0.0 ? s / l(j, j) : TDD{};
+            }
+        }
+    }
+    // Solves L L^T z = g in place.
+    auto solve = [&](std::vector<TDD>& g) {
+        for (int i = 0; i < cols; ++i) {
+            TDD s = g[i];
+            for (int k = 0; k < i; ++k) s = s - l(i, k) * g[k];
+            g[i] = l(i, i).hi != 0.0 ? s / l(i, i) : TDD{};
+        }
+        for (int i = cols - 1; i >= 0; --i) {
+            TDD s = g[i];
+            for (int k = i + 1; k < cols; ++k) s = s - l(k, i) * g[k];
+            g[i] = l(i, i).hi != 0.0 ? s / l(i, i) : TDD{};
+        }
+    };
+    std::vector<TDD> z(cols);
+    for (int j = 0; j < cols; ++j) z[j] = numeric::Ldexp(moment[j], scale[j]);
+    solve(z);
+    // Refinement on double-double residuals of the scaled problem.
+    std::vector<TDD> g(cols);
+    for (int pass = 0; pass < kMaxDoubleDoublePasses; ++pass) {
+        std::vector<TDD> b(cols);
+        for (int j = 0; j < cols; ++j) b[j] = numeric::Ldexp(z[j], scale[j]);
+        std::fill(g.begin(), g.end(), TDD{});
+        for (int i = 0; i < n; ++i) {
+            const double t = std::ldexp(xs[i], -xExponent);
+            power[0] = TDD{1.0, 0.0};
+            for (int k = 1; k < cols; ++k) power[k] = power[k - 1] * t;
+            TDD fit{};
+            for (int j = 0; j < cols; ++j) fit = fit + b[j] * power[j];
+            const TDD residual = TDD{ys[i] * dataScale, 0.0} - fit;
+            for (int j = 0; j < cols; ++j) g[j] = g[j] + power[j] * residual;
+        }
+        for (int j = 0; j < cols; ++j) g[j] = numeric::Ldexp(g[j], scale[j]);
+        solve(g);
+        double change = 0.0, size = 0.0;
+        for (int j = 0; j < cols; ++j) {
+            z[j] = z[j] + g[j];
+            change = std::max(change, std::fabs(g[j].hi));
+            size = std::max(size, std::fabs(z[j].hi));
+        }
+        if (change <= 1e-20 * size) break;
+    }
+    for (int j = 0; j < cols; ++j) z[j] = numeric::Ldexp(z[j], scale[j]);
+    return z;
+}
+
 }  // namespace
 
-void polyfit_detail::UsePortableKernels(bool portableOnly) { gPortableOnly = portableOnly; }
-
 // Fits c[0] + c[1] x + ... + c[m] x^m to the points by least squares (see the top of this file).
-// Singular values of the design below 1e-14 of the largest are dropped (truncated := true) and
-// the minimum-norm solution of the rest is taken. quality is the squared correlation between the
-// data and the fitted values. A decomposition that does not converge leaves all coefficients 0 and
+// Singular values of the design with its columns scaled to equal norms below 1e-14 of the largest
+// are dropped (truncated := true) and the minimum-norm solution of the rest is taken. quality is
+// the squared correlation between the data and the fitted values. A decomposition that does not converge leaves all coefficients 0 and
 // returns false. A point that is not a finite number raises the platform's invalid operation;
 // overflow of a power raises its overflow.
 bool TCurveFit::CalcPolynomialFit(std::uint8_t m, std::span<double> c, double& quality, bool& truncated)
@@ -166,7 +181,7 @@ bool TCurveFit::CalcPolynomialFit(std::uint8_t m, std::span<double> c, double& q
     quality = 0.0;
     truncated = false;
     TFloatGuard guard;
-    const TKernels& kernels = Kernels();
+    const TKernels& loops = kernels::Kernels();
     const int n = m_pointCount;
     const int cols = m + 1;
     const int width = cols + 1;
@@ -176,7 +191,7 @@ bool TCurveFit::CalcPolynomialFit(std::uint8_t m, std::span<double> c, double& q
     // A point that is not a number, or infinite, has no place in a least-squares sum: refused
     // like the closed-form fits refuse it, instead of returning infinite coefficients.
     double largestX = 0.0, largestY = 0.0;
-    if (!kernels.scanPoints(xs, ys, n, largestX, largestY)) throw EInvalidOp();
+    if (!loops.scanPoints(xs, ys, n, largestX, largestY)) throw EInvalidOp();
     // Column scales: powers of two that bring the largest element of each column near 1. The
     // largest element of column j is the power of the largest |x| (rounding is monotonic).
     std::vector<double> columnScale(cols, 1.0);
@@ -193,41 +208,62 @@ bool TCurveFit::CalcPolynomialFit(std::uint8_t m, std::span<double> c, double& q
     // R of the scaled design with the scaled data as its last column, row by row.
     std::vector<double> R(std::size_t(width) * width, 0.0);
     {
-        const auto block = Quads(std::size_t(width) * (kBlockRows / 4));
+        const auto block = kernels::Quads(std::size_t(width) * (kernels::kBlockRows / 4));
         std::vector<double> factor(width);
-        for (int first = 0; first < n; first += kBlockRows) {
-            const int count = std::min(kBlockRows, n - first);
-            kernels.formBlock(xs, ys, first, count, m, columnScale.data(), dataScale, block.get());
-            kernels.foldBlock(R.data(), width, block.get(), (count + 3) / 4, factor.data());
+        for (int first = 0; first < n; first += kernels::kBlockRows) {
+            const int count = std::min(kernels::kBlockRows, n - first);
+            loops.formBlock(xs, ys, first, count, m, columnScale.data(), dataScale, block.get());
+            loops.foldBlock(R.data(), width, block.get(), (count + 3) / 4, factor.data());
         }
     }
     auto r = [&R, width](int row, int column) -> double& { return R[std::size_t(row) * width + column]; };
 
-    // The singular values of the unscaled design decide the truncation.
+    // Equal column norms: the norm of a column of the design is that of its column of R.
+    std::vector<double> equal(cols);
+    for (int j = 0; j < cols; ++j) {
+        double norm = 0.0;
+        for (int i = 0; i <= j; ++i) norm += r(i, j) * r(i, j);
+        equal[j] = 1.0 / PowerOfTwo(std::sqrt(norm));
+        for (int i = 0; i <= j; ++i) r(i, j) *= equal[j];
+    }
+
+    // The singular values of the equal-column design decide the truncation (step 1 at the top of
+    // this file; the raw powers would make the decision depend on the unit of x).
     svdcore::TDenseMatrix u(cols, cols), v(cols, cols);
     std::vector<double> qty(cols), w;
     for (int j = 0; j < cols; ++j) {
-        for (int i = 0; i <= j; ++i) u.Column(j)[i] = r(i, j) / columnScale[j];
-        qty[j] = r(j, cols) / dataScale;
+        for (int i = 0; i <= j; ++i) u.Column(j)[i] = r(i, j);
+        qty[j] = r(j, cols);
     }
     const bool ok = svdcore::Decompose(u, w, v);
+    double largest = 0.0, smallest = HUGE_VAL;
+    for (double value : w) {
+        largest = std::max(largest, value);
+        smallest = std::min(smallest, value);
+    }
     std::vector<double> solution(cols, 0.0);
     bool fullRank = false;
     if (ok) {
         truncated = svdcore::Truncate(w);
-        fullRank = !truncated && std::all_of(w.begin(), w.end(), [](double value) { return value > 0.0; });
-        if (!fullRank) svdcore::BackSubstitute(u, w, v, qty.data(), cols, solution.data());
+        fullRank = !truncated && smallest > 0.0;
+        if (!fullRank) {
+            std::vector<double> z(cols);
+            svdcore::BackSubstitute(u, w, v, qty.data(), cols, z.data());
+            for (int j = 0; j < cols; ++j) solution[j] = z[j] * equal[j] * columnScale[j] / dataScale;
+        }
     }
 
-    if (fullRank) {
-        // Equal column norms: the norm of a column of the design is that of its column of R.
-        std::vector<double> equal(cols);
+    if (fullRank && largest / smallest >= kRefinableCondition) {
+        // Too ill-conditioned for the refinement on R (step 3 at the top of this file).
+        int exponent = 0;
+        std::frexp(largestX, &exponent);
+        const std::vector<TDD> b = DoubleDoubleFit(xs, ys, n, m, exponent, dataScale);
         for (int j = 0; j < cols; ++j) {
-            double norm = 0.0;
-            for (int i = 0; i <= j; ++i) norm += r(i, j) * r(i, j);
-            equal[j] = 1.0 / PowerOfTwo(std::sqrt(norm));
-            for (int i = 0; i <= j; ++i) r(i, j) *= equal[j];
+            // b_j t^j = b_j 2^(-j exponent) x^j; the constant is solution[m].
+            const int column = j == 0 ? m : j - 1;
+            solution[column] = std::ldexp(b[j].hi + b[j].lo, -j * exponent) / dataScale;
         }
+    } else if (fullRank) {
         // R z = Q^T b for the equal columns; the coefficients of the scaled design are equal * z.
         std::vector<long double> z(cols), coefficient(cols), g(cols);
         for (int i = cols - 1; i >= 0; --i) {
@@ -236,29 +272,15 @@ bool TCurveFit::CalcPolynomialFit(std::uint8_t m, std::span<double> c, double& q
             z[i] = s / r(i, i);
         }
         for (int j = 0; j < cols; ++j) coefficient[j] = z[j] * equal[j];
-
-        // The condition of the equal-column R from its own singular values.
-        double largest = 0.0, smallest = HUGE_VAL;
-        {
-            svdcore::TDenseMatrix re(cols, cols), ve(cols, cols);
-            std::vector<double> we;
-            for (int j = 0; j < cols; ++j)
-                for (int i = 0; i <= j; ++i) re.Column(j)[i] = r(i, j);
-            svdcore::Decompose(re, we, ve);
-            for (double value : we) {
-                largest = std::max(largest, value);
-                smallest = std::min(smallest, value);
-            }
-        }
-        if (n > 0 && smallest > 0.0 && largest / smallest < kRefinableCondition) {
+        if (n > 0) {
             // One pass: a second one only finds the rounding noise of the first one's residuals.
             std::vector<double> hi(cols), lo(cols), gHi(cols), gLo(cols);
             for (int j = 0; j < cols; ++j) {
                 hi[j] = static_cast<double>(coefficient[j]);
                 lo[j] = static_cast<double>(coefficient[j] - hi[j]);
             }
-            const auto scratch = Quads(std::size_t(3) * cols);
-            kernels.refinementSums(xs, ys, n, m, columnScale.data(), dataScale, hi.data(), lo.data(), gHi.data(),
+            const auto scratch = kernels::Quads(std::size_t(3) * cols);
+            loops.refinementSums(xs, ys, n, m, columnScale.data(), dataScale, hi.data(), lo.data(), gHi.data(),
                                    gLo.data(), scratch.get());
             for (int j = 0; j < cols; ++j) g[j] = (static_cast<long double>(gHi[j]) + gLo[j]) * equal[j];
             SolveNormal(R, width, cols, g);
@@ -266,8 +288,9 @@ bool TCurveFit::CalcPolynomialFit(std::uint8_t m, std::span<double> c, double& q
         }
         for (int j = 0; j < cols; ++j) solution[j] = static_cast<double>(coefficient[j] * columnScale[j] / dataScale);
     }
+    guard.Check(solution.empty() ? 0.0 : solution[0]);
 
-    quality = SquaredCorrelation(kernels, xs, ys, n, solution, m);
+    quality = SquaredCorrelation(loops, xs, ys, n, solution, m);
 
     const std::size_t places = std::min<std::size_t>(c.size(), std::size_t(cols));
     if (places > 0) c[0] = solution[m];

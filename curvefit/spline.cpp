@@ -26,9 +26,10 @@
 //    bracket's geometric middle when a step leaves it, and settles on the closest p after a few
 //    steps.
 //  - The iteration ends at the resolution the residual has: when F is within its expected
-//    rounding noise of S (from 1e-10 for few points to 1e-5 at a million), or when a Newton step
-//    near S misses its aim by more than half the way, which only rounding noise does; further
-//    steps would only chase that noise. With many points the iteration starts from the p of a
+//    rounding noise of S (from 1e-10 for few points, at most 1e-7). Newton's slope needs the
+//    second differences of v and meets its rounding noise long before F does; once a Newton step
+//    near S misses its aim by more than half the way, secant steps on ln F over ln p take over,
+//    and when one of those misses too, the noise is F's own: further steps would only chase it. With many points the iteration starts from the p of a
 //    thinned copy of them, a few steps from the end. A preparation for the same points and
 //    allowance starts from the previous p and takes it, so a redraw costs one pass.
 #include <algorithm>
@@ -52,10 +53,12 @@ constexpr const char* kMsgNotIncreasing = "PenalizedCubicSpline: x-values must b
 // for a drawing.
 constexpr double kResidualTolerance = 1e-10;
 // The rounding noise of the residual grows with the square of the number of points (the condition
-// of the second differences): about 0.1 n^2 rounding units, 1e-9 at ten thousand random points and
-// 1e-5 at a million. A residual within that of the allowance is as close as it can be resolved.
+// of the second differences): about 0.1 n^2 rounding units at worst, 1e-9 at ten thousand random
+// points. A residual within that of the allowance is as close as it can be resolved; but the
+// iteration aims at 1e-7 at most, which secant steps reach wherever the noise allows (evenly
+// spread points: ten million of them).
 constexpr double kNoisePerSquaredPoint = 0.1 * 1.1102230246251565e-16;
-constexpr double kLargestTolerance = 1e-2;
+constexpr double kLargestTolerance = 1e-7;
 // A bracket narrower than this (relative) cannot be split any further.
 constexpr double kStepResolution = 1e-13;
 // Close to the allowance (relative; or within a hundred times the expected noise), a Newton step
@@ -68,6 +71,9 @@ constexpr int kThinnedPoints = 1000;
 // Once the allowance is bracketed and a step starts close to it, Newton's steps reach the
 // rounding noise in a few steps; more only chase that noise.
 constexpr int kMaxBracketSteps = 8;
+// Passes after the allowance was first bracketed, at most: where the residual's noise is far above
+// the aim (millions of randomly placed points, some of them 1e-13 apart), the steps only follow it.
+constexpr int kMaxBracketedPasses = 12;
 // One step changes p by at most this factor either way.
 constexpr double kMaxStepFactor = 1e8;
 // A safety net: the iteration takes a handful of steps.
@@ -288,12 +294,14 @@ int SmoothingSpline(double S, int n1, int n2, const double* x, const double* y, 
                         work + 3 * places, thinP);
         p = thinP * count / m;
     }
-    double previousF = -S;
+    double previousF = -S, previousP = 0.0;
     bool newtonStep = false;   // whether the current p came from a Newton step
+    bool secantSteps = false;  // Newton's slope has met its noise: secant steps on F itself instead
+    bool secantStep = false;   // whether the current p came from a secant step
     double pLow = 0.0, pHigh = 0.0;
     double pBest = 0.0, missBest = 0.0;   // the p whose residual came closest to S
     bool bracketed = false, lastPass = false;
-    int steps = 0, bracketSteps = 0, fallbacks = 0;
+    int steps = 0, bracketSteps = 0, bracketedPasses = 0, fallbacks = 0;
     for (;;) {
         ++steps;
         if (!hasUnknowns) {
@@ -353,10 +361,18 @@ int SmoothingSpline(double S, int n1, int n2, const double* x, const double* y, 
             pBest = p;
             missBest = std::fabs(F - S);
         }
-        if (newtonStep && std::fabs(previousF - S) <= noiseRegion * S &&
-            std::fabs(F - S) > 0.5 * std::fabs(previousF - S)) {
-            // Rounding noise: settle on the closest p seen, unless this one is as good as the
-            // noise lets it be.
+        const bool missed =
+            std::fabs(previousF - S) <= noiseRegion * S && std::fabs(F - S) > 0.5 * std::fabs(previousF - S);
+        // F grows with p; between two passes where it does not, rounding noise rules.
+        const bool rising = (F - previousF) * (p - previousP) > 0.0;
+        if (newtonStep && missed && rising) {
+            // Newton's slope needs the second differences of v, which meet their rounding noise
+            // long before F does (with a million points and more): secant steps on F over p
+            // take over.
+            secantSteps = true;
+        } else if ((newtonStep || secantStep) && (missed || !rising)) {
+            // Rounding noise of F itself (a step that misses again, or F that falls as p grows):
+            // settle on the closest p seen, unless this one is as good as the noise lets it be.
             if (p == pBest || std::fabs(F - S) <= 10.0 * tolerance * S) break;
             p = pBest;
             lastPass = true;
@@ -375,7 +391,9 @@ int SmoothingSpline(double S, int n1, int n2, const double* x, const double* y, 
             // Only steps that start near S count: far from it (a start from the p of another
             // allowance, say) Newton's steps still gain digits, not noise.
             if (std::fabs(previousF - S) <= noiseRegion * S) ++bracketSteps;
-            if (noisy || bracketSteps > kMaxBracketSteps || pHigh - pLow <= kStepResolution * pHigh) {
+            ++bracketedPasses;
+            if (noisy || bracketSteps > kMaxBracketSteps || bracketedPasses > kMaxBracketedPasses ||
+                pHigh - pLow <= kStepResolution * pHigh) {
                 // The residual is down to its rounding noise: settle on the closest p seen (one
                 // more pass unless it is the current one).
                 if (p == pBest) break;
@@ -443,10 +461,17 @@ int SmoothingSpline(double S, int n1, int n2, const double* x, const double* y, 
                     next = std::max(next, std::min(p * p * slopeF / (limit - S), p * kMaxStepFactor));
             }
         }
-        newtonStep = p > 0.0;
+        newtonStep = p > 0.0 && !secantSteps;
+        secantStep = false;
+        if (secantSteps && previousP > 0.0 && p > 0.0 && F != previousF && previousF > 0.0) {
+            // The secant of ln F over ln p through the last two passes.
+            const double slope = std::log(F / previousF) / std::log(p / previousP);
+            next = p * std::exp(std::log(S / F) / slope);
+            secantStep = true;
+        }
         if (bracketed && !(next > pLow && next < pHigh)) {
             next = pLow > 0.0 ? std::sqrt(pLow * pHigh) : 0.5 * pHigh;
-            newtonStep = false;
+            newtonStep = secantStep = false;
             ++fallbacks;
         } else {
             fallbacks = 0;
@@ -454,6 +479,7 @@ int SmoothingSpline(double S, int n1, int n2, const double* x, const double* y, 
         guard.Check(next);
         CheckFinite(next);
         previousF = F;
+        previousP = p;
         p = next;
     }
 
@@ -516,7 +542,10 @@ double TCurveFit::SplineValue(double x, double& quality, bool& valid)
     valid = false;
     double result = 0.0;
     const int n = int(m_splineX.size()) - 1;
-    if (n >= 1 && m_splineX[1] <= x && x <= m_splineX[n]) {
+    if (n >= 1 && m_splineLowX <= x && x <= m_splineHighX) {
+        // The stored points are scaled by powers of two (see PrepareSpline); x is scaled alike
+        // (within the range: a scaled x may only round onto an end).
+        x = std::clamp(std::ldexp(x, -m_splineXExponent), m_splineX[1], m_splineX[n]);
         valid = true;
         // The piece of the largest knot not right of x; at x_n that is the last knot, h = 0.
         const auto knot = std::upper_bound(m_splineX.begin() + 1, m_splineX.begin() + n + 1, x);
@@ -529,13 +558,17 @@ double TCurveFit::SplineValue(double x, double& quality, bool& valid)
             const double h = x - m_splineX[i];
             result = ((d * h + m_splineC[i]) * h + b) * h + m_splineA[i];
         }
+        result = std::ldexp(result, m_splineYExponent);
     }
     quality = m_splineQuality;
     return result;
 }
 
-// Sorts the points by x (pairs stay together), scales the allowance by the residual of the
-// straight line, computes the spline and its coefficient of determination at the data. The sorted
+// Sorts the points by x (pairs stay together), scales them by powers of two so that the largest
+// |x| and |y| lie in [0.5, 1), scales the allowance by the residual of the straight line, computes
+// the spline and its coefficient of determination at the data. The scaling is exact, so the spline
+// of (2^a x, 2^b y) is that of (x, y) mapped, bit for bit, and neither spacings spread over many
+// decades nor y near the ends of the doubles reach the limits of the arithmetic. The sorted, scaled
 // x and y, a and c are kept (b and d follow from a and c); at most six doubles per point are held
 // on the way. While the points are the same, a preparation keeps the sorted points and starts the
 // iteration from the previous p, so a redraw costs one pass of the band solver.
@@ -543,25 +576,52 @@ void TCurveFit::PrepareSpline()
 {
     const int n = m_pointCount;
     m_splineValid = false;
+    // CalcLinFit's check, ahead of the line below.
+    if (n < 2) throw EQZLMath2Error("CalcLinFit: not enough data points");
     if (!m_splineSorted) {
         // The arrays of earlier points go first, so they add nothing to the peak.
         for (auto* values : {&m_splineX, &m_splineY, &m_splineA, &m_splineC}) *values = std::vector<double>();
         SortPoints(m_points.ColumnData(1), m_points.ColumnData(2), n, m_splineX, m_splineY);
+        double largestY = 0.0;
+        for (int i = 1; i <= n; ++i) largestY = std::max(largestY, std::fabs(m_splineY[i]));
+        const double largestX = std::max(std::fabs(m_splineX[1]), std::fabs(m_splineX[n]));
+        m_splineXExponent = m_splineYExponent = 0;
+        m_splineLowX = m_splineX[1];
+        m_splineHighX = m_splineX[n];
+        if (std::isfinite(largestX)) std::frexp(largestX, &m_splineXExponent);
+        if (std::isfinite(largestY)) std::frexp(largestY, &m_splineYExponent);
+        for (int i = 1; i <= n; ++i) {
+            m_splineX[i] = std::ldexp(m_splineX[i], -m_splineXExponent);
+            m_splineY[i] = std::ldexp(m_splineY[i], -m_splineYExponent);
+        }
         m_splineSorted = true;
     }
+    const std::vector<double>& xs = m_splineX;
     const std::vector<double>& ys = m_splineY;
     m_splineA.assign(std::size_t(n) + 1, 0.0);
     m_splineC.assign(std::size_t(n) + 1, 0.0);
 
-    double k = 0.0, d0 = 0.0, lineQuality = 0.0;
-    CalcLinFit(k, d0, lineQuality);
-
+    // The allowance: the factor times the residual sum of squares of the least-squares line, here
+    // that of the scaled points (the line of the points, mapped), centred about the means.
     double allowance = 0.0;
     {
         TFloatGuard guard;
+        double mx = 0.0, my = 0.0;
+        for (int i = 1; i <= n; ++i) {
+            mx += xs[i];
+            my += ys[i];
+        }
+        mx /= n;
+        my /= n;
+        double sxx = 0.0, sxy = 0.0;
+        for (int i = 1; i <= n; ++i) {
+            sxx += (xs[i] - mx) * (xs[i] - mx);
+            sxy += (xs[i] - mx) * (ys[i] - my);
+        }
+        const double k = sxx != 0.0 ? sxy / sxx : 0.0;
         double rss = 0.0;
         for (int i = 1; i <= n; ++i) {
-            const double residual = ys[i] - k * m_splineX[i] - d0;
+            const double residual = (ys[i] - my) - k * (xs[i] - mx);
             rss += residual * residual;
         }
         allowance = rss * m_splineSmoothing;
@@ -569,13 +629,13 @@ void TCurveFit::PrepareSpline()
     }
     {
         std::vector<double> b(std::size_t(n) + 1), d(std::size_t(n) + 1);
-        SmoothingSpline(allowance, 1, n, m_splineX.data(), ys.data(), nullptr, m_splineA.data(), b.data(),
+        SmoothingSpline(allowance, 1, n, xs.data(), ys.data(), nullptr, m_splineA.data(), b.data(),
                         m_splineC.data(), d.data(), m_splineStartP, m_splineSettledS);
         m_splineSettledS = allowance;
     }
 
     TFloatGuard guard;
-    const double mean = MeanY();
+    const double mean = std::ldexp(MeanY(), -m_splineYExponent);
     double rss = 0.0, sst = 0.0;
     for (int i = 1; i <= n; ++i) {
         const double residual = ys[i] - m_splineA[i];
@@ -583,7 +643,8 @@ void TCurveFit::PrepareSpline()
         rss += residual * residual;
         sst += spread * spread;
     }
-    m_splineQuality = sst != 0.0 ? (sst - rss) / sst : rss;
+    // Without spread of y the quality is the residual sum of squares itself, in the unit of y.
+    m_splineQuality = sst != 0.0 ? (sst - rss) / sst : std::ldexp(rss, 2 * m_splineYExponent);
     guard.Check(m_splineQuality);
     m_splineValid = true;
 }

@@ -290,6 +290,66 @@ struct TCanvas::FontCache {
 
 TCanvas::TCanvas(QImage* image) : m_image(image) {}
 
+void TCanvas::SetMirror(QPainter* painter, int dx, int dy)
+{
+    m_mirror = painter;
+    m_mirrorDx = dx;
+    m_mirrorDy = dy;
+}
+
+// Opens the copy of one figure on the mirror: the painter moved and clipped as the canvas, with
+// the canvas's pen and brush. Active() is false without a mirror, for exclusive-or drawing and
+// inside another figure's copy (a dotted rectangle draws its outline with LineTo).
+class TCanvas::MirrorScope {
+public:
+    explicit MirrorScope(TCanvas& c) : m_canvas(c)
+    {
+        if (!c.m_mirror || c.m_mirrorOpen || c.m_pen.Mode() != pmCopy) return;
+        c.EnsureImage();
+        m_painter = c.m_mirror;
+        c.m_mirrorOpen = true;
+        m_painter->save();
+        m_painter->translate(c.m_mirrorDx, c.m_mirrorDy);
+        const TRect b = c.Bounds();
+        m_painter->setClipRect(QRect(b.Left, b.Top, b.Width(), b.Height()));
+        QPen pen(Qt::NoPen);
+        if (c.m_pen.Style() != psClear) {
+            const int w = c.m_pen.Width();
+            pen = QPen(ToQColor(c.m_pen.Color()), w, PenStyleOf(c.m_pen.Style()), w > 1 ? Qt::SquareCap : Qt::FlatCap,
+                       Qt::MiterJoin);
+        }
+        m_painter->setPen(pen);
+        m_painter->setBrush(c.m_brush.Style() == bsSolid ? QBrush(ToQColor(c.m_brush.Color())) : QBrush(Qt::NoBrush));
+    }
+    ~MirrorScope()
+    {
+        if (!m_painter) return;
+        m_painter->restore();
+        m_canvas.m_mirrorOpen = false;
+    }
+    bool Active() const { return m_painter != nullptr; }
+    QPainter& Painter() { return *m_painter; }
+    // The centre of pixel (x, y): one-pixel lines and outlines run through pixel centres.
+    static QPointF Centre(int x, int y) { return QPointF(x + 0.5, y + 0.5); }
+    // The outline rectangle through the centres of the pixels x1..x2-1, y1..y2-1.
+    static QRectF Outline(const TRect& n) { return QRectF(n.Left + 0.5, n.Top + 0.5, n.Width() - 1.0, n.Height() - 1.0); }
+
+private:
+    static Qt::PenStyle PenStyleOf(TPenStyle s)
+    {
+        switch (s) {
+            case psDash: return Qt::DashLine;
+            case psDot: return Qt::DotLine;
+            case psDashDot: return Qt::DashDotLine;
+            case psDashDotDot: return Qt::DashDotDotLine;
+            case psClear: return Qt::NoPen;
+            default: return Qt::SolidLine;
+        }
+    }
+    TCanvas& m_canvas;
+    QPainter* m_painter = nullptr;
+};
+
 TCanvas::~TCanvas() = default;
 
 void TCanvas::EnsureImage()
@@ -346,6 +406,7 @@ void TCanvas::Span(std::int64_t y, std::int64_t xa, std::int64_t xb, QRgb rgb, T
 void TCanvas::SetPixel(int x, int y, TColor color)
 {
     EnsureImage();
+    if (MirrorScope mirror(*this); mirror.Active()) mirror.Painter().fillRect(QRect(x, y, 1, 1), ToQColor(color));
     Plot(x, y, ToQRgb(color), pmCopy);
 }
 
@@ -403,6 +464,8 @@ void TCanvas::Line(int x1, int y1, int x2, int y2)
 {
     if (m_pen.Style() == psClear) return;
     EnsureImage();
+    if (MirrorScope mirror(*this); mirror.Active())
+        mirror.Painter().drawLine(MirrorScope::Centre(x1, y1), MirrorScope::Centre(x2, y2));
     if (m_pen.Width() > 1)
         WideLine(x1, y1, x2, y2);
     else
@@ -435,6 +498,12 @@ void TCanvas::Polygon(const std::vector<TPoint>& points)
 {
     if (points.empty()) return;
     EnsureImage();
+    MirrorScope mirror(*this);
+    if (mirror.Active()) {
+        QPolygonF poly;
+        for (const TPoint& p : points) poly << MirrorScope::Centre(p.X, p.Y);
+        mirror.Painter().drawPolygon(poly);
+    }
     const TRect vis = Bounds();
     if (vis.IsEmpty()) return;
     i64 left = points[0].X, right = left, top = points[0].Y, bottom = top;
@@ -511,6 +580,13 @@ void TCanvas::Rectangle(int x1, int y1, int x2, int y2)
     EnsureImage();
     const TRect n = Normalised(x1, y1, x2, y2);
     if (n.IsEmpty()) return;
+    MirrorScope mirror(*this);
+    if (mirror.Active()) {
+        if (m_pen.Style() == psClear)
+            mirror.Painter().fillRect(QRect(n.Left, n.Top, n.Width(), n.Height()), mirror.Painter().brush());
+        else
+            mirror.Painter().drawRect(MirrorScope::Outline(n));
+    }
     i64 L = n.Left, T = n.Top, R = n.Right, B = n.Bottom;
     const bool outlined = m_pen.Style() != psClear;
     const int w = outlined ? m_pen.Width() : 0;
@@ -569,6 +645,8 @@ void TCanvas::FillRect(const TRect& rect)
     if (m_brush.Style() != bsSolid) return;
     EnsureImage();
     const TRect r = Normalised(rect.Left, rect.Top, rect.Right, rect.Bottom);
+    if (MirrorScope mirror(*this); mirror.Active())
+        mirror.Painter().fillRect(QRect(r.Left, r.Top, r.Width(), r.Height()), ToQColor(m_brush.Color()));
     const TRect b = Bounds();
     const int xa = std::max(r.Left, b.Left), xb = std::min(r.Right, b.Right);
     if (xa >= xb) return;
@@ -582,6 +660,11 @@ void TCanvas::FrameRect(const TRect& rect)
     EnsureImage();
     const TRect r = Normalised(rect.Left, rect.Top, rect.Right, rect.Bottom);
     if (r.IsEmpty()) return;
+    if (MirrorScope mirror(*this); mirror.Active()) {
+        mirror.Painter().setPen(QPen(ToQColor(m_brush.Color()), 1, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
+        mirror.Painter().setBrush(Qt::NoBrush);
+        mirror.Painter().drawRect(MirrorScope::Outline(r));
+    }
     const QRgb rgb = ToQRgb(m_brush.Color());
     const i64 L = r.Left, T = r.Top, R = r.Right, B = r.Bottom;
     Span(T, L, R - 1, rgb, pmCopy);
@@ -601,6 +684,7 @@ void TCanvas::Ellipse(int x1, int y1, int x2, int y2)
     EnsureImage();
     const TRect n = Normalised(x1, y1, x2, y2);
     if (n.IsEmpty()) return;
+    if (MirrorScope mirror(*this); mirror.Active()) mirror.Painter().drawEllipse(MirrorScope::Outline(n));
     i64 L = n.Left, T = n.Top, R = n.Right, B = n.Bottom;
     const bool outlined = m_pen.Style() != psClear;
     const int w = outlined ? m_pen.Width() : 0;
@@ -690,6 +774,16 @@ void TCanvas::DrawText(const TRect& clip, int x, int y, const std::string& text,
     if (r.IsEmpty()) return;
     const i64 advance = fonts.metrics.horizontalAdvance(s);
     const i64 height = fonts.metrics.ascent() + fonts.metrics.descent();
+    if (MirrorScope mirror(*this); mirror.Active()) {
+        QPainter& p = mirror.Painter();
+        p.setClipRect(QRect(r.Left, r.Top, r.Width(), r.Height()));
+        if (m_brush.Style() == bsSolid)
+            p.fillRect(fillClip ? QRectF(r.Left, r.Top, r.Width(), r.Height()) : QRectF(x, y, double(advance), double(height)),
+                       ToQColor(m_brush.Color()));
+        p.setFont(fonts.qfont);
+        p.setPen(ToQColor(m_font.Color()));
+        p.drawText(QPointF(x, y + fonts.metrics.ascent()), s);
+    }
     if (m_brush.Style() == bsSolid) {
         const i64 bl = fillClip ? r.Left : x, bt = fillClip ? r.Top : y;
         const i64 br = fillClip ? r.Right : x + advance, bb = fillClip ? r.Bottom : y + height;
@@ -719,6 +813,7 @@ void TCanvas::Draw(int x, int y, const QImage& image)
 {
     if (image.isNull()) return;
     EnsureImage();
+    if (MirrorScope mirror(*this); mirror.Active()) mirror.Painter().drawImage(QPoint(x, y), image);
     const QImage src = image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32
                            ? image
                            : image.convertToFormat(QImage::Format_RGB32);
@@ -747,6 +842,8 @@ void TCanvas::StretchDraw(const TRect& rect, const QImage& image)
     constexpr i64 kMaxScaledPixels = i64(1) << 22;
     const TRect r = Normalised(rect.Left, rect.Top, rect.Right, rect.Bottom);
     if (image.isNull() || r.IsEmpty()) return;
+    if (MirrorScope mirror(*this); mirror.Active())
+        mirror.Painter().drawImage(QRect(r.Left, r.Top, r.Width(), r.Height()), image);
     const i64 rw = i64(r.Right) - r.Left, rh = i64(r.Bottom) - r.Top;
     if (rw == image.width() && rh == image.height()) {
         Draw(r.Left, r.Top, image);

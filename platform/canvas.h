@@ -96,6 +96,7 @@ private:
 };
 
 class TBitmap;
+class QPainter;
 
 class TCanvas {
 public:
@@ -152,6 +153,13 @@ public:
     int TextWidth(const std::string& text) const;
     int TextHeight(const std::string& text) const;  // the font's line height (ascent + descent)
 
+    // A vector copy of the drawing, for pictures saved at any resolution or as SVG: with a mirror
+    // set, every line, figure, text and image drawn also goes to `painter` as a line, figure,
+    // text or image, moved by (dx, dy) and clipped as on the canvas. Exclusive-or drawing is not
+    // copied. The painter must stay alive until the mirror is removed (nullptr).
+    void SetMirror(QPainter* painter, int dx = 0, int dy = 0);
+    QPainter* Mirror() const { return m_mirror; }
+
     // images, combined by CopyMode
     void Draw(int x, int y, const TBitmap& bitmap);
     void Draw(int x, int y, const QImage& image);
@@ -170,6 +178,13 @@ private:
     void Line(int x1, int y1, int x2, int y2);
     const FontCache& Fonts() const;
     void DrawText(const TRect& clip, int x, int y, const std::string& text, bool fillClip);
+
+    // the mirror: one figure's copy is open at a time; figures a figure draws with are not copied
+    class MirrorScope;
+    QPainter* m_mirror = nullptr;
+    int m_mirrorDx = 0;
+    int m_mirrorDy = 0;
+    bool m_mirrorOpen = false;
 
     QImage* m_image;
     TPen m_pen;

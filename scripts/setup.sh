@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Kalmira needs to build, test and run (only those missing).
 set -euo pipefail
-PACKAGES="build-essential clang libclang-rt-dev cmake pkg-config qt6-base-dev libgl-dev libgtest-dev libbenchmark-dev
-  qt6-tools-dev qt6-l10n-tools fonts-liberation fonts-dejavu-core"
+PACKAGES="build-essential clang libclang-rt-dev cmake pkg-config qt6-base-dev qt6-svg-dev qt6-tools-dev qt6-l10n-tools
+  libgl-dev libgtest-dev libbenchmark-dev fonts-liberation fonts-dejavu-core"
 missing=""
 for p in $PACKAGES; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

@@ -98,6 +98,11 @@ protected:
         }
         Click(W.WerteUebernehmenBtn);
     }
+    static std::string ReplaceComma(std::string s)
+    {
+        for (char& c : s) if (c == ',') c = '.';
+        return s;
+    }
     static std::string ReplaceDot(std::string s)
     {
         for (char& c : s) if (c == '.') c = ',';
@@ -756,16 +761,54 @@ TEST_F(MainWindow, ResetAxisTakesTheEdits)
     EXPECT_EQ(Boxes[0].Text, "'zehn' ist kein gültiger Gleitkommawert.");
 }
 
-TEST_F(MainWindow, MenuEntriesNotYetAvailable)
+// "Ergebnis an Clipboard": with no fit a box says so; after one, the result pastes into a
+// spreadsheet as rows of a name and a value, with every digit and the locale's separator.
+TEST_F(MainWindow, ResultGoesToTheClipboard)
 {
-    for (QAction* a : {W.ErgebnisAnClipboard}) a->trigger();
+    QApplication::clipboard()->setText("unchanged");
+    W.ErgebnisAnClipboard->trigger();
     ASSERT_EQ(Boxes.size(), 1u);
-    for (const TMessageBoxRequest& r : Boxes) {
-        EXPECT_EQ(r.Text, "Erst in einer späteren Version verfügbar");
-        EXPECT_EQ(r.Caption, "");
-        EXPECT_EQ(r.Icon, mbiWarning);
-        EXPECT_TRUE(r.TopMost);
+    EXPECT_EQ(Boxes[0].Text, "Noch kein Ergebnis: erst Punkte eingeben und eine Kurve anpassen");
+    EXPECT_EQ(QApplication::clipboard()->text(), "unchanged");
+
+    EnterTable({{1, 2}, {2, 4.5}, {3, 6}, {4, 8.25}});
+    Click(W.BButLinFit);
+    W.ErgebnisAnClipboard->trigger();
+    double k = 0, d = 0, quality = 0;
+    W.Stats1().CalcLinFit(k, d, quality);
+    const QStringList rows = QApplication::clipboard()->text().split("\r\n", Qt::SkipEmptyParts);
+    ASSERT_EQ(rows.size(), 6);
+    EXPECT_EQ(rows[0], "Modell\tGerade");
+    EXPECT_EQ(rows[1], "Formel\ty = k*x + d");
+    const struct {
+        int row;
+        const char* name;
+        double value;
+    } values[] = {{2, "k", k}, {3, "d", d}, {4, "Anpassungsgrad", quality}, {5, "Punkte", 4}};
+    for (const auto& v : values) {
+        const QStringList cells = rows[v.row].split('\t');
+        ASSERT_EQ(cells.size(), 2);
+        EXPECT_EQ(cells[0], v.name);
+        EXPECT_FALSE(cells[1].contains('.')) << "the locale's separator is a comma";
+        EXPECT_EQ(std::stod(ReplaceComma(cells[1].toStdString())), v.value) << v.name;
     }
+}
+
+// A polynomial that the data do not determine says which coefficients are open; one that they
+// determine says nothing.
+TEST_F(MainWindow, TruncatedPolynomialNamesTheOpenCoefficients)
+{
+    EnterTable({{1, 1}, {1, 2}, {2, 3}, {2, 5}});
+    W.SEPolyOrder->SetValue(3);
+    Boxes.clear();
+    Click(W.BButPolynomial);
+    ASSERT_EQ(Boxes.size(), 1u);
+    EXPECT_EQ(Boxes[0].Text, "k2 bis k3 sind durch die Daten nicht bestimmt (nur 2 verschiedene x-Werte); "
+                             "gezeigt wird die Lösung mit der kleinsten Norm");
+    EnterTable({{1, 1}, {2, 2}, {3, 3}, {4, 5}});
+    Boxes.clear();
+    Click(W.BButPolynomial);
+    EXPECT_TRUE(Boxes.empty());
 }
 
 // "Hilfe" opens one help window beside the main window, in German, naming every model.

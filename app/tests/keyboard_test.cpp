@@ -133,15 +133,20 @@ TEST_F(Keyboard, ShortcutsRunTheirCommands)
     const TFileDialogHook old = SetFileDialogHook([&](TFileDialogRequest& r) { dialogs.push_back(r); });
     Key(Qt::Key_O, Qt::ControlModifier);
     Key(Qt::Key_S, Qt::ControlModifier);
+    Key(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
     SetFileDialogHook(old);
-    ASSERT_EQ(dialogs.size(), 2u);
+    ASSERT_EQ(dialogs.size(), 3u);
     EXPECT_EQ(dialogs[0].Kind, fdkOpen);
+    EXPECT_EQ(dialogs[0].Title, "Werte-Tabelle laden");
     EXPECT_EQ(dialogs[1].Kind, fdkSave);
+    EXPECT_EQ(dialogs[1].Title, "Werte-Tabelle speichern");
+    EXPECT_EQ(dialogs[2].Title, "Grafik speichern");
 
     int results = 0;
     QObject::connect(W.ErgebnisAnClipboard, &QAction::triggered, [&] { ++results; });
     Key(Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(results, 1);
+    Boxes.clear();   // no result yet
 
     Key(Qt::Key_F1);
     ASSERT_NE(W.HelpWindow, nullptr);

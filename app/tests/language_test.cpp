@@ -166,6 +166,8 @@ TEST_F(Languages, MessagesReachTheUserInTheWindowsLanguage)
         {[&] { W.SBarSmoothSpline->setValue(W.SBarSmoothSpline->value() == 500 ? 600 : 500); },
          "CalcLinFit: not enough data points.", "CalcLinFit: not enough data points."},
         {[&] { W.WerteUebernehmenBtnClick(); }, "Tabelle ist leer", "The table is empty"},
+        {[&] { W.ErgebnisAnClipboard->trigger(); }, "Noch kein Ergebnis: erst Punkte eingeben und eine Kurve anpassen",
+         "No result yet: enter points and fit a curve first"},
         {[&] { RunHandler([&] { W.LoadTableFile("/nonexistent/kalmira/none.csv"); }); },
          "Die Datei „none.csv“ lässt sich nicht öffnen: Datei nicht gefunden.",
          "The file “none.csv” cannot be opened: File not found."},

@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QUrl>
+#include <QXmlStreamReader>
+#include <QRegularExpression>
 #include <QDropEvent>
 #include <QTest>
 #include <bit>
@@ -21,6 +23,7 @@
 #include <sys/resource.h>
 
 #include "app/filedialog.h"
+#include "app/speedbutton.h"
 #include "app/frmmain.h"
 #include "app/tablefiles.h"
 #include "app/valuegrid.h"
@@ -318,4 +321,87 @@ TEST_F(TableFiles, DataFileOfTheClosingLoadsBack)
         EXPECT_NEAR(gx[i], x[i], 5e-7);
         EXPECT_NEAR(gy[i], y[i], 5e-7);
     }
+}
+
+// "Grafik speichern": PNG at the screen's size is the screen's picture; at 2x and 3x and as SVG
+// the chart is drawn again from its drawing operations: marks and curve at scaled places, the
+// SVG with the curve's points and the tick labels as text.
+TEST_F(TableFiles, SavedPicturesShowTheChart)
+{
+    for (int row = 1; row <= 5; ++row) {
+        Grid().SetCell(0, row, std::to_string(row + 1));
+        Grid().SetCell(1, row, std::to_string(row + 2));
+    }
+    QTest::mouseClick(W.WerteUebernehmenBtn, Qt::LeftButton);
+    QTest::mouseClick(W.BButLinFit, Qt::LeftButton);
+    ASSERT_TRUE(Boxes.empty());
+    TRChart& chart = *W.RChart1;
+    int mx = 0, my = 0;
+    chart.WorldToMouse(1, 4, 5, mx, my);   // the third point, on the line y = x + 1
+
+    Answer = Path("chart.png");
+    AnswerFilter = 0;
+    W.Grafikspeichern1->trigger();
+    ASSERT_TRUE(Boxes.empty()) << Boxes[0].Text;
+    const QImage screen(QString::fromStdString(Path("chart.png")));
+    EXPECT_EQ(screen.convertToFormat(QImage::Format_RGB32), chart.grab().toImage().convertToFormat(QImage::Format_RGB32));
+
+    for (int factor : {2, 3}) {
+        SCOPED_TRACE(factor);
+        Answer = Path("chart" + std::to_string(factor));
+        AnswerFilter = factor - 1;
+        W.Grafikspeichern1->trigger();
+        ASSERT_TRUE(Boxes.empty()) << Boxes[0].Text;
+        const QImage big(QString::fromStdString(Answer + ".png"));
+        ASSERT_EQ(big.size(), chart.size() * factor);
+        // The mark's centre and the curve through it are drawn in the data colour or the pen's,
+        // never the white of the chart area.
+        EXPECT_NE(big.pixel(mx * factor + factor / 2, my * factor + factor / 2) & 0xFFFFFF, 0xFFFFFFu);
+        // Far from every mark and the curve the chart area stays white.
+        int fx = 0, fy = 0;
+        chart.WorldToMouse(1, 8.7, 1.3, fx, fy);
+        EXPECT_EQ(big.pixel(fx * factor, fy * factor) & 0xFFFFFF, 0xFFFFFFu);
+    }
+
+    Answer = Path("chart.svg");
+    AnswerFilter = 3;
+    W.Grafikspeichern1->trigger();
+    ASSERT_TRUE(Boxes.empty()) << Boxes[0].Text;
+    QFile file(QString::fromStdString(Answer));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QXmlStreamReader xml(&file);
+    std::vector<QPointF> points;
+    QStringList texts;
+    std::vector<QPointF> shifts{{0, 0}};   // the translation of each open group
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isEndElement() && xml.name() == QLatin1String("g") && shifts.size() > 1) shifts.pop_back();
+        if (!xml.isStartElement()) continue;
+        if (xml.name() == QLatin1String("g")) {
+            QPointF shift = shifts.back();
+            const QRegularExpressionMatch m =
+                QRegularExpression("matrix\\(1,0,0,1,([-0-9.e]+),([-0-9.e]+)\\)").match(xml.attributes().value("transform").toString());
+            if (m.hasMatch()) shift += QPointF(m.captured(1).toDouble(), m.captured(2).toDouble());
+            shifts.push_back(shift);
+        } else if (xml.name() == QLatin1String("polyline")) {
+            const QStringList pairs = xml.attributes().value("points").toString().split(QRegularExpression("\\s+"), Qt::SkipEmptyParts);
+            for (const QString& pair : pairs) {
+                const QStringList xy = pair.split(',');
+                if (xy.size() == 2) points.push_back(QPointF(xy[0].toDouble(), xy[1].toDouble()) + shifts.back());
+            }
+        } else if (xml.name() == QLatin1String("text")) {
+            texts << xml.readElementText(QXmlStreamReader::IncludeChildElements).trimmed();
+        }
+    }
+    ASSERT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    // The curve's ends, at the axis range's ends, are points of a polyline.
+    for (double x : {chart.Scale1X().RangeLow(), chart.Scale1X().RangeHigh()}) {
+        int px = 0, py = 0;
+        chart.WorldToMouse(1, x, x + 1, px, py);
+        const bool found = std::any_of(points.begin(), points.end(), [&](const QPointF& p) {
+            return std::abs(p.x() - (px + 0.5)) <= 1.0 && std::abs(p.y() - (py + 0.5)) <= 1.0;
+        });
+        EXPECT_TRUE(found) << "curve point at x " << x;
+    }
+    EXPECT_TRUE(texts.contains("5.0")) << texts.join('|').toStdString();
 }

@@ -133,6 +133,32 @@ TEST(FitProgram, ReadsTheDataFileTheWindowWrites)
     std::remove(path.c_str());
 }
 
+// The polynomial fit says it was truncated only when it was, and then which coefficients the
+// data leave open: three distinct x fix a parabola, so c3 and c4 of a quartic are open. Norris at
+// order 9 determines every coefficient once the columns are scaled: no note.
+TEST(FitProgram, NamesTheCoefficientsTheDataDoNotDetermine)
+{
+    const std::string path = TempFile("three.csv");
+    {
+        std::ofstream file(path);
+        file << "1 2\n2 3\n3 1\n1 2.5\n2 2\n3 0\n1 1\n";
+    }
+    const std::string note = "c3 to c4 are not determined by the data (3 distinct x); the smallest-norm solution is shown";
+    const TOutput quartic = Fit({"--model", "poly:4", path});
+    EXPECT_EQ(quartic.status, 0) << quartic.err;
+    EXPECT_NE(quartic.out.find("note     " + note + "\n"), std::string::npos) << quartic.out;
+    EXPECT_EQ(quartic.err, "kalmira-fit: poly:4: " + note + "\n");
+    const TOutput cubic = Fit({"--model", "poly:3", path});
+    EXPECT_NE(cubic.err.find("c3 is not determined by the data (3 distinct x)"), std::string::npos) << cubic.err;
+    std::remove(path.c_str());
+
+    const TOutput norris = Fit({"--model", "poly:9", "--skip", "60", "--columns", "2,1",
+                                std::string(KALMIRA_NIST_DIR) + "/Norris.dat"});
+    EXPECT_EQ(norris.status, 0) << norris.err;
+    EXPECT_EQ(norris.err, "");
+    EXPECT_EQ(norris.out.find("note"), std::string::npos) << norris.out;
+}
+
 TEST(FitProgram, ComparesModelsBestFirst)
 {
     // y = 2 x^2 + 1 exactly: the parabola and the cubic fit it fully; x = 0 leaves the

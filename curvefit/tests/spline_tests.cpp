@@ -271,6 +271,93 @@ TEST_P(SplineProperty, ResidualEqualsTheAllowance)
     EXPECT_TRUE(AgreesTo(rss, tc.factor * lineRss, ResidualDigits(tc.n)));
 }
 
+// The spline of (2^a x, 2^b y) is the spline of (x, y) mapped, bit for bit, however far the
+// powers reach towards the ends of the doubles.
+TEST(SplineValue, ScaledPointsGiveTheMappedSpline)
+{
+    const Points points = RandomPoints(300, 7);
+    TCurveFit plain;
+    Fill(plain, points);
+    plain.SetSplineSmoothing(0.5);
+    for (const int a : {300, -300}) {
+        for (const int b : {500, -500}) {
+            SCOPED_TRACE("2^" + std::to_string(a) + " x, 2^" + std::to_string(b) + " y");
+            TCurveFit scaled;
+            for (auto [x, y] : points) scaled.AddPoint(std::ldexp(x, a), std::ldexp(y, b));
+            scaled.SetSplineSmoothing(0.5);
+            double qualityPlain = 0.0, qualityScaled = 0.0;
+            for (int i = 0; i <= 200; ++i) {
+                const double x = 0.05 * i;
+                bool validPlain = false, validScaled = false;
+                const double expected = Spline(plain, x, &validPlain, &qualityPlain);
+                const double got = Spline(scaled, std::ldexp(x, a), &validScaled, &qualityScaled);
+                EXPECT_EQ(validScaled, validPlain) << x;
+                EXPECT_EQ(got, std::ldexp(expected, b)) << x;
+            }
+            EXPECT_EQ(qualityScaled, qualityPlain);
+        }
+    }
+}
+
+// Spacings spread over 1e100 and values near the ends of the doubles: the residual still meets
+// the allowance, instead of the spline interpolating or the arithmetic failing.
+TEST(SplineValue, ExtremeScalesMeetTheAllowance)
+{
+    struct Case {
+        const char* name;
+        double xScale, yScale;
+    };
+    for (const Case& tc : {Case{"XSpreadOver1e100", 1e100, 1.0}, Case{"XNear1e-150YNear1e150", 1e-150, 1e150}}) {
+        SCOPED_TRACE(tc.name);
+        const Points unit = RandomPoints(10000, 11);
+        Points points;
+        for (auto [x, y] : unit) points.emplace_back(x * tc.xScale, y * tc.yScale);
+        TCurveFit fit;
+        Fill(fit, points);
+        fit.SetSplineSmoothing(0.5);
+        // The line's residual on the unscaled points, scaled: the allowance in the unit of y.
+        TCurveFit reference;
+        Fill(reference, unit);
+        double k, d, q;
+        reference.CalcLinFit(k, d, q);
+        long double lineRss = 0.0L, rss = 0.0L;
+        for (std::size_t i = 0; i < points.size(); ++i) {
+            const long double r = unit[i].second - k * unit[i].first - d;
+            lineRss += r * r;
+            const long double e = (points[i].second - Spline(fit, points[i].first)) / tc.yScale;
+            rss += e * e;
+        }
+        EXPECT_TRUE(AgreesTo(double(rss), double(0.5L * lineRss), 8.0));
+    }
+}
+
+// Two million evenly spread points of a noisy sine: the residual meets the allowance to 2e-7, not
+// just to the rounding noise of Newton's slope (6.5e-7 here), as secant steps take over.
+TEST(SplineValue, MillionsOfEvenlySpreadPointsMeetTheAllowanceClosely)
+{
+    constexpr int n = 2'000'000;
+    std::mt19937_64 rng(42);
+    std::normal_distribution<double> noise(0.0, 1.0);
+    TCurveFit fit;
+    std::vector<double> xs(n), ys(n);
+    for (int i = 0; i < n; ++i) {
+        xs[i] = 10.0 * i / n;
+        ys[i] = 3 * std::sin(xs[i]) + xs[i] + noise(rng);
+        fit.AddPoint(xs[i], ys[i]);
+    }
+    double k, d, q;
+    fit.CalcLinFit(k, d, q);
+    fit.SetSplineSmoothing(0.5);
+    long double lineRss = 0.0L, rss = 0.0L;
+    for (int i = 0; i < n; ++i) {
+        const long double r = ys[i] - (static_cast<long double>(k) * xs[i] + d);
+        lineRss += r * r;
+        const long double e = ys[i] - static_cast<long double>(Spline(fit, xs[i]));
+        rss += e * e;
+    }
+    EXPECT_LE(std::fabs(double(rss / (0.5L * lineRss) - 1.0L)), 2e-7);
+}
+
 // A redraw (the factor set again) starts from where the last preparation ended: the same spline.
 TEST_P(SplineProperty, RedrawGivesTheSameSpline)
 {

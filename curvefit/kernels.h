@@ -1,0 +1,63 @@
+#pragma once
+// The engine's long loops over the points (internal to curvefit; tests may include it). Each loop
+// exists in a variant for any processor and, on x86-64 machines, in one for 256-bit vectors with
+// fused multiply-add, picked at run time. Both give exactly the same numbers: every operation is
+// the same element by element, and the exact products are exact either way. Everything specific
+// to a processor lives in kernels.cpp.
+#include <cstddef>
+#include <memory>
+
+namespace kernels {
+
+// Four doubles handled together (a vector type of the compiler, not of the processor: without
+// wide registers it is two pairs or four scalars).
+using TQuad = double __attribute__((vector_size(32)));
+
+// Rows per block of the polynomial fit's QR fold: a block of ten columns stays in the first-level
+// cache.
+constexpr int kBlockRows = 256;
+
+// Zeroed quads, aligned as the type needs (a std::vector of the vector type may not be).
+std::unique_ptr<TQuad[]> Quads(std::size_t count);
+
+struct TKernels {
+    // The largest |x| and |y| of the points; false when some x or y is not a finite number.
+    bool (*scanPoints)(const double* xs, const double* ys, int n, double& largestX, double& largestY);
+    // Rows [first, first + count) of the scaled design (x^1 .. x^m, 1) and the scaled data into
+    // the block, column c at block + c * kBlockRows / 4; rows up to a multiple of four are zero.
+    void (*formBlock)(const double* xs, const double* ys, int first, int count, int m, const double* columnScale,
+                      double dataScale, TQuad* block);
+    // Folds `quads` quads of rows of the block into the upper triangle R (w x w, row by row) by
+    // Householder reflections. factor is scratch space of w places.
+    void (*foldBlock)(double* R, int w, TQuad* block, int quads, double* factor);
+    // The residuals r = b - A (hi + lo) of the scaled design A (columns x^j columnScale[j], the
+    // constant last; b = y dataScale) and g = A^T r, in double-double arithmetic; g = gHi + gLo.
+    // scratch: 3 (m + 1) quads.
+    void (*refinementSums)(const double* xs, const double* ys, int n, int m, const double* columnScale,
+                           double dataScale, const double* hi, const double* lo, double* gHi, double* gLo,
+                           TQuad* scratch);
+    // The sums of y and of the fitted values c_m + sum c_j x^(j+1), and whether either varies.
+    void (*qualityMeans)(const double* xs, const double* ys, int n, const double* c, int m, double& sumY,
+                         double& sumH, bool& spreadY, bool& spreadH);
+    // The sums of squares and products of y and the fitted values about their means.
+    void (*qualitySpreads)(const double* xs, const double* ys, int n, const double* c, int m, double meanY,
+                           double meanH, double& vy, double& vh, double& cov);
+    // The centred sums of the closed-form line and parabola about (cx, cy): with dx = x - cx and
+    // dy = y - cy, sums[0..7] = dx, dy, dx^2, dy^2, dx dy, dx^2 dy, dx^3, dx^4 (the last three
+    // only when `parabola`).
+    void (*centredSums)(const double* xs, const double* ys, int n, double cx, double cy, bool parabola,
+                        double* sums);
+    // The residuals r = y - cy - sum c_j t^j (t = x - cx, c_j = hi[j] + lo[j], j = 1 or 2) in
+    // double-double arithmetic, and the moments sum t^j r (j = 0..m), returned as gHi + gLo.
+    void (*centredResidualMoments)(const double* xs, const double* ys, int n, int m, double cx, double cy,
+                                   const double* hi, const double* lo, double* gHi, double* gLo);
+};
+
+// The variant for this machine (or the portable one while tests ask for it).
+const TKernels& Kernels();
+
+// Runs the engine's loops on the variant for any processor even where the wider one could run
+// (for tests: both variants give the same numbers).
+void UsePortableKernels(bool portableOnly);
+
+}  // namespace kernels
