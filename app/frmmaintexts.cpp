@@ -3,28 +3,29 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QEvent>
+#include <QFontMetrics>
 #include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QShortcut>
-#include <QFontMetrics>
 #include <algorithm>
 #include <array>
 #include <cstdlib>
 
-#include "app/floatedit.h"
 #include "app/errorbox.h"
+#include "app/floatedit.h"
 #include "app/frmmain.h"
 #include "app/language.h"
-#include "app/uifont.h"
 #include "app/speedbutton.h"
 #include "app/spinedit.h"
+#include "app/uifont.h"
 #include "app/valuegrid.h"
 #include "numlab/numlab.h"
 
-// "Sprache" in the file menu, above "Ende": the two languages, each named in its own.
+// "Sprache" in the file menu, above "Ende" (an entry beside the four of the original menu): the
+// two languages, each named in its own.
 void TFrmMain::CreateLanguageMenu()
 {
     Sprache1 = new QMenu(this);
