@@ -16,10 +16,6 @@ constexpr int kMaxShadowWidth = 32;
 // Margins are kept within this many pixels either way. The resize rule grows the control until
 // the margins fit, and every pixel of the control costs image memory; no screen needs more.
 constexpr int kMaxMargin = 4000;
-constexpr int kMinAllocSize = 1;
-constexpr int kMaxAllocSize = 1000000;
-// ClassDefault 255 is not a class: it is refused.
-constexpr std::uint8_t kNoClass = 255;
 // Grid spacings below this value have no meaning.
 constexpr double kLowestGridRule = -3.0;
 constexpr int kBackgroundPictureSize = 10;
@@ -129,15 +125,6 @@ TCustomRChart::TCustomRChart(QWidget* parent) : QWidget(parent)
 
 TCustomRChart::~TCustomRChart()
 {
-    // Leave the sharing group so no other chart keeps a pointer to this one.
-    if (m_shareOwner) LeaveShareOwner();
-    // Each user keeps what it showed, as a list of its own.
-    for (int i = 0; i < m_shareUserCount; ++i) {
-        TCustomRChart* user = m_shareUsers[std::size_t(i)];
-        user->m_shareOwner = nullptr;
-        if (user->m_items) user->m_items = user->m_items->Clone();
-    }
-    m_shareUserCount = 0;
     m_font.OnChange = nullptr;
     for (auto& hair : m_crossHairs) hair->OnChange = nullptr;
     for (auto& label : m_textLabels) label->OnChange = nullptr;
@@ -173,11 +160,6 @@ void TCustomRChart::ConnectScale(int layer, bool horizontal)
         if (OnBeforeTickLabel) OnBeforeTickLabel(*this, type, pos, label);
     };
     (horizontal ? m_scaleObjX : m_scaleObjY)[std::size_t(layer - 1)] = scale;
-}
-
-TCustomRChart* TCustomRChart::ShareUser(int i) const
-{
-    return i >= 1 && i <= m_shareUserCount ? m_shareUsers[std::size_t(i - 1)] : nullptr;
 }
 
 // ------------------------------------------------------------------ lifecycle
@@ -329,36 +311,6 @@ void TCustomRChart::SetGridDy(double value)
     if (!(value >= kLowestGridRule)) return;
     m_gridDy = value;
     Repaint();
-}
-
-void TCustomRChart::SetDataColor(TColor value)
-{
-    m_dataColor = value;
-}
-
-void TCustomRChart::SetFillColor(TColor value)
-{
-    m_fillColor = value;
-}
-
-void TCustomRChart::SetPenStyle(TPenStyle value)
-{
-    m_penStyle = value;
-}
-
-void TCustomRChart::SetLineWidth(std::uint8_t value)
-{
-    m_lineWidth = value;
-}
-
-void TCustomRChart::SetClassDefault(std::uint8_t value)
-{
-    if (value != kNoClass) m_classDefault = value;
-}
-
-void TCustomRChart::SetAllocSize(int value)
-{
-    if (value >= kMinAllocSize && value <= kMaxAllocSize) m_allocSize = value;
 }
 
 void TCustomRChart::SetAutoRedraw(bool value)

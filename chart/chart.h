@@ -24,7 +24,7 @@
 #include "chart/charttypes.h"
 #include "chart/crosshair.h"
 #include "chart/displayitem.h"
-#include "chart/itemstore.h"
+#include "chart/displaylist.h"
 #include "chart/jointlayers.h"
 #include "chart/mousestate.h"
 #include "chart/scaleprops.h"
@@ -33,6 +33,7 @@
 #include "common/types.h"
 #include "platform/canvas.h"
 #include "platform/font.h"
+#include "scale/axismap.h"
 #include "scale/dtlabel.h"
 #include "scale/scale.h"
 
@@ -138,19 +139,19 @@ public:
     double GridDy() const { return m_gridDy; }
     void SetGridDy(double value);
     // Attributes of items appended later; stored.
-    TColor DataColor() const { return m_dataColor; }
-    void SetDataColor(TColor value);
-    TColor FillColor() const { return m_fillColor; }
-    void SetFillColor(TColor value);
-    TPenStyle PenStyle() const { return m_penStyle; }
-    void SetPenStyle(TPenStyle value);
-    std::uint8_t LineWidth() const { return m_lineWidth; }
-    void SetLineWidth(std::uint8_t value);
-    std::uint8_t ClassDefault() const { return m_classDefault; }
-    void SetClassDefault(std::uint8_t value);  // 255 is ignored
+    TColor DataColor() const { return m_list.Attributes().Color; }
+    void SetDataColor(TColor value) { m_list.SetColor(value); }
+    TColor FillColor() const { return m_list.Attributes().FillColor; }
+    void SetFillColor(TColor value) { m_list.SetFillColor(value); }
+    TPenStyle PenStyle() const { return m_list.Attributes().PenStyle; }
+    void SetPenStyle(TPenStyle value) { m_list.SetPenStyle(value); }
+    std::uint8_t LineWidth() const { return m_list.Attributes().LineWidth; }
+    void SetLineWidth(std::uint8_t value) { m_list.SetLineWidth(value); }
+    std::uint8_t ClassDefault() const { return m_list.Attributes().ItemClass; }
+    void SetClassDefault(std::uint8_t value) { m_list.SetItemClass(value); }  // 255 is ignored
     // Growth step of the display list's visible capacity; values outside 1..1000000 are ignored.
-    int AllocSize() const { return m_allocSize; }
-    void SetAllocSize(int value);
+    int AllocSize() const { return m_list.AllocSize(); }
+    void SetAllocSize(int value) { m_list.SetAllocSize(value); }
     bool AutoRedraw() const { return m_autoRedraw; }
     void SetAutoRedraw(bool value);            // stored
     const std::string& Caption() const { return m_caption; }
@@ -223,19 +224,20 @@ public:
     const TBakGndImg& BackGroundImg() const { return *m_backGroundImg; }
     // The chart whose display list this chart shows (nullptr: its own). Wrong requests show an
     // information box and change nothing.
-    TCustomRChart* UseDataOf() const { return m_shareOwner; }
+    TCustomRChart* UseDataOf() const { return m_list.Owner() ? &m_list.Owner()->Host() : nullptr; }
     void SetUseDataOf(TCustomRChart* value);
 
     // ---------------------------------------------------------------- state (read-only)
     bool PaintLock() const { return m_paintLock; }
     bool Loading() const { return m_loading; }
-    int ActiveLayer() const { return m_activeLayer; }
+    int ActiveLayer() const { return m_list.Attributes().Layer; }
     bool ClassVisible(int itemClass) const { return itemClass >= 0 && itemClass < 256 && m_classVisible[std::size_t(itemClass)]; }
     bool LayerVisible(int layer) const { return layer >= 1 && layer <= kMaxLayers && m_layerVisible[std::size_t(layer - 1)]; }
     int AspectX() const { return m_aspectX; }
     int AspectY() const { return m_aspectY; }
-    int ShareUserCount() const { return m_shareUserCount; }
-    TCustomRChart* ShareUser(int i) const;     // 1..ShareUserCount, nullptr otherwise
+    int ShareUserCount() const { return m_list.UserCount(); }
+    // 1..ShareUserCount, nullptr otherwise
+    TCustomRChart* ShareUser(int i) const { return m_list.User(i - 1) ? &m_list.User(i - 1)->Host() : nullptr; }
     // The internal scale objects of a layer (1..16, clamped).
     TScale& ScaleObjectX(int layer) { return *m_scaleObjX[LayerIndex(layer)]; }
     TScale& ScaleObjectY(int layer) { return *m_scaleObjY[LayerIndex(layer)]; }
@@ -291,7 +293,15 @@ public:
     // EQZLRChartError "Logarithmic axis must not be negative." for a logarithmic axis with an
     // end <= 0; the axes visited before keep their new coefficients.
     virtual void RecalcTransforms();
-    TLayerTransform Transform(int layer) const { return m_transform[LayerIndex(layer)]; }
+    TLayerTransform Transform(int layer) const
+    {
+        const std::size_t n = LayerIndex(layer);
+        return {m_mapX[n].K(), m_mapX[n].D(), m_mapY[n].K(), m_mapY[n].D()};
+    }
+    // The maps of a layer's axes (1..16, clamped) as the last RecalcTransforms left them: world
+    // values to control pixels and back.
+    const TAxisMap& AxisMapX(int layer) const { return m_mapX[LayerIndex(layer)]; }
+    const TAxisMap& AxisMapY(int layer) const { return m_mapY[LayerIndex(layer)]; }
     // World point of a layer (clamped into 1..16) to control pixels, clamped to
     // +-2147483647 and rounded half to even.
     void WorldToMouse(int layer, double x, double y, int& px, int& py) const;
@@ -309,25 +319,28 @@ public:
     void SyncScale(TScale& scale, const TScaleProps& props);
 
     // ---------------------------------------------------------------- operations: display list
-    void AddMark(std::uint8_t markKind, double x, double y);
-    void AddMoveTo(double x, double y);
-    void AddLineTo(double x, double y);
+    // The list itself: items, appends for every kind, attributes and sharing.
+    TDisplayList& DisplayList() { return m_list; }
+    const TDisplayList& DisplayList() const { return m_list; }
+    void AddMark(std::uint8_t markKind, double x, double y) { m_list.AddMark(markKind, x, y); }
+    void AddMoveTo(double x, double y) { m_list.AddMoveTo(x, y); }
+    void AddLineTo(double x, double y) { m_list.AddLineTo(x, y); }
     // Kind of the last item, 0 for an empty list.
-    std::uint8_t KindOfLastItem() const;
-    void DropLastItem();
+    std::uint8_t KindOfLastItem() const { return m_list.KindOfLast(); }
+    void DropLastItem() { m_list.DropLast(); }
     // Empties the list and blanks the data image (the screen is not updated).
     void ClearItems();
     // Makes the current list visible now, and repaints the charts sharing it.
     void ShowItems();
-    int ItemCount() const { return m_itemCount; }
-    int ItemCapacity() const { return m_items ? m_items->Capacity() : 0; }
+    int ItemCount() const { return m_list.Count(); }
+    int ItemCapacity() const { return m_list.Capacity(); }
     // Item i (0..ItemCount-1).
-    const TDisplayItem& Item(int i) const { return m_items->Data()[i]; }
-    const TDisplayItem* Items() const { return m_items ? m_items->Data() : nullptr; }
+    const TDisplayItem& Item(int i) const { return m_list.Item(i); }
+    const TDisplayItem* Items() const { return m_list.Items(); }
     // Bytes of memory held by the item storage.
-    std::size_t ItemStorageBytes() const { return m_items ? m_items->Bytes() : 0; }
+    std::size_t ItemStorageBytes() const { return m_list.StorageBytes(); }
     // Pushes the storage and the count to the other charts of the sharing group.
-    void PropagateItems();
+    void PropagateItems() { m_list.Propagate(); }
 
     // ---------------------------------------------------------------- operations: painting
     // The full repaint (nothing while locked, loading or hidden).
@@ -412,8 +425,6 @@ private:
     void SyncAllScales();
     void SetScaleMargins(TScale& scale, bool horizontal);
     void SizeDataImage(int extra);
-    void AppendItem(std::uint8_t kind, double x, double y);
-    void LeaveShareOwner();
     void RepaintShareGroup();
     void ConnectScale(int layer, bool horizontal);
     void InitMouse();              // mouse.cpp: cursors and the idle mouse state
@@ -436,12 +447,6 @@ private:
     TColor m_gridColor = clBlack;
     double m_gridDx = 0.0;
     double m_gridDy = 0.0;
-    TColor m_dataColor = clBlack;
-    TColor m_fillColor = clSilver;
-    TPenStyle m_penStyle = psSolid;
-    std::uint8_t m_lineWidth = 1;
-    std::uint8_t m_classDefault = 0;
-    int m_allocSize = 1000;
     bool m_autoRedraw = false;
     std::string m_caption;
     int m_captionPosX = 0;
@@ -479,22 +484,15 @@ private:
     bool m_loading = false;
     bool m_windowCreated = false;
     bool m_inSetBounds = false;
-    int m_activeLayer = 1;
     std::array<bool, 256> m_classVisible;
     std::array<bool, kMaxLayers> m_layerVisible;
     int m_aspectX = 1;
     int m_aspectY = 1;
-    std::array<TLayerTransform, kMaxLayers> m_transform{};
+    std::array<TAxisMap, kMaxLayers> m_mapX{};
+    std::array<TAxisMap, kMaxLayers> m_mapY{};
 
-    // display list
-    TItemStorePtr m_items;
-    int m_itemCount = 0;
-
-    // data sharing
-    static constexpr int kMaxShareUsers = 4;
-    TCustomRChart* m_shareOwner = nullptr;
-    std::array<TCustomRChart*, kMaxShareUsers> m_shareUsers{};
-    int m_shareUserCount = 0;
+    // display list, shared with the charts of a group
+    TDisplayList m_list{*this};
 
     // mouse state
     TMouseState m_mouse;

@@ -115,23 +115,22 @@ TGridAxis AxisOf(const TScaleProps& props, const TScale& scale, double spacing)
 
 // Grid positions lie inside the axis ranges; the clamp only keeps a broken transform from
 // handing the canvas a line millions of pixels long.
-constexpr int kGridPixelLimit = 30000;
-
-int GridPixel(int v) { return std::clamp(v, -kGridPixelLimit, kGridPixelLimit); }
+int GridPixel(int v) { return std::clamp(v, -kDrawClamp, kDrawClamp); }
 
 }  // namespace
 
 void TCustomRChart::DrawGrid(TCanvas& canvas, int offsetX, int offsetY)
 {
-    const int layer = m_activeLayer;
+    const int layer = ActiveLayer();
     const TScaleProps& px = ScalePropsX(layer);
     const TScaleProps& py = ScalePropsY(layer);
     const std::vector<double> xs = GridPositions(AxisOf(px, ScaleObjectX(layer), m_gridDx));
     const std::vector<double> ys = GridPositions(AxisOf(py, ScaleObjectY(layer), m_gridDy));
+    const TAxisMap& mapX = AxisMapX(layer);
+    const TAxisMap& mapY = AxisMapY(layer);
     auto pixel = [&](double x, double y) {
-        int cx = 0, cy = 0;
-        WorldToMouse(layer, x, y, cx, cy);
-        return TPoint{GridPixel(cx) - m_marginLeft + offsetX, GridPixel(cy) - m_marginTop + offsetY};
+        return TPoint{GridPixel(mapX.ToPixel(x)) - m_marginLeft + offsetX,
+                      GridPixel(mapY.ToPixel(y)) - m_marginTop + offsetY};
     };
     canvas.Pen().SetColor(m_gridColor);
     canvas.Brush().SetColor(m_chartColor);

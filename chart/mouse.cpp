@@ -231,35 +231,22 @@ public:
         const TScalePropsHoriz& sx = c.Scale1X();
         const TScalePropsVert& sy = c.Scale1Y();
         double xLow = sx.RangeLow(), xHigh = sx.RangeHigh(), yLow = sy.RangeLow(), yHigh = sy.RangeHigh();
-        // Moving the mouse right shows smaller x values under it, moving it down larger y values.
-        if (mode != maPanVert) PanAxis(sx, a.XLow, a.XHigh, a.X - x, c.AreaWidth(), xLow, xHigh);
-        if (mode != maPanHoriz) PanAxis(sy, a.YLow, a.YHigh, y - a.Y, c.AreaHeight(), yLow, yHigh);
+        // The drawing follows the mouse: the anchor ranges move by the mouse's way along each axis.
+        if (mode != maPanVert) PanAxis(c.AxisMapX(1), sx, a.XLow, a.XHigh, x - a.X, xLow, xHigh);
+        if (mode != maPanHoriz) PanAxis(c.AxisMapY(1), sy, a.YLow, a.YHigh, y - a.Y, yLow, yHigh);
         LockScope lock(c);
         c.SetLayerRange(1, xLow, yLow, xHigh, yHigh);
         lock.Release();
         if (c.OnZoomPan) c.OnZoomPan(c);
     }
 
-    // One axis of a pan step: the anchor range moved by `pixels` of an axis `size` pixels long,
-    // in world units of the current span on a linear axis, by the matching factor of the
-    // current ratio on a logarithmic one. Leaves `low` and `high` alone when the axis has no
-    // pixels or the result is not usable.
-    static void PanAxis(const TScaleProps& s, double anchorLow, double anchorHigh, int pixels, int size,
+    // One axis of a pan step: the anchor range dragged `pixels` along the axis's map. Leaves
+    // `low` and `high` alone when the axis has no extent or the result is not usable.
+    static void PanAxis(const TAxisMap& map, const TScaleProps& s, double anchorLow, double anchorHigh, int pixels,
                         double& low, double& high)
     {
-        if (size <= 0) return;
-        const long double lo = s.RangeLow(), hi = s.RangeHigh();
         long double newLow, newHigh;
-        if (s.Logarithmic()) {
-            const long double ratio = hi / lo;
-            const long double f = ratio > 0 ? std::exp(std::log(ratio) * pixels / size) : 1.0L;
-            newLow = anchorLow * f;
-            newHigh = anchorHigh * f;
-        } else {
-            const long double d = (hi - lo) * pixels / size;
-            newLow = anchorLow + d;
-            newHigh = anchorHigh + d;
-        }
+        if (!map.Dragged(anchorLow, anchorHigh, pixels, newLow, newHigh)) return;
         // A logarithmic axis whose pan would push an end below the floor keeps its range, so
         // the pan stops there instead of squeezing the span.
         if (UsableRange(newLow, newHigh, s.Logarithmic())) {

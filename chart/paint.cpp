@@ -9,13 +9,6 @@
 
 #include "platform/widgetpaint.h"
 
-namespace {
-
-// Drawing positions are clamped to this range so that far-away world points stay drawable.
-constexpr int kDrawLimit = 30000;
-
-}  // namespace
-
 void TCustomRChart::Paint()
 {
     if (isHidden() || m_loading || m_paintLock) return;
@@ -174,7 +167,7 @@ void TCustomRChart::RenderChartBackground(TCanvas& canvas, int offsetX, int offs
     int l, t, r, b;
     WorldToMouse(1, bkg.AreaLeft(), bkg.AreaTop(), l, t);
     WorldToMouse(1, bkg.AreaRight(), bkg.AreaBottom(), r, b);
-    auto place = [](int v, int margin, int offset) { return std::clamp(v, -kDrawLimit, kDrawLimit) - margin + offset; };
+    auto place = [](int v, int margin, int offset) { return std::clamp(v, -kDrawClamp, kDrawClamp) - margin + offset; };
     l = place(l, m_marginLeft, offsetX);
     r = place(r, m_marginLeft, offsetX);
     t = place(t, m_marginTop, offsetY);

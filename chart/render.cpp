@@ -43,25 +43,6 @@ constexpr int kPolygonClipMargin = 16;
 // How many items ahead the mark loop asks the memory for.
 constexpr int kPrefetchAhead = 32;
 
-// Adding 1.5 * 2^63 to a long double of magnitude below 2^62 rounds it to a whole number in the
-// current rounding mode (ties to even), as nearbyint does; the whole number then stands in the low
-// bits of the sum's 64-bit significand, so no conversion instruction is needed either.
-static_assert(std::numeric_limits<long double>::digits == 64, "the x87 extended format is assumed");
-constexpr long double kRoundingShift = 0x1.8p63L;
-constexpr std::uint64_t kShiftSignificand = 0xC000000000000000ull;
-// Positions this far out take the chart's own conversion, which clamps them.
-constexpr long double kInlineLimit = 1e9L;
-
-inline bool RoundInline(long double p, int& out)
-{
-    if (!(p > -kInlineLimit && p < kInlineLimit)) return false;
-    const long double shifted = p + kRoundingShift;
-    std::uint64_t significand;
-    std::memcpy(&significand, &shifted, sizeof significand);
-    out = int(std::int64_t(significand - kShiftSignificand));
-    return true;
-}
-
 // Sets `width` pixels from `row` on: runs of 4 and more by 16-byte stores, shorter ones by 8-byte
 // stores, overlapping where the width is not a multiple.
 inline void FillRun(QRgb* row, int width, __m128i fill4, std::uint64_t fill2, QRgb pixel)
@@ -109,27 +90,6 @@ inline void StoreDisc5(QRgb* c, std::ptrdiff_t stride, __m128i fill4, std::uint6
     r[1] = pixel;
 }
 
-// Bound of the distance between a position found in double arithmetic and the extended one,
-// relative to the size of the terms: a few units in the last place of a double, with room to spare.
-constexpr double kDoubleSlack = 0x1p-50;
-
-// One coordinate for the mark loop, rounded as WorldToMouse rounds it: the position is first found
-// in double arithmetic; only where that lands so near a half pixel that the extended result could
-// round the other way does the extended computation decide.
-inline bool RoundAxis(const TChartRenderer::TAxisCoefficients& a, double v, int& out)
-{
-    const double kv = a.K * v;
-    const double p = kv + a.D;
-    if (!(p > -1e9 && p < 1e9)) return false;
-    const int n = _mm_cvtsd_si32(_mm_set_sd(p));  // current rounding mode, ties to even
-    const double off = std::fabs(p - double(n));
-    if (0.5 - off > kDoubleSlack * (std::fabs(kv) + std::fabs(a.D) + 1.0)) {
-        out = n;
-        return true;
-    }
-    return RoundInline(a.KL * static_cast<long double>(v) + a.DL, out);
-}
-
 int ClampPixel(long long v)
 {
     return int(std::clamp<long long>(v, -TChartRenderer::kPixelLimit, TChartRenderer::kPixelLimit));
@@ -175,16 +135,6 @@ std::vector<TPoint> ClipPolygon(std::vector<TPoint> pts, const TRect& r)
 TChartRenderer::TChartRenderer(TCustomRChart& chart, TCanvas& canvas, int offsetX, int offsetY, bool monochrome)
     : m_chart(chart), m_canvas(canvas), m_offsetX(offsetX), m_offsetY(offsetY), m_monochrome(monochrome)
 {
-    for (int layer = 1; layer <= kMaxLayers; ++layer) {
-        const TLayerTransform t = chart.Transform(layer);
-        TLinearLayer& l = m_linear[std::size_t(layer - 1)];
-        l.Linear = !chart.ScalePropsX(layer).Logarithmic() && !chart.ScalePropsY(layer).Logarithmic() && t.kX != 0 &&
-                   t.kY != 0;
-        l.KX = t.kX;
-        l.DX = t.dX;
-        l.KY = t.kY;
-        l.DY = t.dY;
-    }
 }
 
 void TCustomRChart::RenderData(TCanvas& canvas, int offsetX, int offsetY, bool monochrome, bool noGrid)
@@ -204,7 +154,7 @@ void TChartRenderer::Run(bool noGrid)
     }
     if (c.m_gridStyle != gsNone && !noGrid) c.DrawGrid(m_canvas, m_offsetX, m_offsetY);
 
-    m_penWidth = c.m_lineWidth;
+    m_penWidth = c.LineWidth();
     m_canvas.Pen().SetWidth(m_penWidth);
     m_current = {m_offsetX, m_offsetY};
     m_canvas.MoveTo(m_current.X, m_current.Y);
@@ -274,11 +224,10 @@ TPoint TChartRenderer::ToCanvas(long long px, long long py) const
 // The control pixel of a world point, as WorldToMouse gives it.
 void TChartRenderer::ControlPixel(int layer, double x, double y, int& px, int& py) const
 {
-    const TLinearLayer& l = m_linear[std::size_t(std::clamp(layer, 1, kMaxLayers) - 1)];
-    if (l.Linear && RoundInline(l.KX * static_cast<long double>(x) + l.DX, px) &&
-        RoundInline(l.KY * static_cast<long double>(y) + l.DY, py))
-        return;
-    m_chart.WorldToMouse(layer, x, y, px, py);
+    const TAxisMap& mx = m_chart.AxisMapX(layer);
+    const TAxisMap& my = m_chart.AxisMapY(layer);
+    if (!mx.FastToPixel(x, px)) px = mx.ToPixel(x);
+    if (!my.FastToPixel(y, py)) py = my.ToPixel(y);
 }
 
 // The canvas position of a world point of `layer`, moved by (dx, dy) pixels before the clamp.
@@ -383,7 +332,6 @@ void TChartRenderer::DrawMarkRun(const TDisplayItem* items, int& i, int count)
         m_runsOf = stamp;
         m_runsStride = stride;
     }
-    const TLinearLayer& l = m_linear[std::size_t(std::clamp(first.Layer, 1, kMaxLayers) - 1)];
     TMarkLoop loop;
     loop.Bits = bits;
     loop.Stride = stride;
@@ -397,9 +345,8 @@ void TChartRenderer::DrawMarkRun(const TDisplayItem* items, int& i, int count)
     loop.YHi = bounds.Bottom - 1 - stamp->Bottom();
     loop.ShiftX = m_offsetX - m_chart.m_marginLeft;
     loop.ShiftY = m_offsetY - m_chart.m_marginTop;
-    loop.Linear = l.Linear;
-    loop.X = {double(l.KX), double(l.DX), l.KX, l.DX};
-    loop.Y = {double(l.KY), double(l.DY), l.KY, l.DY};
+    loop.X = &m_chart.AxisMapX(first.Layer);
+    loop.Y = &m_chart.AxisMapY(first.Layer);
     TPoint p;
     if (!stamp->CopyOnly()) {
         p = RunMarks(loop, items, i, count, [](QRgb*) { return false; });
@@ -433,10 +380,12 @@ TPoint TChartRenderer::RunMarks(const TMarkLoop& loop, const TDisplayItem* items
     for (int j = i;; ++j) {
         const TDisplayItem& it = items[j];
         // The list is read front to back; asking for items a little ahead hides memory latency.
-        if (j + kPrefetchAhead < count) __builtin_prefetch(&items[j + kPrefetchAhead]);
+        if (j + kPrefetchAhead < count) cpu::Prefetch(&items[j + kPrefetchAhead]);
         int px, py;
-        if (!(loop.Linear && RoundAxis(loop.X, it.X1, px) && RoundAxis(loop.Y, it.Y1, py)))
-            m_chart.WorldToMouse(it.Layer, it.X1, it.Y1, px, py);
+        if (!(loop.X->FastToPixel(it.X1, px) && loop.Y->FastToPixel(it.Y1, py))) {
+            px = loop.X->ToPixel(it.X1);
+            py = loop.Y->ToPixel(it.Y1);
+        }
         p.X = std::clamp(px, -kPixelLimit, kPixelLimit) + loop.ShiftX;
         p.Y = std::clamp(py, -kPixelLimit, kPixelLimit) + loop.ShiftY;
         if (!(p.X >= loop.XLo && p.X <= loop.XHi && p.Y >= loop.YLo && p.Y <= loop.YHi &&
@@ -731,110 +680,60 @@ void TChartRenderer::DrawFrame()
     m_canvas.LineTo(x, y);
 }
 
-// ---- appending ----
+// ---- appending: forwards to the display list ----
 
 TDisplayItem& TChartRenderer::Append(TCustomRChart& chart, TItemKind kind, double x, double y)
 {
-    chart.AppendItem(kind, x, y);
-    TDisplayItem& item = chart.m_items->Data()[chart.m_itemCount - 1];
-    item.FillColor = chart.m_fillColor;
-    // The group shares the storage, so the slot filled after this is theirs too.
-    chart.PropagateItems();
-    return item;
+    return chart.DisplayList().Append(kind, x, y);
 }
-
-namespace {
-
-// Copies `text` into an item, cut to the item's length at a character boundary.
-void SetItemText(TDisplayItem& item, const std::string& text)
-{
-    std::size_t n = std::min<std::size_t>(text.size(), kItemTextLength);
-    while (n > 0 && n < text.size() && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) --n;
-    std::copy_n(text.data(), n, item.Text);
-    item.Text[n] = '\0';
-}
-
-}  // namespace
 
 void AddLine(TCustomRChart& chart, double x1, double y1, double x2, double y2)
 {
-    TDisplayItem& item = TChartRenderer::Append(chart, ikLine, x1, y1);
-    item.X2 = x2;
-    item.Y2 = y2;
+    chart.DisplayList().AddLine(x1, y1, x2, y2);
 }
 
 void AddRect(TCustomRChart& chart, double x1, double y1, double x2, double y2, bool hollow)
 {
-    TDisplayItem& item = TChartRenderer::Append(chart, ikRect, x1, y1);
-    item.X2 = x2;
-    item.Y2 = y2;
-    item.Hollow = hollow;
+    chart.DisplayList().AddRect(x1, y1, x2, y2, hollow);
 }
 
 void AddRect3D(TCustomRChart& chart, double x1, double y1, double x2, double y2, TColor color2, TColor color3,
                int frameStyle)
 {
-    TDisplayItem& item = TChartRenderer::Append(chart, ikRect3D, x1, y1);
-    item.X2 = x2;
-    item.Y2 = y2;
-    item.Color2 = color2;
-    item.Color3 = color3;
-    item.FrameStyle3D = std::uint8_t(std::clamp(frameStyle, 0, 255));
+    chart.DisplayList().AddRect3D(x1, y1, x2, y2, color2, color3, frameStyle);
 }
 
 void AddBar3D(TCustomRChart& chart, double x1, double y1, double x2, double y2, int depth, int angle)
 {
-    TDisplayItem& item = TChartRenderer::Append(chart, ikBar3D, x1, y1);
-    item.X2 = x2;
-    item.Y2 = y2;
-    item.Depth = depth;
-    item.Size = angle;
+    chart.DisplayList().AddBar3D(x1, y1, x2, y2, depth, angle);
 }
 
 void AddText(TCustomRChart& chart, double x, double y, const std::string& text, int size, TAlignment alignment)
 {
-    TDisplayItem& item = TChartRenderer::Append(chart, ikText, x, y);
-    SetItemText(item, text);
-    item.Size = size;
-    item.MarkKind = std::uint8_t(alignment);
+    chart.DisplayList().AddText(x, y, text, size, alignment);
 }
 
 void AddTextOffset(TCustomRChart& chart, double x, double y, int dx, int dy, const std::string& text, int size,
                    TAlignment alignment)
 {
-    TDisplayItem& item = TChartRenderer::Append(chart, ikTextOffset, x, y);
-    item.X2 = dx;
-    item.Y2 = dy;
-    SetItemText(item, text);
-    item.Size = size;
-    item.MarkKind = std::uint8_t(alignment);
+    chart.DisplayList().AddTextOffset(x, y, dx, dy, text, size, alignment);
 }
 
 void AddEllipse(TCustomRChart& chart, double x, double y, double rx, double ry, bool hollow)
 {
-    TDisplayItem& item = TChartRenderer::Append(chart, ikEllipse, x, y);
-    item.X2 = rx;
-    item.Y2 = ry;
-    item.Hollow = hollow;
+    chart.DisplayList().AddEllipse(x, y, rx, ry, hollow);
 }
 
-void AddMoveRel(TCustomRChart& chart, int dx, int dy) { TChartRenderer::Append(chart, ikMoveRel, dx, dy); }
+void AddMoveRel(TCustomRChart& chart, int dx, int dy) { chart.DisplayList().AddMoveRel(dx, dy); }
 
-void AddLineRel(TCustomRChart& chart, int dx, int dy) { TChartRenderer::Append(chart, ikLineRel, dx, dy); }
+void AddLineRel(TCustomRChart& chart, int dx, int dy) { chart.DisplayList().AddLineRel(dx, dy); }
 
 void AddArrow(TCustomRChart& chart, double x1, double y1, double x2, double y2, int headSize, bool hollow)
 {
-    TDisplayItem& item = TChartRenderer::Append(chart, ikArrow, x1, y1);
-    item.X2 = x2;
-    item.Y2 = y2;
-    item.Size = headSize;
-    item.Hollow = hollow;
+    chart.DisplayList().AddArrow(x1, y1, x2, y2, headSize, hollow);
 }
 
 void AddRectCentred(TCustomRChart& chart, double x, double y, int halfWidth, int halfHeight, bool hollow)
 {
-    TDisplayItem& item = TChartRenderer::Append(chart, ikRectCentred, x, y);
-    item.X2 = halfWidth;
-    item.Y2 = halfHeight;
-    item.Hollow = hollow;
+    chart.DisplayList().AddRectCentred(x, y, halfWidth, halfHeight, hollow);
 }

@@ -21,7 +21,7 @@ public:
     static constexpr int kMaxPolylinePoints = 200;
     // Item positions are clamped to this many pixels around the control's origin, so extreme zoom
     // never overflows the drawing.
-    static constexpr int kPixelLimit = 30000;
+    static constexpr int kPixelLimit = kDrawClamp;
 
     TChartRenderer(TCustomRChart& chart, TCanvas& canvas, int offsetX, int offsetY, bool monochrome);
 
@@ -31,12 +31,6 @@ public:
 
     // Called with the points of every polyline the pass draws (for tests of the batching).
     std::function<void(const std::vector<TPoint>&)> OnPolyline;
-
-    // One axis of a linear layer: px = K * x + D, in double and in extended precision.
-    struct TAxisCoefficients {
-        double K, D;
-        long double KL, DL;
-    };
 
     // Appends an item of `kind` at (x, y) with the chart's current attributes (FillColor too),
     // hands the list to the sharing group and returns its slot, for the appending operations below.
@@ -55,8 +49,8 @@ private:
         const TGlyphStamp* Stamp;
         int XLo, XHi, YLo, YHi;     // centres whose stamp lies wholly inside the clip
         int ShiftX, ShiftY;         // control pixel to canvas
-        bool Linear;
-        TAxisCoefficients X, Y;
+        const TAxisMap* X;
+        const TAxisMap* Y;
     };
     template <class Store>
     TPoint RunMarks(const TMarkLoop& loop, const TDisplayItem* items, int& i, int count, Store store);
@@ -96,13 +90,6 @@ private:
     int m_penWidth = 1;
     TPoint m_current;                          // the current point P
     std::vector<TPoint> m_pending;
-    // Per layer: the coefficients of a linear transform, used for the common case inline (other
-    // layers and far points go through the chart's WorldToMouse).
-    struct TLinearLayer {
-        bool Linear = false;
-        long double KX = 0, DX = 0, KY = 0, DY = 0;
-    };
-    std::array<TLinearLayer, kMaxLayers> m_linear{};
     std::array<const TGlyphStamp*, 52> m_stamps{};
     std::array<bool, 52> m_stampLooked{};
     // The pixel runs of stamp m_runsOf in an image of m_runsStride pixels per row.
