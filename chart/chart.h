@@ -27,6 +27,7 @@
 #include "chart/displaylist.h"
 #include "chart/jointlayers.h"
 #include "chart/mousestate.h"
+#include "chart/render.h"
 #include "chart/scaleprops.h"
 #include "chart/textlabel.h"
 #include "common/errors.h"
@@ -351,8 +352,12 @@ public:
     void RenderFrameAndScales(TCanvas& canvas);
     // Sizes the data image and paints the chart area's background (colour, picture or area).
     virtual void RenderChartBackground(TCanvas& canvas, int offsetX, int offsetY);
-    // Grid, display-list items, text labels and the frame line of the chart area.
+    // Grid, display-list items, text labels and the frame line of the chart area: a replay of
+    // RenderFrame.
     virtual void RenderData(TCanvas& canvas, int offsetX, int offsetY, bool monochrome, bool noGrid);
+    // What the data-area pass draws, as a value: maps, placement, attributes, the grid
+    // positions, a view of the items and the text labels, and the render events as hooks.
+    TRenderFrame RenderFrame(int offsetX, int offsetY, bool monochrome);
     // Draws the crosshairs into `image` (its origin at control pixel (x, y)) and copies it onto
     // `target` at (x, y).
     void PresentImage(int x, int y, TCanvas& target, TBitmap& image);
@@ -383,7 +388,6 @@ protected:
 
 private:
     friend class TJointLayers;
-    friend class TChartRenderer;   // the data-area renderer (render.cpp and its helpers)
     friend class TChartMouse;      // the mouse handling (mouse.cpp and its helpers)
 
     // Holds the paint lock for a compound update. Release() hands back the remembered state
@@ -429,7 +433,8 @@ private:
     void ConnectScale(int layer, bool horizontal);
     void InitMouse();              // mouse.cpp: cursors and the idle mouse state
     void DrawCrossHairs(TCanvas& canvas, int x0, int y0);  // labeldraw.cpp
-    void DrawGrid(TCanvas& canvas, int offsetX, int offsetY);  // grid.cpp
+    // The grid positions along both axes of a layer (grid.cpp).
+    void GridPositionsOf(int layer, std::vector<double>& xs, std::vector<double>& ys) const;
 
     // layout and look
     int m_marginLeft = 50;

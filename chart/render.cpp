@@ -17,15 +17,17 @@
 
 #include <algorithm>
 #include <cmath>
-#include <emmintrin.h>
 #include <cstring>
-#include <limits>
 #include <numbers>
 
+#include "chart/chart.h"
 #include "chart/glyphs.h"
+#include "chart/grid.h"
 #include "chart/labeldraw.h"
 #include "common/mathutil.h"
 #include "platform/colors.h"
+#include "platform/cpu.h"
+#include "platform/stamp.h"
 
 namespace {
 
@@ -42,53 +44,8 @@ constexpr int kPolygonClipExtent = 4096;
 constexpr int kPolygonClipMargin = 16;
 // How many items ahead the mark loop asks the memory for.
 constexpr int kPrefetchAhead = 32;
-
-// Sets `width` pixels from `row` on: runs of 4 and more by 16-byte stores, shorter ones by 8-byte
-// stores, overlapping where the width is not a multiple.
-inline void FillRun(QRgb* row, int width, __m128i fill4, std::uint64_t fill2, QRgb pixel)
-{
-    if (width >= 4) {
-        int k = 0;
-        for (; k + 4 < width; k += 4) _mm_storeu_si128(reinterpret_cast<__m128i*>(row + k), fill4);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(row + width - 4), fill4);
-    } else if (width >= 2) {
-        std::memcpy(row, &fill2, sizeof fill2);
-        std::memcpy(row + width - 2, &fill2, sizeof fill2);
-    } else {
-        *row = pixel;
-    }
-}
-
-// The 5 x 5 disc of mark kind 26: rows of 3, 5, 5, 5 and 3 pixels.
-bool IsDisc5(const TGlyphStamp& stamp)
-{
-    static const TGlyphStamp::TRun kDisc[] = {
-        {-2, -1, 1, TGlyphStamp::opSetPen}, {-1, -2, 2, TGlyphStamp::opSetPen}, {0, -2, 2, TGlyphStamp::opSetPen},
-        {1, -2, 2, TGlyphStamp::opSetPen},  {2, -1, 1, TGlyphStamp::opSetPen},
-    };
-    const auto& runs = stamp.Runs();
-    if (runs.size() != std::size(kDisc)) return false;
-    for (std::size_t k = 0; k < runs.size(); ++k)
-        if (runs[k].Dy != kDisc[k].Dy || runs[k].Dx0 != kDisc[k].Dx0 || runs[k].Dx1 != kDisc[k].Dx1 ||
-            runs[k].Op != kDisc[k].Op)
-            return false;
-    return true;
-}
-
-inline void StoreDisc5(QRgb* c, std::ptrdiff_t stride, __m128i fill4, std::uint64_t fill2, QRgb pixel)
-{
-    QRgb* r = c - 2 * stride;
-    std::memcpy(r - 1, &fill2, sizeof fill2);
-    r[1] = pixel;
-    for (int k = 0; k < 3; ++k) {
-        r += stride;
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(r - 2), fill4);
-        r[2] = pixel;
-    }
-    r += stride;
-    std::memcpy(r - 1, &fill2, sizeof fill2);
-    r[1] = pixel;
-}
+// Mark centres are handed to the stamp in batches of this many.
+constexpr int kMarkBatch = 256;
 
 int ClampPixel(long long v)
 {
@@ -132,39 +89,39 @@ std::vector<TPoint> ClipPolygon(std::vector<TPoint> pts, const TRect& r)
 
 }  // namespace
 
-TChartRenderer::TChartRenderer(TCustomRChart& chart, TCanvas& canvas, int offsetX, int offsetY, bool monochrome)
-    : m_chart(chart), m_canvas(canvas), m_offsetX(offsetX), m_offsetY(offsetY), m_monochrome(monochrome)
+TChartRenderer::TChartRenderer(TRenderFrame frame, TCanvas& canvas) : m_frame(std::move(frame)), m_canvas(canvas)
 {
 }
 
-void TCustomRChart::RenderData(TCanvas& canvas, int offsetX, int offsetY, bool monochrome, bool noGrid)
+TChartRenderer::TChartRenderer(TCustomRChart& chart, TCanvas& canvas, int offsetX, int offsetY, bool monochrome)
+    : m_frame(chart.RenderFrame(offsetX, offsetY, monochrome)), m_canvas(canvas)
 {
-    TChartRenderer(*this, canvas, offsetX, offsetY, monochrome).Run(noGrid);
 }
 
 void TChartRenderer::Run(bool noGrid)
 {
-    TCustomRChart& c = m_chart;
-    const int top = c.m_marginTop - m_offsetY, left = c.m_marginLeft - m_offsetX;
-    if (c.OnBeforeRenderData) {
+    const TRenderFrame& f = m_frame;
+    const int top = f.MarginTop - f.OffsetY, left = f.MarginLeft - f.OffsetX;
+    if (f.BeforeItems) {
         const TColor brush = m_canvas.Brush().Color(), pen = m_canvas.Pen().Color();
-        c.OnBeforeRenderData(c, m_canvas, top, left);
-        m_canvas.Brush().SetColor(brush);
-        m_canvas.Pen().SetColor(pen);
+        if (f.BeforeItems(m_canvas, top, left)) {
+            m_canvas.Brush().SetColor(brush);
+            m_canvas.Pen().SetColor(pen);
+        }
     }
-    if (c.m_gridStyle != gsNone && !noGrid) c.DrawGrid(m_canvas, m_offsetX, m_offsetY);
+    if (f.GridStyle != gsNone && !noGrid) DrawGrid();
 
-    m_penWidth = c.LineWidth();
+    m_penWidth = f.LineWidth;
     m_canvas.Pen().SetWidth(m_penWidth);
-    m_current = {m_offsetX, m_offsetY};
+    m_current = {f.OffsetX, f.OffsetY};
     m_canvas.MoveTo(m_current.X, m_current.Y);
-    m_penColor = c.m_chartColor;
+    m_penColor = f.ChartColor;
     m_canvas.Pen().SetColor(m_penColor);
     m_penStyle = psSolid;
     m_canvas.Pen().SetStyle(m_penStyle);
-    m_brushColor = c.m_chartColor;
+    m_brushColor = f.ChartColor;
     m_canvas.Brush().SetColor(m_brushColor);
-    m_fontColor = c.m_chartColor;
+    m_fontColor = f.ChartColor;
 
     DrawItems();
     Flush();
@@ -172,8 +129,51 @@ void TChartRenderer::Run(bool noGrid)
     m_canvas.Pen().SetWidth(1);
 
     DrawLabels();
-    if (c.OnDataRendered) c.OnDataRendered(c, m_canvas, top, left);
+    if (f.AfterLabels) f.AfterLabels(m_canvas, top, left);
     DrawFrame();
+}
+
+// ---- the grid ----
+
+void TChartRenderer::DrawGrid()
+{
+    const TRenderFrame& f = m_frame;
+    const TAxisMap& mapX = f.MapXOf(f.GridLayer);
+    const TAxisMap& mapY = f.MapYOf(f.GridLayer);
+    // Grid positions lie inside the axis ranges; the clamp only keeps a broken map from handing
+    // the canvas a line millions of pixels long.
+    auto place = [](int v) { return std::clamp(v, -kDrawClamp, kDrawClamp); };
+    auto pixel = [&](double x, double y) {
+        return TPoint{place(mapX.ToPixel(x)) - f.MarginLeft + f.OffsetX, place(mapY.ToPixel(y)) - f.MarginTop + f.OffsetY};
+    };
+    m_canvas.Pen().SetColor(f.GridColor);
+    m_canvas.Brush().SetColor(f.ChartColor);
+    const GridStyleType style = f.GridStyle;
+    if (style == gsPoints) {
+        int dots = 0;
+        for (double x : f.GridXs)
+            for (double y : f.GridYs) {
+                if (dots++ >= kMaxGridDots) return;
+                const TPoint p = pixel(x, y);
+                m_canvas.SetPixel(p.X, p.Y, f.GridColor);
+            }
+        return;
+    }
+    const bool dotted = style == gsHorizDotLines || style == gsVertDotLines || style == gsDotLines;
+    m_canvas.Pen().SetStyle(dotted ? psDot : psSolid);
+    if (style == gsVertLines || style == gsVertDotLines || style == gsLines || style == gsDotLines)
+        for (double x : f.GridXs) {
+            const TPoint a = pixel(x, mapY.Low()), b = pixel(x, mapY.High());
+            m_canvas.MoveTo(a.X, a.Y);
+            m_canvas.LineTo(b.X, b.Y);
+        }
+    if (style == gsHorizLines || style == gsHorizDotLines || style == gsLines || style == gsDotLines)
+        for (double y : f.GridYs) {
+            const TPoint a = pixel(mapX.Low(), y), b = pixel(mapX.High(), y);
+            m_canvas.MoveTo(a.X, a.Y);
+            m_canvas.LineTo(b.X, b.Y);
+        }
+    if (dotted) m_canvas.Pen().SetStyle(psSolid);
 }
 
 // ---- attributes ----
@@ -209,7 +209,7 @@ void TChartRenderer::FontColor(TColor c)
 void TChartRenderer::ShapeAttributes(const TDisplayItem& item, TColor outline)
 {
     PenColor(outline);
-    BrushColor(m_monochrome ? kMonochromeFill : item.FillColor);
+    BrushColor(m_frame.Monochrome ? kMonochromeFill : item.FillColor);
     PenStyle(item.PenStyle);
     m_canvas.Brush().SetStyle(item.Hollow ? bsClear : bsSolid);
 }
@@ -218,14 +218,14 @@ void TChartRenderer::ShapeAttributes(const TDisplayItem& item, TColor outline)
 
 TPoint TChartRenderer::ToCanvas(long long px, long long py) const
 {
-    return {ClampPixel(px) - m_chart.m_marginLeft + m_offsetX, ClampPixel(py) - m_chart.m_marginTop + m_offsetY};
+    return {ClampPixel(px) - m_frame.MarginLeft + m_frame.OffsetX, ClampPixel(py) - m_frame.MarginTop + m_frame.OffsetY};
 }
 
 // The control pixel of a world point, as WorldToMouse gives it.
 void TChartRenderer::ControlPixel(int layer, double x, double y, int& px, int& py) const
 {
-    const TAxisMap& mx = m_chart.AxisMapX(layer);
-    const TAxisMap& my = m_chart.AxisMapY(layer);
+    const TAxisMap& mx = m_frame.MapXOf(layer);
+    const TAxisMap& my = m_frame.MapYOf(layer);
     if (!mx.FastToPixel(x, px)) px = mx.ToPixel(x);
     if (!my.FastToPixel(y, py)) py = my.ToPixel(y);
 }
@@ -272,7 +272,7 @@ void TChartRenderer::Flush()
 
 // ---- items ----
 
-const TGlyphStamp* TChartRenderer::StampFor(std::uint8_t markKind)
+const TPixelStamp* TChartRenderer::StampFor(std::uint8_t markKind)
 {
     if (markKind >= 52) return nullptr;
     if (!m_stampLooked[markKind]) {
@@ -284,12 +284,12 @@ const TGlyphStamp* TChartRenderer::StampFor(std::uint8_t markKind)
 
 void TChartRenderer::DrawItems()
 {
-    const TDisplayItem* items = m_chart.Items();
-    const int count = m_chart.ItemCount();
+    const TDisplayItem* items = m_frame.Items.data();
+    const int count = int(m_frame.Items.size());
     if (!items) return;
     for (int i = 0; i < count; ++i) {
         const TDisplayItem& item = items[i];
-        if (!m_chart.ClassVisible(item.ItemClass) || !m_chart.LayerVisible(item.Layer)) continue;
+        if (!m_frame.ClassVisible[item.ItemClass] || !m_frame.ShowsLayer(item.Layer)) continue;
         if (item.LineWidth != m_penWidth) {
             Flush();
             m_penWidth = item.LineWidth;
@@ -301,111 +301,55 @@ void TChartRenderer::DrawItems()
 }
 
 // Marks from item i on, as long as they are visible marks of one layer with the same pen; i ends
-// on the last mark drawn. With a stamp the loop converts and stores directly: a mark whose stamp
-// lies wholly inside the image is a handful of stores.
+// on the last mark drawn. With a stamp the loop only finds the centres and hands them to the
+// stamp in batches.
 void TChartRenderer::DrawMarkRun(const TDisplayItem* items, int& i, int count)
 {
     Flush();
     const TDisplayItem& first = items[i];
-    const TColor color = m_monochrome ? clBlack : first.Color;
+    const TColor color = m_frame.Monochrome ? clBlack : first.Color;
     PenColor(color);
     PenStyle(first.PenStyle);
-    const TGlyphStamp* stamp = TGlyphStamp::PenAllows(m_canvas.Pen()) &&
-                                       m_canvas.Image().format() == QImage::Format_RGB32
-                                   ? StampFor(first.MarkKind)
-                                   : nullptr;
+    const TPixelStamp* stamp = TPixelStamp::CanvasTakes(m_canvas) ? StampFor(first.MarkKind) : nullptr;
     if (!stamp) {
         const TPoint p = Pixel(first.Layer, first.X1, first.Y1);
         DrawMarkGlyph(m_canvas, first.MarkKind, p.X, p.Y);
         return;
     }
-    QImage& image = m_canvas.Image();
-    QRgb* bits = reinterpret_cast<QRgb*>(image.bits());
-    const int stride = int(image.bytesPerLine() / sizeof(QRgb));
-    const TRect bounds = m_canvas.ClipRect();
-    const QRgb rgb = ToQRgb(color);
-    const QRgb pixel = rgb | 0xFF000000u;
-    if (stamp != m_runsOf || stride != m_runsStride) {
-        m_runs.clear();
-        for (const TGlyphStamp::TRun& r : stamp->Runs())
-            m_runs.push_back({std::ptrdiff_t(r.Dy) * stride + r.Dx0, r.Dx1 - r.Dx0 + 1});
-        m_runsOf = stamp;
-        m_runsStride = stride;
-    }
-    TMarkLoop loop;
-    loop.Bits = bits;
-    loop.Stride = stride;
-    loop.Bounds = bounds;
-    loop.Rgb = rgb;
-    loop.Stamp = stamp;
-    // centres whose stamp lies wholly inside the clip
-    loop.XLo = bounds.Left - stamp->Left();
-    loop.XHi = bounds.Right - 1 - stamp->Right();
-    loop.YLo = bounds.Top - stamp->Top();
-    loop.YHi = bounds.Bottom - 1 - stamp->Bottom();
-    loop.ShiftX = m_offsetX - m_chart.m_marginLeft;
-    loop.ShiftY = m_offsetY - m_chart.m_marginTop;
-    loop.X = &m_chart.AxisMapX(first.Layer);
-    loop.Y = &m_chart.AxisMapY(first.Layer);
-    TPoint p;
-    if (!stamp->CopyOnly()) {
-        p = RunMarks(loop, items, i, count, [](QRgb*) { return false; });
-    } else if (IsDisc5(*stamp)) {
-        const __m128i fill4 = _mm_set1_epi32(int(pixel));
-        const std::uint64_t fill2 = std::uint64_t(pixel) << 32 | pixel;
-        p = RunMarks(loop, items, i, count, [&](QRgb* c) {
-            StoreDisc5(c, stride, fill4, fill2, pixel);
-            return true;
-        });
-    } else {
-        const TRowRun* runs = m_runs.data();
-        const std::size_t runCount = m_runs.size();
-        const __m128i fill4 = _mm_set1_epi32(int(pixel));
-        const std::uint64_t fill2 = std::uint64_t(pixel) << 32 | pixel;
-        p = RunMarks(loop, items, i, count, [&](QRgb* c) {
-            for (std::size_t k = 0; k < runCount; ++k) FillRun(c + runs[k].Offset, runs[k].Width, fill4, fill2, pixel);
-            return true;
-        });
-    }
-    stamp->FinishState(m_canvas, p.X, p.Y);
-}
-
-// The loop over a run of marks. `store` sets the stamp's pixels around a centre that lies wholly
-// inside the clip and returns true, or returns false to leave it to the stamp's clipped drawing.
-template <class Store>
-TPoint TChartRenderer::RunMarks(const TMarkLoop& loop, const TDisplayItem* items, int& i, int count, Store store)
-{
-    const TDisplayItem& first = items[i];
-    TPoint p;
+    const TAxisMap& mx = m_frame.MapXOf(first.Layer);
+    const TAxisMap& my = m_frame.MapYOf(first.Layer);
+    const int shiftX = m_frame.OffsetX - m_frame.MarginLeft, shiftY = m_frame.OffsetY - m_frame.MarginTop;
+    std::array<TPoint, kMarkBatch> centres;
+    std::size_t n = 0;
     for (int j = i;; ++j) {
         const TDisplayItem& it = items[j];
         // The list is read front to back; asking for items a little ahead hides memory latency.
         if (j + kPrefetchAhead < count) cpu::Prefetch(&items[j + kPrefetchAhead]);
         int px, py;
-        if (!(loop.X->FastToPixel(it.X1, px) && loop.Y->FastToPixel(it.Y1, py))) {
-            px = loop.X->ToPixel(it.X1);
-            py = loop.Y->ToPixel(it.Y1);
+        if (!(mx.FastToPixel(it.X1, px) && my.FastToPixel(it.Y1, py))) {
+            px = mx.ToPixel(it.X1);
+            py = my.ToPixel(it.Y1);
         }
-        p.X = std::clamp(px, -kPixelLimit, kPixelLimit) + loop.ShiftX;
-        p.Y = std::clamp(py, -kPixelLimit, kPixelLimit) + loop.ShiftY;
-        if (!(p.X >= loop.XLo && p.X <= loop.XHi && p.Y >= loop.YLo && p.Y <= loop.YHi &&
-              store(loop.Bits + std::ptrdiff_t(p.Y) * loop.Stride + p.X)))
-            loop.Stamp->Stamp(loop.Bits, loop.Stride, loop.Bounds, loop.Rgb, p.X, p.Y);
+        centres[n++] = {std::clamp(px, -kPixelLimit, kPixelLimit) + shiftX, std::clamp(py, -kPixelLimit, kPixelLimit) + shiftY};
+        if (n == centres.size()) {
+            stamp->DrawMany(m_canvas, centres.data(), n);
+            n = 0;
+        }
         i = j;
         if (j + 1 >= count) break;
         const TDisplayItem& next = items[j + 1];
         if (next.Kind != ikMark || next.MarkKind != first.MarkKind || next.Layer != first.Layer ||
             next.Color != first.Color || next.PenStyle != first.PenStyle || next.LineWidth != first.LineWidth ||
-            !m_chart.ClassVisible(next.ItemClass))
+            !m_frame.ClassVisible[next.ItemClass])
             break;
     }
-    return p;
+    stamp->DrawMany(m_canvas, centres.data(), n);
 }
 
 void TChartRenderer::DrawItem(const TDisplayItem& item)
 {
-    const TColor color = m_monochrome ? clBlack : item.Color;
-    const TColor fill = m_monochrome ? kMonochromeFill : item.FillColor;
+    const TColor color = m_frame.Monochrome ? clBlack : item.Color;
+    const TColor fill = m_frame.Monochrome ? kMonochromeFill : item.FillColor;
     switch (item.Kind) {
     case ikLine: {
         Flush();
@@ -521,10 +465,10 @@ void TChartRenderer::DrawItem(const TDisplayItem& item)
 void TChartRenderer::DrawText(const TDisplayItem& item, TPoint p, TColor color)
 {
     FontColor(color);
-    m_canvas.Font().SetStyle(m_chart.m_textFontStyle);
+    m_canvas.Font().SetStyle(m_frame.TextFontStyle);
     m_canvas.Font().SetSize(std::clamp(item.Size, -kMaxTextPoints, kMaxTextPoints));
-    BrushColor(m_chart.m_textBkColor);
-    m_canvas.Brush().SetStyle(m_chart.m_textBkStyle == tbSolid ? bsSolid : bsClear);
+    BrushColor(m_frame.TextBkColor);
+    m_canvas.Brush().SetStyle(m_frame.TextBkStyle == tbSolid ? bsSolid : bsClear);
     const std::string text(item.Text, strnlen(item.Text, sizeof item.Text));
     const int w = m_canvas.TextWidth(text), h = m_canvas.TextHeight(text);
     p.Y -= h / 2;
@@ -651,27 +595,27 @@ void TChartRenderer::Polygon(std::vector<TPoint> points)
 
 void TChartRenderer::DrawLabels()
 {
-    TCustomRChart& c = m_chart;
+    const TRenderFrame& f = m_frame;
     for (int j = kMaxTextLabels; j >= 1; --j) {
-        const TTextLabel& label = c.TextLabel(j);
-        if (label.Mode() == tlOff || !label.Visible() || !c.LayerVisible(label.Layer())) continue;
-        long long x = RoundToInt(label.PosX()), y = RoundToInt(label.PosY());
-        if (label.AttachToData() != tlamNone) {
-            int px = 0, py = 0;
-            c.WorldToMouse(label.Layer(), label.PosX(), label.PosY(), px, py);
-            if (label.AttachToData() != tlamYOnly) x = px;
-            if (label.AttachToData() != tlamXOnly) y = py;
+        const TTextLabel* label = f.Labels[std::size_t(j - 1)];
+        if (!label || label->Mode() == tlOff || !label->Visible() || !f.ShowsLayer(label->Layer())) continue;
+        long long x = RoundToInt(label->PosX()), y = RoundToInt(label->PosY());
+        if (label->AttachToData() != tlamNone) {
+            const int px = f.MapXOf(label->Layer()).ToPixel(label->PosX());
+            const int py = f.MapYOf(label->Layer()).ToPixel(label->PosY());
+            if (label->AttachToData() != tlamYOnly) x = px;
+            if (label->AttachToData() != tlamXOnly) y = py;
         }
-        DrawTextLabel(m_canvas, label, int(std::clamp<long long>(x + m_offsetX - c.m_marginLeft, INT32_MIN / 2, INT32_MAX / 2)),
-                      int(std::clamp<long long>(y + m_offsetY - c.m_marginTop, INT32_MIN / 2, INT32_MAX / 2)));
+        DrawTextLabel(m_canvas, *label, int(std::clamp<long long>(x + f.OffsetX - f.MarginLeft, INT32_MIN / 2, INT32_MAX / 2)),
+                      int(std::clamp<long long>(y + f.OffsetY - f.MarginTop, INT32_MIN / 2, INT32_MAX / 2)));
     }
 }
 
 void TChartRenderer::DrawFrame()
 {
-    const int w = m_chart.AreaWidth(), h = m_chart.AreaHeight();
-    const int x = m_offsetX, y = m_offsetY;
-    m_canvas.Pen().SetColor(m_chart.m_chartFrameColor);
+    const int w = m_frame.AreaWidth, h = m_frame.AreaHeight;
+    const int x = m_frame.OffsetX, y = m_frame.OffsetY;
+    m_canvas.Pen().SetColor(m_frame.ChartFrameColor);
     m_canvas.Pen().SetStyle(psSolid);
     m_canvas.MoveTo(x, y);
     m_canvas.LineTo(x + w, y);

@@ -49,6 +49,34 @@ inline bool RoundExtended(long double v, long double limit, int& out)
     return true;
 }
 
+// Four 32-bit pixels of one value, ready to be stored together.
+struct TPixels4 {
+#if defined(KALMIRA_CPU_SSE2)
+    __m128i V;
+#else
+    std::uint32_t V[4];
+#endif
+};
+
+inline TPixels4 Splat4(std::uint32_t pixel)
+{
+#if defined(KALMIRA_CPU_SSE2)
+    return {_mm_set1_epi32(int(pixel))};
+#else
+    return {{pixel, pixel, pixel, pixel}};
+#endif
+}
+
+// Stores four pixels at `dst` (any alignment) by one 16-byte store where the processor has one.
+inline void Store4(std::uint32_t* dst, const TPixels4& p)
+{
+#if defined(KALMIRA_CPU_SSE2)
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), p.V);
+#else
+    std::memcpy(dst, p.V, sizeof p.V);
+#endif
+}
+
 // Asks the memory for the line holding `p`, which a loop will read soon.
 inline void Prefetch(const void* p)
 {
