@@ -238,10 +238,10 @@ void TCustomRChart::MarginsChanged(bool applyIsometric)
     const bool isometric = applyIsometric && m_isometric;
     {
         // The isometric rule changes axes through their setters; they paint once, below.
-        TLockHolder lock(*this);
+        TPaintLockGuard lock(*this);
         ResyncLayers(isometric, false);
         RecalcTransforms();
-        m_paintLock = lock.Release();
+        lock.ReleaseQuietly();
     }
     // Axis changes paint whatever AutoRedraw says.
     if (isometric)
@@ -383,9 +383,9 @@ void TCustomRChart::SetIsometric(bool value)
     m_isometric = value;
     if (!value) return;
     {
-        TLockHolder lock(*this);
+        TPaintLockGuard lock(*this);
         for (int i = 1; i <= kMaxLayers; ++i) IsometricAdjust(i);
-        m_paintLock = lock.Release();
+        lock.ReleaseQuietly();
     }
     // The axes changed: paint once, whatever AutoRedraw says.
     Paint();

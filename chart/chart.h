@@ -26,7 +26,7 @@
 #include "chart/displayitem.h"
 #include "chart/displaylist.h"
 #include "chart/jointlayers.h"
-#include "chart/mousestate.h"
+#include "chart/mouse.h"
 #include "chart/render.h"
 #include "chart/scaleprops.h"
 #include "chart/textlabel.h"
@@ -269,6 +269,39 @@ public:
     TChartKeyPressEvent OnKeyPress;
     TChartNotifyEvent OnResize;
 
+    // Holds the paint lock for a compound update: set while the guard lives. Release() gives the
+    // remembered state back through SetPaintLock (which paints when the lock clears),
+    // ReleaseQuietly() without painting; an update that ends by an error gets the remembered
+    // state back without painting.
+    class TPaintLockGuard {
+    public:
+        explicit TPaintLockGuard(TCustomRChart& chart) : m_chart(chart), m_was(chart.m_paintLock)
+        {
+            chart.m_paintLock = true;
+        }
+        ~TPaintLockGuard()
+        {
+            if (!m_released) m_chart.m_paintLock = m_was;
+        }
+        TPaintLockGuard(const TPaintLockGuard&) = delete;
+        TPaintLockGuard& operator=(const TPaintLockGuard&) = delete;
+        void Release()
+        {
+            m_released = true;
+            m_chart.SetPaintLock(m_was);
+        }
+        void ReleaseQuietly()
+        {
+            m_released = true;
+            m_chart.m_paintLock = m_was;
+        }
+
+    private:
+        TCustomRChart& m_chart;
+        bool m_was;
+        bool m_released = false;
+    };
+
     // ---------------------------------------------------------------- operations: lifecycle
     // The host is about to apply stored settings: painting and RecalcTransforms do nothing
     // until Loaded.
@@ -388,34 +421,6 @@ protected:
 
 private:
     friend class TJointLayers;
-    friend class TChartMouse;      // the mouse handling (mouse.cpp and its helpers)
-
-    // Holds the paint lock for a compound update. Release() hands back the remembered state
-    // (to be given to SetPaintLock, which paints when the lock clears); an update that ends by
-    // an error gets the remembered state back without painting.
-    class TLockHolder {
-    public:
-        explicit TLockHolder(TCustomRChart& chart) : m_lock(chart.m_paintLock), m_was(chart.m_paintLock)
-        {
-            m_lock = true;
-        }
-        ~TLockHolder()
-        {
-            if (!m_released) m_lock = m_was;
-        }
-        TLockHolder(const TLockHolder&) = delete;
-        TLockHolder& operator=(const TLockHolder&) = delete;
-        bool Release()
-        {
-            m_released = true;
-            return m_was;
-        }
-
-    private:
-        bool& m_lock;
-        bool m_was;
-        bool m_released = false;
-    };
 
     static std::size_t LayerIndex(int layer) { return std::size_t(std::clamp(layer, 1, kMaxLayers) - 1); }
     // Paints when AutoRedraw (the reaction of the "repaint" setters).
@@ -499,8 +504,8 @@ private:
     // display list, shared with the charts of a group
     TDisplayList m_list{*this};
 
-    // mouse state
-    TMouseState m_mouse;
+    // the mouse handling
+    std::unique_ptr<TChartMouse> m_mouse;
 };
 
 // The chart control placed on windows.

@@ -105,7 +105,7 @@ void TCustomRChart::SetLayerRange(int layer, double xLow, double yLow, double xH
 {
     layer = std::clamp(layer, 1, kMaxLayers);
     {
-        TLockHolder lock(*this);
+        TPaintLockGuard lock(*this);
         const TJointLayers& joins = *m_jointLayers;
         if (joins.XControlledBy(layer) != layer) {
             xLow = ScalePropsX(layer).RangeLow();
@@ -123,21 +123,21 @@ void TCustomRChart::SetLayerRange(int layer, double xLow, double yLow, double xH
                             ScalePropsY(cy).RangeHigh());
         }
         // The lock is still held here: only the outermost holder sees a change and paints.
-        SetPaintLock(lock.Release());
+        lock.Release();
     }
 }
 
 void TCustomRChart::ScalePropsChanged()
 {
     {
-        TLockHolder lock(*this);
+        TPaintLockGuard lock(*this);
         SyncAllScales();
         for (int i = 1; i <= kMaxLayers; ++i) {
             const TScaleProps& x = ScalePropsX(i);
             const TScaleProps& y = ScalePropsY(i);
             SetLayerRange(i, x.RangeLow(), y.RangeLow(), x.RangeHigh(), y.RangeHigh());
         }
-        m_paintLock = lock.Release();
+        lock.ReleaseQuietly();
     }
     Paint();
 }
@@ -189,7 +189,7 @@ void TCustomRChart::SetScaleMargins(TScale& scale, bool horizontal)
 
 void TCustomRChart::SetBounds(int left, int top, int width, int height)
 {
-    TLockHolder lock(*this);
+    TPaintLockGuard lock(*this);
     height = std::max(height, m_marginTop + m_marginBottom + m_shadowWidth + kMinAreaHeight);
     width = std::max(width, m_marginLeft + m_marginRight + m_shadowWidth + kMinAreaWidth);
     m_inSetBounds = true;
