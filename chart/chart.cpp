@@ -88,20 +88,19 @@ TCustomRChart::TCustomRChart(QWidget* parent) : QWidget(parent)
         ConnectScale(i, true);
         m_scaleX[n] = std::make_unique<TScalePropsHoriz>();
         auto& x = *m_scaleX[n];
-        x.m_colorScale = kLayerColors[n];
-        x.m_location = odd ? slBottom : slTop;
-        x.SetPlacement(odd ? sctXT : sctXB);
-        x.m_scalePos = ((i - 1) / 2) * kScalePosStepX;
+        // Set through the setters before the chart listens: nothing is notified yet.
+        x.SetColorScale(kLayerColors[n]);
+        x.SetScaleLocation(odd ? slBottom : slTop);
+        x.SetScalePos(((i - 1) / 2) * kScalePosStepX);
         x.OnChange = [this](TScaleProps&) { ScalePropsChanged(); };
         x.DateFormat().OnChange = [this](TDTLabel&) { ScalePropsChanged(); };
 
         ConnectScale(i, false);
         m_scaleY[n] = std::make_unique<TScalePropsVert>();
         auto& y = *m_scaleY[n];
-        y.m_colorScale = kLayerColors[n];
-        y.m_location = odd ? slLeft : slRight;
-        y.SetPlacement(odd ? sctYR : sctYL);
-        y.m_scalePos = ((i - 1) / 2) * kScalePosStepY;
+        y.SetColorScale(kLayerColors[n]);
+        y.SetScaleLocation(odd ? slLeft : slRight);
+        y.SetScalePos(((i - 1) / 2) * kScalePosStepY);
         y.OnChange = [this](TScaleProps&) { ScalePropsChanged(); };
         y.DateFormat().OnChange = [this](TDTLabel&) { ScalePropsChanged(); };
     }

@@ -420,7 +420,6 @@ protected:
     void WindowCreated();
 
 private:
-    friend class TJointLayers;
 
     static std::size_t LayerIndex(int layer) { return std::size_t(std::clamp(layer, 1, kMaxLayers) - 1); }
     // Paints when AutoRedraw (the reaction of the "repaint" setters).
