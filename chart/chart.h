@@ -8,10 +8,12 @@
 // Layers are counted from 1 to 16.
 //
 // The control's code is split by concern: chart.cpp (construction and properties), layers.cpp
-// (coordinates and range rules), axes.cpp (axis synchronisation and layout presets), sharing.cpp
-// (data sharing), displaylist.cpp (the display list), paint.cpp (the paint pipeline),
-// render.cpp (the data area's items), grid.cpp (the grid), labeldraw.cpp (text labels and
-// crosshairs) and mouse.cpp (mouse handling).
+// (the axis maps of the layers and the range rules), axes.cpp (axis synchronisation and layout
+// presets), sharing.cpp (the chart's side of the display list and data sharing), paint.cpp (the
+// paint pipeline and the render frame), grid.cpp (grid positions) and labeldraw.cpp (text labels
+// and crosshairs). Its parts are objects of their own that see the chart only through its public
+// face: the display list (displaylist.h), the renderer replaying a frame value (render.h) and the
+// mouse handling (mouse.h).
 #include <QWidget>
 
 #include <algorithm>

@@ -25,9 +25,9 @@ public:
     };
     using TDrawing = std::function<void(TCanvas& canvas, int x, int y)>;
 
-    // Records what `draw` paints around a centre in pen mode `mode` (pmCopy or pmXor). nullptr
-    // when the drawing paints a pixel the three operations cannot express or reaches the edge of
-    // the probe (more than 15 pixels from the centre).
+    // Records what `draw` paints around a centre in pen mode `mode` (pmCopy or pmXor). Figures
+    // stay within 14 pixels of the centre; nullptr when the drawing reaches the edge of the probe
+    // (15 pixels out) or paints a pixel the three operations cannot express.
     static std::unique_ptr<TPixelStamp> Record(TPenMode mode, const TDrawing& draw);
 
     // True when a pen of this kind can use a stamp instead of the drawing.
