@@ -43,6 +43,8 @@ void TCustomRChart::RecalcTransforms()
     const TChartArea a = ChartArea();
     // A non-positive value on a logarithmic axis lies beyond the end that holds the smaller
     // values: the control's left edge (X) or bottom edge (Y), on a reversed axis the other one.
+    // The maps take the axis flags with the coefficients: a layer after one that raises keeps its
+    // whole previous map (flag and ends too) until the next recalculation succeeds.
     for (int i = 1; i <= kMaxLayers; ++i) {
         const std::size_t n = LayerIndex(i);
         const TScaleProps& x = ScalePropsX(i);

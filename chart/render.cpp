@@ -1,9 +1,10 @@
-// The data-area pass. In order: the OnBeforeRenderData event, the grid, every visible item of the
-// display list, the text labels from 30 down to 1, the OnDataRendered event and the frame line.
+// The data-area pass, a replay of a frame value. In order: the frame's BeforeItems hook (the
+// chart's OnBeforeRenderData), the grid, every visible item, the text labels from 30 down to 1,
+// the AfterLabels hook (OnDataRendered) and the frame line.
 //
-// Item positions: the layer's world-to-pixel transform gives control pixels, which are clamped to
-// +-30000 and moved to the canvas (minus the margins, plus the pass's offsets). Kinds with pixel
-// offsets add them before the clamp.
+// Item positions: the axis maps of the item's layer give control pixels, which are clamped to
+// +-kDrawClamp and moved to the canvas (minus the margins, plus the pass's offsets). Kinds with
+// pixel offsets add them before the clamp.
 //
 // Line-to chains are batched: the pending polyline starts at the current point P (the last
 // move-to, the end of the previous chain, or the data area's top-left corner) and is drawn when
@@ -11,8 +12,9 @@
 // colour or pen width change; a full batch hands its last point on as the first of the next, so
 // the chain has no gaps.
 //
-// Marks take the glyph stamps: a run of marks with a plain one-pixel pen stores its pixels
-// straight into the image, exactly as the general glyph drawing would.
+// Marks take the glyph stamps: for a run of marks with a plain one-pixel pen the pass finds the
+// centres and hands them to the stamp, which stores the pixels exactly as the general glyph
+// drawing would.
 #include "chart/render.h"
 
 #include <algorithm>
@@ -44,8 +46,6 @@ constexpr int kPolygonClipExtent = 4096;
 constexpr int kPolygonClipMargin = 16;
 // How many items ahead the mark loop asks the memory for.
 constexpr int kPrefetchAhead = 32;
-// Mark centres are handed to the stamp in batches of this many.
-constexpr int kMarkBatch = 256;
 
 int ClampPixel(long long v)
 {
@@ -301,8 +301,8 @@ void TChartRenderer::DrawItems()
 }
 
 // Marks from item i on, as long as they are visible marks of one layer with the same pen; i ends
-// on the last mark drawn. With a stamp the loop only finds the centres and hands them to the
-// stamp in batches.
+// on the last mark drawn. With a stamp the pass only finds the centres, one by one as the
+// stamp's store loop asks for them.
 void TChartRenderer::DrawMarkRun(const TDisplayItem* items, int& i, int count)
 {
     Flush();
@@ -319,9 +319,10 @@ void TChartRenderer::DrawMarkRun(const TDisplayItem* items, int& i, int count)
     const TAxisMap& mx = m_frame.MapXOf(first.Layer);
     const TAxisMap& my = m_frame.MapYOf(first.Layer);
     const int shiftX = m_frame.OffsetX - m_frame.MarginLeft, shiftY = m_frame.OffsetY - m_frame.MarginTop;
-    std::array<TPoint, kMarkBatch> centres;
-    std::size_t n = 0;
-    for (int j = i;; ++j) {
+    int j = i;
+    bool more = true;
+    stamp->DrawEach(m_canvas, [&](TPoint& p) {
+        if (!more) return false;
         const TDisplayItem& it = items[j];
         // The list is read front to back; asking for items a little ahead hides memory latency.
         if (j + kPrefetchAhead < count) cpu::Prefetch(&items[j + kPrefetchAhead]);
@@ -330,20 +331,19 @@ void TChartRenderer::DrawMarkRun(const TDisplayItem* items, int& i, int count)
             px = mx.ToPixel(it.X1);
             py = my.ToPixel(it.Y1);
         }
-        centres[n++] = {std::clamp(px, -kPixelLimit, kPixelLimit) + shiftX, std::clamp(py, -kPixelLimit, kPixelLimit) + shiftY};
-        if (n == centres.size()) {
-            stamp->DrawMany(m_canvas, centres.data(), n);
-            n = 0;
-        }
+        p = {std::clamp(px, -kPixelLimit, kPixelLimit) + shiftX, std::clamp(py, -kPixelLimit, kPixelLimit) + shiftY};
         i = j;
-        if (j + 1 >= count) break;
-        const TDisplayItem& next = items[j + 1];
-        if (next.Kind != ikMark || next.MarkKind != first.MarkKind || next.Layer != first.Layer ||
-            next.Color != first.Color || next.PenStyle != first.PenStyle || next.LineWidth != first.LineWidth ||
-            !m_frame.ClassVisible[next.ItemClass])
-            break;
-    }
-    stamp->DrawMany(m_canvas, centres.data(), n);
+        if (j + 1 >= count) {
+            more = false;
+        } else {
+            const TDisplayItem& next = items[j + 1];
+            more = next.Kind == ikMark && next.MarkKind == first.MarkKind && next.Layer == first.Layer &&
+                   next.Color == first.Color && next.PenStyle == first.PenStyle &&
+                   next.LineWidth == first.LineWidth && m_frame.ClassVisible[next.ItemClass];
+            ++j;
+        }
+        return true;
+    });
 }
 
 void TChartRenderer::DrawItem(const TDisplayItem& item)

@@ -41,47 +41,6 @@ QImage ProbeDraw(const TPixelStamp::TDrawing& draw, TPenMode mode, QRgb back, TP
     return image;
 }
 
-void Apply(QRgb* row, int x0, int x1, TPixelStamp::TOp op, QRgb rgb)
-{
-    switch (op) {
-    case TPixelStamp::opSetPen: for (int i = x0; i <= x1; ++i) row[i] = rgb | kOpaque; break;
-    case TPixelStamp::opXorPen: for (int i = x0; i <= x1; ++i) row[i] = (row[i] ^ rgb) | kOpaque; break;
-    case TPixelStamp::opSetBlack: for (int i = x0; i <= x1; ++i) row[i] = kOpaque; break;
-    }
-}
-
-// Sets `width` pixels from `row` on: runs of 4 and more by 4-pixel stores, shorter ones by
-// 2-pixel stores, overlapping where the width is not a multiple.
-inline void FillRun(QRgb* row, int width, const cpu::TPixels4& fill4, std::uint64_t fill2, QRgb pixel)
-{
-    if (width >= 4) {
-        int k = 0;
-        for (; k + 4 < width; k += 4) cpu::Store4(row + k, fill4);
-        cpu::Store4(row + width - 4, fill4);
-    } else if (width >= 2) {
-        std::memcpy(row, &fill2, sizeof fill2);
-        std::memcpy(row + width - 2, &fill2, sizeof fill2);
-    } else {
-        *row = pixel;
-    }
-}
-
-// The 5 x 5 disc, unrolled: rows of 3, 5, 5, 5 and 3 pixels around the centre `c`.
-inline void StoreDisc5(QRgb* c, std::ptrdiff_t stride, const cpu::TPixels4& fill4, std::uint64_t fill2, QRgb pixel)
-{
-    QRgb* r = c - 2 * stride;
-    std::memcpy(r - 1, &fill2, sizeof fill2);
-    r[1] = pixel;
-    for (int k = 0; k < 3; ++k) {
-        r += stride;
-        cpu::Store4(r - 2, fill4);
-        r[2] = pixel;
-    }
-    r += stride;
-    std::memcpy(r - 1, &fill2, sizeof fill2);
-    r[1] = pixel;
-}
-
 bool IsDisc5(const std::vector<TPixelStamp::TRun>& runs)
 {
     static const TPixelStamp::TRun kDisc[] = {
@@ -97,6 +56,15 @@ bool IsDisc5(const std::vector<TPixelStamp::TRun>& runs)
 }
 
 }  // namespace
+
+void TPixelStamp::Apply(QRgb* row, int x0, int x1, TOp op, QRgb rgb)
+{
+    switch (op) {
+    case opSetPen: for (int i = x0; i <= x1; ++i) row[i] = rgb | kOpaque; break;
+    case opXorPen: for (int i = x0; i <= x1; ++i) row[i] = (row[i] ^ rgb) | kOpaque; break;
+    case opSetBlack: for (int i = x0; i <= x1; ++i) row[i] = kOpaque; break;
+    }
+}
 
 std::unique_ptr<TPixelStamp> TPixelStamp::Record(TPenMode mode, const TDrawing& draw)
 {
@@ -191,48 +159,12 @@ void TPixelStamp::Draw(TCanvas& canvas, int x, int y) const
     FinishState(canvas, x, y);
 }
 
-// A figure whose pixels all lie inside the clip and which only sets pixels takes the quick
-// stores; the others take the clipped or combining runs.
 void TPixelStamp::DrawMany(TCanvas& canvas, const TPoint* centres, std::size_t count) const
 {
-    if (count == 0) return;
-    QImage& image = canvas.Image();
-    if (!image.isNull()) {
-        QRgb* bits = reinterpret_cast<QRgb*>(image.bits());
-        const int stride = int(image.bytesPerLine() / sizeof(QRgb));
-        const TRect bounds = canvas.ClipRect();
-        const QRgb rgb = ToQRgb(canvas.Pen().Color());
-        if (!m_copyOnly) {
-            for (std::size_t i = 0; i < count; ++i) Stamp(bits, stride, bounds, rgb, centres[i].X, centres[i].Y);
-        } else {
-            // centres whose figure lies wholly inside the clip
-            const int xLo = bounds.Left - m_left, xHi = bounds.Right - 1 - m_right;
-            const int yLo = bounds.Top - m_top, yHi = bounds.Bottom - 1 - m_bottom;
-            const QRgb pixel = rgb | kOpaque;
-            const cpu::TPixels4 fill4 = cpu::Splat4(pixel);
-            const std::uint64_t fill2 = std::uint64_t(pixel) << 32 | pixel;
-            struct TRowRun {
-                std::ptrdiff_t Offset;  // of the run's first pixel from the centre
-                int Width;
-            };
-            std::array<TRowRun, kProbeSize * kProbeSize / 2> runs;
-            const std::size_t runCount = std::min(m_runs.size(), runs.size());
-            for (std::size_t k = 0; k < runCount; ++k)
-                runs[k] = {std::ptrdiff_t(m_runs[k].Dy) * stride + m_runs[k].Dx0, m_runs[k].Dx1 - m_runs[k].Dx0 + 1};
-            for (std::size_t i = 0; i < count; ++i) {
-                const TPoint p = centres[i];
-                if (!(p.X >= xLo && p.X <= xHi && p.Y >= yLo && p.Y <= yHi)) {
-                    StampClipped(bits, stride, bounds, rgb, p.X, p.Y);
-                    continue;
-                }
-                QRgb* c = bits + std::ptrdiff_t(p.Y) * stride + p.X;
-                if (m_disc5) {
-                    StoreDisc5(c, stride, fill4, fill2, pixel);
-                } else {
-                    for (std::size_t k = 0; k < runCount; ++k) FillRun(c + runs[k].Offset, runs[k].Width, fill4, fill2, pixel);
-                }
-            }
-        }
-    }
-    FinishState(canvas, centres[count - 1].X, centres[count - 1].Y);
+    std::size_t i = 0;
+    DrawEach(canvas, [&](TPoint& p) {
+        if (i == count) return false;
+        p = centres[i++];
+        return true;
+    });
 }

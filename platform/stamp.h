@@ -10,11 +10,14 @@
 // state (pen position, brush style).
 #include <QRgb>
 #include <cstddef>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <vector>
 
 #include "platform/canvas.h"
+#include "platform/colors.h"
+#include "platform/cpu.h"
 
 class TPixelStamp {
 public:
@@ -43,6 +46,11 @@ public:
     void Draw(TCanvas& canvas, int x, int y) const;
     // Draws the figure at `count` centres in order, as Draw at each of them.
     void DrawMany(TCanvas& canvas, const TPoint* centres, std::size_t count) const;
+    // Draws the figure at the centres `next` hands out (bool next(TPoint& centre) sets the next
+    // centre and returns true, or returns false when there is none), as Draw at each of them.
+    // The caller's loop that finds the centres runs inside the store loop.
+    template <class NextCentre>
+    void DrawEach(TCanvas& canvas, NextCentre&& next) const;
 
     const std::vector<TRun>& Runs() const { return m_runs; }
     // True when every pixel is simply set to the pen colour.
@@ -62,6 +70,43 @@ private:
     void StampClipped(QRgb* bits, int stride, const TRect& bounds, QRgb rgb, int x, int y) const;
     // The canvas state the drawing leaves behind a figure at (x, y): pen position and brush style.
     void FinishState(TCanvas& canvas, int x, int y) const;
+    static void Apply(QRgb* row, int x0, int x1, TOp op, QRgb rgb);
+    // Sets `width` pixels from `row` on: runs of 4 and more by 4-pixel stores, shorter ones by
+    // 2-pixel stores, overlapping where the width is not a multiple.
+    static void FillRun(QRgb* row, int width, const cpu::TPixels4& fill4, std::uint64_t fill2, QRgb pixel)
+    {
+        if (width >= 4) {
+            int k = 0;
+            for (; k + 4 < width; k += 4) cpu::Store4(row + k, fill4);
+            cpu::Store4(row + width - 4, fill4);
+        } else if (width >= 2) {
+            std::memcpy(row, &fill2, sizeof fill2);
+            std::memcpy(row + width - 2, &fill2, sizeof fill2);
+        } else {
+            *row = pixel;
+        }
+    }
+    // The 5 x 5 disc, unrolled: rows of 3, 5, 5, 5 and 3 pixels around the centre `c`.
+    static void StoreDisc5(QRgb* c, std::ptrdiff_t stride, const cpu::TPixels4& fill4, std::uint64_t fill2, QRgb pixel)
+    {
+        QRgb* r = c - 2 * stride;
+        std::memcpy(r - 1, &fill2, sizeof fill2);
+        r[1] = pixel;
+        for (int k = 0; k < 3; ++k) {
+            r += stride;
+            cpu::Store4(r - 2, fill4);
+            r[2] = pixel;
+        }
+        r += stride;
+        std::memcpy(r - 1, &fill2, sizeof fill2);
+        r[1] = pixel;
+    }
+    // The runs as offsets from the centre in an image of `stride` pixels per row, with widths.
+    struct TRowRun {
+        std::ptrdiff_t Offset;
+        int Width;
+    };
+    static constexpr std::size_t kMaxRowRuns = 512;
 
     std::vector<TRun> m_runs;
     int m_left = 0, m_top = 0, m_right = 0, m_bottom = 0;   // extent of the runs around the centre
@@ -71,3 +116,57 @@ private:
     bool m_copyOnly = true;
     bool m_disc5 = false;   // the 5 x 5 disc: rows of 3, 5, 5, 5 and 3 pixels set to the pen
 };
+
+template <class NextCentre>
+void TPixelStamp::DrawEach(TCanvas& canvas, NextCentre&& next) const
+{
+    constexpr QRgb kOpaque = 0xFF000000u;
+    QImage& image = canvas.Image();
+    TPoint p, last;
+    bool any = false;
+    if (image.isNull()) {
+        while (next(p)) {
+            last = p;
+            any = true;
+        }
+    } else {
+        QRgb* bits = reinterpret_cast<QRgb*>(image.bits());
+        const int stride = int(image.bytesPerLine() / sizeof(QRgb));
+        const TRect bounds = canvas.ClipRect();
+        const QRgb rgb = ToQRgb(canvas.Pen().Color());
+        if (!m_copyOnly || m_runs.size() > kMaxRowRuns) {
+            while (next(p)) {
+                Stamp(bits, stride, bounds, rgb, p.X, p.Y);
+                last = p;
+                any = true;
+            }
+        } else {
+            // A figure whose pixels all lie inside the clip takes the quick stores; the others
+            // the clipped runs.
+            const int xLo = bounds.Left - m_left, xHi = bounds.Right - 1 - m_right;
+            const int yLo = bounds.Top - m_top, yHi = bounds.Bottom - 1 - m_bottom;
+            const QRgb pixel = rgb | kOpaque;
+            const cpu::TPixels4 fill4 = cpu::Splat4(pixel);
+            const std::uint64_t fill2 = std::uint64_t(pixel) << 32 | pixel;
+            TRowRun runs[kMaxRowRuns];
+            const std::size_t runCount = m_runs.size();
+            for (std::size_t k = 0; k < runCount; ++k)
+                runs[k] = {std::ptrdiff_t(m_runs[k].Dy) * stride + m_runs[k].Dx0, m_runs[k].Dx1 - m_runs[k].Dx0 + 1};
+            while (next(p)) {
+                last = p;
+                any = true;
+                if (!(p.X >= xLo && p.X <= xHi && p.Y >= yLo && p.Y <= yHi)) {
+                    StampClipped(bits, stride, bounds, rgb, p.X, p.Y);
+                    continue;
+                }
+                QRgb* c = bits + std::ptrdiff_t(p.Y) * stride + p.X;
+                if (m_disc5) {
+                    StoreDisc5(c, stride, fill4, fill2, pixel);
+                } else {
+                    for (std::size_t k = 0; k < runCount; ++k) FillRun(c + runs[k].Offset, runs[k].Width, fill4, fill2, pixel);
+                }
+            }
+        }
+    }
+    if (any) FinishState(canvas, last.X, last.Y);
+}
