@@ -301,8 +301,8 @@ void TChartRenderer::DrawItems()
 }
 
 // Marks from item i on, as long as they are visible marks of one layer with the same pen; i ends
-// on the last mark drawn. With a stamp the pass only finds the centres, one by one as the
-// stamp's store loop asks for them.
+// on the last mark drawn. With a stamp the pass only finds the centres and hands each to the
+// stamp's run, whose inline stores keep it one loop.
 void TChartRenderer::DrawMarkRun(const TDisplayItem* items, int& i, int count)
 {
     Flush();
@@ -319,10 +319,8 @@ void TChartRenderer::DrawMarkRun(const TDisplayItem* items, int& i, int count)
     const TAxisMap& mx = m_frame.MapXOf(first.Layer);
     const TAxisMap& my = m_frame.MapYOf(first.Layer);
     const int shiftX = m_frame.OffsetX - m_frame.MarginLeft, shiftY = m_frame.OffsetY - m_frame.MarginTop;
-    int j = i;
-    bool more = true;
-    stamp->DrawEach(m_canvas, [&](TPoint& p) {
-        if (!more) return false;
+    TPixelStamp::TStampRun run(*stamp, m_canvas);
+    for (int j = i;; ++j) {
         const TDisplayItem& it = items[j];
         // The list is read front to back; asking for items a little ahead hides memory latency.
         if (j + kPrefetchAhead < count) cpu::Prefetch(&items[j + kPrefetchAhead]);
@@ -331,19 +329,16 @@ void TChartRenderer::DrawMarkRun(const TDisplayItem* items, int& i, int count)
             px = mx.ToPixel(it.X1);
             py = my.ToPixel(it.Y1);
         }
-        p = {std::clamp(px, -kPixelLimit, kPixelLimit) + shiftX, std::clamp(py, -kPixelLimit, kPixelLimit) + shiftY};
+        run.Put({std::clamp(px, -kPixelLimit, kPixelLimit) + shiftX, std::clamp(py, -kPixelLimit, kPixelLimit) + shiftY});
         i = j;
-        if (j + 1 >= count) {
-            more = false;
-        } else {
-            const TDisplayItem& next = items[j + 1];
-            more = next.Kind == ikMark && next.MarkKind == first.MarkKind && next.Layer == first.Layer &&
-                   next.Color == first.Color && next.PenStyle == first.PenStyle &&
-                   next.LineWidth == first.LineWidth && m_frame.ClassVisible[next.ItemClass];
-            ++j;
-        }
-        return true;
-    });
+        if (j + 1 >= count) break;
+        const TDisplayItem& next = items[j + 1];
+        if (next.Kind != ikMark || next.MarkKind != first.MarkKind || next.Layer != first.Layer ||
+            next.Color != first.Color || next.PenStyle != first.PenStyle || next.LineWidth != first.LineWidth ||
+            !m_frame.ClassVisible[next.ItemClass])
+            break;
+    }
+    run.Finish();
 }
 
 void TChartRenderer::DrawItem(const TDisplayItem& item)

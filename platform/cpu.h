@@ -13,6 +13,13 @@
 #define KALMIRA_CPU_SSE2 1
 #endif
 
+// Asks the compiler to inline a small function into every loop that calls it.
+#if defined(__GNUC__) || defined(__clang__)
+#define KALMIRA_INLINE [[gnu::always_inline]] inline
+#else
+#define KALMIRA_INLINE inline
+#endif
+
 namespace cpu {
 
 // `v` rounded to a whole number in the current rounding mode (ties to even by default), for

@@ -161,10 +161,7 @@ void TPixelStamp::Draw(TCanvas& canvas, int x, int y) const
 
 void TPixelStamp::DrawMany(TCanvas& canvas, const TPoint* centres, std::size_t count) const
 {
-    std::size_t i = 0;
-    DrawEach(canvas, [&](TPoint& p) {
-        if (i == count) return false;
-        p = centres[i++];
-        return true;
-    });
+    TStampRun run(*this, canvas);
+    for (std::size_t i = 0; i < count; ++i) run.Put(centres[i]);
+    run.Finish();
 }

@@ -46,11 +46,9 @@ public:
     void Draw(TCanvas& canvas, int x, int y) const;
     // Draws the figure at `count` centres in order, as Draw at each of them.
     void DrawMany(TCanvas& canvas, const TPoint* centres, std::size_t count) const;
-    // Draws the figure at the centres `next` hands out (bool next(TPoint& centre) sets the next
-    // centre and returns true, or returns false when there is none), as Draw at each of them.
-    // The caller's loop that finds the centres runs inside the store loop.
-    template <class NextCentre>
-    void DrawEach(TCanvas& canvas, NextCentre&& next) const;
+    // Draws the figure at centre after centre, handed over one at a time by the caller's own loop
+    // (see TStampRun below).
+    class TStampRun;
 
     const std::vector<TRun>& Runs() const { return m_runs; }
     // True when every pixel is simply set to the pen colour.
@@ -117,56 +115,81 @@ private:
     bool m_disc5 = false;   // the 5 x 5 disc: rows of 3, 5, 5, 5 and 3 pixels set to the pen
 };
 
-template <class NextCentre>
-void TPixelStamp::DrawEach(TCanvas& canvas, NextCentre&& next) const
-{
-    constexpr QRgb kOpaque = 0xFF000000u;
-    QImage& image = canvas.Image();
-    TPoint p, last;
-    bool any = false;
-    if (image.isNull()) {
-        while (next(p)) {
-            last = p;
-            any = true;
-        }
-    } else {
-        QRgb* bits = reinterpret_cast<QRgb*>(image.bits());
-        const int stride = int(image.bytesPerLine() / sizeof(QRgb));
-        const TRect bounds = canvas.ClipRect();
-        const QRgb rgb = ToQRgb(canvas.Pen().Color());
-        if (!m_copyOnly || m_runs.size() > kMaxRowRuns) {
-            while (next(p)) {
-                Stamp(bits, stride, bounds, rgb, p.X, p.Y);
-                last = p;
-                any = true;
-            }
-        } else {
-            // A figure whose pixels all lie inside the clip takes the quick stores; the others
-            // the clipped runs.
-            const int xLo = bounds.Left - m_left, xHi = bounds.Right - 1 - m_right;
-            const int yLo = bounds.Top - m_top, yHi = bounds.Bottom - 1 - m_bottom;
-            const QRgb pixel = rgb | kOpaque;
-            const cpu::TPixels4 fill4 = cpu::Splat4(pixel);
-            const std::uint64_t fill2 = std::uint64_t(pixel) << 32 | pixel;
-            TRowRun runs[kMaxRowRuns];
-            const std::size_t runCount = m_runs.size();
-            for (std::size_t k = 0; k < runCount; ++k)
-                runs[k] = {std::ptrdiff_t(m_runs[k].Dy) * stride + m_runs[k].Dx0, m_runs[k].Dx1 - m_runs[k].Dx0 + 1};
-            while (next(p)) {
-                last = p;
-                any = true;
-                if (!(p.X >= xLo && p.X <= xHi && p.Y >= yLo && p.Y <= yHi)) {
-                    StampClipped(bits, stride, bounds, rgb, p.X, p.Y);
-                    continue;
-                }
-                QRgb* c = bits + std::ptrdiff_t(p.Y) * stride + p.X;
-                if (m_disc5) {
-                    StoreDisc5(c, stride, fill4, fill2, pixel);
-                } else {
-                    for (std::size_t k = 0; k < runCount; ++k) FillRun(c + runs[k].Offset, runs[k].Width, fill4, fill2, pixel);
-                }
+// A stamp drawing on one canvas, centre after centre: Put draws the figure at a centre as Draw
+// would, Finish leaves the canvas state of the last one. The canvas must take stamps and keep
+// its image, clip and pen while the run lasts. Put is inline, so the caller's loop that finds the
+// centres and the stores stay one loop.
+class TPixelStamp::TStampRun {
+public:
+    TStampRun(const TPixelStamp& stamp, TCanvas& canvas) : m_stamp(stamp), m_canvas(canvas)
+    {
+        constexpr QRgb kOpaque = 0xFF000000u;
+        QImage& image = canvas.Image();
+        m_bits = image.isNull() ? nullptr : reinterpret_cast<QRgb*>(image.bits());
+        m_stride = int(image.bytesPerLine() / sizeof(QRgb));
+        m_bounds = canvas.ClipRect();
+        m_rgb = ToQRgb(canvas.Pen().Color());
+        m_quick = m_bits && stamp.m_copyOnly && stamp.m_runs.size() <= kMaxRowRuns;
+        // centres whose figure lies wholly inside the clip take the quick stores
+        m_xLo = m_bounds.Left - stamp.m_left;
+        m_xHi = m_bounds.Right - 1 - stamp.m_right;
+        m_yLo = m_bounds.Top - stamp.m_top;
+        m_yHi = m_bounds.Bottom - 1 - stamp.m_bottom;
+        m_pixel = m_rgb | kOpaque;
+        m_fill4 = cpu::Splat4(m_pixel);
+        m_fill2 = std::uint64_t(m_pixel) << 32 | m_pixel;
+        if (m_quick && !stamp.m_disc5) {
+            m_runCount = stamp.m_runs.size();
+            for (std::size_t k = 0; k < m_runCount; ++k) {
+                const TRun& r = stamp.m_runs[k];
+                m_runs[k] = {std::ptrdiff_t(r.Dy) * m_stride + r.Dx0, r.Dx1 - r.Dx0 + 1};
             }
         }
     }
-    if (any) FinishState(canvas, last.X, last.Y);
-}
+    TStampRun(const TStampRun&) = delete;
+    TStampRun& operator=(const TStampRun&) = delete;
+
+    KALMIRA_INLINE void Put(TPoint p)
+    {
+        m_last = p;
+        m_any = true;
+        if (!m_bits) return;
+        if (!m_quick) {
+            m_stamp.Stamp(m_bits, m_stride, m_bounds, m_rgb, p.X, p.Y);
+            return;
+        }
+        if (!(p.X >= m_xLo && p.X <= m_xHi && p.Y >= m_yLo && p.Y <= m_yHi)) {
+            m_stamp.StampClipped(m_bits, m_stride, m_bounds, m_rgb, p.X, p.Y);
+            return;
+        }
+        QRgb* c = m_bits + std::ptrdiff_t(p.Y) * m_stride + p.X;
+        if (m_stamp.m_disc5) {
+            StoreDisc5(c, m_stride, m_fill4, m_fill2, m_pixel);
+        } else {
+            for (std::size_t k = 0; k < m_runCount; ++k) FillRun(c + m_runs[k].Offset, m_runs[k].Width, m_fill4, m_fill2, m_pixel);
+        }
+    }
+
+    // The canvas state the last figure leaves (pen position, brush style).
+    void Finish()
+    {
+        if (m_any) m_stamp.FinishState(m_canvas, m_last.X, m_last.Y);
+    }
+
+private:
+    const TPixelStamp& m_stamp;
+    TCanvas& m_canvas;
+    QRgb* m_bits;
+    int m_stride;
+    TRect m_bounds;
+    QRgb m_rgb;
+    bool m_quick;
+    int m_xLo, m_xHi, m_yLo, m_yHi;
+    QRgb m_pixel;
+    cpu::TPixels4 m_fill4;
+    std::uint64_t m_fill2;
+    std::size_t m_runCount = 0;
+    TRowRun m_runs[kMaxRowRuns];
+    TPoint m_last;
+    bool m_any = false;
+};

@@ -59,7 +59,7 @@ public:
     // where the double result lies so near a half pixel that the two could round apart. Only
     // for linear extended maps with a slope, and pixels within +-1e9; false otherwise (then
     // ToPixel answers).
-    bool FastToPixel(double v, int& pixel) const
+    KALMIRA_INLINE bool FastToPixel(double v, int& pixel) const
     {
         if (!m_fast) return false;
         return FastRound(v, pixel);
@@ -86,7 +86,7 @@ public:
     bool Fast() const { return m_fast; }
 
 private:
-    bool FastRound(double v, int& pixel) const;
+    KALMIRA_INLINE bool FastRound(double v, int& pixel) const;
     void Finish();
 
     double m_low = 0.0;
@@ -106,7 +106,7 @@ private:
 
 // The quick way: the pixel in double arithmetic, and only where it lands so near a half pixel
 // that the extended result could round the other way does the extended computation decide.
-inline bool TAxisMap::FastRound(double v, int& pixel) const
+bool TAxisMap::FastRound(double v, int& pixel) const
 {
     // Bound of the distance between the double and the extended result, relative to the size of
     // the terms: a few units in the last place of a double, with room to spare.
