@@ -36,9 +36,10 @@ public:
     // True when a pen of this kind can use a stamp instead of the drawing.
     static bool PenAllows(const TPen& pen) { return pen.Width() == 1 && pen.Style() == psSolid; }
     // True when stamps may draw on `canvas`: a pen they reproduce and an RGB32 image.
+    // A canvas with a mirror draws figure by figure, so its mirror receives every figure.
     static bool CanvasTakes(TCanvas& canvas)
     {
-        return PenAllows(canvas.Pen()) && canvas.Image().format() == QImage::Format_RGB32;
+        return PenAllows(canvas.Pen()) && canvas.Image().format() == QImage::Format_RGB32 && !canvas.Mirror();
     }
 
     // Draws the figure at (x, y) in the canvas's pen colour, inside its clip, as the recorded
