@@ -122,7 +122,7 @@ void TCustomRChart::SetStandardLayout(TrcLayout value)
     const int index = int(value);
     if (index < 0 || index >= int(std::size(kPresets))) return;
     const TLayoutPreset& p = kPresets[index];
-    TLockHolder lock(*this);
+    TPaintLockGuard lock(*this);
     {
         SetMarginLeft(p.Left);
         SetMarginRight(p.Right);
@@ -151,5 +151,5 @@ void TCustomRChart::SetStandardLayout(TrcLayout value)
         }
         SyncAllScales();
     }
-    SetPaintLock(lock.Release());
+    lock.Release();
 }

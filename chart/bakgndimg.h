@@ -36,9 +36,10 @@ public:
     // events
     std::function<void(TBakGndImg& Sender)> OnChange;
 
+    // For the owning chart: forgets a picture that failed to load, without notification.
+    void ForgetName() { m_name.clear(); }
+
 private:
-    friend class TCustomRChart;
-    void ForgetName() { m_name.clear(); }  // a picture that failed to load; no notification
     void Changed()
     {
         if (OnChange) OnChange(*this);

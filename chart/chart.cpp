@@ -16,10 +16,6 @@ constexpr int kMaxShadowWidth = 32;
 // Margins are kept within this many pixels either way. The resize rule grows the control until
 // the margins fit, and every pixel of the control costs image memory; no screen needs more.
 constexpr int kMaxMargin = 4000;
-constexpr int kMinAllocSize = 1;
-constexpr int kMaxAllocSize = 1000000;
-// ClassDefault 255 is not a class: it is refused.
-constexpr std::uint8_t kNoClass = 255;
 // Grid spacings below this value have no meaning.
 constexpr double kLowestGridRule = -3.0;
 constexpr int kBackgroundPictureSize = 10;
@@ -92,20 +88,19 @@ TCustomRChart::TCustomRChart(QWidget* parent) : QWidget(parent)
         ConnectScale(i, true);
         m_scaleX[n] = std::make_unique<TScalePropsHoriz>();
         auto& x = *m_scaleX[n];
-        x.m_colorScale = kLayerColors[n];
-        x.m_location = odd ? slBottom : slTop;
-        x.SetPlacement(odd ? sctXT : sctXB);
-        x.m_scalePos = ((i - 1) / 2) * kScalePosStepX;
+        // Set through the setters before the chart listens: nothing is notified yet.
+        x.SetColorScale(kLayerColors[n]);
+        x.SetScaleLocation(odd ? slBottom : slTop);
+        x.SetScalePos(((i - 1) / 2) * kScalePosStepX);
         x.OnChange = [this](TScaleProps&) { ScalePropsChanged(); };
         x.DateFormat().OnChange = [this](TDTLabel&) { ScalePropsChanged(); };
 
         ConnectScale(i, false);
         m_scaleY[n] = std::make_unique<TScalePropsVert>();
         auto& y = *m_scaleY[n];
-        y.m_colorScale = kLayerColors[n];
-        y.m_location = odd ? slLeft : slRight;
-        y.SetPlacement(odd ? sctYR : sctYL);
-        y.m_scalePos = ((i - 1) / 2) * kScalePosStepY;
+        y.SetColorScale(kLayerColors[n]);
+        y.SetScaleLocation(odd ? slLeft : slRight);
+        y.SetScalePos(((i - 1) / 2) * kScalePosStepY);
         y.OnChange = [this](TScaleProps&) { ScalePropsChanged(); };
         y.DateFormat().OnChange = [this](TDTLabel&) { ScalePropsChanged(); };
     }
@@ -129,15 +124,6 @@ TCustomRChart::TCustomRChart(QWidget* parent) : QWidget(parent)
 
 TCustomRChart::~TCustomRChart()
 {
-    // Leave the sharing group so no other chart keeps a pointer to this one.
-    if (m_shareOwner) LeaveShareOwner();
-    // Each user keeps what it showed, as a list of its own.
-    for (int i = 0; i < m_shareUserCount; ++i) {
-        TCustomRChart* user = m_shareUsers[std::size_t(i)];
-        user->m_shareOwner = nullptr;
-        if (user->m_items) user->m_items = user->m_items->Clone();
-    }
-    m_shareUserCount = 0;
     m_font.OnChange = nullptr;
     for (auto& hair : m_crossHairs) hair->OnChange = nullptr;
     for (auto& label : m_textLabels) label->OnChange = nullptr;
@@ -173,11 +159,6 @@ void TCustomRChart::ConnectScale(int layer, bool horizontal)
         if (OnBeforeTickLabel) OnBeforeTickLabel(*this, type, pos, label);
     };
     (horizontal ? m_scaleObjX : m_scaleObjY)[std::size_t(layer - 1)] = scale;
-}
-
-TCustomRChart* TCustomRChart::ShareUser(int i) const
-{
-    return i >= 1 && i <= m_shareUserCount ? m_shareUsers[std::size_t(i - 1)] : nullptr;
 }
 
 // ------------------------------------------------------------------ lifecycle
@@ -256,10 +237,10 @@ void TCustomRChart::MarginsChanged(bool applyIsometric)
     const bool isometric = applyIsometric && m_isometric;
     {
         // The isometric rule changes axes through their setters; they paint once, below.
-        TLockHolder lock(*this);
+        TPaintLockGuard lock(*this);
         ResyncLayers(isometric, false);
         RecalcTransforms();
-        m_paintLock = lock.Release();
+        lock.ReleaseQuietly();
     }
     // Axis changes paint whatever AutoRedraw says.
     if (isometric)
@@ -329,36 +310,6 @@ void TCustomRChart::SetGridDy(double value)
     if (!(value >= kLowestGridRule)) return;
     m_gridDy = value;
     Repaint();
-}
-
-void TCustomRChart::SetDataColor(TColor value)
-{
-    m_dataColor = value;
-}
-
-void TCustomRChart::SetFillColor(TColor value)
-{
-    m_fillColor = value;
-}
-
-void TCustomRChart::SetPenStyle(TPenStyle value)
-{
-    m_penStyle = value;
-}
-
-void TCustomRChart::SetLineWidth(std::uint8_t value)
-{
-    m_lineWidth = value;
-}
-
-void TCustomRChart::SetClassDefault(std::uint8_t value)
-{
-    if (value != kNoClass) m_classDefault = value;
-}
-
-void TCustomRChart::SetAllocSize(int value)
-{
-    if (value >= kMinAllocSize && value <= kMaxAllocSize) m_allocSize = value;
 }
 
 void TCustomRChart::SetAutoRedraw(bool value)
@@ -431,9 +382,9 @@ void TCustomRChart::SetIsometric(bool value)
     m_isometric = value;
     if (!value) return;
     {
-        TLockHolder lock(*this);
+        TPaintLockGuard lock(*this);
         for (int i = 1; i <= kMaxLayers; ++i) IsometricAdjust(i);
-        m_paintLock = lock.Release();
+        lock.ReleaseQuietly();
     }
     // The axes changed: paint once, whatever AutoRedraw says.
     Paint();

@@ -8,10 +8,12 @@
 // Layers are counted from 1 to 16.
 //
 // The control's code is split by concern: chart.cpp (construction and properties), layers.cpp
-// (coordinates and range rules), axes.cpp (axis synchronisation and layout presets), sharing.cpp
-// (data sharing), displaylist.cpp (the display list), paint.cpp (the paint pipeline),
-// render.cpp (the data area's items), grid.cpp (the grid), labeldraw.cpp (text labels and
-// crosshairs) and mouse.cpp (mouse handling).
+// (the axis maps of the layers and the range rules), axes.cpp (axis synchronisation and layout
+// presets), sharing.cpp (the chart's side of the display list and data sharing), paint.cpp (the
+// paint pipeline and the render frame), grid.cpp (grid positions) and labeldraw.cpp (text labels
+// and crosshairs). Its parts are objects of their own that see the chart only through its public
+// face: the display list (displaylist.h), the renderer replaying a frame value (render.h) and the
+// mouse handling (mouse.h).
 #include <QWidget>
 
 #include <algorithm>
@@ -24,15 +26,17 @@
 #include "chart/charttypes.h"
 #include "chart/crosshair.h"
 #include "chart/displayitem.h"
-#include "chart/itemstore.h"
+#include "chart/displaylist.h"
 #include "chart/jointlayers.h"
-#include "chart/mousestate.h"
+#include "chart/mouse.h"
+#include "chart/render.h"
 #include "chart/scaleprops.h"
 #include "chart/textlabel.h"
 #include "common/errors.h"
 #include "common/types.h"
 #include "platform/canvas.h"
 #include "platform/font.h"
+#include "scale/axismap.h"
 #include "scale/dtlabel.h"
 #include "scale/scale.h"
 
@@ -140,19 +144,19 @@ public:
     double GridDy() const { return m_gridDy; }
     void SetGridDy(double value);
     // Attributes of items appended later; stored.
-    TColor DataColor() const { return m_dataColor; }
-    void SetDataColor(TColor value);
-    TColor FillColor() const { return m_fillColor; }
-    void SetFillColor(TColor value);
-    TPenStyle PenStyle() const { return m_penStyle; }
-    void SetPenStyle(TPenStyle value);
-    std::uint8_t LineWidth() const { return m_lineWidth; }
-    void SetLineWidth(std::uint8_t value);
-    std::uint8_t ClassDefault() const { return m_classDefault; }
-    void SetClassDefault(std::uint8_t value);  // 255 is ignored
+    TColor DataColor() const { return m_list.Attributes().Color; }
+    void SetDataColor(TColor value) { m_list.SetColor(value); }
+    TColor FillColor() const { return m_list.Attributes().FillColor; }
+    void SetFillColor(TColor value) { m_list.SetFillColor(value); }
+    TPenStyle PenStyle() const { return m_list.Attributes().PenStyle; }
+    void SetPenStyle(TPenStyle value) { m_list.SetPenStyle(value); }
+    std::uint8_t LineWidth() const { return m_list.Attributes().LineWidth; }
+    void SetLineWidth(std::uint8_t value) { m_list.SetLineWidth(value); }
+    std::uint8_t ClassDefault() const { return m_list.Attributes().ItemClass; }
+    void SetClassDefault(std::uint8_t value) { m_list.SetItemClass(value); }  // 255 is ignored
     // Growth step of the display list's visible capacity; values outside 1..1000000 are ignored.
-    int AllocSize() const { return m_allocSize; }
-    void SetAllocSize(int value);
+    int AllocSize() const { return m_list.AllocSize(); }
+    void SetAllocSize(int value) { m_list.SetAllocSize(value); }
     bool AutoRedraw() const { return m_autoRedraw; }
     void SetAutoRedraw(bool value);            // stored
     const std::string& Caption() const { return m_caption; }
@@ -225,19 +229,20 @@ public:
     const TBakGndImg& BackGroundImg() const { return *m_backGroundImg; }
     // The chart whose display list this chart shows (nullptr: its own). Wrong requests show an
     // information box and change nothing.
-    TCustomRChart* UseDataOf() const { return m_shareOwner; }
+    TCustomRChart* UseDataOf() const { return m_list.Owner() ? &m_list.Owner()->Host() : nullptr; }
     void SetUseDataOf(TCustomRChart* value);
 
     // ---------------------------------------------------------------- state (read-only)
     bool PaintLock() const { return m_paintLock; }
     bool Loading() const { return m_loading; }
-    int ActiveLayer() const { return m_activeLayer; }
+    int ActiveLayer() const { return m_list.Attributes().Layer; }
     bool ClassVisible(int itemClass) const { return itemClass >= 0 && itemClass < 256 && m_classVisible[std::size_t(itemClass)]; }
     bool LayerVisible(int layer) const { return layer >= 1 && layer <= kMaxLayers && m_layerVisible[std::size_t(layer - 1)]; }
     int AspectX() const { return m_aspectX; }
     int AspectY() const { return m_aspectY; }
-    int ShareUserCount() const { return m_shareUserCount; }
-    TCustomRChart* ShareUser(int i) const;     // 1..ShareUserCount, nullptr otherwise
+    int ShareUserCount() const { return m_list.UserCount(); }
+    // 1..ShareUserCount, nullptr otherwise
+    TCustomRChart* ShareUser(int i) const { return m_list.User(i - 1) ? &m_list.User(i - 1)->Host() : nullptr; }
     // The internal scale objects of a layer (1..16, clamped).
     TScale& ScaleObjectX(int layer) { return *m_scaleObjX[LayerIndex(layer)]; }
     TScale& ScaleObjectY(int layer) { return *m_scaleObjY[LayerIndex(layer)]; }
@@ -268,6 +273,39 @@ public:
     TChartKeyPressEvent OnKeyPress;
     TChartNotifyEvent OnResize;
 
+    // Holds the paint lock for a compound update: set while the guard lives. Release() gives the
+    // remembered state back through SetPaintLock (which paints when the lock clears),
+    // ReleaseQuietly() without painting; an update that ends by an error gets the remembered
+    // state back without painting.
+    class TPaintLockGuard {
+    public:
+        explicit TPaintLockGuard(TCustomRChart& chart) : m_chart(chart), m_was(chart.m_paintLock)
+        {
+            chart.m_paintLock = true;
+        }
+        ~TPaintLockGuard()
+        {
+            if (!m_released) m_chart.m_paintLock = m_was;
+        }
+        TPaintLockGuard(const TPaintLockGuard&) = delete;
+        TPaintLockGuard& operator=(const TPaintLockGuard&) = delete;
+        void Release()
+        {
+            m_released = true;
+            m_chart.SetPaintLock(m_was);
+        }
+        void ReleaseQuietly()
+        {
+            m_released = true;
+            m_chart.m_paintLock = m_was;
+        }
+
+    private:
+        TCustomRChart& m_chart;
+        bool m_was;
+        bool m_released = false;
+    };
+
     // ---------------------------------------------------------------- operations: lifecycle
     // The host is about to apply stored settings: painting and RecalcTransforms do nothing
     // until Loaded.
@@ -293,7 +331,15 @@ public:
     // EQZLRChartError "Logarithmic axis must not be negative." for a logarithmic axis with an
     // end <= 0; the axes visited before keep their new coefficients.
     virtual void RecalcTransforms();
-    TLayerTransform Transform(int layer) const { return m_transform[LayerIndex(layer)]; }
+    TLayerTransform Transform(int layer) const
+    {
+        const std::size_t n = LayerIndex(layer);
+        return {m_mapX[n].K(), m_mapX[n].D(), m_mapY[n].K(), m_mapY[n].D()};
+    }
+    // The maps of a layer's axes (1..16, clamped) as the last RecalcTransforms left them: world
+    // values to control pixels and back.
+    const TAxisMap& AxisMapX(int layer) const { return m_mapX[LayerIndex(layer)]; }
+    const TAxisMap& AxisMapY(int layer) const { return m_mapY[LayerIndex(layer)]; }
     // World point of a layer (clamped into 1..16) to control pixels, clamped to
     // +-2147483647 and rounded half to even.
     void WorldToMouse(int layer, double x, double y, int& px, int& py) const;
@@ -311,25 +357,28 @@ public:
     void SyncScale(TScale& scale, const TScaleProps& props);
 
     // ---------------------------------------------------------------- operations: display list
-    void AddMark(std::uint8_t markKind, double x, double y);
-    void AddMoveTo(double x, double y);
-    void AddLineTo(double x, double y);
+    // The list itself: items, appends for every kind, attributes and sharing.
+    TDisplayList& DisplayList() { return m_list; }
+    const TDisplayList& DisplayList() const { return m_list; }
+    void AddMark(std::uint8_t markKind, double x, double y) { m_list.AddMark(markKind, x, y); }
+    void AddMoveTo(double x, double y) { m_list.AddMoveTo(x, y); }
+    void AddLineTo(double x, double y) { m_list.AddLineTo(x, y); }
     // Kind of the last item, 0 for an empty list.
-    std::uint8_t KindOfLastItem() const;
-    void DropLastItem();
+    std::uint8_t KindOfLastItem() const { return m_list.KindOfLast(); }
+    void DropLastItem() { m_list.DropLast(); }
     // Empties the list and blanks the data image (the screen is not updated).
     void ClearItems();
     // Makes the current list visible now, and repaints the charts sharing it.
     void ShowItems();
-    int ItemCount() const { return m_itemCount; }
-    int ItemCapacity() const { return m_items ? m_items->Capacity() : 0; }
+    int ItemCount() const { return m_list.Count(); }
+    int ItemCapacity() const { return m_list.Capacity(); }
     // Item i (0..ItemCount-1).
-    const TDisplayItem& Item(int i) const { return m_items->Data()[i]; }
-    const TDisplayItem* Items() const { return m_items ? m_items->Data() : nullptr; }
+    const TDisplayItem& Item(int i) const { return m_list.Item(i); }
+    const TDisplayItem* Items() const { return m_list.Items(); }
     // Bytes of memory held by the item storage.
-    std::size_t ItemStorageBytes() const { return m_items ? m_items->Bytes() : 0; }
+    std::size_t ItemStorageBytes() const { return m_list.StorageBytes(); }
     // Pushes the storage and the count to the other charts of the sharing group.
-    void PropagateItems();
+    void PropagateItems() { m_list.Propagate(); }
 
     // ---------------------------------------------------------------- operations: painting
     // The full repaint (nothing while locked, loading or hidden).
@@ -343,8 +392,12 @@ public:
     void RenderFrameAndScales(TCanvas& canvas);
     // Sizes the data image and paints the chart area's background (colour, picture or area).
     virtual void RenderChartBackground(TCanvas& canvas, int offsetX, int offsetY);
-    // Grid, display-list items, text labels and the frame line of the chart area.
+    // Grid, display-list items, text labels and the frame line of the chart area: a replay of
+    // RenderFrame.
     virtual void RenderData(TCanvas& canvas, int offsetX, int offsetY, bool monochrome, bool noGrid);
+    // What the data-area pass draws, as a value: maps, placement, attributes, the grid
+    // positions, a view of the items and the text labels, and the render events as hooks.
+    TRenderFrame RenderFrame(int offsetX, int offsetY, bool monochrome);
     // Draws the crosshairs into `image` (its origin at control pixel (x, y)) and copies it onto
     // `target` at (x, y).
     void PresentImage(int x, int y, TCanvas& target, TBitmap& image);
@@ -374,36 +427,6 @@ protected:
     void WindowCreated();
 
 private:
-    friend class TJointLayers;
-    friend class TChartRenderer;   // the data-area renderer (render.cpp and its helpers)
-    friend class TChartMouse;      // the mouse handling (mouse.cpp and its helpers)
-
-    // Holds the paint lock for a compound update. Release() hands back the remembered state
-    // (to be given to SetPaintLock, which paints when the lock clears); an update that ends by
-    // an error gets the remembered state back without painting.
-    class TLockHolder {
-    public:
-        explicit TLockHolder(TCustomRChart& chart) : m_lock(chart.m_paintLock), m_was(chart.m_paintLock)
-        {
-            m_lock = true;
-        }
-        ~TLockHolder()
-        {
-            if (!m_released) m_lock = m_was;
-        }
-        TLockHolder(const TLockHolder&) = delete;
-        TLockHolder& operator=(const TLockHolder&) = delete;
-        bool Release()
-        {
-            m_released = true;
-            return m_was;
-        }
-
-    private:
-        bool& m_lock;
-        bool m_was;
-        bool m_released = false;
-    };
 
     static std::size_t LayerIndex(int layer) { return std::size_t(std::clamp(layer, 1, kMaxLayers) - 1); }
     // Paints when AutoRedraw (the reaction of the "repaint" setters).
@@ -417,13 +440,12 @@ private:
     void SyncAllScales();
     void SetScaleMargins(TScale& scale, bool horizontal);
     void SizeDataImage(int extra);
-    void AppendItem(std::uint8_t kind, double x, double y);
-    void LeaveShareOwner();
     void RepaintShareGroup();
     void ConnectScale(int layer, bool horizontal);
     void InitMouse();              // mouse.cpp: cursors and the idle mouse state
     void DrawCrossHairs(TCanvas& canvas, int x0, int y0);  // labeldraw.cpp
-    void DrawGrid(TCanvas& canvas, int offsetX, int offsetY);  // grid.cpp
+    // The grid positions along both axes of a layer (grid.cpp).
+    void GridPositionsOf(int layer, std::vector<double>& xs, std::vector<double>& ys) const;
 
     // layout and look
     int m_marginLeft = 50;
@@ -441,12 +463,6 @@ private:
     TColor m_gridColor = clBlack;
     double m_gridDx = 0.0;
     double m_gridDy = 0.0;
-    TColor m_dataColor = clBlack;
-    TColor m_fillColor = clSilver;
-    TPenStyle m_penStyle = psSolid;
-    std::uint8_t m_lineWidth = 1;
-    std::uint8_t m_classDefault = 0;
-    int m_allocSize = 1000;
     bool m_autoRedraw = false;
     std::string m_caption;
     int m_captionPosX = 0;
@@ -484,25 +500,18 @@ private:
     bool m_loading = false;
     bool m_windowCreated = false;
     bool m_inSetBounds = false;
-    int m_activeLayer = 1;
     std::array<bool, 256> m_classVisible;
     std::array<bool, kMaxLayers> m_layerVisible;
     int m_aspectX = 1;
     int m_aspectY = 1;
-    std::array<TLayerTransform, kMaxLayers> m_transform{};
+    std::array<TAxisMap, kMaxLayers> m_mapX{};
+    std::array<TAxisMap, kMaxLayers> m_mapY{};
 
-    // display list
-    TItemStorePtr m_items;
-    int m_itemCount = 0;
+    // display list, shared with the charts of a group
+    TDisplayList m_list{*this};
 
-    // data sharing
-    static constexpr int kMaxShareUsers = 4;
-    TCustomRChart* m_shareOwner = nullptr;
-    std::array<TCustomRChart*, kMaxShareUsers> m_shareUsers{};
-    int m_shareUserCount = 0;
-
-    // mouse state
-    TMouseState m_mouse;
+    // the mouse handling
+    std::unique_ptr<TChartMouse> m_mouse;
 };
 
 // The chart control placed on windows.

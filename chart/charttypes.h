@@ -2,6 +2,8 @@
 // Enumerations of the chart control and its settings objects.
 #include <cstdint>
 
+#include "scale/axismap.h"  // kLogFloor: a value at or below it is not positive on a logarithmic axis
+
 // How the shadow of the chart area looks: a drop shadow with square-cut near ends, or bevelled
 // sides that reach the corner, outlined in black.
 enum TShadowStyle { ssFlying, ssBox };
@@ -58,5 +60,3 @@ constexpr int kMaxLayers = 16;
 // The number of crosshairs and of text labels a chart owns.
 constexpr int kMaxCrossHairs = 4;
 constexpr int kMaxTextLabels = 30;
-// A value at or below this one is not positive on a logarithmic axis.
-constexpr double kLogFloor = 1e-100;

@@ -1,90 +1,228 @@
-// The display list: appending, removing, clearing and showing items, and pushing the shared
-// storage to the other charts of a sharing group.
-#include "chart/chart.h"
+#include "chart/displaylist.h"
 
-void TCustomRChart::AppendItem(std::uint8_t kind, double x, double y)
+#include <algorithm>
+
+namespace {
+
+// Copies `text` into an item, cut to the item's length at a character boundary.
+void SetItemText(TDisplayItem& item, const std::string& text)
+{
+    std::size_t n = std::min<std::size_t>(text.size(), kItemTextLength);
+    while (n > 0 && n < text.size() && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) --n;
+    std::copy_n(text.data(), n, item.Text);
+    item.Text[n] = '\0';
+}
+
+}  // namespace
+
+TDisplayList::~TDisplayList()
+{
+    // Leave the group so no other list keeps a pointer to this one.
+    LeaveOwner();
+    // Each user keeps what it showed, as a list of its own.
+    for (int i = 0; i < m_userCount; ++i) {
+        TDisplayList* user = m_users[std::size_t(i)];
+        user->m_owner = nullptr;
+        if (user->m_items) user->m_items = user->m_items->Clone();
+    }
+    m_userCount = 0;
+}
+
+TDisplayItem& TDisplayList::AppendBare(std::uint8_t kind, double x, double y)
 {
     if (!m_items) m_items = std::make_shared<TItemStore>();
     // A failing growth (out of memory) leaves storage, count and capacity as they were.
-    if (m_itemCount >= m_items->Capacity()) m_items->Grow(m_allocSize);
-    TDisplayItem& item = m_items->Data()[m_itemCount];
+    if (m_count >= m_items->Capacity()) m_items->Grow(m_allocSize);
+    TDisplayItem& item = m_items->Data()[m_count];
     item.Kind = kind;
     item.X1 = x;
     item.Y1 = y;
-    item.Layer = m_activeLayer;
-    item.ItemClass = m_classDefault;
-    item.Color = m_dataColor;
-    item.PenStyle = m_penStyle;
-    item.LineWidth = m_lineWidth;
-    ++m_itemCount;
+    item.Layer = m_attributes.Layer;
+    item.ItemClass = m_attributes.ItemClass;
+    item.Color = m_attributes.Color;
+    item.PenStyle = m_attributes.PenStyle;
+    item.LineWidth = m_attributes.LineWidth;
+    ++m_count;
+    return item;
 }
 
-void TCustomRChart::AddMark(std::uint8_t markKind, double x, double y)
+TDisplayItem& TDisplayList::Append(TItemKind kind, double x, double y)
 {
-    AppendItem(ikMark, x, y);
-    m_items->Data()[m_itemCount - 1].MarkKind = markKind;
-    PropagateItems();
+    TDisplayItem& item = AppendBare(kind, x, y);
+    item.FillColor = m_attributes.FillColor;
+    // The group shares the storage, so the slot filled after this is theirs too.
+    Propagate();
+    return item;
 }
 
-void TCustomRChart::AddMoveTo(double x, double y)
+void TDisplayList::AddMark(std::uint8_t markKind, double x, double y)
 {
-    AppendItem(ikMoveTo, x, y);
-    PropagateItems();
+    AppendBare(ikMark, x, y).MarkKind = markKind;
+    Propagate();
 }
 
-void TCustomRChart::AddLineTo(double x, double y)
+void TDisplayList::AddMoveTo(double x, double y)
 {
-    AppendItem(ikLineTo, x, y);
-    m_items->Data()[m_itemCount - 1].FillColor = m_fillColor;
-    PropagateItems();
+    AppendBare(ikMoveTo, x, y);
+    Propagate();
 }
 
-std::uint8_t TCustomRChart::KindOfLastItem() const
+void TDisplayList::AddLineTo(double x, double y)
 {
-    return m_itemCount > 0 ? m_items->Data()[m_itemCount - 1].Kind : std::uint8_t(ikNone);
+    AppendBare(ikLineTo, x, y).FillColor = m_attributes.FillColor;
+    Propagate();
 }
 
-void TCustomRChart::DropLastItem()
+void TDisplayList::AddLine(double x1, double y1, double x2, double y2)
 {
-    if (m_itemCount > 0) {
-        --m_itemCount;
-        if (m_itemCount == 0) m_items.reset();
+    TDisplayItem& item = Append(ikLine, x1, y1);
+    item.X2 = x2;
+    item.Y2 = y2;
+}
+
+void TDisplayList::AddRect(double x1, double y1, double x2, double y2, bool hollow)
+{
+    TDisplayItem& item = Append(ikRect, x1, y1);
+    item.X2 = x2;
+    item.Y2 = y2;
+    item.Hollow = hollow;
+}
+
+void TDisplayList::AddRect3D(double x1, double y1, double x2, double y2, TColor color2, TColor color3, int frameStyle)
+{
+    TDisplayItem& item = Append(ikRect3D, x1, y1);
+    item.X2 = x2;
+    item.Y2 = y2;
+    item.Color2 = color2;
+    item.Color3 = color3;
+    item.FrameStyle3D = std::uint8_t(std::clamp(frameStyle, 0, 255));
+}
+
+void TDisplayList::AddBar3D(double x1, double y1, double x2, double y2, int depth, int angle)
+{
+    TDisplayItem& item = Append(ikBar3D, x1, y1);
+    item.X2 = x2;
+    item.Y2 = y2;
+    item.Depth = depth;
+    item.Size = angle;
+}
+
+void TDisplayList::AddText(double x, double y, const std::string& text, int size, TAlignment alignment)
+{
+    TDisplayItem& item = Append(ikText, x, y);
+    SetItemText(item, text);
+    item.Size = size;
+    item.MarkKind = std::uint8_t(alignment);
+}
+
+void TDisplayList::AddTextOffset(double x, double y, int dx, int dy, const std::string& text, int size,
+                                 TAlignment alignment)
+{
+    TDisplayItem& item = Append(ikTextOffset, x, y);
+    item.X2 = dx;
+    item.Y2 = dy;
+    SetItemText(item, text);
+    item.Size = size;
+    item.MarkKind = std::uint8_t(alignment);
+}
+
+void TDisplayList::AddEllipse(double x, double y, double rx, double ry, bool hollow)
+{
+    TDisplayItem& item = Append(ikEllipse, x, y);
+    item.X2 = rx;
+    item.Y2 = ry;
+    item.Hollow = hollow;
+}
+
+void TDisplayList::AddMoveRel(int dx, int dy) { Append(ikMoveRel, dx, dy); }
+
+void TDisplayList::AddLineRel(int dx, int dy) { Append(ikLineRel, dx, dy); }
+
+void TDisplayList::AddArrow(double x1, double y1, double x2, double y2, int headSize, bool hollow)
+{
+    TDisplayItem& item = Append(ikArrow, x1, y1);
+    item.X2 = x2;
+    item.Y2 = y2;
+    item.Size = headSize;
+    item.Hollow = hollow;
+}
+
+void TDisplayList::AddRectCentred(double x, double y, int halfWidth, int halfHeight, bool hollow)
+{
+    TDisplayItem& item = Append(ikRectCentred, x, y);
+    item.X2 = halfWidth;
+    item.Y2 = halfHeight;
+    item.Hollow = hollow;
+}
+
+void TDisplayList::DropLast()
+{
+    if (m_count > 0) {
+        --m_count;
+        if (m_count == 0) m_items.reset();
     }
-    PropagateItems();
+    Propagate();
 }
 
-void TCustomRChart::ClearItems()
+void TDisplayList::Clear()
 {
-    RenderChartBackground(m_dataImage.Canvas(), 0, 0);
-    m_itemCount = 0;
+    m_count = 0;
     m_items.reset();
-    PropagateItems();
+    Propagate();
 }
 
-void TCustomRChart::ShowItems()
+void TDisplayList::Propagate()
 {
-    if (!isHidden()) {
-        PropagateItems();
-        if (m_autoRedraw)
-            RefreshDataArea();
-        else
-            Paint();
-    }
-    RepaintShareGroup();
-}
-
-void TCustomRChart::PropagateItems()
-{
-    auto give = [this](TCustomRChart& to) {
+    auto give = [this](TDisplayList& to) {
         to.m_items = m_items;
-        to.m_itemCount = m_itemCount;
+        to.m_count = m_count;
     };
-    if (m_shareOwner) {
-        give(*m_shareOwner);
-        for (int i = 0; i < m_shareOwner->m_shareUserCount; ++i) {
-            TCustomRChart* user = m_shareOwner->m_shareUsers[std::size_t(i)];
+    if (m_owner) {
+        give(*m_owner);
+        for (int i = 0; i < m_owner->m_userCount; ++i) {
+            TDisplayList* user = m_owner->m_users[std::size_t(i)];
             if (user != this) give(*user);
         }
     }
-    for (int i = 0; i < m_shareUserCount; ++i) give(*m_shareUsers[std::size_t(i)]);
+    for (int i = 0; i < m_userCount; ++i) give(*m_users[std::size_t(i)]);
+}
+
+void TDisplayList::LeaveOwner()
+{
+    TDisplayList* owner = m_owner;
+    if (!owner) return;
+    auto& users = owner->m_users;
+    int n = owner->m_userCount;
+    for (int i = 0; i < n; ++i) {
+        if (users[std::size_t(i)] != this) continue;
+        for (int j = i; j + 1 < n; ++j) users[std::size_t(j)] = users[std::size_t(j + 1)];
+        users[std::size_t(n - 1)] = nullptr;
+        --n;
+        break;
+    }
+    owner->m_userCount = n;
+    m_owner = nullptr;
+}
+
+TDisplayList::TShareResult TDisplayList::ShareWith(TDisplayList* owner)
+{
+    if (owner == this) return srSelf;
+    if (m_userCount > 0) return srForeign;
+    if (owner == m_owner) return srUnchanged;
+    if (!owner) {
+        // The list keeps showing the items it showed, now as a list of its own.
+        LeaveOwner();
+        if (m_items) m_items = m_items->Clone();
+        return srChanged;
+    }
+    // Sharing is one level deep: the user of a user shows its owner's items.
+    if (owner->m_owner) owner = owner->m_owner;
+    if (owner == this || owner == m_owner) return srUnchanged;  // already in that group
+    if (owner->m_userCount >= kMaxShareUsers) return srFull;
+    LeaveOwner();
+    m_owner = owner;
+    m_items = owner->m_items;
+    m_count = owner->m_count;
+    owner->m_users[std::size_t(owner->m_userCount++)] = this;
+    return srChanged;
 }

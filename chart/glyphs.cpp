@@ -1,9 +1,5 @@
 // Mark glyphs. The general drawing issues the canvas calls of each glyph; the stamps replay it:
-// each glyph kind is drawn once per pen mode onto a small probe image, on two backgrounds, and
-// every pixel is classified by what the drawing did to it (left alone, set to the pen colour,
-// combined with it by exclusive or, or set to black by a set followed by an exclusive or). The
-// classified pixels, merged into runs along the rows, reproduce the drawing exactly for any pen
-// colour, because the canvas combines each pixel either by copy or by exclusive or.
+// each glyph kind is recorded once per pen mode as a pixel stamp of the drawing layer.
 #include "chart/glyphs.h"
 
 #include <array>
@@ -231,133 +227,28 @@ void DrawMarkGlyph(TCanvas& canvas, std::uint8_t markKind, int x, int y)
 
 // ---- stamps ----
 
-namespace {
-
-constexpr int kProbeSize = 32;       // the probe image; glyphs reach at most 8 pixels from the centre
-constexpr int kProbeCentre = 16;
-constexpr QRgb kProbePen = 0xFF2D6A93u;    // any colour whose bytes differ from the backgrounds
-constexpr QRgb kProbeBrush = 0xFF51C407u;  // a stray brush pixel would show in this colour
-constexpr QRgb kProbeBackA = 0xFF000000u;
-constexpr QRgb kProbeBackB = 0xFFB4E81Cu;
-constexpr TPoint kProbePenStart{-1000, -1000};
-
-// Draws the glyph at the probe's centre on a plain background; reports the pen position and
-// whether the brush ended solid (it starts clear).
-QImage ProbeDraw(std::uint8_t kind, TPenMode mode, QRgb back, TPoint* penAfter, bool* brushSolid)
-{
-    QImage image(kProbeSize, kProbeSize, QImage::Format_RGB32);
-    image.fill(back);
-    TCanvas canvas(&image);
-    canvas.Pen().SetColor(FromQRgb(kProbePen));
-    canvas.Pen().SetMode(mode);
-    canvas.Brush().SetColor(FromQRgb(kProbeBrush));
-    canvas.Brush().SetStyle(bsClear);
-    canvas.SetPenPos(kProbePenStart);
-    DrawMarkGlyph(canvas, kind, kProbeCentre, kProbeCentre);
-    *penAfter = canvas.PenPos();
-    *brushSolid = canvas.Brush().Style() == bsSolid;
-    return image;
-}
-
-}  // namespace
-
-TGlyphStamp* TGlyphStamp::Make(std::uint8_t markKind, TPenMode mode)
-{
-    if (markKind >= 52 || (mode != pmCopy && mode != pmXor)) return nullptr;
-    TPoint penA, penB;
-    bool solidA, solidB;
-    const QImage a = ProbeDraw(markKind, mode, kProbeBackA, &penA, &solidA);
-    const QImage b = ProbeDraw(markKind, mode, kProbeBackB, &penB, &solidB);
-    auto stamp = std::make_unique<TGlyphStamp>();
-    constexpr QRgb kRgb = 0x00FFFFFFu;
-    bool first = true;
-    for (int py = 0; py < kProbeSize; ++py) {
-        const QRgb* ra = reinterpret_cast<const QRgb*>(a.constScanLine(py));
-        const QRgb* rb = reinterpret_cast<const QRgb*>(b.constScanLine(py));
-        for (int px = 0; px < kProbeSize; ++px) {
-            const QRgb va = ra[px] & kRgb, vb = rb[px] & kRgb;
-            const QRgb pen = kProbePen & kRgb, ba = kProbeBackA & kRgb, bb = kProbeBackB & kRgb;
-            TOp op;
-            if (va == ba && vb == bb) continue;
-            if (va == pen && vb == pen) op = opSetPen;
-            else if (va == (ba ^ pen) && vb == (bb ^ pen)) op = opXorPen;
-            else if (va == 0 && vb == 0) op = opSetBlack;
-            else return nullptr;  // a pixel the two operations cannot express: no stamp
-            const int dx = px - kProbeCentre, dy = py - kProbeCentre;
-            if (px == 0 || py == 0 || px == kProbeSize - 1 || py == kProbeSize - 1) return nullptr;
-            TRun* last = stamp->m_runs.empty() ? nullptr : &stamp->m_runs.back();
-            if (last && last->Dy == dy && last->Dx1 == dx - 1 && last->Op == op) last->Dx1 = dx;
-            else stamp->m_runs.push_back({dy, dx, dx, op});
-            if (first) {
-                stamp->m_left = stamp->m_right = dx;
-                stamp->m_top = stamp->m_bottom = dy;
-                first = false;
-            }
-            stamp->m_left = std::min(stamp->m_left, dx);
-            stamp->m_right = std::max(stamp->m_right, dx);
-            stamp->m_top = std::min(stamp->m_top, dy);
-            stamp->m_bottom = std::max(stamp->m_bottom, dy);
-        }
-    }
-    for (const TRun& r : stamp->m_runs) stamp->m_copyOnly = stamp->m_copyOnly && r.Op == opSetPen;
-    stamp->m_movesPen = !(penA == kProbePenStart);
-    stamp->m_penDx = penA.X - kProbeCentre;
-    stamp->m_penDy = penA.Y - kProbeCentre;
-    stamp->m_touchesBrush = solidA;
-    return stamp.release();
-}
-
-const TGlyphStamp* TGlyphStamp::For(std::uint8_t markKind, TPenMode mode)
+const TPixelStamp* TGlyphStamp::For(std::uint8_t markKind, TPenMode mode)
 {
     constexpr int kModes = 2;
-    static std::array<const TGlyphStamp*, 52 * kModes> table{};
+    static std::array<const TPixelStamp*, 52 * kModes> table{};
     static std::array<bool, 52 * kModes> made{};
     static std::mutex lock;
     if (markKind >= 52 || (mode != pmCopy && mode != pmXor)) return nullptr;
     const int slot = markKind * kModes + (mode == pmXor ? 1 : 0);
     std::lock_guard<std::mutex> guard(lock);
     if (!made[slot]) {
-        table[slot] = Make(markKind, mode);
+        table[slot] = TPixelStamp::Record(mode, [markKind](TCanvas& canvas, int x, int y) {
+                          DrawMarkGlyph(canvas, markKind, x, y);
+                      }).release();
         made[slot] = true;
     }
     return table[slot];
 }
 
-void TGlyphStamp::StampClipped(QRgb* bits, int stride, const TRect& bounds, QRgb rgb, int x, int y) const
-{
-    for (const TRun& r : m_runs) {
-        const int py = y + r.Dy;
-        if (py < bounds.Top || py >= bounds.Bottom) continue;
-        const int x0 = std::max(x + r.Dx0, bounds.Left), x1 = std::min(x + r.Dx1, bounds.Right - 1);
-        if (x0 > x1) continue;
-        Apply(bits + std::ptrdiff_t(py) * stride, x0, x1, r.Op, rgb);
-    }
-}
-
-std::vector<std::ptrdiff_t> TGlyphStamp::PixelOffsets(int stride) const
-{
-    std::vector<std::ptrdiff_t> out;
-    for (const TRun& r : m_runs)
-        for (int dx = r.Dx0; dx <= r.Dx1; ++dx) out.push_back(std::ptrdiff_t(r.Dy) * stride + dx);
-    return out;
-}
-
-void TGlyphStamp::Draw(TCanvas& canvas, int x, int y) const
-{
-    QImage& image = canvas.Image();
-    if (!image.isNull()) {
-        QRgb* bits = reinterpret_cast<QRgb*>(image.bits());
-        const int stride = int(image.bytesPerLine() / sizeof(QRgb));
-        Stamp(bits, stride, canvas.ClipRect(), ToQRgb(canvas.Pen().Color()), x, y);
-    }
-    FinishState(canvas, x, y);
-}
-
 void DrawMarkGlyphFast(TCanvas& canvas, std::uint8_t markKind, int x, int y)
 {
-    const TGlyphStamp* stamp = TGlyphStamp::PenAllows(canvas.Pen()) && canvas.Image().format() == QImage::Format_RGB32
-                                   ? TGlyphStamp::For(markKind, canvas.Pen().Mode())
-                                   : nullptr;
+    const TPixelStamp* stamp =
+        TPixelStamp::CanvasTakes(canvas) ? TGlyphStamp::For(markKind, canvas.Pen().Mode()) : nullptr;
     if (stamp) stamp->Draw(canvas, x, y);
     else DrawMarkGlyph(canvas, markKind, x, y);
 }

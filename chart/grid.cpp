@@ -114,52 +114,10 @@ TGridAxis AxisOf(const TScaleProps& props, const TScale& scale, double spacing)
     return a;
 }
 
-// Grid positions lie inside the axis ranges; the clamp only keeps a broken transform from
-// handing the canvas a line millions of pixels long.
-constexpr int kGridPixelLimit = 30000;
-
-int GridPixel(int v) { return std::clamp(v, -kGridPixelLimit, kGridPixelLimit); }
-
 }  // namespace
 
-void TCustomRChart::DrawGrid(TCanvas& canvas, int offsetX, int offsetY)
+void TCustomRChart::GridPositionsOf(int layer, std::vector<double>& xs, std::vector<double>& ys) const
 {
-    const int layer = m_activeLayer;
-    const TScaleProps& px = ScalePropsX(layer);
-    const TScaleProps& py = ScalePropsY(layer);
-    const std::vector<double> xs = GridPositions(AxisOf(px, ScaleObjectX(layer), m_gridDx));
-    const std::vector<double> ys = GridPositions(AxisOf(py, ScaleObjectY(layer), m_gridDy));
-    auto pixel = [&](double x, double y) {
-        int cx = 0, cy = 0;
-        WorldToMouse(layer, x, y, cx, cy);
-        return TPoint{GridPixel(cx) - m_marginLeft + offsetX, GridPixel(cy) - m_marginTop + offsetY};
-    };
-    canvas.Pen().SetColor(m_gridColor);
-    canvas.Brush().SetColor(m_chartColor);
-    const GridStyleType style = m_gridStyle;
-    if (style == gsPoints) {
-        int dots = 0;
-        for (double x : xs)
-            for (double y : ys) {
-                if (dots++ >= kMaxGridDots) return;
-                const TPoint p = pixel(x, y);
-                canvas.SetPixel(p.X, p.Y, m_gridColor);
-            }
-        return;
-    }
-    const bool dotted = style == gsHorizDotLines || style == gsVertDotLines || style == gsDotLines;
-    canvas.Pen().SetStyle(dotted ? psDot : psSolid);
-    if (style == gsVertLines || style == gsVertDotLines || style == gsLines || style == gsDotLines)
-        for (double x : xs) {
-            const TPoint a = pixel(x, py.RangeLow()), b = pixel(x, py.RangeHigh());
-            canvas.MoveTo(a.X, a.Y);
-            canvas.LineTo(b.X, b.Y);
-        }
-    if (style == gsHorizLines || style == gsHorizDotLines || style == gsLines || style == gsDotLines)
-        for (double y : ys) {
-            const TPoint a = pixel(px.RangeLow(), y), b = pixel(px.RangeHigh(), y);
-            canvas.MoveTo(a.X, a.Y);
-            canvas.LineTo(b.X, b.Y);
-        }
-    if (dotted) canvas.Pen().SetStyle(psSolid);
+    xs = GridPositions(AxisOf(ScalePropsX(layer), ScaleObjectX(layer), m_gridDx));
+    ys = GridPositions(AxisOf(ScalePropsY(layer), ScaleObjectY(layer), m_gridDy));
 }

@@ -18,53 +18,6 @@ constexpr const char* kMsgLogNegative = "Logarithmic axis must not be negative."
 // The smallest chart area a resize leaves (pixels).
 constexpr int kMinAreaWidth = 80;
 constexpr int kMinAreaHeight = 20;
-constexpr long double kPixelLimit = 2147483647.0L;
-
-// One axis: coefficient k and offset d so that low lands on pixel `lowPixel` and high on
-// `highPixel` (for a Y axis the bottom and the top edge, so k comes out negative).
-// Returns false for a logarithmic axis with an end <= 0.
-bool AxisCoefficients(double low, double high, bool logarithmic, long double lowPixel, long double highPixel,
-                      long double& k, long double& d)
-{
-    long double lo = low, hi = high;
-    if (logarithmic) {
-        if (!(hi > 0 && lo > 0)) return false;
-        lo = std::log(lo);
-        hi = std::log(hi);
-    }
-    k = (highPixel - lowPixel) / (hi - lo);
-    d = (lowPixel * hi - highPixel * lo) / (hi - lo);
-    // Ends that coincide (or ranges beyond the number range) give no usable line: every value
-    // then maps to the axis's middle.
-    if (!std::isfinite(k) || !std::isfinite(d)) {
-        k = 0;
-        d = (lowPixel + highPixel) / 2;
-    }
-    return true;
-}
-
-// A world value along one axis to a pixel, clamped and rounded half to even.
-int ToPixel(double v, bool logarithmic, bool reversed, long double k, long double d, int beyondLow, int beyondHigh)
-{
-    long double p;
-    if (k == 0) {
-        p = d;  // a chart area without extent maps every value to its middle
-    } else if (logarithmic) {
-        if (v > kLogFloor)
-            p = k * std::log(static_cast<long double>(v)) + d;
-        else
-            p = reversed ? beyondHigh : beyondLow;
-    } else {
-        p = k * v + d;
-    }
-    // A NaN world value has no place: it goes to the lowest pixel, far outside any image,
-    // rather than into an undefined conversion.
-    if (std::isnan(p)) p = -kPixelLimit;
-    p = std::clamp(p, -kPixelLimit, kPixelLimit);
-    // nearbyint in the default rounding mode rounds half to even, here without leaving the
-    // extended precision of the coefficients.
-    return static_cast<int>(std::nearbyint(p));
-}
 
 }  // namespace
 
@@ -88,52 +41,45 @@ void TCustomRChart::RecalcTransforms()
 {
     if (m_loading) return;
     const TChartArea a = ChartArea();
+    // A non-positive value on a logarithmic axis lies beyond the end that holds the smaller
+    // values: the control's left edge (X) or bottom edge (Y), on a reversed axis the other one.
+    // The maps take the axis flags with the coefficients: a layer after one that raises keeps its
+    // whole previous map (flag and ends too) until the next recalculation succeeds.
     for (int i = 1; i <= kMaxLayers; ++i) {
-        TLayerTransform& t = m_transform[LayerIndex(i)];
+        const std::size_t n = LayerIndex(i);
         const TScaleProps& x = ScalePropsX(i);
         const TScaleProps& y = ScalePropsY(i);
-        if (AreaWidth() <= 0) {
-            t.kX = 0;
-            t.dX = width() / 2;
-        } else if (!AxisCoefficients(x.RangeLow(), x.RangeHigh(), x.Logarithmic(), a.Left, a.Right, t.kX, t.dX)) {
+        const int offX = x.RangeHigh() < x.RangeLow() ? width() : 0;
+        if (AreaWidth() <= 0)
+            m_mapX[n] = TAxisMap::Collapsed(x.RangeLow(), x.RangeHigh(), x.Logarithmic(), a.Left, a.Right, width() / 2, offX);
+        else if (!TAxisMap::Mappable(x.RangeLow(), x.RangeHigh(), x.Logarithmic()))
             throw EQZLRChartError(kMsgLogNegative);
-        }
-        if (AreaHeight() <= 0) {
-            t.kY = 0;
-            t.dY = height() / 2;
-        } else if (!AxisCoefficients(y.RangeLow(), y.RangeHigh(), y.Logarithmic(), a.Bottom, a.Top, t.kY, t.dY)) {
+        else
+            m_mapX[n] = TAxisMap::Between(x.RangeLow(), x.RangeHigh(), x.Logarithmic(), a.Left, a.Right, offX);
+        const int offY = y.RangeHigh() < y.RangeLow() ? 0 : height();
+        if (AreaHeight() <= 0)
+            m_mapY[n] = TAxisMap::Collapsed(y.RangeLow(), y.RangeHigh(), y.Logarithmic(), a.Bottom, a.Top, height() / 2, offY);
+        else if (!TAxisMap::Mappable(y.RangeLow(), y.RangeHigh(), y.Logarithmic()))
             throw EQZLRChartError(kMsgLogNegative);
-        }
+        else
+            m_mapY[n] = TAxisMap::Between(y.RangeLow(), y.RangeHigh(), y.Logarithmic(), a.Bottom, a.Top, offY);
     }
 }
 
 void TCustomRChart::WorldToMouse(int layer, double x, double y, int& px, int& py) const
 {
     const std::size_t n = LayerIndex(layer);
-    const TLayerTransform& t = m_transform[n];
-    const TScaleProps& sx = *m_scaleX[n];
-    const TScaleProps& sy = *m_scaleY[n];
-    // A non-positive value on a logarithmic axis lies beyond the end that holds the smaller values.
-    px = ToPixel(x, sx.Logarithmic(), sx.RangeHigh() < sx.RangeLow(), t.kX, t.dX, 0, width());
-    py = ToPixel(y, sy.Logarithmic(), sy.RangeHigh() < sy.RangeLow(), t.kY, t.dY, height(), 0);
+    px = m_mapX[n].ToPixel(x);
+    py = m_mapY[n].ToPixel(y);
 }
 
 void TCustomRChart::MouseToWorld(int layer, int px, int py, double& x, double& y) const
 {
-    const std::size_t n = LayerIndex(layer);
-    const TLayerTransform& t = m_transform[n];
     // A chart area without width or height has no inverse: its axis gives the middle of the
     // range instead of dividing by zero.
-    auto inverse = [](const TScaleProps& s, int p, long double k, long double d) -> double {
-        if (k == 0) {
-            const long double lo = s.RangeLow(), hi = s.RangeHigh();
-            return static_cast<double>(s.Logarithmic() && lo > 0 && hi > 0 ? std::sqrt(lo * hi) : (lo + hi) / 2);
-        }
-        const long double v = (p - d) / k;
-        return static_cast<double>(s.Logarithmic() ? std::exp(v) : v);
-    };
-    x = inverse(*m_scaleX[n], px, t.kX, t.dX);
-    y = inverse(*m_scaleY[n], py, t.kY, t.dY);
+    const std::size_t n = LayerIndex(layer);
+    x = m_mapX[n].ToValue(px);
+    y = m_mapY[n].ToValue(py);
 }
 
 void TCustomRChart::StoreLayerRange(int layer, double xLow, double yLow, double xHigh, double yHigh)
@@ -161,7 +107,7 @@ void TCustomRChart::SetLayerRange(int layer, double xLow, double yLow, double xH
 {
     layer = std::clamp(layer, 1, kMaxLayers);
     {
-        TLockHolder lock(*this);
+        TPaintLockGuard lock(*this);
         const TJointLayers& joins = *m_jointLayers;
         if (joins.XControlledBy(layer) != layer) {
             xLow = ScalePropsX(layer).RangeLow();
@@ -179,21 +125,21 @@ void TCustomRChart::SetLayerRange(int layer, double xLow, double yLow, double xH
                             ScalePropsY(cy).RangeHigh());
         }
         // The lock is still held here: only the outermost holder sees a change and paints.
-        SetPaintLock(lock.Release());
+        lock.Release();
     }
 }
 
 void TCustomRChart::ScalePropsChanged()
 {
     {
-        TLockHolder lock(*this);
+        TPaintLockGuard lock(*this);
         SyncAllScales();
         for (int i = 1; i <= kMaxLayers; ++i) {
             const TScaleProps& x = ScalePropsX(i);
             const TScaleProps& y = ScalePropsY(i);
             SetLayerRange(i, x.RangeLow(), y.RangeLow(), x.RangeHigh(), y.RangeHigh());
         }
-        m_paintLock = lock.Release();
+        lock.ReleaseQuietly();
     }
     Paint();
 }
@@ -245,7 +191,7 @@ void TCustomRChart::SetScaleMargins(TScale& scale, bool horizontal)
 
 void TCustomRChart::SetBounds(int left, int top, int width, int height)
 {
-    TLockHolder lock(*this);
+    TPaintLockGuard lock(*this);
     height = std::max(height, m_marginTop + m_marginBottom + m_shadowWidth + kMinAreaHeight);
     width = std::max(width, m_marginLeft + m_marginRight + m_shadowWidth + kMinAreaWidth);
     m_inSetBounds = true;

@@ -7,14 +7,8 @@
 
 #include <QPaintEvent>
 
+#include "chart/render.h"
 #include "platform/widgetpaint.h"
-
-namespace {
-
-// Drawing positions are clamped to this range so that far-away world points stay drawable.
-constexpr int kDrawLimit = 30000;
-
-}  // namespace
 
 void TCustomRChart::Paint()
 {
@@ -42,6 +36,51 @@ void TCustomRChart::RefreshDataArea()
     RenderData(m_dataImage.Canvas(), 0, 0, false, false);
     PresentImage(m_marginLeft, m_marginTop, *m_screenCanvas, m_dataImage);
     update();
+}
+
+void TCustomRChart::RenderData(TCanvas& canvas, int offsetX, int offsetY, bool monochrome, bool noGrid)
+{
+    TChartRenderer(RenderFrame(offsetX, offsetY, monochrome), canvas).Run(noGrid);
+}
+
+TRenderFrame TCustomRChart::RenderFrame(int offsetX, int offsetY, bool monochrome)
+{
+    TRenderFrame f;
+    f.MapX = m_mapX;
+    f.MapY = m_mapY;
+    f.MarginLeft = m_marginLeft;
+    f.MarginTop = m_marginTop;
+    f.OffsetX = offsetX;
+    f.OffsetY = offsetY;
+    f.AreaWidth = AreaWidth();
+    f.AreaHeight = AreaHeight();
+    f.Monochrome = monochrome;
+    f.LineWidth = LineWidth();
+    f.ChartColor = m_chartColor;
+    f.ChartFrameColor = m_chartFrameColor;
+    f.TextFontStyle = m_textFontStyle;
+    f.TextBkStyle = m_textBkStyle;
+    f.TextBkColor = m_textBkColor;
+    f.ClassVisible = m_classVisible;
+    f.LayerVisible = m_layerVisible;
+    f.GridStyle = m_gridStyle;
+    f.GridColor = m_gridColor;
+    f.GridLayer = ActiveLayer();
+    if (m_gridStyle != gsNone) GridPositionsOf(f.GridLayer, f.GridXs, f.GridYs);
+    f.Items = m_list.View();
+    for (int j = 1; j <= kMaxTextLabels; ++j) f.Labels[std::size_t(j - 1)] = &TextLabel(j);
+    // The events are looked up when the pass reaches them: a handler may assign the other one.
+    f.BeforeItems = [this](TCanvas& canvas, int top, int left) {
+        if (!OnBeforeRenderData) return false;
+        OnBeforeRenderData(*this, canvas, top, left);
+        return true;
+    };
+    f.AfterLabels = [this](TCanvas& canvas, int top, int left) {
+        if (!OnDataRendered) return false;
+        OnDataRendered(*this, canvas, top, left);
+        return true;
+    };
+    return f;
 }
 
 void TCustomRChart::RenderFrameAndScales(TCanvas& canvas)
@@ -174,7 +213,7 @@ void TCustomRChart::RenderChartBackground(TCanvas& canvas, int offsetX, int offs
     int l, t, r, b;
     WorldToMouse(1, bkg.AreaLeft(), bkg.AreaTop(), l, t);
     WorldToMouse(1, bkg.AreaRight(), bkg.AreaBottom(), r, b);
-    auto place = [](int v, int margin, int offset) { return std::clamp(v, -kDrawLimit, kDrawLimit) - margin + offset; };
+    auto place = [](int v, int margin, int offset) { return std::clamp(v, -kDrawClamp, kDrawClamp) - margin + offset; };
     l = place(l, m_marginLeft, offsetX);
     r = place(r, m_marginLeft, offsetX);
     t = place(t, m_marginTop, offsetY);

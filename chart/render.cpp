@@ -1,9 +1,10 @@
-// The data-area pass. In order: the OnBeforeRenderData event, the grid, every visible item of the
-// display list, the text labels from 30 down to 1, the OnDataRendered event and the frame line.
+// The data-area pass, a replay of a frame value. In order: the frame's BeforeItems hook (the
+// chart's OnBeforeRenderData), the grid, every visible item, the text labels from 30 down to 1,
+// the AfterLabels hook (OnDataRendered) and the frame line.
 //
-// Item positions: the layer's world-to-pixel transform gives control pixels, which are clamped to
-// +-30000 and moved to the canvas (minus the margins, plus the pass's offsets). Kinds with pixel
-// offsets add them before the clamp.
+// Item positions: the axis maps of the item's layer give control pixels, which are clamped to
+// +-kDrawClamp and moved to the canvas (minus the margins, plus the pass's offsets). Kinds with
+// pixel offsets add them before the clamp.
 //
 // Line-to chains are batched: the pending polyline starts at the current point P (the last
 // move-to, the end of the previous chain, or the data area's top-left corner) and is drawn when
@@ -11,21 +12,24 @@
 // colour or pen width change; a full batch hands its last point on as the first of the next, so
 // the chain has no gaps.
 //
-// Marks take the glyph stamps: a run of marks with a plain one-pixel pen stores its pixels
-// straight into the image, exactly as the general glyph drawing would.
+// Marks take the glyph stamps: for a run of marks with a plain one-pixel pen the pass finds the
+// centres and hands them to the stamp, which stores the pixels exactly as the general glyph
+// drawing would.
 #include "chart/render.h"
 
 #include <algorithm>
 #include <cmath>
-#include <emmintrin.h>
 #include <cstring>
-#include <limits>
 #include <numbers>
 
+#include "chart/chart.h"
 #include "chart/glyphs.h"
+#include "chart/grid.h"
 #include "chart/labeldraw.h"
 #include "common/mathutil.h"
 #include "platform/colors.h"
+#include "platform/cpu.h"
+#include "platform/stamp.h"
 
 namespace {
 
@@ -42,93 +46,6 @@ constexpr int kPolygonClipExtent = 4096;
 constexpr int kPolygonClipMargin = 16;
 // How many items ahead the mark loop asks the memory for.
 constexpr int kPrefetchAhead = 32;
-
-// Adding 1.5 * 2^63 to a long double of magnitude below 2^62 rounds it to a whole number in the
-// current rounding mode (ties to even), as nearbyint does; the whole number then stands in the low
-// bits of the sum's 64-bit significand, so no conversion instruction is needed either.
-static_assert(std::numeric_limits<long double>::digits == 64, "the x87 extended format is assumed");
-constexpr long double kRoundingShift = 0x1.8p63L;
-constexpr std::uint64_t kShiftSignificand = 0xC000000000000000ull;
-// Positions this far out take the chart's own conversion, which clamps them.
-constexpr long double kInlineLimit = 1e9L;
-
-inline bool RoundInline(long double p, int& out)
-{
-    if (!(p > -kInlineLimit && p < kInlineLimit)) return false;
-    const long double shifted = p + kRoundingShift;
-    std::uint64_t significand;
-    std::memcpy(&significand, &shifted, sizeof significand);
-    out = int(std::int64_t(significand - kShiftSignificand));
-    return true;
-}
-
-// Sets `width` pixels from `row` on: runs of 4 and more by 16-byte stores, shorter ones by 8-byte
-// stores, overlapping where the width is not a multiple.
-inline void FillRun(QRgb* row, int width, __m128i fill4, std::uint64_t fill2, QRgb pixel)
-{
-    if (width >= 4) {
-        int k = 0;
-        for (; k + 4 < width; k += 4) _mm_storeu_si128(reinterpret_cast<__m128i*>(row + k), fill4);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(row + width - 4), fill4);
-    } else if (width >= 2) {
-        std::memcpy(row, &fill2, sizeof fill2);
-        std::memcpy(row + width - 2, &fill2, sizeof fill2);
-    } else {
-        *row = pixel;
-    }
-}
-
-// The 5 x 5 disc of mark kind 26: rows of 3, 5, 5, 5 and 3 pixels.
-bool IsDisc5(const TGlyphStamp& stamp)
-{
-    static const TGlyphStamp::TRun kDisc[] = {
-        {-2, -1, 1, TGlyphStamp::opSetPen}, {-1, -2, 2, TGlyphStamp::opSetPen}, {0, -2, 2, TGlyphStamp::opSetPen},
-        {1, -2, 2, TGlyphStamp::opSetPen},  {2, -1, 1, TGlyphStamp::opSetPen},
-    };
-    const auto& runs = stamp.Runs();
-    if (runs.size() != std::size(kDisc)) return false;
-    for (std::size_t k = 0; k < runs.size(); ++k)
-        if (runs[k].Dy != kDisc[k].Dy || runs[k].Dx0 != kDisc[k].Dx0 || runs[k].Dx1 != kDisc[k].Dx1 ||
-            runs[k].Op != kDisc[k].Op)
-            return false;
-    return true;
-}
-
-inline void StoreDisc5(QRgb* c, std::ptrdiff_t stride, __m128i fill4, std::uint64_t fill2, QRgb pixel)
-{
-    QRgb* r = c - 2 * stride;
-    std::memcpy(r - 1, &fill2, sizeof fill2);
-    r[1] = pixel;
-    for (int k = 0; k < 3; ++k) {
-        r += stride;
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(r - 2), fill4);
-        r[2] = pixel;
-    }
-    r += stride;
-    std::memcpy(r - 1, &fill2, sizeof fill2);
-    r[1] = pixel;
-}
-
-// Bound of the distance between a position found in double arithmetic and the extended one,
-// relative to the size of the terms: a few units in the last place of a double, with room to spare.
-constexpr double kDoubleSlack = 0x1p-50;
-
-// One coordinate for the mark loop, rounded as WorldToMouse rounds it: the position is first found
-// in double arithmetic; only where that lands so near a half pixel that the extended result could
-// round the other way does the extended computation decide.
-inline bool RoundAxis(const TChartRenderer::TAxisCoefficients& a, double v, int& out)
-{
-    const double kv = a.K * v;
-    const double p = kv + a.D;
-    if (!(p > -1e9 && p < 1e9)) return false;
-    const int n = _mm_cvtsd_si32(_mm_set_sd(p));  // current rounding mode, ties to even
-    const double off = std::fabs(p - double(n));
-    if (0.5 - off > kDoubleSlack * (std::fabs(kv) + std::fabs(a.D) + 1.0)) {
-        out = n;
-        return true;
-    }
-    return RoundInline(a.KL * static_cast<long double>(v) + a.DL, out);
-}
 
 int ClampPixel(long long v)
 {
@@ -172,49 +89,39 @@ std::vector<TPoint> ClipPolygon(std::vector<TPoint> pts, const TRect& r)
 
 }  // namespace
 
-TChartRenderer::TChartRenderer(TCustomRChart& chart, TCanvas& canvas, int offsetX, int offsetY, bool monochrome)
-    : m_chart(chart), m_canvas(canvas), m_offsetX(offsetX), m_offsetY(offsetY), m_monochrome(monochrome)
+TChartRenderer::TChartRenderer(TRenderFrame frame, TCanvas& canvas) : m_frame(std::move(frame)), m_canvas(canvas)
 {
-    for (int layer = 1; layer <= kMaxLayers; ++layer) {
-        const TLayerTransform t = chart.Transform(layer);
-        TLinearLayer& l = m_linear[std::size_t(layer - 1)];
-        l.Linear = !chart.ScalePropsX(layer).Logarithmic() && !chart.ScalePropsY(layer).Logarithmic() && t.kX != 0 &&
-                   t.kY != 0;
-        l.KX = t.kX;
-        l.DX = t.dX;
-        l.KY = t.kY;
-        l.DY = t.dY;
-    }
 }
 
-void TCustomRChart::RenderData(TCanvas& canvas, int offsetX, int offsetY, bool monochrome, bool noGrid)
+TChartRenderer::TChartRenderer(TCustomRChart& chart, TCanvas& canvas, int offsetX, int offsetY, bool monochrome)
+    : m_frame(chart.RenderFrame(offsetX, offsetY, monochrome)), m_canvas(canvas)
 {
-    TChartRenderer(*this, canvas, offsetX, offsetY, monochrome).Run(noGrid);
 }
 
 void TChartRenderer::Run(bool noGrid)
 {
-    TCustomRChart& c = m_chart;
-    const int top = c.m_marginTop - m_offsetY, left = c.m_marginLeft - m_offsetX;
-    if (c.OnBeforeRenderData) {
+    const TRenderFrame& f = m_frame;
+    const int top = f.MarginTop - f.OffsetY, left = f.MarginLeft - f.OffsetX;
+    if (f.BeforeItems) {
         const TColor brush = m_canvas.Brush().Color(), pen = m_canvas.Pen().Color();
-        c.OnBeforeRenderData(c, m_canvas, top, left);
-        m_canvas.Brush().SetColor(brush);
-        m_canvas.Pen().SetColor(pen);
+        if (f.BeforeItems(m_canvas, top, left)) {
+            m_canvas.Brush().SetColor(brush);
+            m_canvas.Pen().SetColor(pen);
+        }
     }
-    if (c.m_gridStyle != gsNone && !noGrid) c.DrawGrid(m_canvas, m_offsetX, m_offsetY);
+    if (f.GridStyle != gsNone && !noGrid) DrawGrid();
 
-    m_penWidth = c.m_lineWidth;
+    m_penWidth = f.LineWidth;
     m_canvas.Pen().SetWidth(m_penWidth);
-    m_current = {m_offsetX, m_offsetY};
+    m_current = {f.OffsetX, f.OffsetY};
     m_canvas.MoveTo(m_current.X, m_current.Y);
-    m_penColor = c.m_chartColor;
+    m_penColor = f.ChartColor;
     m_canvas.Pen().SetColor(m_penColor);
     m_penStyle = psSolid;
     m_canvas.Pen().SetStyle(m_penStyle);
-    m_brushColor = c.m_chartColor;
+    m_brushColor = f.ChartColor;
     m_canvas.Brush().SetColor(m_brushColor);
-    m_fontColor = c.m_chartColor;
+    m_fontColor = f.ChartColor;
 
     DrawItems();
     Flush();
@@ -222,8 +129,51 @@ void TChartRenderer::Run(bool noGrid)
     m_canvas.Pen().SetWidth(1);
 
     DrawLabels();
-    if (c.OnDataRendered) c.OnDataRendered(c, m_canvas, top, left);
+    if (f.AfterLabels) f.AfterLabels(m_canvas, top, left);
     DrawFrame();
+}
+
+// ---- the grid ----
+
+void TChartRenderer::DrawGrid()
+{
+    const TRenderFrame& f = m_frame;
+    const TAxisMap& mapX = f.MapXOf(f.GridLayer);
+    const TAxisMap& mapY = f.MapYOf(f.GridLayer);
+    // Grid positions lie inside the axis ranges; the clamp only keeps a broken map from handing
+    // the canvas a line millions of pixels long.
+    auto place = [](int v) { return std::clamp(v, -kDrawClamp, kDrawClamp); };
+    auto pixel = [&](double x, double y) {
+        return TPoint{place(mapX.ToPixel(x)) - f.MarginLeft + f.OffsetX, place(mapY.ToPixel(y)) - f.MarginTop + f.OffsetY};
+    };
+    m_canvas.Pen().SetColor(f.GridColor);
+    m_canvas.Brush().SetColor(f.ChartColor);
+    const GridStyleType style = f.GridStyle;
+    if (style == gsPoints) {
+        int dots = 0;
+        for (double x : f.GridXs)
+            for (double y : f.GridYs) {
+                if (dots++ >= kMaxGridDots) return;
+                const TPoint p = pixel(x, y);
+                m_canvas.SetPixel(p.X, p.Y, f.GridColor);
+            }
+        return;
+    }
+    const bool dotted = style == gsHorizDotLines || style == gsVertDotLines || style == gsDotLines;
+    m_canvas.Pen().SetStyle(dotted ? psDot : psSolid);
+    if (style == gsVertLines || style == gsVertDotLines || style == gsLines || style == gsDotLines)
+        for (double x : f.GridXs) {
+            const TPoint a = pixel(x, mapY.Low()), b = pixel(x, mapY.High());
+            m_canvas.MoveTo(a.X, a.Y);
+            m_canvas.LineTo(b.X, b.Y);
+        }
+    if (style == gsHorizLines || style == gsHorizDotLines || style == gsLines || style == gsDotLines)
+        for (double y : f.GridYs) {
+            const TPoint a = pixel(mapX.Low(), y), b = pixel(mapX.High(), y);
+            m_canvas.MoveTo(a.X, a.Y);
+            m_canvas.LineTo(b.X, b.Y);
+        }
+    if (dotted) m_canvas.Pen().SetStyle(psSolid);
 }
 
 // ---- attributes ----
@@ -259,7 +209,7 @@ void TChartRenderer::FontColor(TColor c)
 void TChartRenderer::ShapeAttributes(const TDisplayItem& item, TColor outline)
 {
     PenColor(outline);
-    BrushColor(m_monochrome ? kMonochromeFill : item.FillColor);
+    BrushColor(m_frame.Monochrome ? kMonochromeFill : item.FillColor);
     PenStyle(item.PenStyle);
     m_canvas.Brush().SetStyle(item.Hollow ? bsClear : bsSolid);
 }
@@ -268,17 +218,16 @@ void TChartRenderer::ShapeAttributes(const TDisplayItem& item, TColor outline)
 
 TPoint TChartRenderer::ToCanvas(long long px, long long py) const
 {
-    return {ClampPixel(px) - m_chart.m_marginLeft + m_offsetX, ClampPixel(py) - m_chart.m_marginTop + m_offsetY};
+    return {ClampPixel(px) - m_frame.MarginLeft + m_frame.OffsetX, ClampPixel(py) - m_frame.MarginTop + m_frame.OffsetY};
 }
 
 // The control pixel of a world point, as WorldToMouse gives it.
 void TChartRenderer::ControlPixel(int layer, double x, double y, int& px, int& py) const
 {
-    const TLinearLayer& l = m_linear[std::size_t(std::clamp(layer, 1, kMaxLayers) - 1)];
-    if (l.Linear && RoundInline(l.KX * static_cast<long double>(x) + l.DX, px) &&
-        RoundInline(l.KY * static_cast<long double>(y) + l.DY, py))
-        return;
-    m_chart.WorldToMouse(layer, x, y, px, py);
+    const TAxisMap& mx = m_frame.MapXOf(layer);
+    const TAxisMap& my = m_frame.MapYOf(layer);
+    if (!mx.FastToPixel(x, px)) px = mx.ToPixel(x);
+    if (!my.FastToPixel(y, py)) py = my.ToPixel(y);
 }
 
 // The canvas position of a world point of `layer`, moved by (dx, dy) pixels before the clamp.
@@ -323,7 +272,7 @@ void TChartRenderer::Flush()
 
 // ---- items ----
 
-const TGlyphStamp* TChartRenderer::StampFor(std::uint8_t markKind)
+const TPixelStamp* TChartRenderer::StampFor(std::uint8_t markKind)
 {
     if (markKind >= 52) return nullptr;
     if (!m_stampLooked[markKind]) {
@@ -335,12 +284,12 @@ const TGlyphStamp* TChartRenderer::StampFor(std::uint8_t markKind)
 
 void TChartRenderer::DrawItems()
 {
-    const TDisplayItem* items = m_chart.Items();
-    const int count = m_chart.ItemCount();
+    const TDisplayItem* items = m_frame.Items.data();
+    const int count = int(m_frame.Items.size());
     if (!items) return;
     for (int i = 0; i < count; ++i) {
         const TDisplayItem& item = items[i];
-        if (!m_chart.ClassVisible(item.ItemClass) || !m_chart.LayerVisible(item.Layer)) continue;
+        if (!m_frame.ClassVisible[item.ItemClass] || !m_frame.ShowsLayer(item.Layer)) continue;
         if (item.LineWidth != m_penWidth) {
             Flush();
             m_penWidth = item.LineWidth;
@@ -352,111 +301,50 @@ void TChartRenderer::DrawItems()
 }
 
 // Marks from item i on, as long as they are visible marks of one layer with the same pen; i ends
-// on the last mark drawn. With a stamp the loop converts and stores directly: a mark whose stamp
-// lies wholly inside the image is a handful of stores.
+// on the last mark drawn. With a stamp the pass only finds the centres and hands each to the
+// stamp's run, whose inline stores keep it one loop.
 void TChartRenderer::DrawMarkRun(const TDisplayItem* items, int& i, int count)
 {
     Flush();
     const TDisplayItem& first = items[i];
-    const TColor color = m_monochrome ? clBlack : first.Color;
+    const TColor color = m_frame.Monochrome ? clBlack : first.Color;
     PenColor(color);
     PenStyle(first.PenStyle);
-    const TGlyphStamp* stamp = TGlyphStamp::PenAllows(m_canvas.Pen()) &&
-                                       m_canvas.Image().format() == QImage::Format_RGB32
-                                   ? StampFor(first.MarkKind)
-                                   : nullptr;
+    const TPixelStamp* stamp = TPixelStamp::CanvasTakes(m_canvas) ? StampFor(first.MarkKind) : nullptr;
     if (!stamp) {
         const TPoint p = Pixel(first.Layer, first.X1, first.Y1);
         DrawMarkGlyph(m_canvas, first.MarkKind, p.X, p.Y);
         return;
     }
-    QImage& image = m_canvas.Image();
-    QRgb* bits = reinterpret_cast<QRgb*>(image.bits());
-    const int stride = int(image.bytesPerLine() / sizeof(QRgb));
-    const TRect bounds = m_canvas.ClipRect();
-    const QRgb rgb = ToQRgb(color);
-    const QRgb pixel = rgb | 0xFF000000u;
-    if (stamp != m_runsOf || stride != m_runsStride) {
-        m_runs.clear();
-        for (const TGlyphStamp::TRun& r : stamp->Runs())
-            m_runs.push_back({std::ptrdiff_t(r.Dy) * stride + r.Dx0, r.Dx1 - r.Dx0 + 1});
-        m_runsOf = stamp;
-        m_runsStride = stride;
-    }
-    const TLinearLayer& l = m_linear[std::size_t(std::clamp(first.Layer, 1, kMaxLayers) - 1)];
-    TMarkLoop loop;
-    loop.Bits = bits;
-    loop.Stride = stride;
-    loop.Bounds = bounds;
-    loop.Rgb = rgb;
-    loop.Stamp = stamp;
-    // centres whose stamp lies wholly inside the clip
-    loop.XLo = bounds.Left - stamp->Left();
-    loop.XHi = bounds.Right - 1 - stamp->Right();
-    loop.YLo = bounds.Top - stamp->Top();
-    loop.YHi = bounds.Bottom - 1 - stamp->Bottom();
-    loop.ShiftX = m_offsetX - m_chart.m_marginLeft;
-    loop.ShiftY = m_offsetY - m_chart.m_marginTop;
-    loop.Linear = l.Linear;
-    loop.X = {double(l.KX), double(l.DX), l.KX, l.DX};
-    loop.Y = {double(l.KY), double(l.DY), l.KY, l.DY};
-    TPoint p;
-    if (!stamp->CopyOnly()) {
-        p = RunMarks(loop, items, i, count, [](QRgb*) { return false; });
-    } else if (IsDisc5(*stamp)) {
-        const __m128i fill4 = _mm_set1_epi32(int(pixel));
-        const std::uint64_t fill2 = std::uint64_t(pixel) << 32 | pixel;
-        p = RunMarks(loop, items, i, count, [&](QRgb* c) {
-            StoreDisc5(c, stride, fill4, fill2, pixel);
-            return true;
-        });
-    } else {
-        const TRowRun* runs = m_runs.data();
-        const std::size_t runCount = m_runs.size();
-        const __m128i fill4 = _mm_set1_epi32(int(pixel));
-        const std::uint64_t fill2 = std::uint64_t(pixel) << 32 | pixel;
-        p = RunMarks(loop, items, i, count, [&](QRgb* c) {
-            for (std::size_t k = 0; k < runCount; ++k) FillRun(c + runs[k].Offset, runs[k].Width, fill4, fill2, pixel);
-            return true;
-        });
-    }
-    stamp->FinishState(m_canvas, p.X, p.Y);
-}
-
-// The loop over a run of marks. `store` sets the stamp's pixels around a centre that lies wholly
-// inside the clip and returns true, or returns false to leave it to the stamp's clipped drawing.
-template <class Store>
-TPoint TChartRenderer::RunMarks(const TMarkLoop& loop, const TDisplayItem* items, int& i, int count, Store store)
-{
-    const TDisplayItem& first = items[i];
-    TPoint p;
+    const TAxisMap& mx = m_frame.MapXOf(first.Layer);
+    const TAxisMap& my = m_frame.MapYOf(first.Layer);
+    const int shiftX = m_frame.OffsetX - m_frame.MarginLeft, shiftY = m_frame.OffsetY - m_frame.MarginTop;
+    TPixelStamp::TStampRun run(*stamp, m_canvas);
     for (int j = i;; ++j) {
         const TDisplayItem& it = items[j];
         // The list is read front to back; asking for items a little ahead hides memory latency.
-        if (j + kPrefetchAhead < count) __builtin_prefetch(&items[j + kPrefetchAhead]);
+        if (j + kPrefetchAhead < count) cpu::Prefetch(&items[j + kPrefetchAhead]);
         int px, py;
-        if (!(loop.Linear && RoundAxis(loop.X, it.X1, px) && RoundAxis(loop.Y, it.Y1, py)))
-            m_chart.WorldToMouse(it.Layer, it.X1, it.Y1, px, py);
-        p.X = std::clamp(px, -kPixelLimit, kPixelLimit) + loop.ShiftX;
-        p.Y = std::clamp(py, -kPixelLimit, kPixelLimit) + loop.ShiftY;
-        if (!(p.X >= loop.XLo && p.X <= loop.XHi && p.Y >= loop.YLo && p.Y <= loop.YHi &&
-              store(loop.Bits + std::ptrdiff_t(p.Y) * loop.Stride + p.X)))
-            loop.Stamp->Stamp(loop.Bits, loop.Stride, loop.Bounds, loop.Rgb, p.X, p.Y);
+        if (!(mx.FastToPixel(it.X1, px) && my.FastToPixel(it.Y1, py))) {
+            px = mx.ToPixel(it.X1);
+            py = my.ToPixel(it.Y1);
+        }
+        run.Put({std::clamp(px, -kPixelLimit, kPixelLimit) + shiftX, std::clamp(py, -kPixelLimit, kPixelLimit) + shiftY});
         i = j;
         if (j + 1 >= count) break;
         const TDisplayItem& next = items[j + 1];
         if (next.Kind != ikMark || next.MarkKind != first.MarkKind || next.Layer != first.Layer ||
             next.Color != first.Color || next.PenStyle != first.PenStyle || next.LineWidth != first.LineWidth ||
-            !m_chart.ClassVisible(next.ItemClass))
+            !m_frame.ClassVisible[next.ItemClass])
             break;
     }
-    return p;
+    run.Finish();
 }
 
 void TChartRenderer::DrawItem(const TDisplayItem& item)
 {
-    const TColor color = m_monochrome ? clBlack : item.Color;
-    const TColor fill = m_monochrome ? kMonochromeFill : item.FillColor;
+    const TColor color = m_frame.Monochrome ? clBlack : item.Color;
+    const TColor fill = m_frame.Monochrome ? kMonochromeFill : item.FillColor;
     switch (item.Kind) {
     case ikLine: {
         Flush();
@@ -572,10 +460,10 @@ void TChartRenderer::DrawItem(const TDisplayItem& item)
 void TChartRenderer::DrawText(const TDisplayItem& item, TPoint p, TColor color)
 {
     FontColor(color);
-    m_canvas.Font().SetStyle(m_chart.m_textFontStyle);
+    m_canvas.Font().SetStyle(m_frame.TextFontStyle);
     m_canvas.Font().SetSize(std::clamp(item.Size, -kMaxTextPoints, kMaxTextPoints));
-    BrushColor(m_chart.m_textBkColor);
-    m_canvas.Brush().SetStyle(m_chart.m_textBkStyle == tbSolid ? bsSolid : bsClear);
+    BrushColor(m_frame.TextBkColor);
+    m_canvas.Brush().SetStyle(m_frame.TextBkStyle == tbSolid ? bsSolid : bsClear);
     const std::string text(item.Text, strnlen(item.Text, sizeof item.Text));
     const int w = m_canvas.TextWidth(text), h = m_canvas.TextHeight(text);
     p.Y -= h / 2;
@@ -702,27 +590,27 @@ void TChartRenderer::Polygon(std::vector<TPoint> points)
 
 void TChartRenderer::DrawLabels()
 {
-    TCustomRChart& c = m_chart;
+    const TRenderFrame& f = m_frame;
     for (int j = kMaxTextLabels; j >= 1; --j) {
-        const TTextLabel& label = c.TextLabel(j);
-        if (label.Mode() == tlOff || !label.Visible() || !c.LayerVisible(label.Layer())) continue;
-        long long x = RoundToInt(label.PosX()), y = RoundToInt(label.PosY());
-        if (label.AttachToData() != tlamNone) {
-            int px = 0, py = 0;
-            c.WorldToMouse(label.Layer(), label.PosX(), label.PosY(), px, py);
-            if (label.AttachToData() != tlamYOnly) x = px;
-            if (label.AttachToData() != tlamXOnly) y = py;
+        const TTextLabel* label = f.Labels[std::size_t(j - 1)];
+        if (!label || label->Mode() == tlOff || !label->Visible() || !f.ShowsLayer(label->Layer())) continue;
+        long long x = RoundToInt(label->PosX()), y = RoundToInt(label->PosY());
+        if (label->AttachToData() != tlamNone) {
+            const int px = f.MapXOf(label->Layer()).ToPixel(label->PosX());
+            const int py = f.MapYOf(label->Layer()).ToPixel(label->PosY());
+            if (label->AttachToData() != tlamYOnly) x = px;
+            if (label->AttachToData() != tlamXOnly) y = py;
         }
-        DrawTextLabel(m_canvas, label, int(std::clamp<long long>(x + m_offsetX - c.m_marginLeft, INT32_MIN / 2, INT32_MAX / 2)),
-                      int(std::clamp<long long>(y + m_offsetY - c.m_marginTop, INT32_MIN / 2, INT32_MAX / 2)));
+        DrawTextLabel(m_canvas, *label, int(std::clamp<long long>(x + f.OffsetX - f.MarginLeft, INT32_MIN / 2, INT32_MAX / 2)),
+                      int(std::clamp<long long>(y + f.OffsetY - f.MarginTop, INT32_MIN / 2, INT32_MAX / 2)));
     }
 }
 
 void TChartRenderer::DrawFrame()
 {
-    const int w = m_chart.AreaWidth(), h = m_chart.AreaHeight();
-    const int x = m_offsetX, y = m_offsetY;
-    m_canvas.Pen().SetColor(m_chart.m_chartFrameColor);
+    const int w = m_frame.AreaWidth, h = m_frame.AreaHeight;
+    const int x = m_frame.OffsetX, y = m_frame.OffsetY;
+    m_canvas.Pen().SetColor(m_frame.ChartFrameColor);
     m_canvas.Pen().SetStyle(psSolid);
     m_canvas.MoveTo(x, y);
     m_canvas.LineTo(x + w, y);
@@ -731,110 +619,60 @@ void TChartRenderer::DrawFrame()
     m_canvas.LineTo(x, y);
 }
 
-// ---- appending ----
+// ---- appending: forwards to the display list ----
 
 TDisplayItem& TChartRenderer::Append(TCustomRChart& chart, TItemKind kind, double x, double y)
 {
-    chart.AppendItem(kind, x, y);
-    TDisplayItem& item = chart.m_items->Data()[chart.m_itemCount - 1];
-    item.FillColor = chart.m_fillColor;
-    // The group shares the storage, so the slot filled after this is theirs too.
-    chart.PropagateItems();
-    return item;
+    return chart.DisplayList().Append(kind, x, y);
 }
-
-namespace {
-
-// Copies `text` into an item, cut to the item's length at a character boundary.
-void SetItemText(TDisplayItem& item, const std::string& text)
-{
-    std::size_t n = std::min<std::size_t>(text.size(), kItemTextLength);
-    while (n > 0 && n < text.size() && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) --n;
-    std::copy_n(text.data(), n, item.Text);
-    item.Text[n] = '\0';
-}
-
-}  // namespace
 
 void AddLine(TCustomRChart& chart, double x1, double y1, double x2, double y2)
 {
-    TDisplayItem& item = TChartRenderer::Append(chart, ikLine, x1, y1);
-    item.X2 = x2;
-    item.Y2 = y2;
+    chart.DisplayList().AddLine(x1, y1, x2, y2);
 }
 
 void AddRect(TCustomRChart& chart, double x1, double y1, double x2, double y2, bool hollow)
 {
-    TDisplayItem& item = TChartRenderer::Append(chart, ikRect, x1, y1);
-    item.X2 = x2;
-    item.Y2 = y2;
-    item.Hollow = hollow;
+    chart.DisplayList().AddRect(x1, y1, x2, y2, hollow);
 }
 
 void AddRect3D(TCustomRChart& chart, double x1, double y1, double x2, double y2, TColor color2, TColor color3,
                int frameStyle)
 {
-    TDisplayItem& item = TChartRenderer::Append(chart, ikRect3D, x1, y1);
-    item.X2 = x2;
-    item.Y2 = y2;
-    item.Color2 = color2;
-    item.Color3 = color3;
-    item.FrameStyle3D = std::uint8_t(std::clamp(frameStyle, 0, 255));
+    chart.DisplayList().AddRect3D(x1, y1, x2, y2, color2, color3, frameStyle);
 }
 
 void AddBar3D(TCustomRChart& chart, double x1, double y1, double x2, double y2, int depth, int angle)
 {
-    TDisplayItem& item = TChartRenderer::Append(chart, ikBar3D, x1, y1);
-    item.X2 = x2;
-    item.Y2 = y2;
-    item.Depth = depth;
-    item.Size = angle;
+    chart.DisplayList().AddBar3D(x1, y1, x2, y2, depth, angle);
 }
 
 void AddText(TCustomRChart& chart, double x, double y, const std::string& text, int size, TAlignment alignment)
 {
-    TDisplayItem& item = TChartRenderer::Append(chart, ikText, x, y);
-    SetItemText(item, text);
-    item.Size = size;
-    item.MarkKind = std::uint8_t(alignment);
+    chart.DisplayList().AddText(x, y, text, size, alignment);
 }
 
 void AddTextOffset(TCustomRChart& chart, double x, double y, int dx, int dy, const std::string& text, int size,
                    TAlignment alignment)
 {
-    TDisplayItem& item = TChartRenderer::Append(chart, ikTextOffset, x, y);
-    item.X2 = dx;
-    item.Y2 = dy;
-    SetItemText(item, text);
-    item.Size = size;
-    item.MarkKind = std::uint8_t(alignment);
+    chart.DisplayList().AddTextOffset(x, y, dx, dy, text, size, alignment);
 }
 
 void AddEllipse(TCustomRChart& chart, double x, double y, double rx, double ry, bool hollow)
 {
-    TDisplayItem& item = TChartRenderer::Append(chart, ikEllipse, x, y);
-    item.X2 = rx;
-    item.Y2 = ry;
-    item.Hollow = hollow;
+    chart.DisplayList().AddEllipse(x, y, rx, ry, hollow);
 }
 
-void AddMoveRel(TCustomRChart& chart, int dx, int dy) { TChartRenderer::Append(chart, ikMoveRel, dx, dy); }
+void AddMoveRel(TCustomRChart& chart, int dx, int dy) { chart.DisplayList().AddMoveRel(dx, dy); }
 
-void AddLineRel(TCustomRChart& chart, int dx, int dy) { TChartRenderer::Append(chart, ikLineRel, dx, dy); }
+void AddLineRel(TCustomRChart& chart, int dx, int dy) { chart.DisplayList().AddLineRel(dx, dy); }
 
 void AddArrow(TCustomRChart& chart, double x1, double y1, double x2, double y2, int headSize, bool hollow)
 {
-    TDisplayItem& item = TChartRenderer::Append(chart, ikArrow, x1, y1);
-    item.X2 = x2;
-    item.Y2 = y2;
-    item.Size = headSize;
-    item.Hollow = hollow;
+    chart.DisplayList().AddArrow(x1, y1, x2, y2, headSize, hollow);
 }
 
 void AddRectCentred(TCustomRChart& chart, double x, double y, int halfWidth, int halfHeight, bool hollow)
 {
-    TDisplayItem& item = TChartRenderer::Append(chart, ikRectCentred, x, y);
-    item.X2 = halfWidth;
-    item.Y2 = halfHeight;
-    item.Hollow = hollow;
+    chart.DisplayList().AddRectCentred(x, y, halfWidth, halfHeight, hollow);
 }

@@ -1,19 +1,67 @@
 #pragma once
 // The data-area renderer: grid, display-list items, text labels and the frame line, drawn in
-// one pass into the chart's data image; and appending operations for the item kinds the
-// chart's own operations do not append.
+// one pass from a frame value (maps, placement, attributes, a read-only span of items, labels);
+// and the appending operations for the item kinds the chart's own operations do not append.
+#include <algorithm>
 #include <array>
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
-#include "chart/chart.h"
+#include "chart/charttypes.h"
+#include "chart/displayitem.h"
+#include "chart/textlabel.h"
+#include "platform/canvas.h"
+#include "scale/axismap.h"
 
-class TGlyphStamp;
+class TCustomRChart;
+class TPixelStamp;
 
-// One pass of the chart's RenderData. The pass is a replay of the display list: it remembers only
-// the attributes it set itself, and sets pen, brush and font attributes only when a value
-// differs from the last one it set.
+// Everything one pass draws, taken from the chart when the pass starts. Positions: the map of an
+// item's layer gives control pixels, which are clamped to +-kDrawClamp and moved to the canvas by
+// (OffsetX - MarginLeft, OffsetY - MarginTop).
+struct TRenderFrame {
+    std::array<TAxisMap, kMaxLayers> MapX{};   // layers 1..16
+    std::array<TAxisMap, kMaxLayers> MapY{};
+    int MarginLeft = 0;
+    int MarginTop = 0;
+    int OffsetX = 0;                  // added to every position
+    int OffsetY = 0;
+    int AreaWidth = 0;                // the frame line runs around AreaWidth x AreaHeight
+    int AreaHeight = 0;
+    bool Monochrome = false;          // outlines and texts black, fills silver
+    // attributes
+    std::uint8_t LineWidth = 1;       // the pen width a pass starts with
+    TColor ChartColor = clWhite;
+    TColor ChartFrameColor = clBlack;
+    TFontStyles TextFontStyle = 0;
+    TTextBkg TextBkStyle = tbClear;
+    TColor TextBkColor = clWhite;
+    std::array<bool, 256> ClassVisible{};
+    std::array<bool, kMaxLayers> LayerVisible{};
+    // the grid on layer GridLayer: lines (or dots) at GridXs and GridYs
+    GridStyleType GridStyle = gsNone;
+    TColor GridColor = clBlack;
+    int GridLayer = 1;
+    std::vector<double> GridXs;
+    std::vector<double> GridYs;
+    // the items and the text labels 1..30
+    std::span<const TDisplayItem> Items;
+    std::array<const TTextLabel*, kMaxTextLabels> Labels{};
+    // Called before the grid and after the labels with the canvas and the control pixel of its
+    // origin (top, left); they return whether they drew anything (an event was assigned).
+    std::function<bool(TCanvas& canvas, int top, int left)> BeforeItems;
+    std::function<bool(TCanvas& canvas, int top, int left)> AfterLabels;
+
+    const TAxisMap& MapXOf(int layer) const { return MapX[std::size_t(std::clamp(layer, 1, kMaxLayers) - 1)]; }
+    const TAxisMap& MapYOf(int layer) const { return MapY[std::size_t(std::clamp(layer, 1, kMaxLayers) - 1)]; }
+    bool ShowsLayer(int layer) const { return layer >= 1 && layer <= kMaxLayers && LayerVisible[std::size_t(layer - 1)]; }
+};
+
+// One pass of the chart's RenderData, a replay of a frame: it remembers only the attributes it
+// set itself, and sets pen, brush and font attributes only when a value differs from the last
+// one it set.
 class TChartRenderer {
 public:
     // Line-to chains are drawn as polylines of at most this many points; consecutive polylines
@@ -21,45 +69,28 @@ public:
     static constexpr int kMaxPolylinePoints = 200;
     // Item positions are clamped to this many pixels around the control's origin, so extreme zoom
     // never overflows the drawing.
-    static constexpr int kPixelLimit = 30000;
+    static constexpr int kPixelLimit = kDrawClamp;
 
+    TChartRenderer(TRenderFrame frame, TCanvas& canvas);
+    // A pass over the chart's current frame (what its RenderData draws).
     TChartRenderer(TCustomRChart& chart, TCanvas& canvas, int offsetX, int offsetY, bool monochrome);
 
-    // Grid (unless noGrid), items, labels from 30 down to 1, then the frame, with the chart's
-    // OnBeforeRenderData and OnDataRendered around them.
-    void Run(bool noGrid);
+    // Grid (unless noGrid), items, labels from 30 down to 1, then the frame line, with the
+    // frame's BeforeItems and AfterLabels around them.
+    void Run(bool noGrid = false);
 
     // Called with the points of every polyline the pass draws (for tests of the batching).
     std::function<void(const std::vector<TPoint>&)> OnPolyline;
 
-    // One axis of a linear layer: px = K * x + D, in double and in extended precision.
-    struct TAxisCoefficients {
-        double K, D;
-        long double KL, DL;
-    };
-
     // Appends an item of `kind` at (x, y) with the chart's current attributes (FillColor too),
-    // hands the list to the sharing group and returns its slot, for the appending operations below.
+    // hands the list to the sharing group and returns its slot.
     static TDisplayItem& Append(TCustomRChart& chart, TItemKind kind, double x, double y);
 
 private:
+    void DrawGrid();
     void DrawItems();
     void DrawItem(const TDisplayItem& item);
     void DrawMarkRun(const TDisplayItem* items, int& i, int count);
-
-    struct TMarkLoop {
-        QRgb* Bits;
-        int Stride;
-        TRect Bounds;
-        QRgb Rgb;
-        const TGlyphStamp* Stamp;
-        int XLo, XHi, YLo, YHi;     // centres whose stamp lies wholly inside the clip
-        int ShiftX, ShiftY;         // control pixel to canvas
-        bool Linear;
-        TAxisCoefficients X, Y;
-    };
-    template <class Store>
-    TPoint RunMarks(const TMarkLoop& loop, const TDisplayItem* items, int& i, int count, Store store);
     void DrawLabels();
     void DrawFrame();
 
@@ -85,34 +116,17 @@ private:
     void DrawBar3D(const TDisplayItem& item, TPoint a, TPoint b, TColor outline, TColor fill);
     void DrawArrow(const TDisplayItem& item, TPoint a, TPoint b, TColor outline, TColor fill);
     void Polygon(std::vector<TPoint> points);
-    const TGlyphStamp* StampFor(std::uint8_t markKind);
+    const TPixelStamp* StampFor(std::uint8_t markKind);
 
-    TCustomRChart& m_chart;
+    TRenderFrame m_frame;
     TCanvas& m_canvas;
-    int m_offsetX, m_offsetY;
-    bool m_monochrome;
     TColor m_penColor = 0, m_brushColor = 0, m_fontColor = 0;
     TPenStyle m_penStyle = psSolid;
     int m_penWidth = 1;
     TPoint m_current;                          // the current point P
     std::vector<TPoint> m_pending;
-    // Per layer: the coefficients of a linear transform, used for the common case inline (other
-    // layers and far points go through the chart's WorldToMouse).
-    struct TLinearLayer {
-        bool Linear = false;
-        long double KX = 0, DX = 0, KY = 0, DY = 0;
-    };
-    std::array<TLinearLayer, kMaxLayers> m_linear{};
-    std::array<const TGlyphStamp*, 52> m_stamps{};
+    std::array<const TPixelStamp*, 52> m_stamps{};
     std::array<bool, 52> m_stampLooked{};
-    // The pixel runs of stamp m_runsOf in an image of m_runsStride pixels per row.
-    struct TRowRun {
-        std::ptrdiff_t Offset;  // of the run's first pixel from the centre
-        int Width;
-    };
-    std::vector<TRowRun> m_runs;
-    const TGlyphStamp* m_runsOf = nullptr;
-    int m_runsStride = 0;
 };
 
 // Appending operations for the other item kinds. Each appends one item on the ActiveLayer with

@@ -87,15 +87,16 @@ public:
         if (OnChange) OnChange(*this);
     }
 
+    // For the owning chart: direct stores of its range rules and its loading flag; they do not
+    // notify.
+    void StoreRangeLow(double value) { m_rangeLow = value; }
+    void StoreRangeHigh(double value) { m_rangeHigh = value; }
+    void SetLoading(bool value) { m_loading = value; }
+
 protected:
     TScaleType m_scaleType = sctXT;
 
 private:
-    friend class TCustomRChart;
-    // Direct stores used by the chart's range rules; they do not notify.
-    void StoreRangeLow(double value) { m_rangeLow = value; }
-    void StoreRangeHigh(double value) { m_rangeHigh = value; }
-    void SetLoading(bool value) { m_loading = value; }
 
     std::string m_caption;
     int m_captionPosX = 0;
@@ -128,8 +129,6 @@ public:
     void SetScaleLocation(TScaleLocationHoriz value);  // also sets ScaleType; notifies
 
 private:
-    friend class TCustomRChart;
-    void SetPlacement(TScaleType value) { m_scaleType = value; }
     TScaleLocationHoriz m_location = slBottom;
 };
 
@@ -141,7 +140,5 @@ public:
     void SetScaleLocation(TScaleLocationVert value);   // also sets ScaleType; notifies
 
 private:
-    friend class TCustomRChart;
-    void SetPlacement(TScaleType value) { m_scaleType = value; }
     TScaleLocationVert m_location = slLeft;
 };

@@ -1,5 +1,6 @@
-// Data sharing: a chart may show the display list of another chart, which keeps up to four
-// such users. Sharing is one level deep.
+// The chart's side of the display list: clearing and showing it, and data sharing (a chart may
+// show the display list of another chart, which keeps up to four such users; the list holds the
+// group, the chart shows the notices and repaints the group).
 #include "chart/chart.h"
 
 #include <QGuiApplication>
@@ -20,64 +21,44 @@ void Inform(const char* text)
 
 }  // namespace
 
-void TCustomRChart::LeaveShareOwner()
+void TCustomRChart::ClearItems()
 {
-    TCustomRChart* owner = m_shareOwner;
-    if (!owner) return;
-    auto& users = owner->m_shareUsers;
-    int n = owner->m_shareUserCount;
-    for (int i = 0; i < n; ++i) {
-        if (users[std::size_t(i)] != this) continue;
-        for (int j = i; j + 1 < n; ++j) users[std::size_t(j)] = users[std::size_t(j + 1)];
-        users[std::size_t(n - 1)] = nullptr;
-        --n;
-        break;
+    RenderChartBackground(m_dataImage.Canvas(), 0, 0);
+    m_list.Clear();
+}
+
+void TCustomRChart::ShowItems()
+{
+    if (!isHidden()) {
+        m_list.Propagate();
+        if (m_autoRedraw)
+            RefreshDataArea();
+        else
+            Paint();
     }
-    owner->m_shareUserCount = n;
-    m_shareOwner = nullptr;
+    RepaintShareGroup();
 }
 
 void TCustomRChart::SetUseDataOf(TCustomRChart* value)
 {
-    if (value == this) {
-        Inform(kMsgShareSelf);
-        return;
+    switch (m_list.ShareWith(value ? &value->m_list : nullptr)) {
+    case TDisplayList::srSelf: Inform(kMsgShareSelf); break;
+    case TDisplayList::srForeign: Inform(kMsgShareForeign); break;
+    case TDisplayList::srFull: Inform(kMsgShareMax); break;
+    case TDisplayList::srUnchanged: break;
+    case TDisplayList::srChanged: PartChanged(); break;
     }
-    if (m_shareUserCount > 0) {
-        Inform(kMsgShareForeign);
-        return;
-    }
-    if (value == m_shareOwner) return;
-    if (!value) {
-        // The chart keeps showing the items it showed, now as a list of its own.
-        LeaveShareOwner();
-        if (m_items) m_items = m_items->Clone();
-        PartChanged();
-        return;
-    }
-    if (value->m_shareOwner) value = value->m_shareOwner;
-    if (value == this || value == m_shareOwner) return;  // already in that group
-    if (value->m_shareUserCount >= kMaxShareUsers) {
-        Inform(kMsgShareMax);
-        return;
-    }
-    LeaveShareOwner();
-    m_shareOwner = value;
-    m_items = value->m_items;
-    m_itemCount = value->m_itemCount;
-    value->m_shareUsers[std::size_t(value->m_shareUserCount++)] = this;
-    PartChanged();
 }
 
 void TCustomRChart::RepaintShareGroup()
 {
-    auto paintIf = [](TCustomRChart& c) {
+    auto paintIf = [](TDisplayList& list) {
+        TCustomRChart& c = list.Host();
         if (c.m_autoRedraw) c.Paint();
     };
-    if (m_shareOwner) {
-        TCustomRChart& owner = *m_shareOwner;
-        paintIf(owner);
-        for (int i = 0; i < owner.m_shareUserCount; ++i) paintIf(*owner.m_shareUsers[std::size_t(i)]);
+    if (TDisplayList* owner = m_list.Owner()) {
+        paintIf(*owner);
+        for (int i = 0; i < owner->UserCount(); ++i) paintIf(*owner->User(i));
     }
-    for (int i = 0; i < m_shareUserCount; ++i) paintIf(*m_shareUsers[std::size_t(i)]);
+    for (int i = 0; i < m_list.UserCount(); ++i) paintIf(*m_list.User(i));
 }

@@ -18,8 +18,6 @@ namespace {
 constexpr int kDefaultSize = 400;
 // Logarithmic scales need both ends above this value when switched on.
 constexpr double kLogLowest = 1e-100;
-// Values at or below this one have no logarithm: they go to the scale's start.
-constexpr double kLogValueLowest = 1e-100;
 constexpr int kMinDecPlaces = -3;
 constexpr int kMaxDecPlaces = 12;
 constexpr int kMinTicksLow = 2;
@@ -254,33 +252,21 @@ void TScale::ComputeTransform() const
 {
     m_transformWidth = width();
     m_transformHeight = height();
-    if (m_rangeLow == m_rangeHigh) return;
+    // Values at or below 1e-100 on a logarithmic scale lie at its origin, or at the far end of a
+    // reversed scale.
+    const int off = m_rangeHigh >= m_rangeLow ? 0 : width();
+    if (m_rangeLow == m_rangeHigh || !TAxisMap::Mappable(m_rangeLow, m_rangeHigh, m_logarithmic)) {
+        m_map = m_map.WithEnds(m_rangeLow, m_rangeHigh, m_logarithmic, off);  // the line stays
+        return;
+    }
     const bool vertical = IsVertical();
-    const int length = vertical ? height() - m_marginTop - m_marginBottom - 1
-                                : width() - m_marginLeft - m_marginRight - 1;
     const double middle = (vertical ? height() : width()) / 2;
-    if (m_logarithmic && (m_rangeLow <= 0.0 || m_rangeHigh <= 0.0)) return;
-    double start = m_rangeLow, end = m_rangeHigh;
-    if (m_logarithmic) {
-        start = std::log(m_rangeLow);
-        end = std::log(m_rangeHigh);
-    }
-    double ppu = 0.0, offset = middle;
-    if (length > 0) {
-        if (vertical) {
-            ppu = length / (start - end);
-            offset = m_marginTop - end * ppu;
-        } else {
-            ppu = length / (end - start);
-            offset = m_marginLeft - start * ppu;
-        }
-        if (!std::isfinite(ppu) || !std::isfinite(offset)) {
-            ppu = 0.0;
-            offset = middle;
-        }
-    }
-    m_pixelsPerUnit = ppu;
-    m_pixelOffset = offset;
+    if (vertical)
+        m_map = TAxisMap::Scaled(m_rangeLow, m_rangeHigh, m_logarithmic, height() - m_marginBottom - 1, m_marginTop,
+                                 true, middle, off);
+    else
+        m_map = TAxisMap::Scaled(m_rangeLow, m_rangeHigh, m_logarithmic, m_marginLeft, width() - m_marginRight - 1,
+                                 false, middle, off);
 }
 
 void TScale::EnsureTransform() const
@@ -291,18 +277,7 @@ void TScale::EnsureTransform() const
 int TScale::ValueToPixel(double value) const
 {
     EnsureTransform();
-    double p;
-    if (m_logarithmic) {
-        if (value > kLogValueLowest)
-            p = m_pixelsPerUnit * std::log(value) + m_pixelOffset;
-        else
-            p = m_rangeHigh >= m_rangeLow ? 0.0 : width();
-    } else {
-        p = m_pixelsPerUnit * value + m_pixelOffset;
-    }
-    if (std::isnan(p)) p = 0.0;
-    p = std::clamp(p, -double(INT_MAX), double(INT_MAX));
-    return RoundToInt(p);
+    return m_map.ToPixel(value);
 }
 
 double TScale::TickPosition(int index) const
@@ -389,8 +364,7 @@ void TScale::Assign(const TScale& source)
     OnScaleTickDrawn = source.OnScaleTickDrawn;
     OnBeforeTickLabel = source.OnBeforeTickLabel;
     m_logarithmic = source.m_logarithmic;
-    m_pixelsPerUnit = source.m_pixelsPerUnit;
-    m_pixelOffset = source.m_pixelOffset;
+    m_map = source.m_map;
     m_rangeHigh = source.m_rangeHigh;
     m_rangeLow = source.m_rangeLow;
     m_shortTicks = source.m_shortTicks;

@@ -14,6 +14,7 @@
 #include "common/types.h"
 #include "platform/canvas.h"
 #include "platform/font.h"
+#include "scale/axismap.h"
 #include "scale/dtlabel.h"
 #include "scale/scaletypes.h"
 #include "scale/tickplan.h"
@@ -117,8 +118,10 @@ public:
 
     // transform (read-only): always that of the current size, range and margins, whether the
     // widget is shown, hidden or embedded (a hidden widget gets no resize events)
-    double PixelsPerUnit() const { EnsureTransform(); return m_pixelsPerUnit; }
-    double PixelOffset() const { EnsureTransform(); return m_pixelOffset; }
+    double PixelsPerUnit() const { EnsureTransform(); return double(m_map.K()); }
+    double PixelOffset() const { EnsureTransform(); return double(m_map.D()); }
+    // The map of values to pixels along the scale (x or y in the control's coordinates).
+    const TAxisMap& AxisMap() const { EnsureTransform(); return m_map; }
     bool Embedded() const { return m_embedded; }
     bool PaintSuspended() const { return m_paintSuspended; }
     bool Constructing() const { return m_constructing; }
@@ -225,8 +228,7 @@ private:
     TColor m_frameColorShadow = RGBColor(128, 128, 128);
     TColor m_frameColorLight = clWhite;
     // the transform, a cache of range, margins and size
-    mutable double m_pixelsPerUnit = 1.0;
-    mutable double m_pixelOffset = 0.0;
+    mutable TAxisMap m_map = TAxisMap().WithCoefficients(1.0L, 0.0L);
     mutable int m_transformWidth = -1;   // size the transform was computed for
     mutable int m_transformHeight = -1;
     std::array<double, kTickListSize> m_tickList{};

@@ -328,16 +328,18 @@ TEST_F(TableFiles, DataFileOfTheClosingLoadsBack)
 // SVG with the curve's points and the tick labels as text.
 TEST_F(TableFiles, SavedPicturesShowTheChart)
 {
-    for (int row = 1; row <= 5; ++row) {
-        Grid().SetCell(0, row, std::to_string(row + 1));
-        Grid().SetCell(1, row, std::to_string(row + 2));
+    // Points on the line y = x + 1 and one far below it, at (8, 2).
+    const double entered[][2] = {{2, 3}, {3, 4}, {4, 5}, {5, 6}, {6, 7}, {8, 2}};
+    for (int row = 1; row <= 6; ++row) {
+        Grid().SetCell(0, row, std::to_string(int(entered[row - 1][0])));
+        Grid().SetCell(1, row, std::to_string(int(entered[row - 1][1])));
     }
     QTest::mouseClick(W.WerteUebernehmenBtn, Qt::LeftButton);
     QTest::mouseClick(W.BButLinFit, Qt::LeftButton);
     ASSERT_TRUE(Boxes.empty());
     TRChart& chart = *W.RChart1;
     int mx = 0, my = 0;
-    chart.WorldToMouse(1, 4, 5, mx, my);   // the third point, on the line y = x + 1
+    chart.WorldToMouse(1, 8, 2, mx, my);   // the mark far from the curve
 
     Answer = Path("chart.png");
     AnswerFilter = 0;
@@ -354,9 +356,9 @@ TEST_F(TableFiles, SavedPicturesShowTheChart)
         ASSERT_TRUE(Boxes.empty()) << Boxes[0].Text;
         const QImage big(QString::fromStdString(Answer + ".png"));
         ASSERT_EQ(big.size(), chart.size() * factor);
-        // The mark's centre and the curve through it are drawn in the data colour or the pen's,
-        // never the white of the chart area.
+        // The mark far from the curve is drawn as a figure, around its scaled centre.
         EXPECT_NE(big.pixel(mx * factor + factor / 2, my * factor + factor / 2) & 0xFFFFFF, 0xFFFFFFu);
+        EXPECT_NE(big.pixel(mx * factor + factor / 2 + 2 * factor, my * factor + factor / 2) & 0xFFFFFF, 0xFFFFFFu);
         // Far from every mark and the curve the chart area stays white.
         int fx = 0, fy = 0;
         chart.WorldToMouse(1, 8.7, 1.3, fx, fy);
@@ -397,7 +399,9 @@ TEST_F(TableFiles, SavedPicturesShowTheChart)
     // The curve's ends, at the axis range's ends, are points of a polyline.
     for (double x : {chart.Scale1X().RangeLow(), chart.Scale1X().RangeHigh()}) {
         int px = 0, py = 0;
-        chart.WorldToMouse(1, x, x + 1, px, py);
+        double k = 0, d = 0, quality = 0;
+        W.Stats1().CalcLinFit(k, d, quality);
+        chart.WorldToMouse(1, x, k * x + d, px, py);
         const bool found = std::any_of(points.begin(), points.end(), [&](const QPointF& p) {
             return std::abs(p.x() - (px + 0.5)) <= 1.0 && std::abs(p.y() - (py + 0.5)) <= 1.0;
         });
