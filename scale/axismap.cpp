@@ -9,7 +9,8 @@ bool TAxisMap::Mappable(double low, double high, bool logarithmic)
     return !logarithmic || (high > 0 && low > 0);
 }
 
-TAxisMap TAxisMap::Between(double low, double high, bool logarithmic, int lowPixel, int highPixel, int offPixel)
+TAxisMap TAxisMap::Ends(double low, double high, bool logarithmic, int lowPixel, int highPixel, int offPixel,
+                        int nanPixel, TPrecision precision)
 {
     TAxisMap m;
     m.m_low = low;
@@ -18,8 +19,14 @@ TAxisMap TAxisMap::Between(double low, double high, bool logarithmic, int lowPix
     m.m_lowPixel = lowPixel;
     m.m_highPixel = highPixel;
     m.m_offPixel = offPixel;
-    m.m_nanPixel = -kMapPixelLimit;
-    m.m_precision = mpExtended;
+    m.m_nanPixel = nanPixel;
+    m.m_precision = precision;
+    return m;
+}
+
+TAxisMap TAxisMap::Between(double low, double high, bool logarithmic, int lowPixel, int highPixel, int offPixel)
+{
+    TAxisMap m = Ends(low, high, logarithmic, lowPixel, highPixel, offPixel, -kMapPixelLimit, mpExtended);
     long double lo = low, hi = high;
     if (logarithmic) {
         lo = std::log(lo);
@@ -39,15 +46,7 @@ TAxisMap TAxisMap::Between(double low, double high, bool logarithmic, int lowPix
 TAxisMap TAxisMap::Collapsed(double low, double high, bool logarithmic, int lowPixel, int highPixel,
                              long double middle, int offPixel)
 {
-    TAxisMap m;
-    m.m_low = low;
-    m.m_high = high;
-    m.m_logarithmic = logarithmic;
-    m.m_lowPixel = lowPixel;
-    m.m_highPixel = highPixel;
-    m.m_offPixel = offPixel;
-    m.m_nanPixel = -kMapPixelLimit;
-    m.m_precision = mpExtended;
+    TAxisMap m = Ends(low, high, logarithmic, lowPixel, highPixel, offPixel, -kMapPixelLimit, mpExtended);
     m.m_k = 0;
     m.m_d = middle;
     m.Finish();
@@ -57,15 +56,7 @@ TAxisMap TAxisMap::Collapsed(double low, double high, bool logarithmic, int lowP
 TAxisMap TAxisMap::Scaled(double low, double high, bool logarithmic, int lowPixel, int highPixel, bool upwards,
                           double middle, int offPixel)
 {
-    TAxisMap m;
-    m.m_low = low;
-    m.m_high = high;
-    m.m_logarithmic = logarithmic;
-    m.m_lowPixel = lowPixel;
-    m.m_highPixel = highPixel;
-    m.m_offPixel = offPixel;
-    m.m_nanPixel = 0;
-    m.m_precision = mpDouble;
+    TAxisMap m = Ends(low, high, logarithmic, lowPixel, highPixel, offPixel, 0, mpDouble);
     double start = low, end = high;
     if (logarithmic) {
         start = std::log(low);

@@ -87,6 +87,9 @@ public:
 
 private:
     KALMIRA_INLINE bool FastRound(double v, int& pixel) const;
+    // A map with its ends, pixels and precision set and no coefficients yet.
+    static TAxisMap Ends(double low, double high, bool logarithmic, int lowPixel, int highPixel, int offPixel,
+                         int nanPixel, TPrecision precision);
     void Finish();
 
     double m_low = 0.0;

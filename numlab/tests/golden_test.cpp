@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "mainwindowlabel.h"
 #include "numlab/numlab.h"
 #include "testsupport/testsupport.h"
 
@@ -14,20 +15,7 @@ std::string Golden(const std::string& name) { return std::string(KALMIRA_GOLDEN_
 TEST(NumLabGoldens, FitQualityLabel)
 {
     TNumLab lab;
-    lab.resize(193, 22);
-    lab.Font().SetName("Arial");
-    lab.Font().SetHeight(13);
-    lab.Font().SetColor(clBlack);
-    lab.SetLeftText("Anpassungsgrad:  ");
-    lab.SetLeftSpace(120);
-    lab.SetLeftTextAlignment(taRightJustify);
-    lab.SetLabelWidth(60);
-    lab.SetDisplayType(dtFixP);
-    lab.SetPrecision(4);
-    lab.SetAlignment(taCenter);
-    lab.SetColorLabBakG(clSilver);
-    lab.SetColorOutBakG(clBtnFace);
-    lab.SetFrameStyle(fsLowered);
+    ConfigureAsMainWindowLabel(lab);
     lab.SetValue(0.98765);
     EXPECT_TRUE(testsupport::MatchesGolden(lab.RenderImage(), Golden("numlab_quality.png")));
 }

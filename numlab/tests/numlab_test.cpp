@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "mainwindowlabel.h"
 #include "numlab/numlab.h"
 #include "platform/colors.h"
 #include "platform/localefmt.h"
@@ -16,24 +17,6 @@ namespace {
 
 constexpr std::uint32_t kBlack = 0x000000, kWhite = 0xFFFFFF, kGray = 0x808080, kSilver = 0xC0C0C0;
 
-// The fit-quality label of the main window.
-void ConfigureAsMainWindowLabel(TNumLab& lab)
-{
-    lab.resize(193, 22);
-    lab.Font().SetName("Arial");
-    lab.Font().SetHeight(13);
-    lab.Font().SetColor(clBlack);
-    lab.SetLeftText("Anpassungsgrad:  ");
-    lab.SetLeftSpace(120);
-    lab.SetLeftTextAlignment(taRightJustify);
-    lab.SetLabelWidth(60);
-    lab.SetDisplayType(dtFixP);
-    lab.SetPrecision(4);
-    lab.SetAlignment(taCenter);
-    lab.SetColorLabBakG(clSilver);
-    lab.SetColorOutBakG(clBtnFace);
-    lab.SetFrameStyle(fsLowered);
-}
 
 // Extent of the pixels of one colour inside a rectangle; false when there is none.
 bool InkBox(const QImage& img, std::uint32_t rgb, const TRect& area, TRect& box)
