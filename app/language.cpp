@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QRegularExpression>
 #include <QSettings>
+#include <QLibraryInfo>
 #include <QTranslator>
 #include <vector>
 
@@ -54,6 +55,26 @@ const std::vector<TMessagePattern>& MessagePatterns()
 }
 
 QTranslator* g_english = nullptr;  // installed while English is shown
+// Qt's own texts (file dialogs, standard buttons) in German while German is shown, when the
+// system has Qt's translations; without them those few texts stay English.
+QTranslator* g_qtGerman = nullptr;
+
+void ShowQtTextsInGerman(bool german)
+{
+    if (german && !g_qtGerman) {
+        auto* translator = new QTranslator;
+        if (!translator->load("qtbase_de", QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+            delete translator;
+            return;
+        }
+        g_qtGerman = translator;
+        QCoreApplication::installTranslator(g_qtGerman);
+    } else if (!german && g_qtGerman) {
+        QCoreApplication::removeTranslator(g_qtGerman);
+        delete g_qtGerman;
+        g_qtGerman = nullptr;
+    }
+}
 
 }  // namespace
 
@@ -65,6 +86,7 @@ QString CurrentLanguage()
 bool SetLanguage(const QString& language)
 {
     if (language == kLanguageGerman) {
+        ShowQtTextsInGerman(true);
         if (g_english) {
             QCoreApplication::removeTranslator(g_english);
             delete g_english;
@@ -81,6 +103,7 @@ bool SetLanguage(const QString& language)
     }
     g_english = translator;
     QCoreApplication::installTranslator(g_english);
+    ShowQtTextsInGerman(false);
     return true;
 }
 

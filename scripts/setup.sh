@@ -2,6 +2,7 @@
 # Installs the Debian packages Kalmira needs to build, test and run (only those missing).
 set -euo pipefail
 PACKAGES="build-essential clang libclang-rt-dev cmake pkg-config qt6-base-dev qt6-svg-dev qt6-tools-dev qt6-l10n-tools
+  qt6-translations-l10n
   libgl-dev libgtest-dev libbenchmark-dev fonts-liberation fonts-dejavu-core"
 missing=""
 for p in $PACKAGES; do
