@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Starts Kalmira on a virtual display, types a value table, takes it over, fits a polynomial of
 # order 4 and writes the window's picture to docs/screenshot.png (or the file given).
+# KALMIRA_SHOT_SCALE=2 takes the picture at a display scale of 2 (QT_SCALE_FACTOR=2).
 # Needs the build (bash scripts/run.sh or scripts/test.sh builds it) and xvfb, xdotool, imagemagick.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -11,23 +12,26 @@ if [ -z "${KALMIRA_SHOT_INNER:-}" ]; then
   done
   [ -x build/app/kalmira ] || { echo "build/app/kalmira is missing: build first"; exit 1; }
   mkdir -p "$(dirname "$out")"
-  KALMIRA_SHOT_INNER=1 exec xvfb-run -a -s "-screen 0 1400x1000x24" bash "$0" "$out"
+  scale="${KALMIRA_SHOT_SCALE:-1}"
+  KALMIRA_SHOT_INNER=1 exec xvfb-run -a -s "-screen 0 $((1400 * scale))x$((1000 * scale))x24" bash "$0" "$out"
 fi
 
 app="$PWD/build/app/kalmira"
 work="$(mktemp -d)"                       # closing writes cfit.asc here, not into the repository
 trap 'rm -rf "$work"' EXIT
-(cd "$work" && LC_ALL=C.UTF-8 exec "$app") &
+S="${KALMIRA_SHOT_SCALE:-1}"                # device pixels per logical pixel
+(cd "$work" && LC_ALL=C.UTF-8 QT_SCALE_FACTOR="$S" exec "$app") &
 pid=$!
 win="$(xdotool search --sync --onlyvisible --name 'Kalmira' | head -1)"
 sleep 1
-eval "$(xdotool getwindowgeometry --shell "$win")"   # X Y WIDTH HEIGHT of the window
-menu=$(( HEIGHT - 657 + 22 ))                         # the menu bar's height (the rest is fixed)
+eval "$(xdotool getwindowgeometry --shell "$win")"   # X Y WIDTH HEIGHT of the window, device pixels
+# From here on positions are logical pixels inside the window; click() scales them.
+menu=$(( HEIGHT / S - 657 + 22 ))                     # the menu bar's height (the rest is fixed)
 [ "$menu" -lt 18 ] && menu=22
-panel2_x=$(( X + WIDTH - 270 ))
-panel2_y=$(( Y + menu + 41 + 64 ))
-buttons_y=$(( Y + HEIGHT - 38 ))                      # the bottom buttons keep their distance
-click() { xdotool mousemove "$1" "$2" click 1; sleep 0.3; }
+panel2_x=$(( WIDTH / S - 270 ))
+panel2_y=$(( menu + 41 + 64 ))
+buttons_y=$(( HEIGHT / S - 38 ))                      # the bottom buttons keep their distance
+click() { xdotool mousemove $(( X + $1 * S )) $(( Y + $2 * S )) click 1; sleep 0.3; }
 
 # the table: x = 1..10, a wavy rising series
 click $(( panel2_x + 40 )) $(( panel2_y + 245 + 21 + 8 ))
