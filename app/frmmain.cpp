@@ -103,6 +103,7 @@ TFrmMain::~TFrmMain()
 {
     // The chart may call back while it goes; nothing of ours is reached after this point.
     RChart1->OnMouseDown = nullptr;
+    RChart1->OnZoomReset = nullptr;
 }
 
 void TFrmMain::CreateControls()
@@ -416,6 +417,13 @@ void TFrmMain::ConfigureChart()
     c.OnMouseDown = [this](TCustomRChart&, TMouseButton, TShiftState, int X, int Y) {
         RunHandler([&] { RChart1MouseDown(X, Y); });
     };
+    // Zoom: the wheel about the point under the mouse, a right-button rectangle, and a right-button
+    // double click back to the ranges of "Reset Axis". In entry mode every button's click enters a
+    // point, so the right-button zoom rests while the entry button is down.
+    c.SetWheelZoom(true);
+    c.SetRightButtonZoom(!SBNewPnts->Down());
+    c.OnZoomReset = [this](TCustomRChart&) { RunHandler([this] { ResetAxisButtonClick(); }); };
+    connect(SBNewPnts, &QAbstractButton::toggled, this, [this](bool down) { RChart1->SetRightButtonZoom(!down); });
 }
 
 void TFrmMain::LayoutClient()

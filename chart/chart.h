@@ -188,6 +188,16 @@ public:
     void SetMouseAction(TMouseActMode value);  // stored
     bool MouseCursorFixed() const { return m_mouseCursorFixed; }
     void SetMouseCursorFixed(bool value);      // stored
+    // Zoom gestures beside MouseAction, both off after construction so that a chart reacts to the
+    // mouse only as its MouseAction says until its owner asks for more. WheelZoom: the wheel over
+    // the chart area scales layer 1's ranges about the world point under the mouse (forward zooms
+    // in). RightButtonZoom: a right-button drag inside the chart area zooms layer 1 to the dragged
+    // rectangle, each axis keeping its direction, and a right-button double click fires
+    // OnZoomReset.
+    bool WheelZoom() const { return m_wheelZoom; }
+    void SetWheelZoom(bool value) { m_wheelZoom = value; }              // stored
+    bool RightButtonZoom() const { return m_rightButtonZoom; }
+    void SetRightButtonZoom(bool value) { m_rightButtonZoom = value; }  // stored
     // Applies a layout preset; the value is not kept: reading always gives rcl_X1Bottom_Y1Left.
     TrcLayout StandardLayout() const { return rcl_X1Bottom_Y1Left; }
     void SetStandardLayout(TrcLayout value);
@@ -252,6 +262,8 @@ public:
     // ---------------------------------------------------------------- events
     TMouseMoveInChartEvent OnMouseMoveInChart;
     TZoomPanEvent OnZoomPan;
+    // A right-button double click while RightButtonZoom is set: the owner puts back its own ranges.
+    TChartNotifyEvent OnZoomReset;
     TRubberBandEvent OnRubberBand;
     TCrossHairMoveEvent OnCrossHairMove;
     TTextLabelMoveEvent OnTextLabelMove;
@@ -477,6 +489,8 @@ private:
     bool m_isometric = false;
     TMouseActMode m_mouseAction = maNone;
     bool m_mouseCursorFixed = true;
+    bool m_wheelZoom = false;
+    bool m_rightButtonZoom = false;
     TFont m_font;
 
     // owned objects

@@ -10,6 +10,10 @@
 // - Rubber bands (maRubberBand, maZoomWind, maZoomWindPos) start with a left press inside the
 //   chart area, follow the mouse as an exclusive-or outline on the screen image (drawing the same
 //   outline twice restores every pixel) and end with any release.
+// - The zoom gestures, when the chart's owner switches them on: the wheel scales layer 1's ranges
+//   about the world point under the mouse (WheelZoom); a right-button rectangle becomes layer 1's
+//   ranges as in maZoomWindPos, whatever the mode, and a right-button double click asks the owner
+//   through OnZoomReset for its own ranges (RightButtonZoom).
 // - After the mode's work a move sets the screen cursor and reports the mouse position in world
 //   units of layer 1 through OnMouseMoveInChart.
 //
@@ -38,6 +42,10 @@ namespace {
 constexpr long double kMouseRangeLimit = 1e300L;
 // Start value of the nearest-object search: farther than any real distance.
 constexpr double kFarAway = 1.7e308;
+// One wheel notch (120 eighths of a degree) forward shrinks both spans by this factor, one back
+// widens them by it, so a notch forward and one back give the ranges back.
+constexpr long double kWheelZoomStep = 1.25L;
+constexpr int kWheelNotch = 120;
 
 TShiftState ShiftOf(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons)
 {
@@ -108,6 +116,16 @@ void TChartMouse::DoubleClick()
     if (m_chart.OnDblClick) m_chart.OnDblClick(m_chart);
 }
 
+// The left button's double click is the control's; the right button's asks the owner for its
+// ranges when the right-button zoom is on. Neither swallows a press of the right button, so
+// entering points with it stays one point per press.
+void TChartMouse::DoubleClickOf(Qt::MouseButton qtButton)
+{
+    if (qtButton == Qt::LeftButton) DoubleClick();
+    else if (qtButton == Qt::RightButton && m_chart.RightButtonZoom() && m_chart.OnZoomReset)
+        m_chart.OnZoomReset(m_chart);
+}
+
 // A pending double click swallows this press or release; buttons other than the three are
 // not the chart's business. False when nothing more is to be done.
 bool TChartMouse::TakeButton(Qt::MouseButton qtButton, TMouseButton& button)
@@ -126,12 +144,9 @@ void TChartMouse::MouseDown(Qt::MouseButton qtButton, TShiftState shift, QPoint 
     if (!TakeButton(qtButton, button)) return;
     if (button == mbLeft) m.ClickPending = true;
     if (m_chart.OnMouseDown) m_chart.OnMouseDown(m_chart, button, shift, pos.x(), pos.y());
-    if (IsRubberBandMode(m_chart.MouseAction()) && !m.RubberBandActive && button == mbLeft &&
-        m_chart.ChartArea().Contains(pos.x(), pos.y())) {
-        m.RubberBandAnchor = m.RubberBandCorner = TPoint{pos.x(), pos.y()};
-        m.RubberBandShown = false;
-        m.RubberBandActive = true;
-    }
+    if (m.RubberBandActive || !m_chart.ChartArea().Contains(pos.x(), pos.y())) return;
+    if (IsRubberBandMode(m_chart.MouseAction()) && button == mbLeft) StartRubberBand(pos, false);
+    else if (m_chart.RightButtonZoom() && button == mbRight) StartRubberBand(pos, true);
 }
 
 void TChartMouse::MouseUp(Qt::MouseButton qtButton, TShiftState shift, QPoint pos)
@@ -155,7 +170,7 @@ void TChartMouse::MouseMove(TShiftState shift, QPoint pos)
     if (m_chart.OnMouseMove) m_chart.OnMouseMove(m_chart, shift, x, y);
     const TMouseActMode mode = m_chart.MouseAction();
     if (IsDragMode(mode)) DragMove(mode, shift, x, y);
-    else if (IsRubberBandMode(mode) && m_state.RubberBandActive) FollowRubberBand(x, y);
+    if (m_state.RubberBandActive && (m_state.RubberBandRight || IsRubberBandMode(mode))) FollowRubberBand(x, y);
     SetCursor(mode, x, y);
     if (m_chart.OnMouseMoveInChart) {
         double wx = 0.0, wy = 0.0;
@@ -257,6 +272,45 @@ void TChartMouse::ZoomDragStep(int x, int y)
     if (m_chart.OnZoomPan) m_chart.OnZoomPan(m_chart);
 }
 
+// One axis of a wheel zoom: the span scaled by `factor` about the value at `pixel`, in
+// logarithms on a logarithmic axis. The value at that pixel stays there, since it keeps its
+// share of the span. Leaves `low` and `high` alone when the result is not usable.
+void TChartMouse::ZoomAxis(const TAxisMap& map, const TScaleProps& s, int pixel, long double factor, double& low,
+                           double& high)
+{
+    const long double w = map.ToValue(pixel);
+    long double newLow, newHigh;
+    if (s.Logarithmic()) {
+        if (!(w >= kLogFloor) || !(low >= kLogFloor) || !(high >= kLogFloor)) return;
+        const long double lw = std::log(w);
+        newLow = std::exp(lw + (std::log(static_cast<long double>(low)) - lw) * factor);
+        newHigh = std::exp(lw + (std::log(static_cast<long double>(high)) - lw) * factor);
+    } else {
+        newLow = w + (low - w) * factor;
+        newHigh = w + (high - w) * factor;
+    }
+    if (UsableRange(newLow, newHigh, s.Logarithmic())) {
+        low = double(newLow);
+        high = double(newHigh);
+    }
+}
+
+bool TChartMouse::Wheel(int x, int y, int delta)
+{
+    if (delta == 0 || !m_chart.ChartArea().Contains(x, y)) return false;
+    const long double factor = std::pow(kWheelZoomStep, -static_cast<long double>(delta) / kWheelNotch);
+    const TScalePropsHoriz& sx = m_chart.Scale1X();
+    const TScalePropsVert& sy = m_chart.Scale1Y();
+    double xLow = sx.RangeLow(), xHigh = sx.RangeHigh(), yLow = sy.RangeLow(), yHigh = sy.RangeHigh();
+    ZoomAxis(m_chart.AxisMapX(1), sx, x, factor, xLow, xHigh);
+    ZoomAxis(m_chart.AxisMapY(1), sy, y, factor, yLow, yHigh);
+    TCustomRChart::TPaintLockGuard lock(m_chart);
+    m_chart.SetLayerRange(1, xLow, yLow, xHigh, yHigh);
+    lock.Release();
+    if (m_chart.OnZoomPan) m_chart.OnZoomPan(m_chart);
+    return true;
+}
+
 // The crosshair whose line lies nearest to the mouse: vertical lines by their x distance,
 // horizontal lines by their y distance; ties keep the lower number, and crosshair 1 is
 // taken when no crosshair shows a line.
@@ -350,6 +404,15 @@ void TChartMouse::TextLabelStep(int x, int y)
 
 // --- rubber band -----------------------------------------------------------------------
 
+void TChartMouse::StartRubberBand(QPoint pos, bool right)
+{
+    TMouseState& m = m_state;
+    m.RubberBandAnchor = m.RubberBandCorner = TPoint{pos.x(), pos.y()};
+    m.RubberBandShown = false;
+    m.RubberBandRight = right;
+    m.RubberBandActive = true;
+}
+
 void TChartMouse::FollowRubberBand(int x, int y)
 {
     TMouseState& m = m_state;
@@ -422,14 +485,26 @@ void TChartMouse::EndRubberBand(TMouseButton button)
 {
     TMouseState& m = m_state;
     m.RubberBandActive = false;
+    const bool right = m.RubberBandRight;
+    m.RubberBandRight = false;
     // The outline goes at once whatever ends the band, so the screen shows exactly the
     // chart again even when nothing is repainted afterwards.
     m_chart.repaint(EraseRubberBand());
-    const TMouseActMode mode = m_chart.MouseAction();
-    // A band whose mode was switched away while it was dragged ends like a cancelled one.
-    if (button != mbLeft || !IsRubberBandMode(mode)) return;
     const TPoint anchor = m.RubberBandAnchor, corner = m.RubberBandCorner;
     if (anchor.X == corner.X || anchor.Y == corner.Y) return;
+    TMouseActMode mode = m_chart.MouseAction();
+    if (right) {
+        // A right-button band zooms with each axis keeping its direction. It ends unused when
+        // another button is released, when the zoom was switched off meanwhile, or when it is
+        // shorter than a drag: a right click that trembles a pixel is no zoom.
+        if (button != mbRight || !m_chart.RightButtonZoom()) return;
+        if (QPoint(corner.X - anchor.X, corner.Y - anchor.Y).manhattanLength() < QApplication::startDragDistance())
+            return;
+        mode = maZoomWindPos;
+    } else if (button != mbLeft || !IsRubberBandMode(mode)) {
+        // A band whose mode was switched away while it was dragged ends like a cancelled one.
+        return;
+    }
 
     TCustomRChart::TPaintLockGuard lock(m_chart);
     double ax = 0.0, ay = 0.0, cx = 0.0, cy = 0.0;
@@ -470,6 +545,7 @@ void TChartMouse::SetCursor(TMouseActMode mode, int x, int y)
         SetScreenCursor(crDefault);
         return;
     }
+    if (m_state.RubberBandActive && m_state.RubberBandRight) mode = maZoomWindPos;
     switch (mode) {
     case maNone: SetScreenCursor(crCross); break;
     case maPan: case maPanHoriz: case maPanVert: SetScreenCursor(crChartHand); break;
@@ -489,7 +565,7 @@ void TChartMouse::Press(const QMouseEvent& event)
     // is the one it swallows.
     if (event.flags() & Qt::MouseEventCreatedDoubleClick) {
         m_state.DblClickTaken = true;
-        if (event.button() == Qt::LeftButton) DoubleClick();
+        DoubleClickOf(event.button());
     }
     MouseDown(event.button(), ShiftOf(event), PosOf(event));
 }
@@ -502,7 +578,7 @@ void TChartMouse::DoubleClickPress(const QMouseEvent& event)
     }
     // No press came before this notification (the toolkit reports the second press of a double
     // click here alone): the double click, then that press.
-    if (event.button() == Qt::LeftButton) DoubleClick();
+    DoubleClickOf(event.button());
     MouseDown(event.button(), ShiftOf(event) | ssDouble, PosOf(event));
 }
 
@@ -540,6 +616,10 @@ void TCustomRChart::wheelEvent(QWheelEvent* event)
         const QPoint pos = event->position().toPoint();
         OnMouseWheel(*this, ShiftOf(event->modifiers(), event->buttons()), event->angleDelta().y(), pos.x(),
                      pos.y(), handled);
+    }
+    if (!handled && m_wheelZoom) {
+        const QPoint pos = event->position().toPoint();
+        handled = m_mouse->Wheel(pos.x(), pos.y(), event->angleDelta().y());
     }
     if (handled) event->accept();
     else QWidget::wheelEvent(event);

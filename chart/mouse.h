@@ -26,11 +26,14 @@ public:
     void DoubleClickPress(const QMouseEvent& event);
     void Release(const QMouseEvent& event);
     void Move(const QMouseEvent& event);
+    // A wheel turn at pixel (x, y) by `delta` eighths of a degree; true when it zoomed.
+    bool Wheel(int x, int y, int delta);
 
     const TMouseState& State() const { return m_state; }
 
 private:
     void DoubleClick();
+    void DoubleClickOf(Qt::MouseButton qtButton);
     bool TakeButton(Qt::MouseButton qtButton, TMouseButton& button);
     void MouseDown(Qt::MouseButton qtButton, TShiftState shift, QPoint pos);
     void MouseUp(Qt::MouseButton qtButton, TShiftState shift, QPoint pos);
@@ -41,11 +44,14 @@ private:
     static void PanAxis(const TAxisMap& map, const TScaleProps& s, double anchorLow, double anchorHigh, int pixels,
                         double& low, double& high);
     void ZoomDragStep(int x, int y);
+    static void ZoomAxis(const TAxisMap& map, const TScaleProps& s, int pixel, long double factor, double& low,
+                         double& high);
     int NearestCrossHair(int x, int y);
     int NearestTextLabel(int x, int y);
     void CrossHairStep(int x, int y);
     void TextLabelStep(int x, int y);
     // rubber band
+    void StartRubberBand(QPoint pos, bool right);
     void FollowRubberBand(int x, int y);
     QRegion XorOutline();
     static QRegion OutlineRegion(TPoint a, TPoint b);

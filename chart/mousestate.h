@@ -24,6 +24,9 @@ struct TMouseState {
     bool RubberBandActive = false;
     TPoint RubberBandAnchor;
     TPoint RubberBandCorner;
+    // The band was started by the right button (RightButtonZoom): it zooms to its rectangle
+    // whatever MouseAction is, and ends with the right button's release.
+    bool RubberBandRight = false;
     // The outline from RubberBandAnchor to RubberBandCorner is on the screen image, which then
     // carried the cache key RubberBandScreenKey. Any other drawing into the screen image (a
     // repaint) changes the key and means the outline is gone.
