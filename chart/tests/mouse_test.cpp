@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QTest>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <cmath>
@@ -688,4 +689,163 @@ TEST_F(ChartMouse, IsometricZoomWindowKeepsTheScreenAspect)
                                 chart.AspectY() / chart.AspectX();
     EXPECT_NEAR(Y().high - Y().low, expectedSpan, kTol);
     EXPECT_NEAR((Y().high + Y().low) / 2, (ay + cy) / 2, kTol);
+}
+
+// --- zoom gestures (WheelZoom, RightButtonZoom) ------------------------------------------------
+
+namespace {
+
+void SendWheel(TRChart& chart, int x, int y, int delta)
+{
+    const QPointF p(x, y);
+    QWheelEvent event(p, chart.mapToGlobal(p), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&chart, &event);
+}
+
+// A right-button drag from `from` to `to`, released with `button`.
+void RightBand(TRChart& chart, QPoint from, QPoint to, Qt::MouseButton button = Qt::RightButton)
+{
+    QTest::mousePress(&chart, Qt::RightButton, {}, from);
+    const QPoint pts[] = {from, to};
+    for (const QPoint& p : pts) {
+        QMouseEvent move(QEvent::MouseMove, p, chart.mapToGlobal(p), Qt::NoButton, Qt::RightButton, Qt::NoModifier);
+        QApplication::sendEvent(&chart, &move);
+    }
+    QTest::mouseRelease(&chart, button, {}, to);
+}
+
+double Relative(double a, double b) { return std::fabs(a - b) / std::max({std::fabs(a), std::fabs(b), 1e-300}); }
+
+}  // namespace
+
+TEST_F(ChartMouse, ZoomGesturesAreOffUntilTheOwnerSwitchesThemOn)
+{
+    EXPECT_FALSE(chart.WheelZoom());
+    EXPECT_FALSE(chart.RightButtonZoom());
+    int resets = 0;
+    chart.OnZoomReset = [&](TCustomRChart&) { ++resets; };
+    SendWheel(chart, 200, 150, 120);
+    RightBand(chart, {100, 50}, {250, 200});
+    QTest::mouseDClick(&chart, Qt::RightButton, {}, QPoint(200, 150));
+    ExpectRange(X(), {0, 10}, "x");
+    ExpectRange(Y(), {0, 10}, "y");
+    EXPECT_EQ(resets, 0);
+    EXPECT_EQ(Count("ZoomPan"), 0);
+}
+
+struct WheelCase {
+    const char* name;
+    bool logarithmic;
+    QPoint at;
+    int delta;   // eighths of a degree; 120 is one notch
+};
+void PrintTo(const WheelCase& c, std::ostream* os) { *os << c.name; }
+
+class ChartWheel : public ChartMouse, public ::testing::WithParamInterface<WheelCase> {};
+
+TEST_P(ChartWheel, KeepsTheWorldPointUnderTheMouseAndTurnsBack)
+{
+    const WheelCase& tc = GetParam();
+    if (tc.logarithmic) {
+        SetRanges({1, 100}, {1, 100});
+        chart.Scale1X().SetLogarithmic(true);
+        chart.Scale1Y().SetLogarithmic(true);
+    }
+    chart.SetWheelZoom(true);
+    const Range x0 = X(), y0 = Y();
+    double wx = 0, wy = 0, zx = 0, zy = 0;
+    chart.MouseToWorld(1, tc.at.x(), tc.at.y(), wx, wy);
+    SendWheel(chart, tc.at.x(), tc.at.y(), tc.delta);
+    chart.MouseToWorld(1, tc.at.x(), tc.at.y(), zx, zy);
+    EXPECT_LT(Relative(zx, wx), 1e-9);
+    EXPECT_LT(Relative(zy, wy), 1e-9);
+    const double factor = std::pow(1.25, -tc.delta / 120.0);
+    auto span = [&](Range r) { return tc.logarithmic ? std::log(r.high / r.low) : r.high - r.low; };
+    EXPECT_NEAR(span(X()) / span(x0), factor, 1e-9) << "forward shrinks the span, back widens it";
+    EXPECT_NEAR(span(Y()) / span(y0), factor, 1e-9);
+    EXPECT_EQ(Count("ZoomPan"), 1);
+    EXPECT_TRUE(ScreenIsAFreshRepaint());
+
+    SendWheel(chart, tc.at.x(), tc.at.y(), -tc.delta);
+    // back where it started, to 1e-9 of the span (an end at 0 has no relative error of its own)
+    for (auto [now, was] : {std::pair{X(), x0}, std::pair{Y(), y0}}) {
+        const double scale = std::max({std::fabs(was.high - was.low), std::fabs(was.low), std::fabs(was.high)});
+        EXPECT_LT(std::fabs(now.low - was.low) / scale, 1e-9);
+        EXPECT_LT(std::fabs(now.high - was.high) / scale, 1e-9);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Chart, ChartWheel,
+                         ::testing::Values(WheelCase{"InAtTheCentre", false, {215, 140}, 120},
+                                           WheelCase{"OutNearACorner", false, {60, 250}, -240},
+                                           WheelCase{"FineTouchpadStep", false, {300, 40}, 15},
+                                           WheelCase{"LogarithmicIn", true, {100, 200}, 360}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ChartMouse, WheelOutsideTheChartAreaOrTakenByTheOwnerDoesNotZoom)
+{
+    chart.SetWheelZoom(true);
+    SendWheel(chart, 25, 150, 120);    // over the left scale
+    SendWheel(chart, 200, 280, 120);   // over the bottom scale
+    ExpectRange(X(), {0, 10}, "margins");
+    chart.OnMouseWheel = [](TCustomRChart&, TShiftState, int, int, int, bool& handled) { handled = true; };
+    SendWheel(chart, 200, 150, 120);
+    ExpectRange(X(), {0, 10}, "taken by OnMouseWheel");
+    ExpectRange(Y(), {0, 10}, "taken by OnMouseWheel");
+}
+
+TEST_F(ChartMouse, RightDragZoomsToTheDraggedRectangleInAnyDirection)
+{
+    chart.SetMouseAction(maPan);   // the left button keeps its pan
+    chart.SetRightButtonZoom(true);
+    for (auto [from, to] : {std::pair{QPoint(50, 20), QPoint(215, 140)}, std::pair{QPoint(215, 140), QPoint(50, 20)}}) {
+        SetRanges({0, 10}, {0, 10});
+        log.clear();
+        RightBand(chart, from, to);
+        ExpectRange(X(), {0, 5}, "x");
+        ExpectRange(Y(), {5, 10}, "y");
+        EXPECT_EQ(Count("ZoomPan"), 1);
+        EXPECT_TRUE(ScreenIsAFreshRepaint());
+    }
+    // exactly the world rectangle under the mouse, on odd ranges too
+    SetRanges({-3.7, 12.1}, {0.25, 0.75});
+    double ax = 0, ay = 0, cx = 0, cy = 0;
+    chart.MouseToWorld(1, 77, 233, ax, ay);
+    chart.MouseToWorld(1, 301, 61, cx, cy);
+    RightBand(chart, {77, 233}, {301, 61});
+    EXPECT_EQ(X().low, ax);
+    EXPECT_EQ(X().high, cx);
+    EXPECT_EQ(Y().low, ay);
+    EXPECT_EQ(Y().high, cy);
+    Drag({200, 150}, {{233, 150}});
+    EXPECT_NEAR(X().low, ax - (cx - ax) * 33 / 330, kTol) << "the left drag still pans";
+}
+
+TEST_F(ChartMouse, RightBandThatIsAClickOrEndsWithAnotherButtonChangesNothing)
+{
+    chart.SetRightButtonZoom(true);
+    RightBand(chart, {100, 100}, {102, 103});                      // shorter than a drag
+    RightBand(chart, {100, 100}, {200, 200}, Qt::LeftButton);      // ended by another button
+    ExpectRange(X(), {0, 10}, "x");
+    ExpectRange(Y(), {0, 10}, "y");
+    EXPECT_EQ(Count("ZoomPan"), 0);
+    EXPECT_TRUE(ScreenIsAFreshRepaint());
+    chart.SetMouseAction(maZoomWindPos);
+    Band({50, 20}, {215, 140}, Qt::RightButton);                   // a left band still ends with the right button
+    ExpectRange(X(), {0, 10}, "left band released with the right button");
+}
+
+TEST_F(ChartMouse, RightDoubleClickAsksTheOwnerForItsRanges)
+{
+    chart.SetRightButtonZoom(true);
+    chart.OnZoomReset = [&](TCustomRChart&) { log.push_back("ZoomReset"); };
+    QTest::mousePress(&chart, Qt::RightButton, {}, QPoint(200, 150));
+    QTest::mouseRelease(&chart, Qt::RightButton, {}, QPoint(200, 150));
+    QTest::mouseDClick(&chart, Qt::RightButton, {}, QPoint(200, 150));
+    QTest::mouseRelease(&chart, Qt::RightButton, {}, QPoint(200, 150));
+    EXPECT_EQ(Count("ZoomReset"), 1);
+    EXPECT_EQ(Count("DblClick"), 0) << "OnDblClick stays the left button's";
+    EXPECT_EQ(Count("ZoomPan"), 0);
+    ExpectRange(X(), {0, 10}, "the chart itself changes no range");
 }
