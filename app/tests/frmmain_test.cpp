@@ -36,6 +36,7 @@
 #include "platform/cursors.h"
 #include "platform/localefmt.h"
 #include <QMouseEvent>
+#include <QWheelEvent>
 #include "testsupport/testsupport.h"
 #include "platform/msgbox.h"
 
@@ -1001,4 +1002,104 @@ TEST_F(MainWindow, EveryCurveIsTheEnginesSampledCurve)
             EXPECT_EQ(std::bit_cast<std::uint64_t>(curve[i].Y), std::bit_cast<std::uint64_t>(expected.Points[i].Y));
         }
     }
+}
+
+// --- zoom on the chart -------------------------------------------------------------------------
+
+namespace {
+
+void WheelOn(TRChart& chart, QPoint at, int delta)
+{
+    const QPointF p(at);
+    QWheelEvent e(p, chart.mapToGlobal(p), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                  Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&chart, &e);
+}
+
+void RightDrag(TRChart& chart, QPoint from, QPoint to)
+{
+    QTest::mousePress(&chart, Qt::RightButton, Qt::NoModifier, from);
+    for (const QPoint& p : {from, to}) {
+        QMouseEvent move(QEvent::MouseMove, QPointF(p), chart.mapToGlobal(QPointF(p)), Qt::NoButton, Qt::RightButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(&chart, &move);
+    }
+    QTest::mouseRelease(&chart, Qt::RightButton, Qt::NoModifier, to);
+}
+
+void RightDoubleClick(TRChart& chart, QPoint at)
+{
+    QTest::mousePress(&chart, Qt::RightButton, Qt::NoModifier, at);
+    QTest::mouseRelease(&chart, Qt::RightButton, Qt::NoModifier, at);
+    QTest::mouseDClick(&chart, Qt::RightButton, Qt::NoModifier, at);
+    QTest::mouseRelease(&chart, Qt::RightButton, Qt::NoModifier, at);
+}
+
+}  // namespace
+
+TEST_F(MainWindow, WheelZoomsAboutThePointUnderTheMouseAndTheNextFitSamplesTheNewRange)
+{
+    EnterTable({{1, 1.5}, {2, 2.5}, {4, 3.8}, {5, 6.1}});
+    TRChart& c = *W.RChart1;
+    const QPoint at(180, 120);
+    double wx = 0, wy = 0, zx = 0, zy = 0;
+    c.MouseToWorld(1, at.x(), at.y(), wx, wy);
+    WheelOn(c, at, 240);
+    c.MouseToWorld(1, at.x(), at.y(), zx, zy);
+    EXPECT_NEAR(zx, wx, 1e-9 * std::fabs(wx));
+    EXPECT_NEAR(zy, wy, 1e-9 * std::fabs(wy));
+    const double low = c.Scale1X().RangeLow(), high = c.Scale1X().RangeHigh();
+    EXPECT_NEAR(high - low, 10 / 1.5625, 1e-9) << "two notches forward";
+    for (QAbstractButton* fit : {static_cast<QAbstractButton*>(W.BButLinFit),
+                                 static_cast<QAbstractButton*>(W.BButParabolFit)}) {
+        Click(fit);
+        const std::vector<TProbeItem> curve = Curve();
+        ASSERT_GE(curve.size(), 2u);
+        EXPECT_NEAR(curve.front().X, low, 1e-12) << fit->text().toStdString();
+        EXPECT_NEAR(curve.back().X, high, 1e-12) << fit->text().toStdString();
+    }
+    WheelOn(c, at, -240);
+    EXPECT_NEAR(c.Scale1X().RangeLow(), 0, 1e-9);
+    EXPECT_NEAR(c.Scale1X().RangeHigh(), 10, 1e-9);
+}
+
+TEST_F(MainWindow, RightDragZoomsToTheRectangleAndRightDoubleClickResetsTheAxes)
+{
+    EnterTable({{1, 1}, {2, 2}, {3, 3}});
+    TRChart& c = *W.RChart1;
+    W.GraphXmaxEdit->setText("20");
+    W.GraphYmaxEdit->setText("15,5");
+    double ax = 0, ay = 0, cx = 0, cy = 0;
+    c.MouseToWorld(1, 120, 260, ax, ay);
+    c.MouseToWorld(1, 340, 90, cx, cy);
+    RightDrag(c, {340, 90}, {120, 260});
+    EXPECT_EQ(c.Scale1X().RangeLow(), ax);
+    EXPECT_EQ(c.Scale1X().RangeHigh(), cx);
+    EXPECT_EQ(c.Scale1Y().RangeLow(), ay);
+    EXPECT_EQ(c.Scale1Y().RangeHigh(), cy);
+    RightDoubleClick(c, {200, 150});
+    EXPECT_EQ(c.Scale1X().RangeLow(), 0.0);
+    EXPECT_EQ(c.Scale1X().RangeHigh(), 20.0);
+    EXPECT_EQ(c.Scale1Y().RangeLow(), 0.0);
+    EXPECT_EQ(c.Scale1Y().RangeHigh(), 15.5);
+    EXPECT_EQ(W.Stats1().PointCount(), 3) << "outside entry mode the zoom enters nothing";
+    EXPECT_TRUE(Boxes.empty());
+}
+
+TEST_F(MainWindow, InEntryModeTheRightButtonEntersPointsInsteadOfZooming)
+{
+    TRChart& c = *W.RChart1;
+    Click(W.SBNewPnts);
+    RightDrag(c, {100, 80}, {300, 220});
+    EXPECT_EQ(W.Stats1().PointCount(), 1) << "the press enters its point";
+    EXPECT_EQ(c.Scale1X().RangeLow(), 0.0);
+    EXPECT_EQ(c.Scale1X().RangeHigh(), 10.0);
+    EXPECT_EQ(c.Scale1Y().RangeHigh(), 10.0);
+    c.Scale1X().SetRangeHigh(30);
+    RightDoubleClick(c, {200, 150});
+    EXPECT_EQ(c.Scale1X().RangeHigh(), 30.0) << "no reset in entry mode";
+    EXPECT_EQ(W.Stats1().PointCount(), 3) << "both presses of a right double click enter a point, as before";
+    Click(W.BButLinFit);   // ends entry mode: the right button zooms again
+    RightDrag(c, {100, 80}, {300, 220});
+    EXPECT_LT(c.Scale1X().RangeHigh(), 30.0);
 }
