@@ -65,6 +65,10 @@ Spline durch jeden Punkt, ganz rechts ist er fast eine Gerade.</p>
 <ul>
 <li>Mit gedrückter linker Taste ziehen verschiebt den sichtbaren Ausschnitt; die nächste Anpassung
 zeichnet ihre Kurve über den neuen Ausschnitt.</li>
+<li>Das Mausrad vergrößert (vorwärts) oder verkleinert (rückwärts) um den Punkt unter der Maus;
+mit gedrückter rechter Taste ein Rechteck ziehen zeigt genau dieses Rechteck. Ein Doppelklick mit
+der rechten Taste stellt den Bereich von &bdquo;Reset Axis&ldquo; wieder her. Während
+&bdquo;Test-Eingabe&ldquo; gedrückt ist, setzt jeder Klick einen Punkt, auch mit der rechten Taste.</li>
 <li>&bdquo;Reset Axis&ldquo; setzt beide Achsen auf 0 bis &bdquo;Graph Xmax&ldquo; und &bdquo;Graph Ymax&ldquo;.</li>
 </ul>
 
