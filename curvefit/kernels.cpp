@@ -82,6 +82,20 @@ const TKernels& Kernels()
 #endif
 }
 
+#if KERNELS_HAVE_FUSED
+namespace {
+__attribute__((target("avx"))) void ZeroUpper() { _mm256_zeroupper(); }
+}  // namespace
+#endif
+
+void ClearWideState()
+{
+#if KERNELS_HAVE_FUSED
+    static const bool wide = __builtin_cpu_supports("avx");
+    if (wide) ZeroUpper();
+#endif
+}
+
 void UsePortableKernels(bool portableOnly) { gPortableOnly = portableOnly; }
 
 }  // namespace kernels

@@ -181,6 +181,7 @@ bool TCurveFit::CalcPolynomialFit(std::uint8_t m, std::span<double> c, double& q
     quality = 0.0;
     truncated = false;
     TFloatGuard guard;
+    kernels::ClearWideState();
     const TKernels& loops = kernels::Kernels();
     const int n = m_pointCount;
     const int cols = m + 1;

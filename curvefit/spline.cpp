@@ -42,6 +42,7 @@
 #include "common/errors.h"
 #include "common/fpguard.h"
 #include "curvefit/curvefit.h"
+#include "curvefit/kernels.h"
 
 namespace {
 
@@ -235,11 +236,16 @@ int SmoothingSpline(double S, int n1, int n2, const double* x, const double* y, 
         const double w = weight(rho);
         const double left = rho > n1 ? w / (x[rho] - x[rho - 1]) : 0.0;
         const double right = rho < n2 ? w / (x[rho + 1] - x[rho]) : 0.0;
-        const double e[3] = {left, -left - right, right};   // columns rho-1, rho, rho+1
-        const int k = std::max(m1, rho - 1);
-        double row[3] = {0.0, 0.0, 0.0};
-        for (int j = k; j <= std::min(m2, rho + 1); ++j) row[j - k] = e[j - rho + 1];
-        rotateIn(k, row[0], row[1], row[2], y[rho] / w);
+        // Columns rho-1, rho, rho+1, of which those outside m1..m2 drop out; only the first two
+        // rows start right of rho-1. Straight-line code: a copy loop here becomes a call per row.
+        const double middle = rho >= m1 && rho <= m2 ? -left - right : 0.0;
+        const double rightmost = rho + 1 <= m2 ? right : 0.0;
+        if (rho - 1 >= m1)
+            rotateIn(rho - 1, left, middle, rightmost, y[rho] / w);
+        else if (rho == m1)
+            rotateIn(m1, middle, rightmost, 0.0, y[rho] / w);
+        else
+            rotateIn(m1, rightmost, 0.0, 0.0, y[rho] / w);
     };
     // The Cholesky factor of T (diagonal 2 (h_(i-1) + h_i) / 3, off-diagonal h_i / 3), one row
     // after the other: ld the diagonal, lo the subdiagonal.
@@ -521,6 +527,7 @@ int SmoothingSpline(double S, int n1, int n2, const double* x, const double* y, 
 int PenalizedCubicSpline(double S, int n1, int n2, const double* x, const double* y, const double* dy,
                          double* a, double* b, double* c, double* d)
 {
+    kernels::ClearWideState();
     double p = 0.0;
     const int steps = SmoothingSpline(S, n1, n2, x, y, dy, a, b, c, d, p);
     TFloatGuard guard;
@@ -576,6 +583,7 @@ void TCurveFit::PrepareSpline()
 {
     const int n = m_pointCount;
     m_splineValid = false;
+    kernels::ClearWideState();
     // CalcLinFit's check, ahead of the line below.
     if (n < 2) throw EQZLMath2Error("CalcLinFit: not enough data points");
     if (!m_splineSorted) {
