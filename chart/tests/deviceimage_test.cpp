@@ -12,6 +12,7 @@
 namespace {
 
 using testsupport::PixelRgb;
+using testsupport::SolidBlockShare;
 
 // 400 x 300, layer 1 from 0 to 10: a red fitted line, ten navy marks of kinds 0..9 at y 9.
 void Furnish(TRChart& chart)
@@ -26,24 +27,7 @@ void Furnish(TRChart& chart)
     for (int i = 1; i <= 250; ++i) chart.AddLineTo(i * 0.04, 1 + 0.8 * i * 0.04 + 0.5 * std::sin(i * 0.04));
 }
 
-// Of the aligned 2 x 2 blocks in device rectangle [x1, x2) x [y1, y2) that hold a pixel of
-// `ink`, the share made of ink alone: 1 for a picture enlarged from half the resolution.
-double SolidBlockShare(const QImage& image, const std::function<bool(std::uint32_t)>& ink, int x1, int y1, int x2,
-                       int y2)
-{
-    int inked = 0, solid = 0;
-    for (int y = y1; y + 1 < y2; y += 2)
-        for (int x = x1; x + 1 < x2; x += 2) {
-            const int n = ink(PixelRgb(image, x, y)) + ink(PixelRgb(image, x + 1, y)) + ink(PixelRgb(image, x, y + 1)) +
-                          ink(PixelRgb(image, x + 1, y + 1));
-            inked += n > 0;
-            solid += n == 4;
-        }
-    return inked == 0 ? -1.0 : double(solid) / inked;
-}
-
 bool Red(std::uint32_t rgb) { return rgb == 0xFF0000u; }
-bool Dark(std::uint32_t rgb) { return ((rgb >> 16) & 0xFF) + ((rgb >> 8) & 0xFF) + (rgb & 0xFF) < 384; }
 
 struct Box {
     double cx = 0, cy = 0;   // centre of the covered pixels, pixel centres at +0.5
@@ -103,8 +87,8 @@ TEST_F(ChartDeviceImage, TickLabelsAndCurveAreNotEnlargedPixels)
     };
     const Region regions[] = {
         {"curve", Red, 51, 21, 380, 260, 0.2},
-        {"x labels", Dark, 40, 264, 395, 300, 0.3},
-        {"y labels", Dark, 0, 10, 44, 270, 0.3},
+        {"x labels", testsupport::IsDark, 40, 264, 395, 300, 0.3},
+        {"y labels", testsupport::IsDark, 0, 10, 44, 270, 0.3},
     };
     for (const Region& r : regions) {
         SCOPED_TRACE(r.name);
