@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Starts Kalmira on a virtual display, types a value table, takes it over, fits a polynomial of
-# order 4 and writes the window's picture to docs/screenshot.png (or the file given).
+# order 4 and writes the window's picture to docs/screenshot.png (or the file given). With
+# QT_SCALE_FACTOR set (2, 1.5 ...) the window is drawn at that display scale and so is the picture.
 # Needs the build (bash scripts/run.sh or scripts/test.sh builds it) and xvfb, xdotool, imagemagick.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -11,7 +12,7 @@ if [ -z "${KALMIRA_SHOT_INNER:-}" ]; then
   done
   [ -x build/app/kalmira ] || { echo "build/app/kalmira is missing: build first"; exit 1; }
   mkdir -p "$(dirname "$out")"
-  KALMIRA_SHOT_INNER=1 exec xvfb-run -a -s "-screen 0 1400x1000x24" bash "$0" "$out"
+  KALMIRA_SHOT_INNER=1 exec xvfb-run -a -s "-screen 0 2000x1600x24" bash "$0" "$out"
 fi
 
 app="$PWD/build/app/kalmira"
@@ -22,12 +23,17 @@ pid=$!
 win="$(xdotool search --sync --onlyvisible --name 'Kalmira' | head -1)"
 sleep 1
 eval "$(xdotool getwindowgeometry --shell "$win")"   # X Y WIDTH HEIGHT of the window
+scale="${QT_SCALE_FACTOR:-1}"
+logical() { awk -v v="$1" -v s="$scale" 'BEGIN { printf "%d", v / s + 0.5 }'; }
+device() { awk -v v="$1" -v s="$scale" 'BEGIN { printf "%d", v * s + 0.5 }'; }
+DW=$WIDTH DH=$HEIGHT
+WIDTH=$(logical "$DW") HEIGHT=$(logical "$DH")         # the positions below are logical pixels
 menu=$(( HEIGHT - 657 + 22 ))                         # the menu bar's height (the rest is fixed)
 [ "$menu" -lt 18 ] && menu=22
 panel2_x=$(( X + WIDTH - 270 ))
 panel2_y=$(( Y + menu + 41 + 64 ))
 buttons_y=$(( Y + HEIGHT - 38 ))                      # the bottom buttons keep their distance
-click() { xdotool mousemove "$1" "$2" click 1; sleep 0.3; }
+click() { xdotool mousemove $(( X + $(device $(( $1 - X ))) )) $(( Y + $(device $(( $2 - Y ))) )) click 1; sleep 0.3; }
 
 # the table: x = 1..10, a wavy rising series
 click $(( panel2_x + 40 )) $(( panel2_y + 245 + 21 + 8 ))
@@ -41,7 +47,7 @@ click $(( panel2_x + 112 + 70 )) $(( buttons_y + 12 ))        # Werte übernehme
 click $(( panel2_x + 8 + 40 )) $(( panel2_y + 86 + 13 ))      # Polynom
 for _ in 1 2 3; do click $(( panel2_x + 100 + 50 )) $(( panel2_y + 87 + 6 )); done   # order up to 4
 sleep 1
-import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$out"
+import -window root -crop "${DW}x${DH}+${X}+${Y}" +repage "$out"
 kill "$pid" 2>/dev/null || true
 wait "$pid" 2>/dev/null || true
 echo "wrote $out"
