@@ -412,6 +412,10 @@ public:
     // of the screen image drawn once more at device resolution (lines one device pixel thin,
     // text at device resolution, marks scaled). Kept until the next repaint of the screen image.
     const QImage& DeviceImage(qreal ratio);
+    // What paintEvent draws at a ratio other than 1, onto `painter` in logical pixels: the device
+    // image, and over it what was drawn into the screen image since its last repaint (the
+    // rubber band), as logical pixels.
+    void PaintDevicePicture(QPainter& painter, qreal ratio);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

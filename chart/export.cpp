@@ -54,6 +54,12 @@ const QImage& TCustomRChart::DeviceImage(qreal ratio)
     return m_deviceImage;
 }
 
+void TCustomRChart::PaintDevicePicture(QPainter& painter, qreal ratio)
+{
+    painter.drawImage(QPoint(0, 0), DeviceImage(ratio));
+    PaintScreenOverlay(painter);
+}
+
 // Compares the screen image with its state after the last repaint row by row and paints the
 // pixels that differ, each as a logical pixel.
 void TCustomRChart::PaintScreenOverlay(QPainter& painter) const

@@ -266,12 +266,10 @@ void TCustomRChart::paintEvent(QPaintEvent*)
         PaintImageOnWidget(*this, m_screenImage);
         return;
     }
-    try {
-        PaintImageOnWidget(*this, DeviceImage(ratio));
-    } catch (const std::exception&) {
-        PaintImageOnWidget(*this, m_screenImage);
-        return;
-    }
     QPainter painter(this);
-    PaintScreenOverlay(painter);
+    try {
+        PaintDevicePicture(painter, ratio);
+    } catch (const std::exception&) {
+        painter.drawImage(QPoint(0, 0), m_screenImage);
+    }
 }

@@ -3,6 +3,10 @@
 // blocks; the device image's thin lines and text are not.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QTest>
 #include <cmath>
 #include <functional>
 
@@ -128,4 +132,31 @@ TEST_F(ChartDeviceImage, FollowsTheDataAreaRefresh)
     const QImage after = chart.DeviceImage(2.0);
     EXPECT_NE(PixelRgb(before, 2 * px, 2 * py), 0x000080u);
     EXPECT_EQ(PixelRgb(after, 2 * px, 2 * py), 0x000080u);
+}
+
+TEST_F(ChartDeviceImage, ShowsTheRubberBandOverTheDeviceImage)
+{
+    chart.SetMouseAction(maZoomWind);
+    auto picture = [this] {
+        QImage image(800, 600, QImage::Format_RGB32);
+        image.setDevicePixelRatio(2.0);
+        QPainter painter(&image);
+        chart.PaintDevicePicture(painter, 2.0);
+        return image;
+    };
+    const QImage before = picture();
+    QTest::mousePress(&chart, Qt::LeftButton, {}, QPoint(100, 50));
+    const QPoint to(200, 150);
+    QMouseEvent move(QEvent::MouseMove, to, chart.mapToGlobal(to), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&chart, &move);
+    const QImage during = picture();
+    // The outline's logical pixels are inverted as 2 x 2 blocks; the inside is untouched.
+    for (QPoint p : {QPoint(150, 50), QPoint(100, 120), QPoint(199, 80)})
+        for (QPoint d : {QPoint(0, 0), QPoint(1, 1)}) {
+            const QPoint q = 2 * p + d;
+            EXPECT_EQ(during.pixel(q), chart.ScreenImage().pixel(p)) << q.x() << "," << q.y();
+        }
+    EXPECT_EQ(during.pixel(300, 200), before.pixel(300, 200));
+    QTest::mouseRelease(&chart, Qt::RightButton, {}, to);
+    EXPECT_EQ(picture(), before);
 }
