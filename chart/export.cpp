@@ -24,6 +24,8 @@ void TCustomRChart::MirrorPicture(QPainter& painter, bool screen)
         TCanvas& b;
         ~TMirrorsOff() { a.SetMirror(nullptr); b.SetMirror(nullptr); }
     } off{control, data};
+    // On the screen width-1 lines stay one device pixel thin at any ratio, as the toolkit's own
+    // hairlines do; wider pens scale with the picture.
     control.SetMirror(&painter, 0, 0, screen);
     RenderFrameAndScales(control);
     control.SetMirror(nullptr);

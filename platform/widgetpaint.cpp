@@ -28,6 +28,8 @@ QImage RenderDeviceImage(int width, int height, qreal ratio, const std::function
     image.fill(0xFFFFFFFFu);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing, false);
+    // Text is smoothed at device resolution like the toolkit's own widgets; at ratio 1 the
+    // canvas keeps its unsmoothed text.
     painter.setRenderHint(QPainter::TextAntialiasing, true);
     paint(painter);
     return image;
