@@ -56,6 +56,23 @@ void BM_PanStep(benchmark::State& state)
 }
 BENCHMARK(BM_PanStep)->Arg(0)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// The same step on a screen of device pixel ratio 2: the step, then the device image the next
+// paint event shows.
+void BM_PanStepRatio2(benchmark::State& state)
+{
+    auto chart = MakeChart(int(state.range(0)));
+    const QPoint anchor(400, 300);
+    SendMove(*chart, anchor, Qt::LeftButton);
+    int step = 0;
+    for (auto _ : state) {
+        const int d = (step++ % 20) - 10;
+        SendMove(*chart, anchor + QPoint(d, d / 2), Qt::LeftButton);
+        benchmark::DoNotOptimize(chart->DeviceImage(2.0).constBits());
+    }
+    state.counters["steps_per_s"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_PanStepRatio2)->Arg(0)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 void BM_FullRepaint(benchmark::State& state)
 {
     auto chart = MakeChart(int(state.range(0)));

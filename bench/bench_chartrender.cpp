@@ -83,6 +83,20 @@ void BM_ChartRepaint(benchmark::State& state)
 }
 BENCHMARK(BM_ChartRepaint)->Arg(0)->Arg(1000)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
+// A repaint on a screen of device pixel ratio 2: the full repaint, then the picture drawn once
+// more at device resolution, as paintEvent shows it.
+void BM_ChartRepaintRatio2(benchmark::State& state)
+{
+    const auto n = std::size_t(state.range(0));
+    auto chart = MainWindowChart(n);
+    for (auto _ : state) {
+        chart->Paint();
+        benchmark::DoNotOptimize(chart->DeviceImage(2.0).constBits());
+    }
+    state.counters["marks/s"] = benchmark::Counter(double(n) * double(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_ChartRepaintRatio2)->Arg(0)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
 // The data area alone: background, grid, items, frame.
 void BM_ChartRenderData(benchmark::State& state)
 {

@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -419,6 +420,14 @@ public:
     // paintEvent puts on the widget.
     const QImage& ScreenImage() const { return m_screenImage; }
     TCanvas& ScreenCanvas() { return *m_screenCanvas; }
+    // What the widget shows on a screen of device pixel ratio `ratio` other than 1: the picture
+    // of the screen image drawn once more at device resolution (lines one device pixel thin,
+    // text at device resolution, marks scaled). Kept until the next repaint of the screen image.
+    const QImage& DeviceImage(qreal ratio);
+    // What paintEvent draws at a ratio other than 1, onto `painter` in logical pixels: the device
+    // image, and over it what was drawn into the screen image since its last repaint (the
+    // rubber band), as logical pixels.
+    void PaintDevicePicture(QPainter& painter, qreal ratio);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -453,6 +462,12 @@ private:
     void SetScaleMargins(TScale& scale, bool horizontal);
     void SizeDataImage(int extra);
     void RepaintShareGroup();
+    // The full repaint's drawing copied onto `painter`; `screen` adds the crosshairs and keeps
+    // width-1 lines one device pixel thin (export.cpp).
+    void MirrorPicture(QPainter& painter, bool screen);
+    // Draws what was put on the screen image after its last repaint (the rubber band) over the
+    // device image on the widget.
+    void PaintScreenOverlay(QPainter& painter) const;
     void ConnectScale(int layer, bool horizontal);
     void InitMouse();              // mouse.cpp: cursors and the idle mouse state
     void DrawCrossHairs(TCanvas& canvas, int x0, int y0);  // labeldraw.cpp
@@ -507,6 +522,13 @@ private:
     TBitmap m_backgroundPicture;
     QImage m_screenImage;
     std::unique_ptr<TCanvas> m_screenCanvas;
+    // Counts the repaints of the screen image; the device image and the screen image as that
+    // repaint left it belong to repaint m_deviceSerial.
+    std::uint64_t m_screenSerial = 0;
+    std::uint64_t m_deviceSerial = 0;
+    qreal m_deviceRatio = 0.0;
+    QImage m_deviceImage;
+    QImage m_cleanScreen;
     bool m_screenFresh = false;    // the screen image holds a finished picture of the current size
 
     // state

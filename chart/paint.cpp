@@ -6,6 +6,7 @@
 #include "chart/chart.h"
 
 #include <QPaintEvent>
+#include <QPainter>
 
 #include "chart/render.h"
 #include "platform/widgetpaint.h"
@@ -20,6 +21,7 @@ void TCustomRChart::Paint()
     if (m_screenImage.width() != width() || m_screenImage.height() != height())
         m_screenImage = QImage(std::max(width(), 0), std::max(height(), 0), QImage::Format_RGB32);
     PresentImage(0, 0, *m_screenCanvas, m_controlImage);
+    ++m_screenSerial;
     m_screenFresh = true;
     update();
 }
@@ -35,6 +37,7 @@ void TCustomRChart::RefreshDataArea()
     RenderChartBackground(m_dataImage.Canvas(), 0, 0);
     RenderData(m_dataImage.Canvas(), 0, 0, false, false);
     PresentImage(m_marginLeft, m_marginTop, *m_screenCanvas, m_dataImage);
+    ++m_screenSerial;
     update();
 }
 
@@ -258,5 +261,15 @@ void TCustomRChart::paintEvent(QPaintEvent*)
             // raised by the change that caused it; a window exposure keeps the last picture.
         }
     }
-    PaintImageOnWidget(*this, m_screenImage);
+    const qreal ratio = devicePixelRatioF();
+    if (ratio == 1.0) {
+        PaintImageOnWidget(*this, m_screenImage);
+        return;
+    }
+    QPainter painter(this);
+    try {
+        PaintDevicePicture(painter, ratio);
+    } catch (const std::exception&) {
+        painter.drawImage(QPoint(0, 0), m_screenImage);
+    }
 }

@@ -230,6 +230,7 @@ QImage TNumLab::RenderImage()
     TBitmap image(width(), height());
     if (image.Empty()) return {};
     TCanvas& canvas = image.Canvas();
+    if (m_deviceMirror) canvas.SetMirror(m_deviceMirror, 0, 0, true);
     canvas.Font().Assign(m_font);
     const int h = canvas.TextHeight(kSampleText);
     const int v = (height() - h) / 2;
@@ -308,9 +309,22 @@ void TNumLab::PaintTo(TCanvas& target, int x, int y)
     target.SetCopyMode(mode);
 }
 
+QImage TNumLab::DeviceImage(qreal ratio)
+{
+    return RenderDeviceImage(width(), height(), ratio, [this](QPainter& painter) {
+        struct TMirrorOff {
+            QPainter*& mirror;
+            ~TMirrorOff() { mirror = nullptr; }
+        } off{m_deviceMirror};
+        m_deviceMirror = &painter;
+        RenderImage();
+    });
+}
+
 void TNumLab::paintEvent(QPaintEvent*)
 {
-    const QImage image = RenderImage();
+    const qreal ratio = devicePixelRatioF();
+    const QImage image = ratio == 1.0 ? RenderImage() : DeviceImage(ratio);
     if (image.isNull()) return;
     if (m_transparent) {
         FillWidgetRect(*this, TransparentFieldRect(), TransparentFieldColor());

@@ -98,6 +98,9 @@ public:
     std::string DisplayedText();
     // Draws the whole label into a new image of Width x Height, as a repaint does.
     QImage RenderImage();
+    // The label at device pixel ratio `ratio`, drawn at device resolution (what the widget
+    // shows on a screen of a ratio other than 1).
+    QImage DeviceImage(qreal ratio);
     // A repaint onto `target` at (x, y): a plain copy, or for a Transparent label the field
     // fill and the AND combination.
     void PaintTo(TCanvas& target, int x, int y);
@@ -140,4 +143,5 @@ private:
     TColor m_frameHighlight = clWhite;
     bool m_transparent = false;
     TFont m_font;
+    QPainter* m_deviceMirror = nullptr;  // while DeviceImage draws: the painter the label is copied to
 };

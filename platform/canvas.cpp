@@ -290,11 +290,12 @@ struct TCanvas::FontCache {
 
 TCanvas::TCanvas(QImage* image) : m_image(image) {}
 
-void TCanvas::SetMirror(QPainter* painter, int dx, int dy)
+void TCanvas::SetMirror(QPainter* painter, int dx, int dy, bool hairlines)
 {
     m_mirror = painter;
     m_mirrorDx = dx;
     m_mirrorDy = dy;
+    m_mirrorHairlines = hairlines;
 }
 
 // Opens the copy of one figure on the mirror: the painter moved and clipped as the canvas, with
@@ -317,6 +318,7 @@ public:
             const int w = c.m_pen.Width();
             pen = QPen(ToQColor(c.m_pen.Color()), w, PenStyleOf(c.m_pen.Style()), w > 1 ? Qt::SquareCap : Qt::FlatCap,
                        Qt::MiterJoin);
+            pen.setCosmetic(w == 1 && c.m_mirrorHairlines);
         }
         m_painter->setPen(pen);
         m_painter->setBrush(c.m_brush.Style() == bsSolid ? QBrush(ToQColor(c.m_brush.Color())) : QBrush(Qt::NoBrush));
@@ -661,7 +663,9 @@ void TCanvas::FrameRect(const TRect& rect)
     const TRect r = Normalised(rect.Left, rect.Top, rect.Right, rect.Bottom);
     if (r.IsEmpty()) return;
     if (MirrorScope mirror(*this); mirror.Active()) {
-        mirror.Painter().setPen(QPen(ToQColor(m_brush.Color()), 1, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
+        QPen pen(ToQColor(m_brush.Color()), 1, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
+        pen.setCosmetic(m_mirrorHairlines);
+        mirror.Painter().setPen(pen);
         mirror.Painter().setBrush(Qt::NoBrush);
         mirror.Painter().drawRect(MirrorScope::Outline(r));
     }

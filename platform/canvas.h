@@ -156,8 +156,10 @@ public:
     // A vector copy of the drawing, for pictures saved at any resolution or as SVG: with a mirror
     // set, every line, figure, text and image drawn also goes to `painter` as a line, figure,
     // text or image, moved by (dx, dy) and clipped as on the canvas. Exclusive-or drawing is not
-    // copied. The painter must stay alive until the mirror is removed (nullptr).
-    void SetMirror(QPainter* painter, int dx = 0, int dy = 0);
+    // copied. The painter must stay alive until the mirror is removed (nullptr). With `hairlines`
+    // a width-1 pen goes to the painter as a cosmetic pen, one device pixel wide whatever the
+    // painter's scale, as thin as a width-1 line on a screen of that resolution.
+    void SetMirror(QPainter* painter, int dx = 0, int dy = 0, bool hairlines = false);
     QPainter* Mirror() const { return m_mirror; }
 
     // images, combined by CopyMode
@@ -184,6 +186,7 @@ private:
     QPainter* m_mirror = nullptr;
     int m_mirrorDx = 0;
     int m_mirrorDy = 0;
+    bool m_mirrorHairlines = false;
     bool m_mirrorOpen = false;
 
     QImage* m_image;

@@ -2,6 +2,7 @@
 // Puts a finished off-screen image on a widget inside its paintEvent, in one copy.
 #include <QImage>
 #include <QWidget>
+#include <functional>
 
 #include "platform/canvas.h"
 
@@ -12,3 +13,8 @@ void PaintImageOnWidget(QWidget& widget, const QImage& image, int x = 0, int y =
 
 // Fills `rect` of the widget in `color` (used before an AND copy).
 void FillWidgetRect(QWidget& widget, const TRect& rect, TColor color);
+
+// A white image of `width` x `height` logical pixels at device resolution `ratio` (its size is
+// the logical size times the ratio, rounded up; its devicePixelRatio is `ratio`), painted by
+// `paint` in logical coordinates: figures without antialiasing, text at device resolution.
+QImage RenderDeviceImage(int width, int height, qreal ratio, const std::function<void(QPainter&)>& paint);

@@ -153,6 +153,9 @@ public:
     // Draws into `canvas` (not owned) with the scale's rectangle at (offsetX, offsetY) from now on;
     // the offsets are clamped into -kMaxCanvasOffset..kMaxCanvasOffset.
     void SetExternalCanvas(TCanvas* canvas, int offsetX, int offsetY);
+    // A stand-alone scale's picture at device pixel ratio `ratio`, drawn at device resolution
+    // (what the widget shows on a screen of a ratio other than 1); null for an embedded scale.
+    QImage DeviceImage(qreal ratio);
     // Marks the scale as an axis owned by a chart (hides its widget); only changes redraw.
     void SetEmbedded(bool embedded);
     // The end of loading stored settings: transform, Constructing := false, Redraw.
@@ -247,4 +250,5 @@ private:
     std::unique_ptr<TCanvas> m_surfaceCanvas;
     std::unique_ptr<TBitmap> m_image;
     int m_zeroHeight = 0;        // text height of "0" in the current rendering
+    QPainter* m_deviceMirror = nullptr;  // while DeviceImage draws: the painter the picture is copied to
 };

@@ -52,7 +52,27 @@ void TScale::paintEvent(QPaintEvent*)
     if (m_externalCanvas) return;
     if (!m_surfaceFresh) Paint();
     m_surfaceFresh = false;
+    const qreal ratio = devicePixelRatioF();
+    // A suspended scale keeps showing its last picture.
+    if (ratio != 1.0 && !m_paintSuspended) {
+        const QImage image = DeviceImage(ratio);
+        if (!image.isNull()) PaintImageOnWidget(*this, image, 0, 0, m_transparent ? cmSrcAnd : cmSrcCopy);
+        return;
+    }
     if (!m_surface.isNull()) PaintImageOnWidget(*this, m_surface, 0, 0, m_transparent ? cmSrcAnd : cmSrcCopy);
+}
+
+QImage TScale::DeviceImage(qreal ratio)
+{
+    if (m_externalCanvas) return {};
+    return RenderDeviceImage(width(), height(), ratio, [this](QPainter& painter) {
+        struct TMirrorOff {
+            QPainter*& mirror;
+            ~TMirrorOff() { mirror = nullptr; }
+        } off{m_deviceMirror};
+        m_deviceMirror = &painter;
+        Paint();
+    });
 }
 
 void TScale::Paint()
@@ -76,6 +96,20 @@ void TScale::Paint()
         target = m_surfaceCanvas.get();
         ox = oy = 0;
     }
+    // The device image copies what is drawn on the picture's own canvas: the surface for a
+    // transparent scale, the scale's image for an opaque one (its copy onto the surface is not
+    // copied, or it would cover the figures with enlarged pixels).
+    struct TMirror {
+        TCanvas* canvas = nullptr;
+        void Set(TCanvas& c, QPainter* painter)
+        {
+            if (!painter) return;
+            canvas = &c;
+            c.SetMirror(painter, 0, 0, true);
+        }
+        ~TMirror() { if (canvas) canvas->SetMirror(nullptr); }
+    } mirror;
+    if (!m_externalCanvas && m_transparent) mirror.Set(*target, m_deviceMirror);
     target->Font().Assign(m_font);
     if (OnBeforeScaleRendered) OnBeforeScaleRendered(*this, *target);
 
@@ -102,6 +136,7 @@ void TScale::Paint()
     if (!m_image) m_image = std::make_unique<TBitmap>();
     m_image->SetSize(w, h);
     TCanvas& canvas = m_image->Canvas();
+    if (!m_externalCanvas) mirror.Set(canvas, m_deviceMirror);
     canvas.Font().Assign(m_font);
     canvas.Pen().SetColor(m_colorBackGnd);
     canvas.Brush().SetColor(m_colorBackGnd);

@@ -113,4 +113,18 @@ std::string THostile::Text()
     return s.substr(0, 40);
 }
 
+double SolidBlockShare(const QImage& image, const std::function<bool(std::uint32_t)>& ink, int x1, int y1, int x2,
+                       int y2)
+{
+    int inked = 0, solid = 0;
+    for (int y = y1; y + 1 < y2; y += 2)
+        for (int x = x1; x + 1 < x2; x += 2) {
+            const int n = ink(PixelRgb(image, x, y)) + ink(PixelRgb(image, x + 1, y)) + ink(PixelRgb(image, x, y + 1)) +
+                          ink(PixelRgb(image, x + 1, y + 1));
+            inked += n > 0;
+            solid += n == 4;
+        }
+    return inked == 0 ? -1.0 : double(solid) / inked;
+}
+
 }  // namespace testsupport

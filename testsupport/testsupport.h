@@ -4,6 +4,7 @@
 #include <QImage>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <random>
 #include <string>
 
@@ -20,6 +21,15 @@ std::uint32_t PixelRgb(const QImage& image, int x, int y);
 
 // Counts the pixels of `image` inside [x1, x2) x [y1, y2) whose colour is `rgb` (0xRRGGBB).
 int CountPixels(const QImage& image, std::uint32_t rgb, int x1, int y1, int x2, int y2);
+
+// Of the aligned 2 x 2 blocks of `image` in [x1, x2) x [y1, y2) (device pixels, x1 and y1 even)
+// that hold a pixel for which `ink` holds, the share made of ink alone: 1 for a picture
+// enlarged twice from half the resolution, low for thin lines and text drawn at full
+// resolution; -1 without ink.
+double SolidBlockShare(const QImage& image, const std::function<bool(std::uint32_t)>& ink, int x1, int y1, int x2,
+                       int y2);
+// Text and line ink: a pixel darker than middle grey.
+inline bool IsDark(std::uint32_t rgb) { return ((rgb >> 16) & 0xFF) + ((rgb >> 8) & 0xFF) + (rgb & 0xFF) < 384; }
 
 // Compares `actual` with the golden PNG at `goldenPath`, pixel-exact. On a mismatch it writes
 // <name>.actual.png and <name>.diff.png beside the test's working directory. With the

@@ -6,6 +6,7 @@
 #include <QPainter>
 
 #include "platform/canvas.h"
+#include "platform/widgetpaint.h"
 #include "testsupport/testsupport.h"
 
 namespace {
@@ -86,3 +87,55 @@ TEST(CanvasMirror, CopiesFiguresAtTheScaleOfThePainterAndLeavesThePixels)
     EXPECT_EQ(PixelRgb(big, 80, 20), 0xFF0000u);
     EXPECT_EQ(PixelRgb(big, 120, 20), 0xFFFFFFu);
 }
+
+// A device image at ratio r: logical coordinates, r times the pixels; with hairlines a width-1
+// line is one device pixel thick, wider pens are scaled.
+struct DeviceCase {
+    const char* name;
+    double ratio;
+    int width, height;   // device pixels of a 100 x 80 picture
+    int thickRows;       // rows a width-3 line covers
+};
+
+class DeviceImage : public ::testing::TestWithParam<DeviceCase> {};
+
+TEST_P(DeviceImage, HairlinesStayOneDevicePixelAndWidePensScale)
+{
+    const DeviceCase& dc = GetParam();
+    QImage logical(100, 80, QImage::Format_RGB32);
+    TCanvas c(&logical);
+    const QImage image = RenderDeviceImage(100, 80, dc.ratio, [&](QPainter& painter) {
+        c.SetMirror(&painter, 0, 0, true);
+        c.Pen().SetColor(clRed);
+        c.MoveTo(10, 10);
+        c.LineTo(90, 10);
+        c.Pen().SetWidth(3);
+        c.Pen().SetColor(clBlue);
+        c.MoveTo(10, 50);
+        c.LineTo(90, 50);
+        c.SetMirror(nullptr);
+    });
+    ASSERT_EQ(image.width(), dc.width);
+    ASSERT_EQ(image.height(), dc.height);
+    EXPECT_DOUBLE_EQ(image.devicePixelRatio(), dc.ratio);
+    const int x = int(50 * dc.ratio);
+    int red = 0, blue = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        red += PixelRgb(image, x, y) == 0xFF0000u;
+        blue += PixelRgb(image, x, y) == 0x0000FFu;
+    }
+    EXPECT_EQ(red, 1);
+    EXPECT_EQ(blue, dc.thickRows);
+    // The logical canvas keeps its own one-pixel line.
+    EXPECT_EQ(CountPixels(logical, 0xFF0000u, 50, 0, 51, 80), 1);
+}
+
+const DeviceCase kDeviceCases[] = {
+    {"One", 1.0, 100, 80, 3},
+    {"OneAndAHalf", 1.5, 150, 120, 4},   // 4.5 device pixels, rasterised without antialiasing
+    {"Two", 2.0, 200, 160, 6},
+    {"Three", 3.0, 300, 240, 9},
+};
+
+INSTANTIATE_TEST_SUITE_P(CanvasMirror, DeviceImage, ::testing::ValuesIn(kDeviceCases),
+                         [](const auto& info) { return std::string(info.param.name); });
