@@ -49,11 +49,11 @@ std::string TFrmMain::TruncationText(const TFittedModel& fit) const
 
 // Fit, quality, curve, texts: the steps every fit command shares after removing the old curve.
 // False when the polynomial's decomposition failed (nothing is shown then).
-bool TFrmMain::FitAndDraw(const TModelSpec& spec)
+bool TFrmMain::FitAndDraw(const TModel& model)
 {
     m_lastFit.reset();
     TFittedModel fit;
-    if (!CalcModelFit(m_stats, spec, fit)) return false;
+    if (!CalcModelFit(m_stats, model, fit)) return false;
     NLabFitQual->SetValue(fit.Quality);
     NLabFitQual->SetEmpty(false);
     const TSampledCurve curve =
@@ -67,7 +67,7 @@ bool TFrmMain::FitAndDraw(const TModelSpec& spec)
     }
     if (curve.Fault) std::rethrow_exception(curve.Fault);
     RChart1->ShowItems();
-    if (spec.Kind != mkSpline) ShowResult(FormulaCaption(spec), ParameterCaption(fit));
+    if (model.Kind != mkSpline) ShowResult(FormulaCaption(model), ParameterCaption(fit));
     m_lastFit = fit;
     m_lastFitPoints = m_stats.PointCount();
     if (fit.Truncated) ShowMessageBox(TruncationText(fit), "", mbiInformation, true);

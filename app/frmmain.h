@@ -147,7 +147,7 @@ private:
     void ReleaseFitButtons();
     void ShowResult(const std::string& formula, const std::string& params);
     std::string TruncationText(const TFittedModel& fit) const;
-    bool FitAndDraw(const TModelSpec& spec);
+    bool FitAndDraw(const TModel& model);
     void RunClosedFormCommand(TModelKind kind);
 
     TCurveFit m_stats;

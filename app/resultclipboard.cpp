@@ -14,16 +14,16 @@ std::string Number(double v, char decimalSeparator)
     return s;
 }
 
-std::string ModelName(const TModelSpec& spec)
+std::string ModelName(const TModel& model)
 {
-    switch (spec.Kind) {
+    switch (model.Kind) {
         case mkLine: return "Gerade";
         case mkParabola: return "Parabel";
         case mkReciprocal: return "Reziproke Gerade";
         case mkLog: return "Logarithmisch";
         case mkReciprocalLog: return "Reziprok-logarithmisch";
         case mkExp: return "Exponentiell";
-        case mkPoly: return "Polynom " + std::to_string(spec.Order) + ". Ordnung";
+        case mkPoly: return "Polynom " + std::to_string(model.Order) + ". Ordnung";
         case mkSpline: return "Glättungsspline";
     }
     return {};
@@ -33,16 +33,16 @@ std::string ModelName(const TModelSpec& spec)
 
 std::string ResultClipboardText(const TFittedModel& fit, int points, char decimalSeparator)
 {
-    const TModelSpec& spec = fit.Model;
-    std::string t = "Modell\t" + ModelName(spec) + "\r\n";
-    if (spec.Kind == mkSpline) {
-        t += "Glättungsfaktor\t" + Number(spec.Smoothing, decimalSeparator) + "\r\n";
+    const TModel& model = fit.Model;
+    std::string t = "Modell\t" + ModelName(model) + "\r\n";
+    if (model.Kind == mkSpline) {
+        t += "Glättungsfaktor\t" + Number(model.Smoothing, decimalSeparator) + "\r\n";
     } else {
-        t += "Formel\t" + FormulaCaption(spec) + "\r\n";
+        t += "Formel\t" + FormulaCaption(model) + "\r\n";
         // The polynomial's coefficients are named as the window's parameter line names them.
-        const std::vector<std::string> names = ParameterNames(spec);
+        const std::vector<std::string> names = ParameterNames(model);
         for (std::size_t j = 0; j < fit.Coefficients.size(); ++j) {
-            const std::string name = spec.Kind == mkPoly ? "k" + std::to_string(j) : j < names.size() ? names[j] : "";
+            const std::string name = model.Kind == mkPoly ? "k" + std::to_string(j) : j < names.size() ? names[j] : "";
             t += name + "\t" + Number(fit.Coefficients[j], decimalSeparator) + "\r\n";
         }
     }

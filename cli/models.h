@@ -9,7 +9,7 @@
 
 class TCurveFit;
 
-struct TModelChoice : TModelSpec {
+struct TModelChoice : TModel {
     std::string Text;         // as the user names it: "line", "poly:5", "spline:0.25"
 };
 

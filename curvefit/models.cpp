@@ -32,18 +32,18 @@ const TClosedFormTexts& ClosedFormTexts(TModelKind kind)
     return texts[kind];
 }
 
-int PolyOrder(const TModelSpec& spec) { return std::clamp(spec.Order, 0, kMaxPolyOrder); }
+int PolyOrder(const TModel& model) { return std::clamp(model.Order, 0, kMaxPolyOrder); }
 
 std::string N(double v) { return NumberToText(v, 1, 3); }
 
 }  // namespace
 
-bool CalcModelFit(TCurveFit& engine, const TModelSpec& spec, TFittedModel& fit)
+bool CalcModelFit(TCurveFit& engine, const TModel& model, TFittedModel& fit)
 {
     fit = {};
-    fit.Model = spec;
+    fit.Model = model;
     double a = 0, b = 0, c = 0, q = 0;
-    switch (spec.Kind) {
+    switch (model.Kind) {
     case mkLine: engine.CalcLinFit(a, b, q); fit.Coefficients = {a, b}; break;
     case mkParabola: engine.CalcParabolFit(a, b, c, q); fit.Coefficients = {a, b, c}; break;
     case mkReciprocal: engine.CalcReciLinFit(a, b, q); fit.Coefficients = {a, b}; break;
@@ -51,7 +51,7 @@ bool CalcModelFit(TCurveFit& engine, const TModelSpec& spec, TFittedModel& fit)
     case mkReciprocalLog: engine.CalcReciLogFit(a, b, q); fit.Coefficients = {a, b}; break;
     case mkExp: engine.CalcExponentialFit(a, b, q); fit.Coefficients = {a, b}; break;
     case mkPoly: {
-        const int m = PolyOrder(spec);
+        const int m = PolyOrder(model);
         fit.Model.Order = m;
         std::vector<double> k(std::size_t(m) + 1, 0.0);
         bool truncated = false;
@@ -61,10 +61,10 @@ bool CalcModelFit(TCurveFit& engine, const TModelSpec& spec, TFittedModel& fit)
         break;
     }
     case mkSpline: {
-        engine.SetSplineSmoothing(spec.Smoothing);
+        engine.SetSplineSmoothing(model.Smoothing);
         bool valid = false;
         engine.SplineValue(engine.MinX(), q, valid);  // prepares the spline; raises on bad data
-        fit.Coefficients = {spec.Smoothing};
+        fit.Coefficients = {model.Smoothing};
         fit.Engine = &engine;
         break;
     }
@@ -193,44 +193,44 @@ TSampledCurve SampleCurve(const TFittedModel& fit, double low, double high, int 
     return Sample(fit, low, high, samples, ModelValue);
 }
 
-std::string FormulaText(const TModelSpec& spec)
+std::string FormulaText(const TModel& model)
 {
-    switch (spec.Kind) {
+    switch (model.Kind) {
     case mkPoly: {
         std::string f = "y = c0";
-        for (int j = 1; j <= PolyOrder(spec); ++j)
+        for (int j = 1; j <= PolyOrder(model); ++j)
             f += " + c" + std::to_string(j) + "*x" + (j > 1 ? "^" + std::to_string(j) : std::string());
         return f;
     }
     case mkSpline: return "y = cubic smoothing spline";
-    default: return ClosedFormTexts(spec.Kind).formula;
+    default: return ClosedFormTexts(model.Kind).formula;
     }
 }
 
-std::vector<std::string> ParameterNames(const TModelSpec& spec)
+std::vector<std::string> ParameterNames(const TModel& model)
 {
-    switch (spec.Kind) {
+    switch (model.Kind) {
     case mkPoly: {
         std::vector<std::string> names;
-        for (int j = 0; j <= PolyOrder(spec); ++j) names.push_back("c" + std::to_string(j));
+        for (int j = 0; j <= PolyOrder(model); ++j) names.push_back("c" + std::to_string(j));
         return names;
     }
     case mkSpline: return {"smoothing"};
-    default: return ClosedFormTexts(spec.Kind).names;
+    default: return ClosedFormTexts(model.Kind).names;
     }
 }
 
-std::string FormulaCaption(const TModelSpec& spec)
+std::string FormulaCaption(const TModel& model)
 {
-    switch (spec.Kind) {
+    switch (model.Kind) {
     case mkPoly: {
         // Every term from x^2 on ends in a blank; order 0 still shows the linear term.
         std::string t = "y = k0+k1*x";
-        for (int j = 2; j <= PolyOrder(spec); ++j) t += "+k" + std::to_string(j) + "*x^" + std::to_string(j) + " ";
+        for (int j = 2; j <= PolyOrder(model); ++j) t += "+k" + std::to_string(j) + "*x^" + std::to_string(j) + " ";
         return t;
     }
     case mkSpline: return {};
-    default: return ClosedFormTexts(spec.Kind).caption;
+    default: return ClosedFormTexts(model.Kind).caption;
     }
 }
 

@@ -19,24 +19,24 @@ constexpr int kCurveSamples = 200;
 // Where the logarithmic curve starts when the x range starts at 0 or below.
 constexpr double kLogStartBelow = -1000000;
 
-struct TModelSpec {
+struct TModel {
     TModelKind Kind = mkLine;
     int Order = 0;            // mkPoly: 0 to kMaxPolyOrder
     double Smoothing = 0.5;   // mkSpline: 0 to 1
 };
 
 struct TFittedModel {
-    TModelSpec Model;
+    TModel Model;
     std::vector<double> Coefficients;  // in the order of ParameterNames; empty for the spline
     double Quality = 0.0;
     bool Truncated = false;            // mkPoly: a singular value was discarded
     TCurveFit* Engine = nullptr;       // mkSpline: the engine whose spline cache is the curve
 };
 
-// Fits `spec` to the engine's points. The engine's errors (EQZLMath2Error) and floating-point
+// Fits `model` to the engine's points. The engine's errors (EQZLMath2Error) and floating-point
 // faults raise; false only when the polynomial's decomposition did not converge. The spline is
 // prepared here (its smoothing set, its first value computed), so its quality is known.
-bool CalcModelFit(TCurveFit& engine, const TModelSpec& spec, TFittedModel& fit);
+bool CalcModelFit(TCurveFit& engine, const TModel& model, TFittedModel& fit);
 
 // The fitted value at x, each point under its own floating-point guard. False where the model
 // has no value: a logarithm of x <= 0, a denominator that is exactly 0, the spline outside its
@@ -69,10 +69,10 @@ int DistinctX(const TCurveFit& engine);
 
 // The model's formula and its parameter names in plain notation ("y = c0 + c1*x + c2*x^2";
 // c0, c1, c2): the command line's texts.
-std::string FormulaText(const TModelSpec& spec);
-std::vector<std::string> ParameterNames(const TModelSpec& spec);
+std::string FormulaText(const TModel& model);
+std::vector<std::string> ParameterNames(const TModel& model);
 
 // The window's result captions: the formula ("y = k0 + k1*x + k2*sqr(x)") and the parameter
 // line with three decimals ("k0 = 1.000    k1 = 2.000    k2 = 0.500"). The spline has none.
-std::string FormulaCaption(const TModelSpec& spec);
+std::string FormulaCaption(const TModel& model);
 std::string ParameterCaption(const TFittedModel& fit);

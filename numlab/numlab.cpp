@@ -311,14 +311,7 @@ void TNumLab::PaintTo(TCanvas& target, int x, int y)
 
 QImage TNumLab::DeviceImage(qreal ratio)
 {
-    return RenderDeviceImage(width(), height(), ratio, [this](QPainter& painter) {
-        struct TMirrorOff {
-            QPainter*& mirror;
-            ~TMirrorOff() { mirror = nullptr; }
-        } off{m_deviceMirror};
-        m_deviceMirror = &painter;
-        RenderImage();
-    });
+    return RenderDeviceImage(width(), height(), ratio, m_deviceMirror, [this] { RenderImage(); });
 }
 
 void TNumLab::paintEvent(QPaintEvent*)

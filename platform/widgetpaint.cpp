@@ -34,3 +34,15 @@ QImage RenderDeviceImage(int width, int height, qreal ratio, const std::function
     paint(painter);
     return image;
 }
+
+QImage RenderDeviceImage(int width, int height, qreal ratio, QPainter*& mirror, const std::function<void()>& paint)
+{
+    return RenderDeviceImage(width, height, ratio, [&](QPainter& painter) {
+        struct TMirrorOff {
+            QPainter*& mirror;
+            ~TMirrorOff() { mirror = nullptr; }
+        } off{mirror};
+        mirror = &painter;
+        paint();
+    });
+}

@@ -18,3 +18,6 @@ void FillWidgetRect(QWidget& widget, const TRect& rect, TColor color);
 // the logical size times the ratio, rounded up; its devicePixelRatio is `ratio`), painted by
 // `paint` in logical coordinates: figures without antialiasing, text at device resolution.
 QImage RenderDeviceImage(int width, int height, qreal ratio, const std::function<void(QPainter&)>& paint);
+// The same for a component that copies its drawing to the painter held in `mirror`: `mirror`
+// points at the image's painter while `paint` runs and is null again however `paint` ends.
+QImage RenderDeviceImage(int width, int height, qreal ratio, QPainter*& mirror, const std::function<void()>& paint);

@@ -65,14 +65,7 @@ void TScale::paintEvent(QPaintEvent*)
 QImage TScale::DeviceImage(qreal ratio)
 {
     if (m_externalCanvas) return {};
-    return RenderDeviceImage(width(), height(), ratio, [this](QPainter& painter) {
-        struct TMirrorOff {
-            QPainter*& mirror;
-            ~TMirrorOff() { mirror = nullptr; }
-        } off{m_deviceMirror};
-        m_deviceMirror = &painter;
-        Paint();
-    });
+    return RenderDeviceImage(width(), height(), ratio, m_deviceMirror, [this] { Paint(); });
 }
 
 void TScale::Paint()

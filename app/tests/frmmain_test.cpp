@@ -980,17 +980,17 @@ TEST_F(MainWindow, EveryCurveIsTheEnginesSampledCurve)
     EnterTable({{0.5, 1.5}, {1, 2.5}, {2, 2.25}, {3, 4}, {5, 4.5}, {8, 7}});
     W.RChart1->Scale1X().SetRangeLow(-2);   // a range where the log models leave samples out
     W.SEPolyOrder->SetValue(4);
-    const std::vector<std::pair<TSpeedButton*, TModelSpec>> commands = {
+    const std::vector<std::pair<TSpeedButton*, TModel>> commands = {
         {W.BButLinFit, {mkLine}},           {W.BButParabolFit, {mkParabola}}, {W.BButCalcReciprLine, {mkReciprocal}},
         {W.BButLogFit, {mkLog}},            {W.SBRecipLog, {mkReciprocalLog}}, {W.SBExpo, {mkExp}},
         {W.BButPolynomial, {mkPoly, 4}},    {W.BButSpline, {mkSpline, 0, 1.0}},
     };
-    for (const auto& [button, spec] : commands) {
-        SCOPED_TRACE(FormulaText(spec));
+    for (const auto& [button, model] : commands) {
+        SCOPED_TRACE(FormulaText(model));
         Click(button);
         ASSERT_TRUE(Boxes.empty()) << Boxes[0].Text;
         TFittedModel fit;
-        ASSERT_TRUE(CalcModelFit(W.Stats1(), spec, fit));
+        ASSERT_TRUE(CalcModelFit(W.Stats1(), model, fit));
         const TSampledCurve expected =
             SampleCurve(fit, W.RChart1->Scale1X().RangeLow(), W.RChart1->Scale1X().RangeHigh(), kCurveSamples);
         const std::vector<TProbeItem> curve = Curve();

@@ -13,12 +13,12 @@ namespace {
 
 using Points = std::vector<std::pair<double, double>>;
 
-TFittedModel Fitted(TCurveFit& engine, const Points& points, TModelSpec spec)
+TFittedModel Fitted(TCurveFit& engine, const Points& points, TModel model)
 {
     engine.ClearData();
     for (auto [x, y] : points) engine.AddPoint(x, y);
     TFittedModel fit;
-    EXPECT_TRUE(CalcModelFit(engine, spec, fit));
+    EXPECT_TRUE(CalcModelFit(engine, model, fit));
     return fit;
 }
 
