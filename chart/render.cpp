@@ -18,6 +18,7 @@
 #include "chart/render.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cmath>
 #include <cstring>
 #include <numbers>
@@ -301,42 +302,56 @@ void TChartRenderer::DrawItems()
 }
 
 // Marks from item i on, as long as they are visible marks of one layer with the same pen; i ends
-// on the last mark drawn. With a stamp the pass only finds the centres and hands each to the
-// stamp's run, whose inline stores keep it one loop.
+// on the last mark of the run.
 void TChartRenderer::DrawMarkRun(const TDisplayItem* items, int& i, int count)
 {
-    Flush();
     const TDisplayItem& first = items[i];
-    const TColor color = m_frame.Monochrome ? clBlack : first.Color;
-    PenColor(color);
-    PenStyle(first.PenStyle);
-    const TPixelStamp* stamp = TPixelStamp::CanvasTakes(m_canvas) ? StampFor(first.MarkKind) : nullptr;
-    if (!stamp) {
-        const TPoint p = Pixel(first.Layer, first.X1, first.Y1);
-        DrawMarkGlyph(m_canvas, first.MarkKind, p.X, p.Y);
-        return;
-    }
-    const TAxisMap& mx = m_frame.MapXOf(first.Layer);
-    const TAxisMap& my = m_frame.MapYOf(first.Layer);
-    const int shiftX = m_frame.OffsetX - m_frame.MarginLeft, shiftY = m_frame.OffsetY - m_frame.MarginTop;
-    TPixelStamp::TStampRun run(*stamp, m_canvas);
-    for (int j = i;; ++j) {
-        const TDisplayItem& it = items[j];
-        // The list is read front to back; asking for items a little ahead hides memory latency.
-        if (j + kPrefetchAhead < count) cpu::Prefetch(&items[j + kPrefetchAhead]);
-        int px, py;
-        if (!(mx.FastToPixel(it.X1, px) && my.FastToPixel(it.Y1, py))) {
-            px = mx.ToPixel(it.X1);
-            py = my.ToPixel(it.Y1);
-        }
-        run.Put({std::clamp(px, -kPixelLimit, kPixelLimit) + shiftX, std::clamp(py, -kPixelLimit, kPixelLimit) + shiftY});
-        i = j;
-        if (j + 1 >= count) break;
-        const TDisplayItem& next = items[j + 1];
+    int last = i;
+    while (last + 1 < count) {
+        const TDisplayItem& next = items[last + 1];
         if (next.Kind != ikMark || next.MarkKind != first.MarkKind || next.Layer != first.Layer ||
             next.Color != first.Color || next.PenStyle != first.PenStyle || next.LineWidth != first.LineWidth ||
             !m_frame.ClassVisible[next.ItemClass])
             break;
+        ++last;
+    }
+    static_assert(sizeof(TDisplayItem) % sizeof(double) == 0 && offsetof(TDisplayItem, Y1) == offsetof(TDisplayItem, X1) + sizeof(double));
+    DrawMarks(first, &first.X1, std::ptrdiff_t(sizeof(TDisplayItem) / sizeof(double)), last - i + 1);
+    i = last;
+}
+
+// `count` marks that look like `look` (kind, layer, colour, pen), the k-th at (xy[k*stride],
+// xy[k*stride + 1]). With a stamp the pass only finds the centres and hands each to the stamp's
+// run, whose inline stores keep it one loop.
+void TChartRenderer::DrawMarks(const TDisplayItem& look, const double* xy, std::ptrdiff_t stride, int count)
+{
+    Flush();
+    const TColor color = m_frame.Monochrome ? clBlack : look.Color;
+    PenColor(color);
+    PenStyle(look.PenStyle);
+    const TPixelStamp* stamp = TPixelStamp::CanvasTakes(m_canvas) ? StampFor(look.MarkKind) : nullptr;
+    if (!stamp) {
+        for (int k = 0; k < count; ++k) {
+            const double* at = xy + k * stride;
+            const TPoint p = Pixel(look.Layer, at[0], at[1]);
+            DrawMarkGlyph(m_canvas, look.MarkKind, p.X, p.Y);
+        }
+        return;
+    }
+    const TAxisMap& mx = m_frame.MapXOf(look.Layer);
+    const TAxisMap& my = m_frame.MapYOf(look.Layer);
+    const int shiftX = m_frame.OffsetX - m_frame.MarginLeft, shiftY = m_frame.OffsetY - m_frame.MarginTop;
+    TPixelStamp::TStampRun run(*stamp, m_canvas);
+    for (int k = 0; k < count; ++k) {
+        const double* at = xy + k * stride;
+        // The marks are read front to back; asking for marks a little ahead hides memory latency.
+        if (k + kPrefetchAhead < count) cpu::Prefetch(at + kPrefetchAhead * stride);
+        int px, py;
+        if (!(mx.FastToPixel(at[0], px) && my.FastToPixel(at[1], py))) {
+            px = mx.ToPixel(at[0]);
+            py = my.ToPixel(at[1]);
+        }
+        run.Put({std::clamp(px, -kPixelLimit, kPixelLimit) + shiftX, std::clamp(py, -kPixelLimit, kPixelLimit) + shiftY});
     }
     run.Finish();
 }

@@ -4,6 +4,7 @@
 // and the appending operations for the item kinds the chart's own operations do not append.
 #include <algorithm>
 #include <array>
+#include <cstddef>
 #include <functional>
 #include <span>
 #include <string>
@@ -91,6 +92,7 @@ private:
     void DrawItems();
     void DrawItem(const TDisplayItem& item);
     void DrawMarkRun(const TDisplayItem* items, int& i, int count);
+    void DrawMarks(const TDisplayItem& look, const double* xy, std::ptrdiff_t stride, int count);
     void DrawLabels();
     void DrawFrame();
 
