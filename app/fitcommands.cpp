@@ -51,13 +51,19 @@ std::string TFrmMain::TruncationText(const TFittedModel& fit) const
 // False when the polynomial's decomposition failed (nothing is shown then).
 bool TFrmMain::FitAndDraw(const TModel& model)
 {
+    m_follower.Stop();
     m_lastFit.reset();
     TFittedModel fit;
     if (!CalcModelFit(m_stats, model, fit)) return false;
+    DrawFit(fit, SampleCurve(fit, RChart1->Scale1X().RangeLow(), RChart1->Scale1X().RangeHigh(), kCurveSamples));
+    return true;
+}
+
+// Quality, curve and texts of a fit whose curve is sampled.
+void TFrmMain::DrawFit(const TFittedModel& fit, const TSampledCurve& curve)
+{
     NLabFitQual->SetValue(fit.Quality);
     NLabFitQual->SetEmpty(false);
-    const TSampledCurve curve =
-        SampleCurve(fit, RChart1->Scale1X().RangeLow(), RChart1->Scale1X().RangeHigh(), kCurveSamples);
     // The points before a fault stay in the list; the fault ends the command before the list is shown.
     for (const TCurvePoint& p : curve.Points) {
         if (p.MoveTo)
@@ -67,11 +73,10 @@ bool TFrmMain::FitAndDraw(const TModel& model)
     }
     if (curve.Fault) std::rethrow_exception(curve.Fault);
     RChart1->ShowItems();
-    if (model.Kind != mkSpline) ShowResult(FormulaCaption(model), ParameterCaption(fit));
+    if (fit.Model.Kind != mkSpline) ShowResult(FormulaCaption(fit.Model), ParameterCaption(fit));
     m_lastFit = fit;
     m_lastFitPoints = m_stats.PointCount();
     if (fit.Truncated) ShowMessageBox(TruncationText(fit), "", mbiInformation, true);
-    return true;
 }
 
 void TFrmMain::RunClosedFormCommand(TModelKind kind)

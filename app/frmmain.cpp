@@ -16,6 +16,7 @@
 #include <QScreen>
 #include <algorithm>
 #include <utility>
+#include <vector>
 
 #include "app/errorbox.h"
 #include "app/floatedit.h"
@@ -295,18 +296,29 @@ void TFrmMain::SmoothBarMoved()
         redraw();
         return;
     }
-    // While the handle is dragged the spline follows the mouse, but a slow redraw does not queue
-    // one redraw per mouse move behind it: the redraw runs after the moves that are waiting, at
-    // the newest position, and positions passed over meanwhile are not drawn.
-    if (m_splineRedrawQueued) return;
-    m_splineRedrawQueued = true;
-    QMetaObject::invokeMethod(
-        this,
-        [this, redraw] {
-            m_splineRedrawQueued = false;
-            redraw();
-        },
-        Qt::QueuedConnection);
+    // While the handle is dragged the spline of the newest position is prepared on the worker;
+    // the curve shown stays until the new one is there.
+    m_follower.Start(m_stats, SBarSmoothSpline->value() / 1000.0, RChart1->Scale1X().RangeLow(),
+                     RChart1->Scale1X().RangeHigh());
+}
+
+void TFrmMain::ShowFollowedSpline(const TSplineFollower::TResult& result)
+{
+    try {
+        StripCurveItems();
+        SBNewPnts->SetDown(false);
+        m_lastFit.reset();
+        if (result.Error) std::rethrow_exception(result.Error);
+        DrawFit(result.Fit, result.Curve);
+    } catch (...) {
+        // The error box takes the mouse, so the release of the press held on the bar never
+        // reaches it; the press ends here.
+        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(-1, -1), QPointF(-1, -1), Qt::LeftButton,
+                            Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(SBarSmoothSpline, &release);
+        RChart1->ShowItems();
+        ShowCurrentException();
+    }
 }
 
 void TFrmMain::ConfigureChart()
@@ -509,6 +521,8 @@ void TFrmMain::SetOptionWidgets(bool order, bool smoothing)
 
 void TFrmMain::StripCurveItems()
 {
+    // A spline still being prepared for the bar would bring its curve back.
+    m_follower.Stop();
     for (auto kind = RChart1->KindOfLastItem(); kind != ikMark && kind != ikNone; kind = RChart1->KindOfLastItem())
         RChart1->DropLastItem();
 }
@@ -530,6 +544,7 @@ void TFrmMain::ReleaseFitButtons()
 void TFrmMain::RChart1MouseDown(int X, int Y)
 {
     if (!SBNewPnts->Down()) return;
+    m_follower.Stop();
     double x = 0.0, y = 0.0;
     RChart1->MouseToWorld(1, X, Y, x, y);
     RChart1->AddMark(kMarkKindPoint, x, y);
@@ -552,6 +567,7 @@ void TFrmMain::SBNewPntsClick()
 void TFrmMain::WerteUebernehmenBtnClick()
 {
     ReleaseFitButtons();
+    m_follower.Stop();
     m_stats.ClearData();
     const TValueGridModel& table = WerteTabelleGrid->Model();
     int r = 0;
@@ -566,11 +582,33 @@ void TFrmMain::WerteUebernehmenBtnClick()
         const std::string empty = tr(kTableEmpty).toStdString();
         ShowMessageBox(below == 0 ? empty : empty + ": " + leftBelow, "", mbiWarning, true);
     } else {
-        for (int row = 1; row <= n; ++row) {
-            const double x = table.CellValue(0, row);
-            const double y = table.CellValue(1, row);
-            RChart1->AddMark(kMarkKindPoint, x, y);
-            m_stats.AddPoint(x, y);
+        // The rows go over in blocks: the marks of a block are appended in one call, and the
+        // engine's table takes all rows without growing on the way.
+        m_stats.ReservePoints(n);
+        constexpr int kBlock = 65536;
+        std::vector<double> xs, ys;
+        xs.reserve(std::size_t(std::min(n, kBlock)));
+        ys.reserve(std::size_t(std::min(n, kBlock)));
+        for (int first = 1; first <= n; first += kBlock) {
+            const int last = std::min(n, first + kBlock - 1);
+            xs.clear();
+            ys.clear();
+            const auto appendMarks = [&] {
+                for (std::size_t k = 0; k < xs.size(); ++k) RChart1->AddMark(kMarkKindPoint, xs[k], ys[k]);
+            };
+            try {
+                for (int row = first; row <= last; ++row) {
+                    const double x = table.CellValue(0, row);
+                    const double y = table.CellValue(1, row);
+                    xs.push_back(x);
+                    ys.push_back(y);
+                    m_stats.AddPoint(x, y);
+                }
+            } catch (...) {
+                appendMarks();   // a cell that is no number ends the transfer; the rows before it stay
+                throw;
+            }
+            appendMarks();
         }
         UpdateOrderLimit();
     }
@@ -590,6 +628,7 @@ void TFrmMain::BitBtn2Click()
 
 void TFrmMain::SBClearClick()
 {
+    m_follower.Stop();
     m_stats.ClearData();
     m_lastFit.reset();
     RChart1->ClearItems();
@@ -612,6 +651,7 @@ void TFrmMain::ResetAxisButtonClick()
 void TFrmMain::FormClose()
 {
     std::string errorText;
+    m_follower.Stop();
     // A file that cannot be created is skipped: closing must not depend on a writable folder.
     m_stats.WriteDataFile(kDataFileName, kDataFileComment, 6, errorText);
 }
@@ -653,6 +693,7 @@ void TFrmMain::dropEvent(QDropEvent* event)
 
 void TFrmMain::ErgebnisAnClipboardClick()
 {
+    m_follower.Stop();  // the result shown is the last one drawn
     if (!m_lastFit) {
         ShowMessageBox(tr("Noch kein Ergebnis: erst Punkte eingeben und eine Kurve anpassen").toStdString(), "",
                        mbiInformation, true);

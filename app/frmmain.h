@@ -3,11 +3,11 @@
 // result labels, and moves values between them in its event handlers; it keeps no data of its
 // own.
 #include <QMainWindow>
+#include <optional>
 #include <string>
 
+#include "app/splinefollower.h"
 #include "curvefit/curvefit.h"
-#include "curvefit/models.h"
-#include <optional>
 #include "curvefit/models.h"
 
 class QAction;
@@ -80,6 +80,8 @@ public:
     THelpWindow* HelpWindow = nullptr;  // the help text, made at its first showing
 
     TCurveFit& Stats1() { return m_stats; }
+    // A spline for the dragged smoothing bar is being prepared and not yet drawn.
+    bool SplineBusy() const { return m_follower.Busy(); }
 
     // event handlers (Part of the window's behaviour; each runs to its end or its first error)
     void RChart1MouseDown(int X, int Y);
@@ -148,6 +150,8 @@ private:
     void ShowResult(const std::string& formula, const std::string& params);
     std::string TruncationText(const TFittedModel& fit) const;
     bool FitAndDraw(const TModel& model);
+    void DrawFit(const TFittedModel& fit, const TSampledCurve& curve);
+    void ShowFollowedSpline(const TSplineFollower::TResult& result);
     void RunClosedFormCommand(TModelKind kind);
 
     TCurveFit m_stats;
@@ -155,7 +159,6 @@ private:
     int m_lastFitPoints = 0;
     QWidget* m_client = nullptr;
     bool m_sizedToFrame = false;
-    // While the bar's handle is dragged a redraw waits for the events that came meanwhile; only
-    // the newest position is drawn.
-    bool m_splineRedrawQueued = false;
+    // While the bar's handle is dragged the spline of the newest position is prepared on a worker.
+    TSplineFollower m_follower{this, [this](const TSplineFollower::TResult& r) { ShowFollowedSpline(r); }};
 };

@@ -5,12 +5,18 @@
 //   FitCommand/<command>/<n>: one click on a fit button with n points entered through the engine
 //     and the chart: fit, marks and curve repainted, captions; the window's pending paints
 //     included.
-//   SplineScrollStep/<n>: one step of the smoothing scroll bar after the spline command.
+//   SplineScrollStep/<n>: one step of the smoothing scroll bar (1 % of its range) after the spline
+//     command, the curve drawn.
+//   SplineCommandFirst/<n>: the spline command on n points the engine has not seen before (sorted
+//     anew, p searched from its start), the curve drawn.
 //   LoadTable/<n>: "Werte-Tabelle laden" of an n-row CSV file into the value table, beside
 //     ReadTable/<n>, the reader alone keeping the same file as a table; counters give the bytes a
 //     row that the grid holds and the peak growth of the process while loading.
 //   TakeOver/<n>: "Werte übernehmen" of n table rows (engine and chart marks) and the full
 //     repaint after it.
+//   WindowMemory/<n>: the window's memory per point with n rows taken over and drawn (value
+//     table, engine, marks), the peak while taking them over, and both again after the spline
+//     command; measured on the process's resident memory.
 // GUI runs need QT_QPA_PLATFORM=offscreen (set here when no platform is chosen).
 #include <benchmark/benchmark.h>
 
@@ -200,13 +206,31 @@ void SplineScrollStep(benchmark::State& state)
     QApplication::processEvents();
     int pos = 1000;
     for (auto _ : state) {
-        pos = pos == 1000 ? 999 : 1000;
+        pos = pos == 1000 ? 990 : 1000;
         w.SBarSmoothSpline->setValue(pos);
         QApplication::processEvents();
     }
     state.counters["points"] = n;
 }
 BENCHMARK(SplineScrollStep)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->MinTime(0.5);
+
+void SplineCommandFirst(benchmark::State& state)
+{
+    const int n = int(state.range(0));
+    TFrmMain w;
+    w.show();
+    QApplication::processEvents();
+    for (auto _ : state) {
+        state.PauseTiming();
+        EnterPoints(w, n);
+        state.ResumeTiming();
+        w.BButSpline->click();
+        QApplication::processEvents();
+    }
+    state.counters["points"] = n;
+}
+BENCHMARK(SplineCommandFirst)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(SplineCommandFirst)->Arg(10000000)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 // An n-row CSV file of two 17-digit columns, made once per size in the temporary folder.
 std::string TableFile(int n)
@@ -275,6 +299,10 @@ void TakeOver(benchmark::State& state)
     }
     w.WerteTabelleGrid->Model().SetNumbers(x, y);
     for (auto _ : state) {
+        // Each round starts from an empty chart: the marks of the rounds before would add up.
+        state.PauseTiming();
+        w.RChart1->ClearItems();
+        state.ResumeTiming();
         w.WerteUebernehmenBtn->click();
         w.RChart1->Paint();
         QApplication::processEvents();
@@ -282,5 +310,52 @@ void TakeOver(benchmark::State& state)
     state.counters["points"] = n;
 }
 BENCHMARK(TakeOver)->Arg(1000000)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(TakeOver)->Arg(10000000)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The resident memory and its peak since the last ResetPeak, in bytes (Linux).
+long StatusBytes(const char* field)
+{
+    std::ifstream in("/proc/self/status");
+    std::string line;
+    const std::size_t len = std::strlen(field);
+    while (std::getline(in, line))
+        if (line.compare(0, len, field) == 0) return std::stol(line.substr(len + 1)) * 1024;
+    return 0;
+}
+void ResetPeak() { std::ofstream("/proc/self/clear_refs") << "5"; }
+
+void WindowMemory(benchmark::State& state)
+{
+    const int n = int(state.range(0));
+    for (auto _ : state) {
+        TFrmMain w;
+        w.show();
+        QApplication::processEvents();
+        w.RChart1->Paint();
+        const long base = StatusBytes("VmRSS:");
+        {
+            std::mt19937_64 rng(3);
+            std::uniform_real_distribution<double> u(0.05, 10.0);
+            std::vector<double> x(static_cast<std::size_t>(n)), y(static_cast<std::size_t>(n));
+            for (int i = 0; i < n; ++i) {
+                x[std::size_t(i)] = u(rng);
+                y[std::size_t(i)] = u(rng);
+            }
+            w.WerteTabelleGrid->Model().SetNumbers(x, y);
+        }
+        ResetPeak();
+        w.WerteUebernehmenBtn->click();
+        w.RChart1->Paint();
+        QApplication::processEvents();
+        state.counters["bytes_per_point"] = double(StatusBytes("VmRSS:") - base) / n;
+        state.counters["peak_bytes_per_point"] = double(StatusBytes("VmHWM:") - base) / n;
+        ResetPeak();
+        w.BButSpline->click();
+        QApplication::processEvents();
+        state.counters["with_spline_bytes_per_point"] = double(StatusBytes("VmRSS:") - base) / n;
+        state.counters["spline_peak_bytes_per_point"] = double(StatusBytes("VmHWM:") - base) / n;
+    }
+}
+BENCHMARK(WindowMemory)->Arg(1000000)->Arg(10000000)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace

@@ -199,6 +199,11 @@ void TCurveFit::ClearData()
     m_points.Fill(0.0);
 }
 
+void TCurveFit::ReservePoints(int count)
+{
+    if (count > m_points.NrOfRows()) m_points.Resize(2, count);
+}
+
 void TCurveFit::AddPoint(double x, double y)
 {
     // Make room first: when the table cannot grow, the point is neither counted nor summed.

@@ -2,7 +2,9 @@
 // TCurveFit: the curve-fitting engine. It stores observed points (x, y) in entry order, keeps
 // running sums for the closed-form fits, and fits lines, parabolas, four transformed models,
 // polynomials and a smoothing spline to them. No Qt: it runs headless.
+#include <atomic>
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <span>
 #include <string>
@@ -15,6 +17,13 @@
 constexpr std::uint8_t sfXNotPositive = 1;   // some x <= 0 was entered
 constexpr std::uint8_t sfYNotPositive = 2;   // some y <= 0 was entered
 constexpr std::uint8_t sfYNearZero = 8;      // some |y| <= 1e-30 was entered
+
+// A spline preparation stopped by its cancel flag. Not one of the engine's math errors: nothing
+// is wrong with the data, and the next call prepares the spline again.
+class ESplineCancelled : public std::exception {
+public:
+    const char* what() const noexcept override { return "spline preparation cancelled"; }
+};
 
 class TCurveFit {
 public:
@@ -29,12 +38,19 @@ public:
     std::uint8_t SumFlags() const { return m_sumFlags; }
     double SplineSmoothing() const { return m_splineSmoothing; }
     void SetSplineSmoothing(double factor);              // no range check; invalidates the spline
+    // A flag another thread may set to stop a spline preparation between two passes of its
+    // solver (nullptr: none). A stopped preparation raises ESplineCancelled, leaves the spline to
+    // be prepared again, and the next one starts from the p it reached.
+    void SetSplineCancel(const std::atomic<bool>* flag) { m_splineCancel = flag; }
     const TMatrix& PointTable() const { return m_points; }  // column 1 x, column 2 y, rows 1..PointCount
     double MeanY() const;                                // running sum of y / PointCount; 0 when empty
 
     // the store
     void ClearData();
     void AddPoint(double x, double y);
+    // Room for `count` points in all, so that adding that many does not grow the table on the
+    // way (no copy, no spare room). Raises EQZLMatrixError when the memory is not there.
+    void ReservePoints(int count);
 
     // closed-form fits: outputs are 0 on entry, EQZLMath2Error on bad data
     void CalcLinFit(double& k, double& d, double& quality);
@@ -79,6 +95,7 @@ private:
     double m_splineLowX = 0.0, m_splineHighX = 0.0;  // the smallest and largest x, unscaled
     double m_splineStartP = 0.0;     // where the next preparation's iteration starts; 0 after new points
     double m_splineSettledS = -1.0;  // the allowance at which that p was found
+    const std::atomic<bool>* m_splineCancel = nullptr;
 };
 
 // Reinsch's smoothing spline on the points n1..n2 (1-based) of x, y with standard deviations dy

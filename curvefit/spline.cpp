@@ -33,6 +33,7 @@
 //    thinned copy of them, a few steps from the end. A preparation for the same points and
 //    allowance starts from the previous p and takes it, so a redraw costs one pass.
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -180,7 +181,8 @@ void SortPoints(const double* px, const double* py, int n, std::vector<double>& 
 // the final p. When pStart is where an earlier call with the allowance settledS ended and S equals
 // it, that p is taken as it is. Returns the number of passes of the band solver.
 int SmoothingSpline(double S, int n1, int n2, const double* x, const double* y, const double* dy, double* a,
-                    double* b, double* c, double* d, double& pStart, double settledS = -1.0)
+                    double* b, double* c, double* d, double& pStart, double settledS = -1.0,
+                    const std::atomic<bool>* cancel = nullptr)
 {
     if (n1 >= n2) throw EQZLMath2Error(kMsgBounds);
     TFloatGuard guard;
@@ -310,6 +312,12 @@ int SmoothingSpline(double S, int n1, int n2, const double* x, const double* y, 
     int steps = 0, bracketSteps = 0, bracketedPasses = 0, fallbacks = 0;
     for (;;) {
         ++steps;
+        if (cancel && cancel->load(std::memory_order_relaxed)) {
+            // The p reached is kept as the next start (a positive p only: 0 means "from the
+            // interpolating spline" and the thinned start would run again).
+            if (p > 0.0) pStart = p;
+            throw ESplineCancelled();
+        }
         if (!hasUnknowns) {
             // Two points: the straight line through them.
         } else if (p == 0.0) {
@@ -637,8 +645,14 @@ void TCurveFit::PrepareSpline()
     }
     {
         std::vector<double> b(std::size_t(n) + 1), d(std::size_t(n) + 1);
-        SmoothingSpline(allowance, 1, n, xs.data(), ys.data(), nullptr, m_splineA.data(), b.data(),
-                        m_splineC.data(), d.data(), m_splineStartP, m_splineSettledS);
+        try {
+            SmoothingSpline(allowance, 1, n, xs.data(), ys.data(), nullptr, m_splineA.data(), b.data(),
+                            m_splineC.data(), d.data(), m_splineStartP, m_splineSettledS, m_splineCancel);
+        } catch (const ESplineCancelled&) {
+            // The p kept belongs to no allowance: the next preparation iterates from it.
+            m_splineSettledS = -1.0;
+            throw;
+        }
         m_splineSettledS = allowance;
     }
 

@@ -260,15 +260,19 @@ TEST_F(Keyboard, SmoothingBarSteps)
     EXPECT_TRUE(Boxes.empty()) << Boxes.front();
 }
 
-// While the handle is dragged, the moves that arrive while a redraw waits end in one redraw, at
-// the newest position.
+// While the handle is dragged, each move starts the spline of its position on the worker and
+// cancels the one before: only the newest position is drawn.
 TEST_F(Keyboard, DraggedBarDrawsOnlyTheNewestPosition)
 {
     QScrollBar* bar = W.SBarSmoothSpline;
+    const auto settle = [&] {
+        for (int i = 0; i < 2000 && W.SplineBusy(); ++i) QTest::qWait(5);
+        QApplication::processEvents();
+    };
     bar->setSliderDown(true);   // the handle is held; no points yet, so every redraw fails
     for (int v : {900, 800, 700}) bar->setSliderPosition(v);
     EXPECT_TRUE(Boxes.empty()) << "nothing is drawn before the waiting moves are taken";
-    QApplication::processEvents();
+    settle();
     EXPECT_EQ(Boxes.size(), 1u) << "one redraw for three moves";
     bar->setSliderDown(false);
 
@@ -277,7 +281,7 @@ TEST_F(Keyboard, DraggedBarDrawsOnlyTheNewestPosition)
     Boxes.clear();
     bar->setSliderDown(true);
     for (int v : {600, 300, 250}) bar->setSliderPosition(v);
-    QApplication::processEvents();
+    settle();
     bar->setSliderDown(false);
     ASSERT_TRUE(Boxes.empty()) << Boxes.front();
     TFittedModel fit;
@@ -288,6 +292,29 @@ TEST_F(Keyboard, DraggedBarDrawsOnlyTheNewestPosition)
     ASSERT_EQ(c.size(), expected.Points.size());
     for (std::size_t i = 0; i < c.size(); ++i)
         EXPECT_EQ(std::bit_cast<std::uint64_t>(c[i].Y), std::bit_cast<std::uint64_t>(expected.Points[i].Y)) << i;
+}
+
+// A spline still being prepared for the dragged bar never comes back after a command that
+// removed the curve.
+TEST_F(Keyboard, ClearingWhileTheBarsSplineIsPreparedKeepsTheChartEmpty)
+{
+    std::vector<double> x, y;
+    for (int i = 0; i < 3000; ++i) {
+        x.push_back(0.001 * i + 1.0);
+        y.push_back(std::sin(0.01 * i) + 2.0);
+    }
+    W.WerteTabelleGrid->Model().SetNumbers(x, y);
+    W.WerteUebernehmenBtnClick();
+    W.BButSplineClick();
+    QScrollBar* bar = W.SBarSmoothSpline;
+    bar->setSliderDown(true);
+    bar->setSliderPosition(400);
+    W.SBClearClick();
+    EXPECT_FALSE(W.SplineBusy());
+    QTest::qWait(50);
+    bar->setSliderDown(false);
+    EXPECT_TRUE(Curve().empty());
+    EXPECT_EQ(W.RChart1->ItemCount(), 0);
 }
 
 // The parameter line shows every parameter at every order, inside its own 726 × 16 pixels; a

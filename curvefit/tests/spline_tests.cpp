@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <functional>
@@ -521,3 +522,30 @@ TEST(PenalizedCubicSpline, ReturnsOnAwkwardRandomInputs)
 }
 
 }  // namespace
+
+// A set cancel flag stops a preparation; nothing of it is kept as settled, and the preparations
+// after it give the splines a fresh engine gives.
+TEST(SplineValue, ACancelledPreparationLeavesNothingHalfDone)
+{
+    const Points points = RandomPoints(2000, 7u);
+    TCurveFit fit;
+    Fill(fit, points);
+    std::atomic<bool> cancel{false};
+    fit.SetSplineCancel(&cancel);
+    fit.SetSplineSmoothing(0.5);
+    Spline(fit, points[0].first);
+    cancel = true;
+    fit.SetSplineSmoothing(0.2);
+    EXPECT_THROW(Spline(fit, points[0].first), ESplineCancelled);
+    EXPECT_THROW(Spline(fit, points[0].first), ESplineCancelled) << "the spline is not taken as prepared";
+    cancel = false;
+    for (double factor : {0.5, 0.2}) {
+        SCOPED_TRACE(factor);
+        fit.SetSplineSmoothing(factor);
+        TCurveFit fresh;
+        Fill(fresh, points);
+        fresh.SetSplineSmoothing(factor);
+        for (std::size_t i = 0; i < points.size(); i += 97)
+            EXPECT_TRUE(AgreesTo(Spline(fit, points[i].first), Spline(fresh, points[i].first), 9));
+    }
+}
