@@ -593,9 +593,7 @@ void TFrmMain::WerteUebernehmenBtnClick()
             const int last = std::min(n, first + kBlock - 1);
             xs.clear();
             ys.clear();
-            const auto appendMarks = [&] {
-                for (std::size_t k = 0; k < xs.size(); ++k) RChart1->AddMark(kMarkKindPoint, xs[k], ys[k]);
-            };
+            const auto appendMarks = [&] { RChart1->AddMarks(kMarkKindPoint, xs, ys); };
             try {
                 for (int row = first; row <= last; ++row) {
                     const double x = table.CellValue(0, row);

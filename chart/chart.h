@@ -374,6 +374,11 @@ public:
     TDisplayList& DisplayList() { return m_list; }
     const TDisplayList& DisplayList() const { return m_list; }
     void AddMark(std::uint8_t markKind, double x, double y) { m_list.AddMark(markKind, x, y); }
+    // xs.size() marks at once, as as many AddMark calls would append them.
+    void AddMarks(std::uint8_t markKind, std::span<const double> xs, std::span<const double> ys)
+    {
+        m_list.AddMarks(markKind, xs, ys);
+    }
     void AddMoveTo(double x, double y) { m_list.AddMoveTo(x, y); }
     void AddLineTo(double x, double y) { m_list.AddLineTo(x, y); }
     // Kind of the last item, 0 for an empty list.
@@ -386,8 +391,9 @@ public:
     int ItemCount() const { return m_list.Count(); }
     int ItemCapacity() const { return m_list.Capacity(); }
     // Item i (0..ItemCount-1).
-    const TDisplayItem& Item(int i) const { return m_list.Item(i); }
-    const TDisplayItem* Items() const { return m_list.Items(); }
+    TDisplayItem Item(int i) const { return m_list.Item(i); }
+    // The storage the sharing group holds in common (nullptr when empty).
+    const TItemStore* Items() const { return m_list.Store(); }
     // Bytes of memory held by the item storage.
     std::size_t ItemStorageBytes() const { return m_list.StorageBytes(); }
     // Pushes the storage and the count to the other charts of the sharing group.

@@ -1,6 +1,10 @@
 #include "chart/displaylist.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <new>
+#include <stdexcept>
 
 namespace {
 
@@ -33,7 +37,7 @@ TDisplayItem& TDisplayList::AppendBare(std::uint8_t kind, double x, double y)
     if (!m_items) m_items = std::make_shared<TItemStore>();
     // A failing growth (out of memory) leaves storage, count and capacity as they were.
     if (m_count >= m_items->Capacity()) m_items->Grow(m_allocSize);
-    TDisplayItem& item = m_items->Data()[m_count];
+    TDisplayItem& item = m_items->AppendSlot();
     item.Kind = kind;
     item.X1 = x;
     item.Y1 = y;
@@ -42,8 +46,21 @@ TDisplayItem& TDisplayList::AppendBare(std::uint8_t kind, double x, double y)
     item.Color = m_attributes.Color;
     item.PenStyle = m_attributes.PenStyle;
     item.LineWidth = m_attributes.LineWidth;
-    ++m_count;
+    m_count = m_items->Count();
     return item;
+}
+
+TDisplayItem TDisplayList::MarkLook(std::uint8_t markKind) const
+{
+    TDisplayItem look{};
+    look.Kind = ikMark;
+    look.MarkKind = markKind;
+    look.Layer = m_attributes.Layer;
+    look.ItemClass = m_attributes.ItemClass;
+    look.Color = m_attributes.Color;
+    look.PenStyle = m_attributes.PenStyle;
+    look.LineWidth = m_attributes.LineWidth;
+    return look;
 }
 
 TDisplayItem& TDisplayList::Append(TItemKind kind, double x, double y)
@@ -57,7 +74,30 @@ TDisplayItem& TDisplayList::Append(TItemKind kind, double x, double y)
 
 void TDisplayList::AddMark(std::uint8_t markKind, double x, double y)
 {
-    AppendBare(ikMark, x, y).MarkKind = markKind;
+    // A mark that looks like the run of marks it follows joins that run.
+    if (!m_items) m_items = std::make_shared<TItemStore>();
+    if (m_count >= m_items->Capacity()) m_items->Grow(m_allocSize);
+    if (m_items->ExtendRun(MarkLook(markKind), x, y)) {
+        m_count = m_items->Count();
+    } else {
+        AppendBare(ikMark, x, y).MarkKind = markKind;
+    }
+    Propagate();
+}
+
+void TDisplayList::AddMarks(std::uint8_t markKind, std::span<const double> xs, std::span<const double> ys)
+{
+    if (xs.size() != ys.size()) throw std::invalid_argument("AddMarks: as many x as y values are needed");
+    if (xs.empty()) return;
+    if (xs.size() > std::size_t(std::numeric_limits<int>::max() - m_count)) throw std::bad_alloc();
+    const int n = int(xs.size());
+    if (!m_items) m_items = std::make_shared<TItemStore>();
+    // The capacity grows by as many steps as n single appends would take; a failure leaves the
+    // list as it was.
+    const int missing = m_count + n - m_items->Capacity();
+    if (missing > 0) m_items->Grow(int((std::int64_t(missing) + m_allocSize - 1) / m_allocSize * m_allocSize));
+    m_items->AppendRun(MarkLook(markKind), xs.data(), ys.data(), n);
+    m_count = m_items->Count();
     Propagate();
 }
 
@@ -158,7 +198,8 @@ void TDisplayList::AddRectCentred(double x, double y, int halfWidth, int halfHei
 void TDisplayList::DropLast()
 {
     if (m_count > 0) {
-        --m_count;
+        m_items->DropLast();
+        m_count = m_items->Count();
         if (m_count == 0) m_items.reset();
     }
     Propagate();

@@ -64,19 +64,19 @@ public:
     // ---- the items
     int Count() const { return m_count; }
     int Capacity() const { return m_items ? m_items->Capacity() : 0; }
-    const TDisplayItem* Items() const { return m_items ? m_items->Data() : nullptr; }
-    std::span<const TDisplayItem> View() const
-    {
-        return m_items ? std::span<const TDisplayItem>(m_items->Data(), std::size_t(m_count))
-                       : std::span<const TDisplayItem>();
-    }
-    const TDisplayItem& Item(int i) const { return m_items->Data()[i]; }
+    // The storage the group shares (nullptr for an empty list): its segments, for the renderer.
+    const TItemStore* Store() const { return m_items.get(); }
+    // Item i (0..Count-1).
+    TDisplayItem Item(int i) const { return m_items->Item(i); }
     std::size_t StorageBytes() const { return m_items ? m_items->Bytes() : 0; }
     // Kind of the last item, 0 for an empty list.
-    std::uint8_t KindOfLast() const { return m_count > 0 ? m_items->Data()[m_count - 1].Kind : std::uint8_t(ikNone); }
+    std::uint8_t KindOfLast() const { return m_count > 0 ? m_items->KindOfLast() : std::uint8_t(ikNone); }
 
     // ---- appending: one item with the current attributes
     void AddMark(std::uint8_t markKind, double x, double y);
+    // Appends xs.size() marks at (xs[i], ys[i]), exactly as as many AddMark calls would; they are
+    // kept as a run of coordinates (16 bytes a mark). Sizes that differ raise std::invalid_argument.
+    void AddMarks(std::uint8_t markKind, std::span<const double> xs, std::span<const double> ys);
     void AddMoveTo(double x, double y);
     void AddLineTo(double x, double y);
     void AddLine(double x1, double y1, double x2, double y2);
@@ -117,6 +117,8 @@ public:
 private:
     // Fills the fields every kind has; no propagation.
     TDisplayItem& AppendBare(std::uint8_t kind, double x, double y);
+    // A mark of `markKind` with the current attributes, at no place.
+    TDisplayItem MarkLook(std::uint8_t markKind) const;
     void LeaveOwner();
 
     TCustomRChart& m_host;

@@ -70,7 +70,7 @@ TRenderFrame TCustomRChart::RenderFrame(int offsetX, int offsetY, bool monochrom
     f.GridColor = m_gridColor;
     f.GridLayer = ActiveLayer();
     if (m_gridStyle != gsNone) GridPositionsOf(f.GridLayer, f.GridXs, f.GridYs);
-    f.Items = m_list.View();
+    f.Store = m_list.Store();
     for (int j = 1; j <= kMaxTextLabels; ++j) f.Labels[std::size_t(j - 1)] = &TextLabel(j);
     // The events are looked up when the pass reaches them: a handler may assign the other one.
     f.BeforeItems = [this](TCanvas& canvas, int top, int left) {

@@ -285,8 +285,34 @@ const TPixelStamp* TChartRenderer::StampFor(std::uint8_t markKind)
 
 void TChartRenderer::DrawItems()
 {
-    const TDisplayItem* items = m_frame.Items.data();
-    const int count = int(m_frame.Items.size());
+    if (!m_frame.Store) {
+        DrawItemSpan(m_frame.Items.data(), int(m_frame.Items.size()));
+        return;
+    }
+    for (const TItemStore::TSegment& segment : m_frame.Store->Segments()) {
+        if (segment.Marks)
+            DrawMarkRunOf(segment.Run);
+        else
+            DrawItemSpan(segment.Slots.data(), segment.Used);
+    }
+}
+
+// A run of marks of one look, block by block: what a run of item records of that look draws.
+void TChartRenderer::DrawMarkRunOf(const TItemStore::TMarkRun& run)
+{
+    const TDisplayItem& look = run.Look;
+    if (run.Count == 0 || !m_frame.ClassVisible[look.ItemClass] || !m_frame.ShowsLayer(look.Layer)) return;
+    if (look.LineWidth != m_penWidth) {
+        Flush();
+        m_penWidth = look.LineWidth;
+        m_canvas.Pen().SetWidth(m_penWidth);
+    }
+    for (int k = 0; k < run.Count; k += TItemStore::kBlockMarks)
+        DrawMarks(look, run.XY(k), 2, std::min(TItemStore::kBlockMarks, run.Count - k));
+}
+
+void TChartRenderer::DrawItemSpan(const TDisplayItem* items, int count)
+{
     if (!items) return;
     for (int i = 0; i < count; ++i) {
         const TDisplayItem& item = items[i];

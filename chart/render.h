@@ -12,6 +12,7 @@
 
 #include "chart/charttypes.h"
 #include "chart/displayitem.h"
+#include "chart/itemstore.h"
 #include "chart/textlabel.h"
 #include "platform/canvas.h"
 #include "scale/axismap.h"
@@ -47,7 +48,8 @@ struct TRenderFrame {
     int GridLayer = 1;
     std::vector<double> GridXs;
     std::vector<double> GridYs;
-    // the items and the text labels 1..30
+    // the items (those of Store when it is set, else Items) and the text labels 1..30
+    const TItemStore* Store = nullptr;
     std::span<const TDisplayItem> Items;
     std::array<const TTextLabel*, kMaxTextLabels> Labels{};
     // Called before the grid and after the labels with the canvas and the control pixel of its
@@ -90,6 +92,8 @@ public:
 private:
     void DrawGrid();
     void DrawItems();
+    void DrawItemSpan(const TDisplayItem* items, int count);
+    void DrawMarkRunOf(const TItemStore::TMarkRun& run);
     void DrawItem(const TDisplayItem& item);
     void DrawMarkRun(const TDisplayItem* items, int& i, int count);
     void DrawMarks(const TDisplayItem& look, const double* xy, std::ptrdiff_t stride, int count);

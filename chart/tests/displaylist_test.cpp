@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 #include <new>
 #include <vector>
@@ -137,4 +138,126 @@ TEST(DisplayList, AppendsOfEveryKindReachTheSharingGroup)
         EXPECT_EQ(user.ItemCount(), 2) << "append " << k;
         EXPECT_EQ(user.Items(), owner.Items()) << "append " << k;
     }
+}
+
+// ---- marks appended in bulk
+
+namespace {
+
+// One step of building a list: marks in bulk (or one by one), or a change between them.
+struct TBuildStep {
+    enum { Marks, Line, Colour, Class, Layer } What;
+    std::uint8_t Kind = 26;
+    int Count = 0;
+    std::uint32_t Seed = 0;
+};
+
+// Builds the same list by AddMarks or by AddMark alone; the marks fall on a few pixels of a
+// 200 x 150 area, many on the same pixel, some outside.
+void Build(TCustomRChart& chart, const std::vector<TBuildStep>& steps, bool bulk)
+{
+    for (const TBuildStep& s : steps) {
+        switch (s.What) {
+        case TBuildStep::Marks: {
+            std::vector<double> xs, ys;
+            std::uint32_t r = s.Seed;
+            for (int i = 0; i < s.Count; ++i) {
+                r = r * 1664525u + 1013904223u;
+                xs.push_back(double(r % 2300) / 10.0 - 10.0);
+                ys.push_back(double((r >> 12) % 1700) / 10.0 - 10.0);
+            }
+            if (bulk)
+                chart.AddMarks(s.Kind, xs, ys);
+            else
+                for (int i = 0; i < s.Count; ++i) chart.AddMark(s.Kind, xs[std::size_t(i)], ys[std::size_t(i)]);
+            break;
+        }
+        case TBuildStep::Line: AddLine(chart, 0, 0, 200, 150); break;
+        case TBuildStep::Colour: chart.SetDataColor(chart.DataColor() == clRed ? clNavy : clRed); break;
+        case TBuildStep::Class: chart.SetClassDefault(std::uint8_t(chart.ClassDefault() + 1)); break;
+        case TBuildStep::Layer: chart.SetLayerRange(2, 0, 0, 100, 300); break;
+        }
+    }
+}
+
+QImage RenderList(TCustomRChart& chart, TPenMode mode)
+{
+    QImage image(chart.AreaWidth() + 1, chart.AreaHeight() + 1, QImage::Format_RGB32);
+    image.fill(0xFF336699u);
+    TCanvas canvas(&image);
+    canvas.Pen().SetMode(mode);
+    TChartRenderer(chart, canvas, 0, 0, false).Run(false);
+    return image;
+}
+
+void Prepare(TRChart& chart)
+{
+    chart.SetBounds(0, 0, 50 + 200 + 20, 20 + 150 + 40);
+    chart.SetLayerRange(1, 0, 0, 200, 150);
+    chart.SetDataColor(clRed);
+    chart.SetAllocSize(700);
+}
+
+}  // namespace
+
+// A list built with AddMarks draws every pixel as the same list built mark by mark, in copy and
+// in exclusive-or mode, with runs broken by colours, kinds, classes, layers and other items.
+TEST(DisplayList, MarksInBulkDrawTheSamePixelsAsMarksOneByOne)
+{
+    const std::vector<TBuildStep> steps = {
+        {TBuildStep::Marks, 26, 5000, 1},  {TBuildStep::Marks, 26, 70000, 2}, {TBuildStep::Colour},
+        {TBuildStep::Marks, 26, 300, 3},   {TBuildStep::Marks, 3, 200, 4},    {TBuildStep::Line},
+        {TBuildStep::Marks, 3, 100, 5},    {TBuildStep::Class},               {TBuildStep::Marks, 3, 100, 6},
+        {TBuildStep::Layer},               {TBuildStep::Marks, 1, 1, 7},      {TBuildStep::Marks, 0, 0, 8},
+    };
+    for (TPenMode mode : {pmCopy, pmXor}) {
+        SCOPED_TRACE(mode == pmCopy ? "copy" : "exclusive-or");
+        TRChart bulk, single;
+        Prepare(bulk);
+        Prepare(single);
+        Build(bulk, steps, true);
+        Build(single, steps, false);
+        ASSERT_EQ(bulk.ItemCount(), single.ItemCount());
+        EXPECT_EQ(bulk.ItemCapacity(), single.ItemCapacity());
+        for (int i = 0; i < bulk.ItemCount(); i += 97) {
+            const TDisplayItem a = bulk.Item(i), b = single.Item(i);
+            ASSERT_EQ(std::memcmp(&a, &b, sizeof a), 0) << "item " << i;
+        }
+        const QImage a = RenderList(bulk, mode), b = RenderList(single, mode);
+        EXPECT_EQ(a, b);
+        EXPECT_NE(a, QImage(a.size(), a.format())) << "something was drawn";
+    }
+}
+
+// Dropping the marks of a run one by one, sharing a list that holds runs, and a mark that
+// follows a run of its look, all behave as with marks one by one; 16 bytes a mark.
+TEST(DisplayList, RunsOfMarksKeepEveryListOperation)
+{
+    TRChart owner, user;
+    Prepare(owner);
+    user.SetUseDataOf(&owner);
+    const std::vector<double> xs = {1, 2, 3, 4}, ys = {5, 6, 7, 8};
+    owner.AddMarks(26, xs, ys);
+    owner.AddMark(26, 9, 10);   // joins the run
+    EXPECT_EQ(user.ItemCount(), 5);
+    EXPECT_EQ(user.Items(), owner.Items());
+    EXPECT_EQ(user.Item(4).X1, 9);
+    owner.AddMoveTo(0, 0);
+    EXPECT_EQ(owner.KindOfLastItem(), ikMoveTo);
+    owner.DropLastItem();
+    owner.DropLastItem();
+    EXPECT_EQ(user.ItemCount(), 4);
+    EXPECT_EQ(owner.KindOfLastItem(), ikMark);
+    EXPECT_EQ(owner.Item(3).Y1, 8);
+    user.SetUseDataOf(nullptr);   // a list of its own, runs copied
+    owner.ClearItems();
+    EXPECT_EQ(user.ItemCount(), 4);
+    EXPECT_EQ(user.Item(2).X1, 3);
+    EXPECT_THROW(owner.AddMarks(1, xs, std::vector<double>{1}), std::invalid_argument);
+    EXPECT_EQ(owner.ItemCount(), 0);
+
+    TRChart big;
+    const std::vector<double> many(1 << 20, 1.0);
+    big.AddMarks(26, many, many);
+    EXPECT_LE(double(big.ItemStorageBytes()) / double(many.size()), 16.1);
 }
