@@ -620,6 +620,7 @@ void TCurveFit::PrepareSpline()
     // The allowance: the factor times the residual sum of squares of the least-squares line, here
     // that of the scaled points (the line of the points, mapped), centred about the means.
     double allowance = 0.0;
+    double lineSlope = 0.0, meanX = 0.0, meanY = 0.0;
     {
         TFloatGuard guard;
         double mx = 0.0, my = 0.0;
@@ -642,8 +643,19 @@ void TCurveFit::PrepareSpline()
         }
         allowance = rss * m_splineSmoothing;
         guard.Check(allowance);
+        lineSlope = k;
+        meanX = mx;
+        meanY = my;
     }
-    {
+    if (m_splineSmoothing >= 1.0) {
+        // An allowance of the line's own residual (or more) leaves the straight line, with no
+        // curvature, as the smoothing spline: the iteration's limit for p without bound, which it
+        // would approach pass by pass until p overflows. The line is taken at once.
+        for (int i = 1; i < n; ++i) Spacing(xs.data(), i);
+        TFloatGuard guard;
+        for (int i = 1; i <= n; ++i) m_splineA[std::size_t(i)] = meanY + lineSlope * (xs[std::size_t(i)] - meanX);
+        guard.Check(m_splineA[1], m_splineA[std::size_t(n)]);
+    } else {
         std::vector<double> b(std::size_t(n) + 1), d(std::size_t(n) + 1);
         try {
             SmoothingSpline(allowance, 1, n, xs.data(), ys.data(), nullptr, m_splineA.data(), b.data(),

@@ -119,6 +119,30 @@ TEST(SplineValue, FactorOneCollapsesToTheStraightLine)
     for (double x : {0.0, 0.3, 1.0, 1.7, 2.0}) EXPECT_NEAR(Spline(fit, x), 1.0 / 3.0, 1e-7) << "x = " << x;
 }
 
+// At factor 1 (and above) the spline is the least-squares line itself, at once: many noisy points
+// once made p grow pass after pass until it overflowed.
+TEST(SplineValue, FactorOneIsTheLeastSquaresLineForManyNoisyPoints)
+{
+    std::mt19937_64 rng(5);
+    std::normal_distribution<double> noise(0.0, 1.0);
+    Points points;
+    for (int i = 0; i < 200000; ++i) {
+        const double x = 1e-4 * i;
+        points.push_back({x, 3 * std::sin(x) + x + noise(rng)});
+    }
+    TCurveFit fit;
+    Fill(fit, points);
+    double k = 0, d = 0, q = 0;
+    fit.CalcLinFit(k, d, q);
+    for (double factor : {1.0, 1.5}) {
+        fit.SetSplineSmoothing(factor);
+        double quality = 0;
+        for (double x : {0.0, 3.3, 19.9999})
+            EXPECT_TRUE(AgreesTo(Spline(fit, x, nullptr, &quality), k * x + d, 12)) << factor << " at " << x;
+        EXPECT_TRUE(AgreesTo(quality, q, 12)) << factor;
+    }
+}
+
 TEST(SplineValue, OrderOfEntryDoesNotMatter)
 {
     Points points;
