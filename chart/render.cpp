@@ -47,6 +47,9 @@ constexpr int kPolygonClipExtent = 4096;
 constexpr int kPolygonClipMargin = 16;
 // How many items ahead the mark loop asks the memory for.
 constexpr int kPrefetchAhead = 32;
+// From this many marks on a run remembers where it stamped (below, the bookkeeping costs more
+// than it saves).
+constexpr int kSkipRepeatsFrom = 256;
 
 int ClampPixel(long long v)
 {
@@ -307,8 +310,10 @@ void TChartRenderer::DrawMarkRunOf(const TItemStore::TMarkRun& run)
         m_penWidth = look.LineWidth;
         m_canvas.Pen().SetWidth(m_penWidth);
     }
+    std::vector<TMarkBlock> blocks;
     for (int k = 0; k < run.Count; k += TItemStore::kBlockMarks)
-        DrawMarks(look, run.XY(k), 2, std::min(TItemStore::kBlockMarks, run.Count - k));
+        blocks.push_back({run.XY(k), 2, std::min(TItemStore::kBlockMarks, run.Count - k)});
+    DrawMarks(look, blocks);
 }
 
 void TChartRenderer::DrawItemSpan(const TDisplayItem* items, int count)
@@ -342,14 +347,15 @@ void TChartRenderer::DrawMarkRun(const TDisplayItem* items, int& i, int count)
         ++last;
     }
     static_assert(sizeof(TDisplayItem) % sizeof(double) == 0 && offsetof(TDisplayItem, Y1) == offsetof(TDisplayItem, X1) + sizeof(double));
-    DrawMarks(first, &first.X1, std::ptrdiff_t(sizeof(TDisplayItem) / sizeof(double)), last - i + 1);
+    const TMarkBlock block{&first.X1, std::ptrdiff_t(sizeof(TDisplayItem) / sizeof(double)), last - i + 1};
+    DrawMarks(first, {&block, 1});
     i = last;
 }
 
-// `count` marks that look like `look` (kind, layer, colour, pen), the k-th at (xy[k*stride],
-// xy[k*stride + 1]). With a stamp the pass only finds the centres and hands each to the stamp's
-// run, whose inline stores keep it one loop.
-void TChartRenderer::DrawMarks(const TDisplayItem& look, const double* xy, std::ptrdiff_t stride, int count)
+// Marks that look like `look` (kind, layer, colour, pen), block after block. With a stamp the
+// pass only finds the centres and hands each to the stamp's run, whose inline stores keep it one
+// loop.
+void TChartRenderer::DrawMarks(const TDisplayItem& look, std::span<const TMarkBlock> blocks)
 {
     Flush();
     const TColor color = m_frame.Monochrome ? clBlack : look.Color;
@@ -357,27 +363,35 @@ void TChartRenderer::DrawMarks(const TDisplayItem& look, const double* xy, std::
     PenStyle(look.PenStyle);
     const TPixelStamp* stamp = TPixelStamp::CanvasTakes(m_canvas) ? StampFor(look.MarkKind) : nullptr;
     if (!stamp) {
-        for (int k = 0; k < count; ++k) {
-            const double* at = xy + k * stride;
-            const TPoint p = Pixel(look.Layer, at[0], at[1]);
-            DrawMarkGlyph(m_canvas, look.MarkKind, p.X, p.Y);
-        }
+        for (const TMarkBlock& b : blocks)
+            for (int k = 0; k < b.Count; ++k) {
+                const double* at = b.XY + k * b.Stride;
+                const TPoint p = Pixel(look.Layer, at[0], at[1]);
+                DrawMarkGlyph(m_canvas, look.MarkKind, p.X, p.Y);
+            }
         return;
     }
     const TAxisMap& mx = m_frame.MapXOf(look.Layer);
     const TAxisMap& my = m_frame.MapYOf(look.Layer);
     const int shiftX = m_frame.OffsetX - m_frame.MarginLeft, shiftY = m_frame.OffsetY - m_frame.MarginTop;
-    TPixelStamp::TStampRun run(*stamp, m_canvas);
-    for (int k = 0; k < count; ++k) {
-        const double* at = xy + k * stride;
-        // The marks are read front to back; asking for marks a little ahead hides memory latency.
-        if (k + kPrefetchAhead < count) cpu::Prefetch(at + kPrefetchAhead * stride);
-        int px, py;
-        if (!(mx.FastToPixel(at[0], px) && my.FastToPixel(at[1], py))) {
-            px = mx.ToPixel(at[0]);
-            py = my.ToPixel(at[1]);
+    std::int64_t count = 0;
+    for (const TMarkBlock& b : blocks) count += b.Count;
+    // Long runs skip the centres they have stamped already (many marks share a pixel).
+    TPixelStamp::TStampRun run(*stamp, m_canvas, count >= kSkipRepeatsFrom);
+    for (const TMarkBlock& b : blocks) {
+        const double* xy = b.XY;
+        const std::ptrdiff_t stride = b.Stride;
+        for (int k = 0; k < b.Count; ++k) {
+            const double* at = xy + k * stride;
+            // The marks are read front to back; asking for marks a little ahead hides memory latency.
+            if (k + kPrefetchAhead < b.Count) cpu::Prefetch(at + kPrefetchAhead * stride);
+            int px, py;
+            if (!(mx.FastToPixel(at[0], px) && my.FastToPixel(at[1], py))) {
+                px = mx.ToPixel(at[0]);
+                py = my.ToPixel(at[1]);
+            }
+            run.Put({std::clamp(px, -kPixelLimit, kPixelLimit) + shiftX, std::clamp(py, -kPixelLimit, kPixelLimit) + shiftY});
         }
-        run.Put({std::clamp(px, -kPixelLimit, kPixelLimit) + shiftX, std::clamp(py, -kPixelLimit, kPixelLimit) + shiftY});
     }
     run.Finish();
 }

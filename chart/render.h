@@ -96,7 +96,13 @@ private:
     void DrawMarkRunOf(const TItemStore::TMarkRun& run);
     void DrawItem(const TDisplayItem& item);
     void DrawMarkRun(const TDisplayItem* items, int& i, int count);
-    void DrawMarks(const TDisplayItem& look, const double* xy, std::ptrdiff_t stride, int count);
+    // Coordinates of marks: the k-th at (XY[k * Stride], XY[k * Stride + 1]).
+    struct TMarkBlock {
+        const double* XY;
+        std::ptrdiff_t Stride;
+        int Count;
+    };
+    void DrawMarks(const TDisplayItem& look, std::span<const TMarkBlock> blocks);
     void DrawLabels();
     void DrawFrame();
 

@@ -165,3 +165,12 @@ void TPixelStamp::DrawMany(TCanvas& canvas, const TPoint* centres, std::size_t c
     for (std::size_t i = 0; i < count; ++i) run.Put(centres[i]);
     run.Finish();
 }
+
+std::uint64_t* TPixelStamp::TStampRun::SeenPixels(std::size_t pixels)
+{
+    thread_local std::vector<std::uint64_t> seen;
+    const std::size_t words = (pixels + 63) / 64;
+    if (seen.size() < words) seen.resize(words);
+    std::fill_n(seen.begin(), words, 0);
+    return seen.data();
+}

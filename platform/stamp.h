@@ -10,6 +10,7 @@
 // state (pen position, brush style).
 #include <QRgb>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -122,7 +123,9 @@ private:
 // centres and the stores stay one loop.
 class TPixelStamp::TStampRun {
 public:
-    TStampRun(const TPixelStamp& stamp, TCanvas& canvas) : m_stamp(stamp), m_canvas(canvas)
+    // With `skipRepeats`, a centre this run has already stamped whole is not stamped again: a
+    // figure of plain pen-colour pixels drawn twice at one place leaves the same pixels.
+    TStampRun(const TPixelStamp& stamp, TCanvas& canvas, bool skipRepeats = false) : m_stamp(stamp), m_canvas(canvas)
     {
         constexpr QRgb kOpaque = 0xFF000000u;
         QImage& image = canvas.Image();
@@ -139,6 +142,7 @@ public:
         m_pixel = m_rgb | kOpaque;
         m_fill4 = cpu::Splat4(m_pixel);
         m_fill2 = std::uint64_t(m_pixel) << 32 | m_pixel;
+        if (m_quick && skipRepeats) m_seen = SeenPixels(std::size_t(m_stride) * std::size_t(image.height()));
         if (m_quick && !stamp.m_disc5) {
             m_runCount = stamp.m_runs.size();
             for (std::size_t k = 0; k < m_runCount; ++k) {
@@ -163,7 +167,14 @@ public:
             m_stamp.StampClipped(m_bits, m_stride, m_bounds, m_rgb, p.X, p.Y);
             return;
         }
-        QRgb* c = m_bits + std::ptrdiff_t(p.Y) * m_stride + p.X;
+        const std::ptrdiff_t at = std::ptrdiff_t(p.Y) * m_stride + p.X;
+        if (m_seen) {
+            std::uint64_t& word = m_seen[at >> 6];
+            const std::uint64_t bit = std::uint64_t(1) << (at & 63);
+            if (word & bit) return;
+            word |= bit;
+        }
+        QRgb* c = m_bits + at;
         if (m_stamp.m_disc5) {
             StoreDisc5(c, m_stride, m_fill4, m_fill2, m_pixel);
         } else {
@@ -193,4 +204,9 @@ private:
     TRowRun m_runs[kMaxRowRuns];
     TPoint m_last;
     bool m_any = false;
+    std::uint64_t* m_seen = nullptr;   // a bit per pixel: this run stamped a centre there
+
+    // A cleared bit per pixel of `pixels` pixels, shared by the runs of the thread (a bitmap of the
+    // chart's area stays in the processor's caches).
+    static std::uint64_t* SeenPixels(std::size_t pixels);
 };

@@ -220,6 +220,40 @@ TEST(GlyphStamps, StampEqualsTheGeneralDrawingInEveryKindPlacementAndMode)
             }
 }
 
+// A run that skips the centres it has stamped leaves the pixels and the pen of a run that stamps
+// every centre, for every glyph, in copy and exclusive-or mode, near the edges and clipped too.
+TEST(GlyphStamps, ARunSkippingRepeatedCentresDrawsTheSame)
+{
+    std::vector<TPoint> centres;
+    std::uint32_t r = 9;
+    for (int i = 0; i < 600; ++i) {
+        r = r * 1664525u + 1013904223u;
+        centres.push_back({int(r % (kW + 6)) - 3, int((r >> 10) % (kH + 6)) - 3});
+        if (i % 3 == 0) centres.push_back(centres[std::size_t(i / 2)]);
+    }
+    for (int k = 0; k < 52; ++k)
+        for (TPenMode mode : {pmCopy, pmXor})
+            for (bool clip : {false, true}) {
+                SCOPED_TRACE(testing::Message() << "kind " << k << " mode " << mode << " clip " << clip);
+                const TPixelStamp* stamp = TGlyphStamp::For(std::uint8_t(k), mode);
+                ASSERT_NE(stamp, nullptr);
+                QImage every = Noise(kW, kH), skipping = Noise(kW, kH);
+                TCanvas e(&every), s(&skipping);
+                for (TCanvas* c : {&e, &s}) {
+                    c->Pen().SetColor(clTeal);
+                    c->Pen().SetMode(mode);
+                    if (clip) c->SetClipRect({6, 5, 14, 12});
+                }
+                for (auto [canvas, skip] : {std::pair{&e, false}, std::pair{&s, true}}) {
+                    TPixelStamp::TStampRun run(*stamp, *canvas, skip);
+                    for (TPoint p : centres) run.Put(p);
+                    run.Finish();
+                }
+                EXPECT_EQ(skipping, every);
+                EXPECT_EQ(s.PenPos(), e.PenPos());
+            }
+}
+
 TEST(GlyphStamps, WidePensAndStyledPensTakeTheGeneralDrawing)
 {
     for (TPenStyle style : {psSolid, psDot}) {
