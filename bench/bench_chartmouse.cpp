@@ -10,6 +10,7 @@
 
 #include <memory>
 #include <random>
+#include <vector>
 
 #include "chart/chart.h"
 
@@ -18,7 +19,7 @@ namespace {
 constexpr int kChartWidth = 841;
 constexpr int kChartHeight = 550;
 
-std::unique_ptr<TRChart> MakeChart(int marks)
+std::unique_ptr<TRChart> MakeChart(int marks, bool bulk = false)
 {
     auto chart = std::make_unique<TRChart>();
     chart->SetBounds(0, 0, kChartWidth, kChartHeight);
@@ -27,7 +28,16 @@ std::unique_ptr<TRChart> MakeChart(int marks)
     chart->SetAllocSize(1000000);
     std::mt19937 random(7);
     std::uniform_real_distribution<double> coordinate(0.0, 10.0);
-    for (int i = 0; i < marks; ++i) chart->AddMark(26, coordinate(random), coordinate(random));
+    if (bulk) {
+        std::vector<double> xs(static_cast<std::size_t>(marks)), ys(static_cast<std::size_t>(marks));
+        for (int i = 0; i < marks; ++i) {
+            xs[std::size_t(i)] = coordinate(random);
+            ys[std::size_t(i)] = coordinate(random);
+        }
+        chart->AddMarks(26, xs, ys);
+    } else {
+        for (int i = 0; i < marks; ++i) chart->AddMark(26, coordinate(random), coordinate(random));
+    }
     chart->SetMouseAction(maPan);
     chart->show();
     chart->Paint();
@@ -55,6 +65,22 @@ void BM_PanStep(benchmark::State& state)
     state.counters["steps_per_s"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_PanStep)->Arg(0)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The same with the marks appended in one call, as a taken-over table holds them.
+void BM_PanStepBulk(benchmark::State& state)
+{
+    auto chart = MakeChart(int(state.range(0)), true);
+    const QPoint anchor(400, 300);
+    SendMove(*chart, anchor, Qt::LeftButton);
+    int step = 0;
+    for (auto _ : state) {
+        const int d = (step++ % 20) - 10;
+        SendMove(*chart, anchor + QPoint(d, d / 2), Qt::LeftButton);
+        benchmark::DoNotOptimize(chart->ScreenImage().constBits());
+    }
+    state.counters["steps_per_s"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_PanStepBulk)->Arg(1000000)->Arg(10000000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The same step on a screen of device pixel ratio 2: the step, then the device image the next
 // paint event shows.
