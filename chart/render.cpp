@@ -386,7 +386,7 @@ void TChartRenderer::DrawMarks(const TDisplayItem& look, std::span<const TMarkBl
             // The marks are read front to back; asking for marks a little ahead hides memory latency.
             if (k + kPrefetchAhead < b.Count) cpu::Prefetch(at + kPrefetchAhead * stride);
             int px, py;
-            if (!(mx.FastToPixel(at[0], px) && my.FastToPixel(at[1], py))) {
+            if (!TAxisMap::FastToPixelPair(mx, my, at, px, py)) {
                 px = mx.ToPixel(at[0]);
                 py = my.ToPixel(at[1]);
             }

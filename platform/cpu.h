@@ -84,6 +84,47 @@ inline void Store4(std::uint32_t* dst, const TPixels4& p)
 #endif
 }
 
+// Two affine maps applied to a pair of neighbouring values at once: (k0 v[0] + d0, k1 v[1] + d1),
+// each product and sum rounded to double as written, then rounded to whole numbers. True, with
+// both results, when each sum lies strictly inside +-limit and clear of a half by more than
+// slack * (|k v| + |d| + 1); false otherwise (nothing written then).
+struct TAffinePair {
+    double K[2];
+    double D[2];
+};
+
+KALMIRA_INLINE bool AffineRoundPair(const double* v, const TAffinePair& map, double slack, double limit, int& r0, int& r1)
+{
+#if defined(KALMIRA_CPU_SSE2)
+    const __m128d values = _mm_loadu_pd(v);
+    const __m128d k = _mm_loadu_pd(map.K), d = _mm_loadu_pd(map.D);
+    const __m128d signless = _mm_castsi128_pd(_mm_set1_epi64x(0x7FFFFFFFFFFFFFFF));
+    const __m128d kv = _mm_mul_pd(k, values);
+    const __m128d sum = _mm_add_pd(kv, d);
+    const __m128d inside = _mm_and_pd(_mm_cmpgt_pd(sum, _mm_set1_pd(-limit)), _mm_cmplt_pd(sum, _mm_set1_pd(limit)));
+    const __m128i whole = _mm_cvtpd_epi32(sum);
+    const __m128d off = _mm_and_pd(_mm_sub_pd(sum, _mm_cvtepi32_pd(whole)), signless);
+    const __m128d size = _mm_add_pd(_mm_add_pd(_mm_and_pd(kv, signless), _mm_and_pd(d, signless)), _mm_set1_pd(1.0));
+    const __m128d clear = _mm_cmpgt_pd(_mm_sub_pd(_mm_set1_pd(0.5), off), _mm_mul_pd(_mm_set1_pd(slack), size));
+    if (_mm_movemask_pd(_mm_and_pd(inside, clear)) != 3) return false;
+    r0 = _mm_cvtsi128_si32(whole);
+    r1 = _mm_cvtsi128_si32(_mm_srli_si128(whole, 4));
+    return true;
+#else
+    int r[2];
+    for (int i = 0; i < 2; ++i) {
+        const double kv = map.K[i] * v[i];
+        const double sum = kv + map.D[i];
+        if (!(sum > -limit && sum < limit)) return false;
+        r[i] = RoundDouble(sum);
+        if (!(0.5 - std::fabs(sum - double(r[i])) > slack * (std::fabs(kv) + std::fabs(map.D[i]) + 1.0))) return false;
+    }
+    r0 = r[0];
+    r1 = r[1];
+    return true;
+#endif
+}
+
 // Asks the memory for the line holding `p`, which a loop will read soon.
 inline void Prefetch(const void* p)
 {

@@ -84,8 +84,22 @@ public:
     TPrecision Precision() const { return m_precision; }
     // A linear extended map with a slope: FastToPixel answers for it.
     bool Fast() const { return m_fast; }
+    // The pixels of the values at v[0] on map `x` and v[1] on map `y` at once, in double
+    // arithmetic: true with both where neither lands near a half pixel; false where either map
+    // is not linear, a value is far out, or a pixel needs ToPixel's exact rounding.
+    KALMIRA_INLINE static bool FastToPixelPair(const TAxisMap& x, const TAxisMap& y, const double* v, int& px, int& py)
+    {
+        if (!(x.m_fast && y.m_fast)) return false;
+        const cpu::TAffinePair map{{x.m_kDouble, y.m_kDouble}, {x.m_dDouble, y.m_dDouble}};
+        return cpu::AffineRoundPair(v, map, kDoubleSlack, kFastLimit, px, py);
+    }
 
 private:
+    // Bound of the distance between the double and the extended result, relative to the size of
+    // the terms: a few units in the last place of a double, with room to spare.
+    static constexpr double kDoubleSlack = 0x1p-50;
+    static constexpr double kFastLimit = 1e9;
+
     KALMIRA_INLINE bool FastRound(double v, int& pixel) const;
     // A map with its ends, pixels and precision set and no coefficients yet.
     static TAxisMap Ends(double low, double high, bool logarithmic, int lowPixel, int highPixel, int offPixel,
@@ -111,10 +125,6 @@ private:
 // that the extended result could round the other way does the extended computation decide.
 bool TAxisMap::FastRound(double v, int& pixel) const
 {
-    // Bound of the distance between the double and the extended result, relative to the size of
-    // the terms: a few units in the last place of a double, with room to spare.
-    constexpr double kDoubleSlack = 0x1p-50;
-    constexpr double kFastLimit = 1e9;
     const double kv = m_kDouble * v;
     const double p = kv + m_dDouble;
     if (!(p > -kFastLimit && p < kFastLimit)) return false;

@@ -81,6 +81,44 @@ TEST(AxisMap, QuickWayStepsAsideWhereItCannotAnswer)
     EXPECT_FALSE(TAxisMap::Collapsed(0, 10, false, 50, 40, 200, 0).FastToPixel(5, p));
 }
 
+// The pair way answers only where both single quick ways answer, and then with their pixels:
+// values near half pixels (left to the caller's exact way), far out, not finite, and maps it
+// does not take.
+TEST(AxisMap, PairWayEqualsTheQuickWayOfEachMap)
+{
+    std::mt19937 rng(23);
+    std::uniform_real_distribution<double> unit(0, 1);
+    const double specials[] = {1e12, -1e12, std::nan(""), HUGE_VAL, 0.0, 5.0};
+    int answered = 0;
+    for (int i = 0; i < 20000; ++i) {
+        const double low = unit(rng) * 200 - 100, high = low + 1e-3 + unit(rng) * 100;
+        const TAxisMap mx = TAxisMap::Between(low, high, false, 50, 380 + int(unit(rng) * 500), 0);
+        const TAxisMap my = i % 50 == 0 ? TAxisMap::Between(1, 100, true, 260, 20, 0)
+                                        : TAxisMap::Between(high, low, false, 260, 20 - int(unit(rng) * 300), 0);
+        double v[2];
+        for (int k = 0; k < 2; ++k) {
+            const TAxisMap& map = k == 0 ? mx : my;
+            const double target = 60.5 + std::floor(unit(rng) * 300);
+            v[k] = i % 7 == 0   ? specials[std::size_t(i / 7 + k) % 6]
+                   : i % 2 == 0 ? map.ToValue(unit(rng) * 400)
+                                : double((target - map.D()) / map.K());
+            if (i % 3 == 1) v[k] = std::nextafter(v[k], 1e300);
+        }
+        int sx = 0, sy = 0, px = -1, py = -1;
+        const bool single = mx.FastToPixel(v[0], sx) && my.FastToPixel(v[1], sy);
+        const bool pair = TAxisMap::FastToPixelPair(mx, my, v, px, py);
+        if (!single) {
+            ASSERT_FALSE(pair) << v[0] << " " << v[1];
+        }
+        answered += pair;
+        if (pair) {
+            ASSERT_EQ(px, sx);
+            ASSERT_EQ(py, sy);
+        }
+    }
+    EXPECT_GT(answered, 5000);
+}
+
 TEST(AxisMap, EdgesOfTheNumberLine)
 {
     const TAxisMap lin = TAxisMap::Between(0, 10, false, 50, 380, 0);
