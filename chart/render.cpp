@@ -22,6 +22,7 @@
 #include <cmath>
 #include <cstring>
 #include <numbers>
+#include <optional>
 
 #include "chart/chart.h"
 #include "chart/glyphs.h"
@@ -50,6 +51,8 @@ constexpr int kPrefetchAhead = 32;
 // From this many marks on a run remembers where it stamped (below, the bookkeeping costs more
 // than it saves).
 constexpr int kSkipRepeatsFrom = 256;
+// From this many marks a run goes to a canvas's mirror as one layer.
+constexpr int kMirrorLayerFrom = 20000;
 
 int ClampPixel(long long v)
 {
@@ -361,7 +364,25 @@ void TChartRenderer::DrawMarks(const TDisplayItem& look, std::span<const TMarkBl
     const TColor color = m_frame.Monochrome ? clBlack : look.Color;
     PenColor(color);
     PenStyle(look.PenStyle);
+    std::int64_t count = 0;
+    for (const TMarkBlock& b : blocks) count += b.Count;
     const TPixelStamp* stamp = TPixelStamp::CanvasTakes(m_canvas) ? StampFor(look.MarkKind) : nullptr;
+    // A canvas with a mirror (a picture at another resolution) takes its figures one by one; a
+    // long run instead goes to the mirror as one layer of stamped marks, enlarged as the image
+    // pixels are: figure by figure, a million marks would take seconds.
+    std::optional<QImage> layer;
+    std::optional<TCanvas> layerCanvas;
+    if (!stamp && m_canvas.Mirror() && count >= kMirrorLayerFrom && m_canvas.Pen().Mode() == pmCopy &&
+        TPixelStamp::ImageTakes(m_canvas)) {
+        stamp = StampFor(look.MarkKind);
+        if (stamp) {
+            layer.emplace(m_canvas.Image().size(), QImage::Format_ARGB32);
+            layer->fill(0u);
+            layerCanvas.emplace(&*layer);
+            layerCanvas->Pen().SetColor(m_canvas.Pen().Color());
+            if (m_canvas.HasClipRect()) layerCanvas->SetClipRect(m_canvas.ClipRect());
+        }
+    }
     if (!stamp) {
         for (const TMarkBlock& b : blocks)
             for (int k = 0; k < b.Count; ++k) {
@@ -374,10 +395,10 @@ void TChartRenderer::DrawMarks(const TDisplayItem& look, std::span<const TMarkBl
     const TAxisMap& mx = m_frame.MapXOf(look.Layer);
     const TAxisMap& my = m_frame.MapYOf(look.Layer);
     const int shiftX = m_frame.OffsetX - m_frame.MarginLeft, shiftY = m_frame.OffsetY - m_frame.MarginTop;
-    std::int64_t count = 0;
-    for (const TMarkBlock& b : blocks) count += b.Count;
     // Long runs skip the centres they have stamped already (many marks share a pixel).
     TPixelStamp::TStampRun run(*stamp, m_canvas, count >= kSkipRepeatsFrom);
+    std::optional<TPixelStamp::TStampRun> layerRun;
+    if (layerCanvas) layerRun.emplace(*stamp, *layerCanvas);
     for (const TMarkBlock& b : blocks) {
         const double* xy = b.XY;
         const std::ptrdiff_t stride = b.Stride;
@@ -390,10 +411,14 @@ void TChartRenderer::DrawMarks(const TDisplayItem& look, std::span<const TMarkBl
                 px = mx.ToPixel(at[0]);
                 py = my.ToPixel(at[1]);
             }
-            run.Put({std::clamp(px, -kPixelLimit, kPixelLimit) + shiftX, std::clamp(py, -kPixelLimit, kPixelLimit) + shiftY});
+            const TPoint centre{std::clamp(px, -kPixelLimit, kPixelLimit) + shiftX,
+                                std::clamp(py, -kPixelLimit, kPixelLimit) + shiftY};
+            run.Put(centre);
+            if (layerRun) layerRun->Put(centre);
         }
     }
     run.Finish();
+    if (layer) m_canvas.MirrorOnly(0, 0, *layer);
 }
 
 void TChartRenderer::DrawItem(const TDisplayItem& item)

@@ -161,6 +161,9 @@ public:
     // painter's scale, as thin as a width-1 line on a screen of that resolution.
     void SetMirror(QPainter* painter, int dx = 0, int dy = 0, bool hairlines = false);
     QPainter* Mirror() const { return m_mirror; }
+    // Draws `image` at (x, y) on the mirror alone, as Draw copies an image there; the canvas's
+    // own pixels stay as they are. Nothing without a mirror.
+    void MirrorOnly(int x, int y, const QImage& image);
 
     // images, combined by CopyMode
     void Draw(int x, int y, const TBitmap& bitmap);

@@ -38,9 +38,11 @@ public:
     static bool PenAllows(const TPen& pen) { return pen.Width() == 1 && pen.Style() == psSolid; }
     // True when stamps may draw on `canvas`: a pen they reproduce and an RGB32 image.
     // A canvas with a mirror draws figure by figure, so its mirror receives every figure.
-    static bool CanvasTakes(TCanvas& canvas)
+    static bool CanvasTakes(TCanvas& canvas) { return ImageTakes(canvas) && !canvas.Mirror(); }
+    // True when stamps may draw on the canvas's own image: a pen they reproduce and RGB32.
+    static bool ImageTakes(TCanvas& canvas)
     {
-        return PenAllows(canvas.Pen()) && canvas.Image().format() == QImage::Format_RGB32 && !canvas.Mirror();
+        return PenAllows(canvas.Pen()) && canvas.Image().format() == QImage::Format_RGB32;
     }
 
     // Draws the figure at (x, y) in the canvas's pen colour, inside its clip, as the recorded

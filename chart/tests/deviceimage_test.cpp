@@ -9,6 +9,7 @@
 #include <QTest>
 #include <cmath>
 #include <functional>
+#include <vector>
 
 #include "chart/chart.h"
 #include "testsupport/testsupport.h"
@@ -119,6 +120,36 @@ TEST_F(ChartDeviceImage, MarksSitAtTwiceTheirPositionsWithTheirShapesScaled)
         EXPECT_NEAR(two.w, 2 * one.w, 2);
         EXPECT_NEAR(two.h, 2 * one.h, 2);
     }
+}
+
+// A run of very many marks reaches the device image as one layer: each mark pixel of the screen
+// image stands there as a 2 x 2 block of its colour, every other pixel of the area as before.
+TEST(ChartDeviceImageMarks, AVeryLongRunIsTheScreenMarksEnlarged)
+{
+    TRChart chart;
+    chart.SetBounds(0, 0, 400, 300);
+    chart.Scale1X().SetRangeHigh(10);
+    chart.Scale1Y().SetRangeHigh(10);
+    chart.SetDataColor(clNavy);
+    std::vector<double> xs, ys;
+    for (int i = 0; i < 30000; ++i) {
+        xs.push_back(0.5 + 9.0 * double((i * 7919LL) % 30000) / 30000.0);
+        ys.push_back(0.5 + 4.0 * double((i * 104729LL) % 30000) / 30000.0);
+    }
+    chart.AddMarks(26, xs, ys);
+    chart.show();
+    chart.Paint();
+    const QImage& screen = chart.ScreenImage();
+    const QImage device = chart.DeviceImage(2.0);
+    int navy = 0;
+    for (int y = chart.MarginTop() + 1; y < chart.MarginTop() + chart.AreaHeight(); ++y)
+        for (int x = chart.MarginLeft() + 1; x < chart.MarginLeft() + chart.AreaWidth(); ++x) {
+            if (PixelRgb(screen, x, y) != 0x000080u) continue;
+            ++navy;
+            for (int d = 0; d < 4; ++d)
+                ASSERT_EQ(PixelRgb(device, 2 * x + d % 2, 2 * y + d / 2), 0x000080u) << x << " " << y;
+        }
+    EXPECT_GT(navy, 10000);
 }
 
 TEST_F(ChartDeviceImage, FollowsTheDataAreaRefresh)
