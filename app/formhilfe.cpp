@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -16,7 +17,7 @@ TFormHilfe::TFormHilfe(QWidget* parent) : QDialog(parent)
     setFixedSize(325, 374);
     move(1196, 301);
 
-    Label1 = new QLabel("Kalmira\nUnivariante Regression", this);
+    Label1 = new QLabel(this);
     Label1->setGeometry(40, 16, 249, 57);
     Label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     Label1->setFont(UiFont("Arial", 20, true));
@@ -25,20 +26,33 @@ TFormHilfe::TFormHilfe(QWidget* parent) : QDialog(parent)
     Label3->setGeometry(56, 88, 217, 209);
     Label3->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     Label3->setWordWrap(true);
-    Label3->setText("Version 0.5\n\n"
-                    "Modelle:\n"
-                    "Gerade, Parabel, reziproke Gerade,\n"
-                    "Logarithmus, reziproker Logarithmus,\n"
-                    "Exponentialfunktion, Polynom bis zur\n"
-                    "9. Ordnung und Glättungsspline.\n\n"
-                    "Punkte per Mausklick (Test-Eingabe)\n"
-                    "oder über die Wertetabelle eingeben.\n\n"
-                    "Beim Beenden werden die Punkte\n"
-                    "in die Datei cfit.asc geschrieben.");
 
-    Button1 = new QPushButton("Close", this);
+    Button1 = new QPushButton(this);
     Button1->setGeometry(128, 312, 75, 25);
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+    Retranslate();
+}
+
+void TFormHilfe::Retranslate()
+{
+    Label1->setText(tr("Kalmira\nUnivariante Regression"));
+    Label3->setText(tr("Version 0.5\n\n"
+                       "Modelle:\n"
+                       "Gerade, Parabel, reziproke Gerade,\n"
+                       "Logarithmus, reziproker Logarithmus,\n"
+                       "Exponentialfunktion, Polynom bis zur\n"
+                       "9. Ordnung und Glättungsspline.\n\n"
+                       "Punkte per Mausklick (Test-Eingabe)\n"
+                       "oder über die Wertetabelle eingeben.\n\n"
+                       "Beim Beenden werden die Punkte\n"
+                       "in die Datei cfit.asc geschrieben."));
+    Button1->setText(tr("Close"));
+}
+
+void TFormHilfe::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::LanguageChange) Retranslate();
 }
 
 void TFormHilfe::Button1Click()

@@ -1,19 +1,34 @@
 #include "app/helpwindow.h"
 
+#include <QEvent>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
+#include "app/language.h"
+
 THelpWindow::THelpWindow(QWidget* parent) : QDialog(parent)
 {
-    setWindowTitle(QString::fromUtf8("Kalmira - Hilfe"));
     setModal(false);
     resize(640, 720);
     Text = new QTextBrowser(this);
     Text->setOpenLinks(false);
-    Text->setHtml(HelpHtml());
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(Text);
+    Retranslate();
+}
+
+void THelpWindow::Retranslate()
+{
+    const bool english = CurrentLanguage() == kLanguageEnglish;
+    setWindowTitle(english ? QStringLiteral("Kalmira - Help") : QString::fromUtf8("Kalmira - Hilfe"));
+    Text->setHtml(english ? HelpHtmlEnglish() : HelpHtml());
+}
+
+void THelpWindow::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::LanguageChange) Retranslate();
 }
 
 QString THelpWindow::HelpHtml()
@@ -59,7 +74,7 @@ Regression; bei Reciproc, Log, Recip.Log. und Expon. gilt er für die umgerechne
 <h3>Die Glättung des Splines</h3>
 <p>Der Schieberegler unter &bdquo;Spline&ldquo; wählt den Glättungsfaktor f von 0 (ganz links) bis 1
 (ganz rechts). Die erlaubte Restsumme S ist f mal die Restsumme der Geraden: ganz links geht der
-Spline durch jeden Punkt, ganz rechts ist er fast eine Gerade.</p>
+Spline durch jeden Punkt, ganz rechts ist er die Gerade.</p>
 
 <h3>Die Maus in der Grafik</h3>
 <ul>
@@ -103,5 +118,95 @@ x   y
 <pre>kalmira-fit --model all messwerte.csv
 kalmira-fit --model poly:5 --at 0.5 --format json messwerte.csv</pre>
 <p><code>kalmira-fit --help</code> nennt alle Modelle und Optionen.</p>
+)");
+}
+
+QString THelpWindow::HelpHtmlEnglish()
+{
+    return QString::fromUtf8(R"(
+<h2>Kalmira &ndash; Univariate Regression</h2>
+<p>Kalmira fits a curve to data points (x, y) and shows it with its formula, its parameters and
+its goodness of fit.</p>
+
+<h3>Entering points</h3>
+<ul>
+<li><b>With the mouse:</b> press &ldquo;Test input&rdquo; and click into the graph (any mouse
+button). Every click is a point.</li>
+<li><b>In the table:</b> type X and Y (with the system's decimal separator) and press
+&ldquo;Take values&rdquo;. The first empty X cell ends the table. &ldquo;Clear Table&rdquo;
+empties the table. Blocks copied from a spreadsheet can be pasted with Ctrl+V.</li>
+<li><b>From a file:</b> &ldquo;File &rarr; Load value table&rdquo;, drop a file onto the
+window or name it at start (<code>kalmira measurements.csv</code>). The values then stand in the
+table and become points with &ldquo;Take values&rdquo;.</li>
+<li>&ldquo;Clear graph&rdquo; forgets all points.</li>
+</ul>
+
+<h3>The models</h3>
+<p>Every model is fitted by least squares. The column &ldquo;minimises&rdquo; names the sum that
+is made as small as possible.</p>
+<table border="1" cellspacing="0" cellpadding="3">
+<tr><th>Button</th><th>Model</th><th>minimises</th><th>needs</th></tr>
+<tr><td>Lin</td><td>y = k&middot;x + d</td><td>&Sigma; (y &minus; k&middot;x &minus; d)&sup2;</td><td>2 points</td></tr>
+<tr><td>Parabolic</td><td>y = k0 + k1&middot;x + k2&middot;x&sup2;</td><td>&Sigma; (y &minus; k0 &minus; k1&middot;x &minus; k2&middot;x&sup2;)&sup2;</td><td>3 points</td></tr>
+<tr><td>Reciproc</td><td>y = 1/(k0 + k1&middot;x)</td><td>&Sigma; (1/y &minus; k0 &minus; k1&middot;x)&sup2;</td><td>3 points, y &ne; 0</td></tr>
+<tr><td>Log</td><td>y = k0 + k1&middot;ln x</td><td>&Sigma; (y &minus; k0 &minus; k1&middot;ln x)&sup2;</td><td>3 points, x &gt; 0</td></tr>
+<tr><td>Recip.Log.</td><td>y = 1/(k0 + k1&middot;ln x)</td><td>&Sigma; (1/y &minus; k0 &minus; k1&middot;ln x)&sup2;</td><td>3 points, x &gt; 0, y &gt; 0</td></tr>
+<tr><td>Expon.</td><td>y = k0&middot;e<sup>k1&middot;x</sup></td><td>&Sigma; (ln y &minus; ln k0 &minus; k1&middot;x)&sup2;</td><td>3 points, x &gt; 0, y &gt; 0</td></tr>
+<tr><td>Polynom</td><td>y = k0 + k1&middot;x + &hellip; + kn&middot;x<sup>n</sup></td><td>&Sigma; (y &minus; p(x))&sup2;</td><td>n + 1 points</td></tr>
+<tr><td>Spline</td><td>cubic smoothing spline s(x)</td><td>&int; s&Prime;(x)&sup2; dx, as long as &Sigma; (s(x) &minus; y)&sup2; &le; S</td><td>2 points</td></tr>
+</table>
+<p>The order of the polynomial (up to 9, at most one less than the number of points) stands in
+the field beside &ldquo;Polynom&rdquo;. The <b>goodness of fit</b> is the coefficient of
+determination R&sup2; of the regression; for Reciproc, Log, Recip.Log. and Expon. it holds for the
+transformed quantities (1/y, ln x, ln y) in which the fit is computed.</p>
+
+<h3>The smoothing of the spline</h3>
+<p>The scroll bar beside &ldquo;Spline&rdquo; chooses the smoothing factor f from 0 (far left) to 1
+(far right). The allowed residual sum S is f times the residual sum of the straight line: far
+left the spline passes through every point, far right it is the straight line.</p>
+
+<h3>The mouse in the graph</h3>
+<ul>
+<li>Dragging with the left button held moves the visible section; the next fit draws its curve
+over the new section.</li>
+<li>The mouse wheel zooms in (forwards) or out (backwards) around the point under the mouse;
+dragging a rectangle with the right button held shows exactly that rectangle. A double click with
+the right button restores the range of &ldquo;Reset Axis&rdquo;. While &ldquo;Test input&rdquo;
+is pressed, every click sets a point, with the right button too.</li>
+<li>&ldquo;Reset Axis&rdquo; sets both axes to 0 up to &ldquo;Graph Xmax&rdquo; and &ldquo;Graph
+Ymax&rdquo;.</li>
+</ul>
+
+<h3>Files</h3>
+<p>Text files with one pair of values per line are read, separated by a tab, comma, semicolon or
+spaces; a first line of column names is allowed, lines starting with <code>#</code> or
+<code>;</code> and empty lines are skipped. Where the separator is not a comma, the decimal sign
+may be a comma.</p>
+<p>CSV with a decimal point:</p>
+<pre>x,y
+0.5,1.62
+1,2.71
+2,7.39</pre>
+<p>Semicolons with a decimal comma (as from a German spreadsheet):</p>
+<pre>x;y
+0,5;1,62
+1;2,71
+2;7,39</pre>
+<p>On closing, the window writes its points to the file <code>cfit.asc</code> in the current
+directory (six decimals); it can be loaded again too:</p>
+<pre>Data exported from QZL TCurveFit
+2	;nr. of columns
+2	;nr. of rows
+FALSE TRUE FALSE	;row attributes, column names, row names
+x   y
+1.000000	2.500000
+-0.250000	3.000000</pre>
+<p>Example files lie in the program's <code>examples/</code> folder.</p>
+
+<h3>The command-line program</h3>
+<p><code>kalmira-fit</code> computes the same fits without a window, in scripts for example:</p>
+<pre>kalmira-fit --model all measurements.csv
+kalmira-fit --model poly:5 --at 0.5 --format json measurements.csv</pre>
+<p><code>kalmira-fit --help</code> names every model and option.</p>
 )");
 }

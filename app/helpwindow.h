@@ -1,6 +1,6 @@
 #pragma once
-// THelpWindow: the help text of the program in German, in a window of its own that stays open
-// beside the main window.
+// THelpWindow: the help text of the program, in German or English as the interface, in a window
+// of its own that stays open beside the main window.
 #include <QDialog>
 
 class QTextBrowser;
@@ -13,5 +13,12 @@ public:
 
     QTextBrowser* Text;
 
-    static QString HelpHtml();  // the whole help text
+    static QString HelpHtml();         // the whole help text
+    static QString HelpHtmlEnglish();  // the same in English
+
+protected:
+    void changeEvent(QEvent* event) override;
+
+private:
+    void Retranslate();
 };

@@ -53,6 +53,47 @@
     </message>
 </context>
 <context>
+    <name>TFormHilfe</name>
+    <message>
+        <source>Kalmira
+Univariante Regression</source>
+        <translation>Kalmira
+Univariate Regression</translation>
+    </message>
+    <message>
+        <source>Version 0.5
+
+Modelle:
+Gerade, Parabel, reziproke Gerade,
+Logarithmus, reziproker Logarithmus,
+Exponentialfunktion, Polynom bis zur
+9. Ordnung und Glättungsspline.
+
+Punkte per Mausklick (Test-Eingabe)
+oder über die Wertetabelle eingeben.
+
+Beim Beenden werden die Punkte
+in die Datei cfit.asc geschrieben.</source>
+        <translation>Version 0.5
+
+Models:
+line, parabola, reciprocal line,
+logarithm, reciprocal logarithm,
+exponential function, polynomial up to
+order 9 and smoothing spline.
+
+Enter points by mouse click (Test input)
+or through the value table.
+
+On quitting, the points are written
+to the file cfit.asc.</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Close</translation>
+    </message>
+</context>
+<context>
     <name>TFrmMain</name>
     <message>
         <source>Tabelle ist leer</source>

@@ -10,12 +10,15 @@
 #include <QScrollBar>
 #include <QRegularExpression>
 #include <QSettings>
+#include <QTextBrowser>
 #include <QTemporaryDir>
 #include <cerrno>
 #include <stdexcept>
 
 #include "app/errorbox.h"
+#include "app/formhilfe.h"
 #include "app/frmmain.h"
+#include "app/helpwindow.h"
 #include "app/language.h"
 #include "app/speedbutton.h"
 #include "app/valuegrid.h"
@@ -123,6 +126,32 @@ TEST_F(Languages, TheMenuSwitchesEveryTextToEnglishAndBack)
     EXPECT_EQ(VisibleTexts(), german);
     EXPECT_EQ(StoredLanguage(), kLanguageGerman);
     EXPECT_TRUE(Boxes.empty());
+}
+
+// The help window (open while the language changes) and the about box follow the language.
+TEST_F(Languages, HelpAndAboutBoxFollowTheLanguage)
+{
+    W.Hilfe1Click();
+    ASSERT_NE(W.HelpWindow, nullptr);
+    const QString germanHelp = W.HelpWindow->Text->toPlainText();
+    const QString germanAbout = W.FormHilfe->Label3->text();
+    ASSERT_TRUE(LooksGerman(germanHelp));
+    ASSERT_TRUE(LooksGerman(W.FormHilfe->Label1->text() + germanAbout));
+
+    W.English1->trigger();
+    QApplication::processEvents();   // the toolkit posts the language change to every window
+    const QString help = W.HelpWindow->Text->toPlainText();
+    EXPECT_FALSE(LooksGerman(help)) << help.toStdString();
+    EXPECT_TRUE(help.contains("Take values")) << "the buttons by their English names";
+    EXPECT_EQ(W.HelpWindow->windowTitle(), "Kalmira - Help");
+    for (const QString& t : {W.FormHilfe->Label1->text(), W.FormHilfe->Label3->text(), W.FormHilfe->Button1->text()})
+        EXPECT_FALSE(LooksGerman(t)) << t.toStdString();
+
+    W.Deutsch1->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(W.HelpWindow->Text->toPlainText(), germanHelp);
+    EXPECT_EQ(W.FormHilfe->Label3->text(), germanAbout);
+    W.HelpWindow->close();
 }
 
 TEST_F(Languages, EnglishChosenBeforeTheWindowIsMadeShowsAtOnce)
