@@ -286,12 +286,9 @@ void LoadTable(benchmark::State& state)
 }
 BENCHMARK(LoadTable)->Arg(1000000)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
-void TakeOver(benchmark::State& state)
+// n rows of random values in (0.05, 10) in the window's value table.
+void FillTable(TFrmMain& w, int n)
 {
-    const int n = int(state.range(0));
-    TFrmMain w;
-    w.show();
-    QApplication::processEvents();
     std::mt19937_64 rng(3);
     std::uniform_real_distribution<double> u(0.05, 10.0);
     std::vector<double> x(static_cast<std::size_t>(n)), y(static_cast<std::size_t>(n));
@@ -300,6 +297,15 @@ void TakeOver(benchmark::State& state)
         y[std::size_t(i)] = u(rng);
     }
     w.WerteTabelleGrid->Model().SetNumbers(x, y);
+}
+
+void TakeOver(benchmark::State& state)
+{
+    const int n = int(state.range(0));
+    TFrmMain w;
+    w.show();
+    QApplication::processEvents();
+    FillTable(w, n);
     for (auto _ : state) {
         // Each round starts from an empty chart: the marks of the rounds before would add up.
         state.PauseTiming();
@@ -335,16 +341,7 @@ void WindowMemory(benchmark::State& state)
         QApplication::processEvents();
         w.RChart1->Paint();
         const long base = StatusBytes("VmRSS:");
-        {
-            std::mt19937_64 rng(3);
-            std::uniform_real_distribution<double> u(0.05, 10.0);
-            std::vector<double> x(static_cast<std::size_t>(n)), y(static_cast<std::size_t>(n));
-            for (int i = 0; i < n; ++i) {
-                x[std::size_t(i)] = u(rng);
-                y[std::size_t(i)] = u(rng);
-            }
-            w.WerteTabelleGrid->Model().SetNumbers(x, y);
-        }
+        FillTable(w, n);
         ResetPeak();
         w.WerteUebernehmenBtn->click();
         w.RChart1->Paint();

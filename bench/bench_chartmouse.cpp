@@ -50,19 +50,26 @@ void SendMove(TRChart& chart, QPoint p, Qt::MouseButtons buttons)
     QApplication::sendEvent(&chart, &event);
 }
 
+// Pan steps of a drag on `chart`, back and forth by up to 20 pixels so the picture stays on the
+// marks; `picture` is what the step shows.
+template <class Picture>
+void PanSteps(benchmark::State& state, TRChart& chart, Picture picture)
+{
+    const QPoint anchor(400, 300);
+    SendMove(chart, anchor, Qt::LeftButton);   // the drag's first move: the anchor
+    int step = 0;
+    for (auto _ : state) {
+        const int d = (step++ % 20) - 10;
+        SendMove(chart, anchor + QPoint(d, d / 2), Qt::LeftButton);
+        benchmark::DoNotOptimize(picture().constBits());
+    }
+    state.counters["steps_per_s"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+}
+
 void BM_PanStep(benchmark::State& state)
 {
     auto chart = MakeChart(int(state.range(0)));
-    const QPoint anchor(400, 300);
-    SendMove(*chart, anchor, Qt::LeftButton);   // the drag's first move: the anchor
-    int step = 0;
-    for (auto _ : state) {
-        // Back and forth by up to 20 pixels, so the picture stays on the marks.
-        const int d = (step++ % 20) - 10;
-        SendMove(*chart, anchor + QPoint(d, d / 2), Qt::LeftButton);
-        benchmark::DoNotOptimize(chart->ScreenImage().constBits());
-    }
-    state.counters["steps_per_s"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+    PanSteps(state, *chart, [&]() -> const QImage& { return chart->ScreenImage(); });
 }
 BENCHMARK(BM_PanStep)->Arg(0)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -70,15 +77,7 @@ BENCHMARK(BM_PanStep)->Arg(0)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMilli
 void BM_PanStepBulk(benchmark::State& state)
 {
     auto chart = MakeChart(int(state.range(0)), true);
-    const QPoint anchor(400, 300);
-    SendMove(*chart, anchor, Qt::LeftButton);
-    int step = 0;
-    for (auto _ : state) {
-        const int d = (step++ % 20) - 10;
-        SendMove(*chart, anchor + QPoint(d, d / 2), Qt::LeftButton);
-        benchmark::DoNotOptimize(chart->ScreenImage().constBits());
-    }
-    state.counters["steps_per_s"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+    PanSteps(state, *chart, [&]() -> const QImage& { return chart->ScreenImage(); });
 }
 BENCHMARK(BM_PanStepBulk)->Arg(1000000)->Arg(10000000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -87,15 +86,7 @@ BENCHMARK(BM_PanStepBulk)->Arg(1000000)->Arg(10000000)->Unit(benchmark::kMillise
 void BM_PanStepRatio2(benchmark::State& state)
 {
     auto chart = MakeChart(int(state.range(0)));
-    const QPoint anchor(400, 300);
-    SendMove(*chart, anchor, Qt::LeftButton);
-    int step = 0;
-    for (auto _ : state) {
-        const int d = (step++ % 20) - 10;
-        SendMove(*chart, anchor + QPoint(d, d / 2), Qt::LeftButton);
-        benchmark::DoNotOptimize(chart->DeviceImage(2.0).constBits());
-    }
-    state.counters["steps_per_s"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+    PanSteps(state, *chart, [&] { return chart->DeviceImage(2.0); });
 }
 BENCHMARK(BM_PanStepRatio2)->Arg(0)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
 

@@ -38,6 +38,13 @@ TDisplayItem& TDisplayList::AppendBare(std::uint8_t kind, double x, double y)
     // A failing growth (out of memory) leaves storage, count and capacity as they were.
     if (m_count >= m_items->Capacity()) m_items->Grow(m_allocSize);
     TDisplayItem& item = m_items->AppendSlot();
+    SetCommonFields(item, kind, x, y);
+    m_count = m_items->Count();
+    return item;
+}
+
+void TDisplayList::SetCommonFields(TDisplayItem& item, std::uint8_t kind, double x, double y) const
+{
     item.Kind = kind;
     item.X1 = x;
     item.Y1 = y;
@@ -46,20 +53,13 @@ TDisplayItem& TDisplayList::AppendBare(std::uint8_t kind, double x, double y)
     item.Color = m_attributes.Color;
     item.PenStyle = m_attributes.PenStyle;
     item.LineWidth = m_attributes.LineWidth;
-    m_count = m_items->Count();
-    return item;
 }
 
 TDisplayItem TDisplayList::MarkLook(std::uint8_t markKind) const
 {
     TDisplayItem look{};
-    look.Kind = ikMark;
+    SetCommonFields(look, ikMark, 0.0, 0.0);
     look.MarkKind = markKind;
-    look.Layer = m_attributes.Layer;
-    look.ItemClass = m_attributes.ItemClass;
-    look.Color = m_attributes.Color;
-    look.PenStyle = m_attributes.PenStyle;
-    look.LineWidth = m_attributes.LineWidth;
     return look;
 }
 

@@ -117,6 +117,8 @@ public:
 private:
     // Fills the fields every kind has; no propagation.
     TDisplayItem& AppendBare(std::uint8_t kind, double x, double y);
+    // Kind, place and the current attributes every item takes.
+    void SetCommonFields(TDisplayItem& item, std::uint8_t kind, double x, double y) const;
     // A mark of `markKind` with the current attributes, at no place.
     TDisplayItem MarkLook(std::uint8_t markKind) const;
     void LeaveOwner();
