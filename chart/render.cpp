@@ -48,8 +48,7 @@ constexpr int kPolygonClipExtent = 4096;
 constexpr int kPolygonClipMargin = 16;
 // How many items ahead the mark loop asks the memory for.
 constexpr int kPrefetchAhead = 32;
-// From this many marks on a run remembers where it stamped (below, the bookkeeping costs more
-// than it saves).
+// Below this many marks a run never remembers where it stamped.
 constexpr int kSkipRepeatsFrom = 256;
 // From this many marks a run goes to a canvas's mirror as one layer.
 constexpr int kMirrorLayerFrom = 20000;
@@ -336,23 +335,61 @@ void TChartRenderer::DrawItemSpan(const TDisplayItem* items, int count)
 }
 
 // Marks from item i on, as long as they are visible marks of one layer with the same pen; i ends
-// on the last mark of the run.
+// on the last mark of the run. Where the canvas takes stamps, the run is found and drawn in one
+// pass, so the items are read once.
 void TChartRenderer::DrawMarkRun(const TDisplayItem* items, int& i, int count)
 {
     const TDisplayItem& first = items[i];
-    int last = i;
-    while (last + 1 < count) {
-        const TDisplayItem& next = items[last + 1];
-        if (next.Kind != ikMark || next.MarkKind != first.MarkKind || next.Layer != first.Layer ||
-            next.Color != first.Color || next.PenStyle != first.PenStyle || next.LineWidth != first.LineWidth ||
-            !m_frame.ClassVisible[next.ItemClass])
-            break;
-        ++last;
+    const auto joins = [&](const TDisplayItem& next) {
+        return next.Kind == ikMark && next.MarkKind == first.MarkKind && next.Layer == first.Layer &&
+               next.Color == first.Color && next.PenStyle == first.PenStyle && next.LineWidth == first.LineWidth &&
+               m_frame.ClassVisible[next.ItemClass];
+    };
+    Flush();
+    PenColor(m_frame.Monochrome ? clBlack : first.Color);
+    PenStyle(first.PenStyle);
+    if (const TPixelStamp* stamp = TPixelStamp::CanvasTakes(m_canvas) ? StampFor(first.MarkKind) : nullptr) {
+        const TAxisMap& mx = m_frame.MapXOf(first.Layer);
+        const TAxisMap& my = m_frame.MapYOf(first.Layer);
+        TPixelStamp::TStampRun run(*stamp, m_canvas, SkipsRepeats(count - i));
+        int j = i;
+        for (;; ++j) {
+            // The list is read front to back; asking for items a little ahead hides memory latency.
+            if (j + kPrefetchAhead < count) cpu::Prefetch(&items[j + kPrefetchAhead]);
+            run.Put(MarkCentre(mx, my, &items[j].X1));
+            if (j + 1 >= count || !joins(items[j + 1])) break;
+        }
+        run.Finish();
+        i = j;
+        return;
     }
+    int last = i;
+    while (last + 1 < count && joins(items[last + 1])) ++last;
     static_assert(sizeof(TDisplayItem) % sizeof(double) == 0 && offsetof(TDisplayItem, Y1) == offsetof(TDisplayItem, X1) + sizeof(double));
     const TMarkBlock block{&first.X1, std::ptrdiff_t(sizeof(TDisplayItem) / sizeof(double)), last - i + 1};
     DrawMarks(first, {&block, 1});
     i = last;
+}
+
+// Whether a run of (at most) `count` marks remembers where it stamped: where the marks are fewer
+// than half the canvas's pixels, few of them share a pixel and the bookkeeping costs more than
+// it saves.
+bool TChartRenderer::SkipsRepeats(std::int64_t count) const
+{
+    const QImage& image = m_canvas.Image();
+    return count >= std::max<std::int64_t>(kSkipRepeatsFrom, std::int64_t(image.width()) * image.height() / 2);
+}
+
+// The canvas pixel of a mark at (xy[0], xy[1]) on the maps of its layer.
+TPoint TChartRenderer::MarkCentre(const TAxisMap& mx, const TAxisMap& my, const double* xy) const
+{
+    int px, py;
+    if (!TAxisMap::FastToPixelPair(mx, my, xy, px, py)) {
+        px = mx.ToPixel(xy[0]);
+        py = my.ToPixel(xy[1]);
+    }
+    return {std::clamp(px, -kPixelLimit, kPixelLimit) + m_frame.OffsetX - m_frame.MarginLeft,
+            std::clamp(py, -kPixelLimit, kPixelLimit) + m_frame.OffsetY - m_frame.MarginTop};
 }
 
 // Marks that look like `look` (kind, layer, colour, pen), block after block. With a stamp the
@@ -394,9 +431,8 @@ void TChartRenderer::DrawMarks(const TDisplayItem& look, std::span<const TMarkBl
     }
     const TAxisMap& mx = m_frame.MapXOf(look.Layer);
     const TAxisMap& my = m_frame.MapYOf(look.Layer);
-    const int shiftX = m_frame.OffsetX - m_frame.MarginLeft, shiftY = m_frame.OffsetY - m_frame.MarginTop;
     // Long runs skip the centres they have stamped already (many marks share a pixel).
-    TPixelStamp::TStampRun run(*stamp, m_canvas, count >= kSkipRepeatsFrom);
+    TPixelStamp::TStampRun run(*stamp, m_canvas, SkipsRepeats(count));
     std::optional<TPixelStamp::TStampRun> layerRun;
     if (layerCanvas) layerRun.emplace(*stamp, *layerCanvas);
     for (const TMarkBlock& b : blocks) {
@@ -406,13 +442,7 @@ void TChartRenderer::DrawMarks(const TDisplayItem& look, std::span<const TMarkBl
             const double* at = xy + k * stride;
             // The marks are read front to back; asking for marks a little ahead hides memory latency.
             if (k + kPrefetchAhead < b.Count) cpu::Prefetch(at + kPrefetchAhead * stride);
-            int px, py;
-            if (!TAxisMap::FastToPixelPair(mx, my, at, px, py)) {
-                px = mx.ToPixel(at[0]);
-                py = my.ToPixel(at[1]);
-            }
-            const TPoint centre{std::clamp(px, -kPixelLimit, kPixelLimit) + shiftX,
-                                std::clamp(py, -kPixelLimit, kPixelLimit) + shiftY};
+            const TPoint centre = MarkCentre(mx, my, at);
             run.Put(centre);
             if (layerRun) layerRun->Put(centre);
         }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <span>
 #include <string>
@@ -103,6 +104,8 @@ private:
         int Count;
     };
     void DrawMarks(const TDisplayItem& look, std::span<const TMarkBlock> blocks);
+    TPoint MarkCentre(const TAxisMap& mx, const TAxisMap& my, const double* xy) const;
+    bool SkipsRepeats(std::int64_t count) const;
     void DrawLabels();
     void DrawFrame();
 
