@@ -138,10 +138,14 @@ TEST_F(Languages, HelpAndAboutBoxFollowTheLanguage)
     ASSERT_TRUE(LooksGerman(germanHelp));
     ASSERT_TRUE(LooksGerman(W.FormHilfe->Label1->text() + germanAbout));
 
+    const QString germanTitle = W.HelpWindow->windowTitle(), germanHeading = W.FormHilfe->Label1->text(),
+                  germanClose = W.FormHilfe->Button1->text();
     W.English1->trigger();
     QApplication::processEvents();   // the toolkit posts the language change to every window
     const QString help = W.HelpWindow->Text->toPlainText();
     EXPECT_FALSE(LooksGerman(help)) << help.toStdString();
+    static const QRegularExpression helpWords("Punkt|Modell|Beenden|Knopf|Glättung|Ordnung|Schieberegler");
+    EXPECT_FALSE(helpWords.match(help).hasMatch()) << helpWords.match(help).captured().toStdString();
     EXPECT_TRUE(help.contains("Take values")) << "the buttons by their English names";
     EXPECT_EQ(W.HelpWindow->windowTitle(), "Kalmira - Help");
     for (const QString& t : {W.FormHilfe->Label1->text(), W.FormHilfe->Label3->text(), W.FormHilfe->Button1->text()})
@@ -151,6 +155,9 @@ TEST_F(Languages, HelpAndAboutBoxFollowTheLanguage)
     QApplication::processEvents();
     EXPECT_EQ(W.HelpWindow->Text->toPlainText(), germanHelp);
     EXPECT_EQ(W.FormHilfe->Label3->text(), germanAbout);
+    EXPECT_EQ(W.HelpWindow->windowTitle(), germanTitle);
+    EXPECT_EQ(W.FormHilfe->Label1->text(), germanHeading);
+    EXPECT_EQ(W.FormHilfe->Button1->text(), germanClose);
     W.HelpWindow->close();
 }
 
