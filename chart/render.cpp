@@ -334,6 +334,23 @@ void TChartRenderer::DrawItemSpan(const TDisplayItem* items, int count)
     }
 }
 
+namespace {
+
+// The canvas pixel of a mark at (xy[0], xy[1]) on the maps of its layer, in one loop with its
+// caller.
+KALMIRA_INLINE TPoint MarkCentre(const TRenderFrame& f, const TAxisMap& mx, const TAxisMap& my, const double* xy)
+{
+    int px, py;
+    if (!TAxisMap::FastToPixelPair(mx, my, xy, px, py)) {
+        px = mx.ToPixel(xy[0]);
+        py = my.ToPixel(xy[1]);
+    }
+    return {std::clamp(px, -TChartRenderer::kPixelLimit, TChartRenderer::kPixelLimit) + f.OffsetX - f.MarginLeft,
+            std::clamp(py, -TChartRenderer::kPixelLimit, TChartRenderer::kPixelLimit) + f.OffsetY - f.MarginTop};
+}
+
+}  // namespace
+
 // Marks from item i on, as long as they are visible marks of one layer with the same pen; i ends
 // on the last mark of the run. Where the canvas takes stamps, the run is found and drawn in one
 // pass, so the items are read once.
@@ -356,7 +373,7 @@ void TChartRenderer::DrawMarkRun(const TDisplayItem* items, int& i, int count)
         for (;; ++j) {
             // The list is read front to back; asking for items a little ahead hides memory latency.
             if (j + kPrefetchAhead < count) cpu::Prefetch(&items[j + kPrefetchAhead]);
-            run.Put(MarkCentre(mx, my, &items[j].X1));
+            run.Put(MarkCentre(m_frame, mx, my, &items[j].X1));
             if (j + 1 >= count || !joins(items[j + 1])) break;
         }
         run.Finish();
@@ -378,18 +395,6 @@ bool TChartRenderer::SkipsRepeats(std::int64_t count) const
 {
     const QImage& image = m_canvas.Image();
     return count >= std::max<std::int64_t>(kSkipRepeatsFrom, std::int64_t(image.width()) * image.height() / 2);
-}
-
-// The canvas pixel of a mark at (xy[0], xy[1]) on the maps of its layer.
-TPoint TChartRenderer::MarkCentre(const TAxisMap& mx, const TAxisMap& my, const double* xy) const
-{
-    int px, py;
-    if (!TAxisMap::FastToPixelPair(mx, my, xy, px, py)) {
-        px = mx.ToPixel(xy[0]);
-        py = my.ToPixel(xy[1]);
-    }
-    return {std::clamp(px, -kPixelLimit, kPixelLimit) + m_frame.OffsetX - m_frame.MarginLeft,
-            std::clamp(py, -kPixelLimit, kPixelLimit) + m_frame.OffsetY - m_frame.MarginTop};
 }
 
 // Marks that look like `look` (kind, layer, colour, pen), block after block. With a stamp the
@@ -442,7 +447,7 @@ void TChartRenderer::DrawMarks(const TDisplayItem& look, std::span<const TMarkBl
             const double* at = xy + k * stride;
             // The marks are read front to back; asking for marks a little ahead hides memory latency.
             if (k + kPrefetchAhead < b.Count) cpu::Prefetch(at + kPrefetchAhead * stride);
-            const TPoint centre = MarkCentre(mx, my, at);
+            const TPoint centre = MarkCentre(m_frame, mx, my, at);
             run.Put(centre);
             if (layerRun) layerRun->Put(centre);
         }

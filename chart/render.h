@@ -104,7 +104,6 @@ private:
         int Count;
     };
     void DrawMarks(const TDisplayItem& look, std::span<const TMarkBlock> blocks);
-    TPoint MarkCentre(const TAxisMap& mx, const TAxisMap& my, const double* xy) const;
     bool SkipsRepeats(std::int64_t count) const;
     void DrawLabels();
     void DrawFrame();
