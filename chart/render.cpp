@@ -191,6 +191,15 @@ void TChartRenderer::PenColor(TColor c)
     m_canvas.Pen().SetColor(c);
 }
 
+// A new width ends the pending polyline, which is drawn with the old one.
+void TChartRenderer::PenWidth(int w)
+{
+    if (w == m_penWidth) return;
+    Flush();
+    m_penWidth = w;
+    m_canvas.Pen().SetWidth(w);
+}
+
 void TChartRenderer::PenStyle(TPenStyle s)
 {
     if (s == m_penStyle) return;
@@ -307,11 +316,7 @@ void TChartRenderer::DrawMarkRunOf(const TItemStore::TMarkRun& run)
 {
     const TDisplayItem& look = run.Look;
     if (run.Count == 0 || !m_frame.ClassVisible[look.ItemClass] || !m_frame.ShowsLayer(look.Layer)) return;
-    if (look.LineWidth != m_penWidth) {
-        Flush();
-        m_penWidth = look.LineWidth;
-        m_canvas.Pen().SetWidth(m_penWidth);
-    }
+    PenWidth(look.LineWidth);
     std::vector<TMarkBlock> blocks;
     for (int k = 0; k < run.Count; k += TItemStore::kBlockMarks)
         blocks.push_back({run.XY(k), 2, std::min(TItemStore::kBlockMarks, run.Count - k)});
@@ -324,11 +329,7 @@ void TChartRenderer::DrawItemSpan(const TDisplayItem* items, int count)
     for (int i = 0; i < count; ++i) {
         const TDisplayItem& item = items[i];
         if (!m_frame.ClassVisible[item.ItemClass] || !m_frame.ShowsLayer(item.Layer)) continue;
-        if (item.LineWidth != m_penWidth) {
-            Flush();
-            m_penWidth = item.LineWidth;
-            m_canvas.Pen().SetWidth(m_penWidth);
-        }
+        PenWidth(item.LineWidth);
         if (item.Kind == ikMark) DrawMarkRun(items, i, count);
         else DrawItem(item);
     }

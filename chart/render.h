@@ -111,6 +111,7 @@ private:
     // attributes, set only on a difference
     void PenColor(TColor c);
     void PenStyle(TPenStyle s);
+    void PenWidth(int w);
     void BrushColor(TColor c);
     void FontColor(TColor c);
     void ShapeAttributes(const TDisplayItem& item, TColor outline);   // ikRect and its relatives
