@@ -42,6 +42,8 @@ public:
     // solver (nullptr: none). A stopped preparation raises ESplineCancelled, leaves the spline to
     // be prepared again, and the next one starts from the p it reached.
     void SetSplineCancel(const std::atomic<bool>* flag) { m_splineCancel = flag; }
+    // The passes of the band solver the last preparation of the spline took on all the points.
+    int SplinePasses() const { return m_splinePasses; }
     const TMatrix& PointTable() const { return m_points; }  // column 1 x, column 2 y, rows 1..PointCount
     double MeanY() const;                                // running sum of y / PointCount; 0 when empty
 
@@ -95,7 +97,9 @@ private:
     double m_splineLowX = 0.0, m_splineHighX = 0.0;  // the smallest and largest x, unscaled
     double m_splineStartP = 0.0;     // where the next preparation's iteration starts; 0 after new points
     double m_splineSettledS = -1.0;  // the allowance at which that p was found
+    double m_splineSettledPower = 0.0;  // d ln F / d ln p near that p: the next allowance's first step
     const std::atomic<bool>* m_splineCancel = nullptr;
+    int m_splinePasses = 0;
 };
 
 // Reinsch's smoothing spline on the points n1..n2 (1-based) of x, y with standard deviations dy

@@ -61,6 +61,13 @@ constexpr double kResidualTolerance = 1e-10;
 // spread points: ten million of them).
 constexpr double kNoisePerSquaredPoint = 0.1 * 1.1102230246251565e-16;
 constexpr double kLargestTolerance = 1e-7;
+// Where the residual's own rounding noise, estimated in each pass from the terms it sums (their
+// errors taken as independent), is larger than that aim, a residual within this many times the
+// noise of the allowance is as close as it can be told: further steps would only follow the
+// noise (at a million randomly placed points the noise is about 5e-5 and this multiple of the
+// estimate 4e-5 to 6e-5).
+constexpr double kNoiseMultiple = 3.0;
+constexpr double kRoundingUnit = 1.1102230246251565e-16;
 // A bracket narrower than this (relative) cannot be split any further.
 constexpr double kStepResolution = 1e-13;
 // Close to the allowance (relative; or within a hundred times the expected noise), a Newton step
@@ -179,10 +186,12 @@ void SortPoints(const double* px, const double* py, int n, std::vector<double>& 
 // the interpolating spline). Writes a_i and c_i for i = n1..n2; b and d (n1..n2 places each) are
 // work space on the way and receive nothing. dy == nullptr means every dy_i = 1. pStart receives
 // the final p. When pStart is where an earlier call with the allowance settledS ended and S equals
-// it, that p is taken as it is. Returns the number of passes of the band solver.
+// it, that p is taken as it is; for another S the first pass steps from it along settledPower
+// (d ln F / d ln p there, which receives the last slope found). Returns the number of passes of
+// the band solver.
 int SmoothingSpline(double S, int n1, int n2, const double* x, const double* y, const double* dy, double* a,
                     double* b, double* c, double* d, double& pStart, double settledS = -1.0,
-                    const std::atomic<bool>* cancel = nullptr)
+                    const std::atomic<bool>* cancel = nullptr, double* settledPower = nullptr)
 {
     if (n1 >= n2) throw EQZLMath2Error(kMsgBounds);
     TFloatGuard guard;
@@ -191,42 +200,51 @@ int SmoothingSpline(double S, int n1, int n2, const double* x, const double* y, 
     for (int i = n1; i < n2; ++i) Spacing(x, i);
     auto weight = [dy](int i) { return dy ? dy[i] : 1.0; };
 
-    // The triangular factor of [D Q; L^T / sqrt(p)]: row j keeps the columns j, j+1, j+2 in
-    // R0, R1, R2 and its right side in u, which the back substitution turns into the solution.
+    // The triangular factor of [D Q; L^T / sqrt(p)] without square roots, as weight times unit
+    // row (Gentleman's rotations): row j is sqrt(R0[j]) (1, R1[j], R2[j]) in the columns j, j+1,
+    // j+2, its right side sqrt(R0[j]) u[j]; the back substitution turns u into the solution.
     // Rows are filled in order, up to `filled`.
     double* R0 = b;
     double* R1 = c;
     double* R2 = d;
     double* u = a;
     int filled = m1 - 1;
-    // Rotates one row (e0, e1, e2 in columns k, k+1, k+2, right side rhs) into the factor; rows
-    // come in order of their first column, so a row meets filled rows only at its start.
-    auto rotateIn = [&](int k, double e0, double e1, double e2, double rhs) __attribute__((always_inline)) {
+    bool emptyRow = false;
+    // Rotates one row, sqrt(weight) (e0, e1, e2) in columns k, k+1, k+2 with right side
+    // sqrt(weight) rhs, into the factor; rows come in order of their first column, so a row meets
+    // filled rows only at its start.
+    auto rotateIn = [&](int k, double weight, double e0, double e1, double e2, double rhs)
+                        __attribute__((always_inline)) {
         for (int j = k; j <= m2; ++j) {
             if (e0 == 0.0 && e1 == 0.0 && e2 == 0.0) return;   // what is left is residual
             if (e0 != 0.0) {
                 if (j > filled) {
                     // Rows skipped by a leading zero stay empty (and make the solve fail).
-                    for (int skipped = filled + 1; skipped < j; ++skipped)
+                    for (int skipped = filled + 1; skipped < j; ++skipped) {
                         R0[skipped] = R1[skipped] = R2[skipped] = u[skipped] = 0.0;
-                    R0[j] = e0;
-                    R1[j] = e1;
-                    R2[j] = e2;
-                    u[j] = rhs;
+                        emptyRow = true;
+                    }
+                    const double inverse = 1.0 / e0;
+                    R0[j] = weight * e0 * e0;
+                    R1[j] = e1 * inverse;
+                    R2[j] = e2 * inverse;
+                    u[j] = rhs * inverse;
                     filled = j;
                     return;
                 }
-                const double rr = std::sqrt(R0[j] * R0[j] + e0 * e0);
-                const double inverse = 1.0 / rr;
-                const double cs = R0[j] * inverse, sn = e0 * inverse;
-                R0[j] = rr;
+                const double weighted = weight * e0;
+                const double sum = R0[j] + weighted * e0;
+                const double inverse = 1.0 / sum;
+                const double cs = R0[j] * inverse, sn = weighted * inverse;
                 const double s1 = R1[j], s2 = R2[j], sq = u[j];
+                R0[j] = sum;
                 R1[j] = cs * s1 + sn * e1;
                 R2[j] = cs * s2 + sn * e2;
                 u[j] = cs * sq + sn * rhs;
-                e1 = cs * e1 - sn * s1;
-                e2 = cs * e2 - sn * s2;
-                rhs = cs * rhs - sn * sq;
+                e1 = e1 - e0 * s1;
+                e2 = e2 - e0 * s2;
+                rhs = rhs - e0 * sq;
+                weight = weight * cs;
             }
             e0 = e1;
             e1 = e2;
@@ -243,11 +261,11 @@ int SmoothingSpline(double S, int n1, int n2, const double* x, const double* y, 
         const double middle = rho >= m1 && rho <= m2 ? -left - right : 0.0;
         const double rightmost = rho + 1 <= m2 ? right : 0.0;
         if (rho - 1 >= m1)
-            rotateIn(rho - 1, left, middle, rightmost, y[rho] / w);
+            rotateIn(rho - 1, 1.0, left, middle, rightmost, y[rho] / w);
         else if (rho == m1)
-            rotateIn(m1, middle, rightmost, 0.0, y[rho] / w);
+            rotateIn(m1, 1.0, middle, rightmost, 0.0, y[rho] / w);
         else
-            rotateIn(m1, rightmost, 0.0, 0.0, y[rho] / w);
+            rotateIn(m1, 1.0, rightmost, 0.0, 0.0, y[rho] / w);
     };
     // The Cholesky factor of T (diagonal 2 (h_(i-1) + h_i) / 3, off-diagonal h_i / 3), one row
     // after the other: ld the diagonal, lo the subdiagonal.
@@ -267,6 +285,12 @@ int SmoothingSpline(double S, int n1, int n2, const double* x, const double* y, 
     const bool hasUnknowns = m1 <= m2;
     double p = S > 0.0 && hasUnknowns ? std::max(pStart, 0.0) : 0.0;
     const bool settled = p > 0.0 && S == settledS;
+    if (p > 0.0 && !settled && settledS > 0.0 && settledPower && *settledPower > 0.0) {
+        // Another allowance after a settled one (the next step of the scroll bar): the first pass
+        // goes where the slope of ln F over ln p at the settled p points, not to that p again.
+        const double bound = std::log(kMaxStepFactor);
+        p *= std::exp(std::clamp(std::log(S / settledS) / *settledPower, -bound, bound));
+    }
     const int count = n2 - n1 + 1;
     const double tolerance =
         std::clamp(kNoisePerSquaredPoint * double(count) * double(count), kResidualTolerance, kLargestTolerance);
@@ -338,39 +362,58 @@ int SmoothingSpline(double S, int n1, int n2, const double* x, const double* y, 
             for (int i = m2; i >= m1; --i) u[i] = (u[i] - R1[i] * U(i + 1)) / R0[i];
         } else {
             // u := (p Q^T D^2 Q + T)^-1 Q^T y as the least-squares solution of
-            // [D Q; L^T / sqrt(p)] (p u) ~ [D^-1 y; 0], by Givens rotations.
-            const double damping = std::sqrt(1.0 / p);
+            // [D Q; L^T / sqrt(p)] (p u) ~ [D^-1 y; 0], by rotations. Row k of L^T is
+            // sqrt(diagonal_k) (1, lower_k) with T = L' diag L'^T, L' unit lower bidiagonal.
+            const double inverseP = 1.0 / p;
             filled = m1 - 1;
+            emptyRow = false;
             rotateDataRow(n1);
             rotateDataRow(m1);
-            double loPrev = 0.0;
+            double lowerPrev = 0.0, offPrev = 0.0;
             for (int k = m1; k <= m2; ++k) {
                 rotateDataRow(k + 1);
-                const TCholeskyRow row = choleskyRow(k, loPrev);
-                loPrev = row.lo;
-                rotateIn(k, damping * row.ld, damping * row.lo, 0.0, 0.0);
+                const double diagonal = 2.0 * ((x[k] - x[k - 1]) + (x[k + 1] - x[k])) / 3.0 - offPrev * lowerPrev;
+                offPrev = (x[k + 1] - x[k]) / 3.0;
+                lowerPrev = k < m2 ? offPrev / diagonal : 0.0;
+                rotateIn(k, diagonal * inverseP, 1.0, lowerPrev, 0.0, 0.0);
             }
-            for (int j = filled + 1; j <= m2; ++j) R0[j] = R1[j] = R2[j] = u[j] = 0.0;
-            for (int j = m2; j >= m1; --j) u[j] = (u[j] - R1[j] * U(j + 1) - R2[j] * U(j + 2)) / R0[j];
+            for (int j = filled + 1; j <= m2; ++j) {
+                R0[j] = R1[j] = R2[j] = u[j] = 0.0;
+                emptyRow = true;
+            }
+            // The unit diagonal needs no division; an empty row (a zero weight) fails as a
+            // division by it would.
+            if (emptyRow)
+                for (int j = m2; j >= m1; --j)
+                    if (R0[j] == 0.0) u[j] = (u[j] - R1[j] * U(j + 1) - R2[j] * U(j + 2)) / R0[j];
+            for (int j = m2; j >= m1; --j) u[j] = u[j] - R1[j] * U(j + 1) - R2[j] * U(j + 2);
             for (int j = m1; j <= m2; ++j) u[j] /= p;
         }
         // e = |D Q u|^2; the residual sum of squares is p^2 e.
-        double e = 0.0;
+        double e = 0.0, noise = 0.0;
         if (hasUnknowns) {
             double g = 0.0;
+            // The rounding noise of each term: a slope carries about one rounding unit of the two
+            // u it is taken from, divided by the spacing.
+            double noiseSum = 0.0, gNoise = 0.0;
             for (int i = n1; i <= m2; ++i) {
                 const double h = slope(i);
                 const double w = weight(i);
                 e = e + (h - g) * (w * w) * (h - g);
+                const double hNoise = (std::fabs(U(i + 1)) + std::fabs(U(i))) / (x[i + 1] - x[i]);
+                const double termNoise = (hNoise + gNoise) * (w * w) * (h - g);
+                noiseSum += termNoise * termNoise;
+                gNoise = hNoise;
                 g = h;
             }
             const double w = weight(n2);
             e = e + g * (w * w) * g;
+            if (e > 0.0) noise = kRoundingUnit * 2.0 * std::sqrt(noiseSum) / e;
         }
         const double F = e * (p * p);
         guard.Check(F);
         if (!hasUnknowns || lastPass || settled || F == S || S == 0.0) break;
-        if (p > 0.0 && std::fabs(F - S) <= tolerance * S) break;
+        if (p > 0.0 && std::fabs(F - S) <= std::max(tolerance, kNoiseMultiple * noise) * S) break;
         if (p > 0.0 && (pBest == 0.0 || std::fabs(F - S) < missBest)) {
             pBest = p;
             missBest = std::fabs(F - S);
@@ -442,9 +485,14 @@ int SmoothingSpline(double S, int n1, int n2, const double* x, const double* y, 
                     const double lower = i - 1 >= m1 ? R1[i - 1] * w1 : 0.0;
                     w = (z - lower) / R0[i];
                 } else {
+                    // With the unit rows: t = sqrt(R0) w solves the unit system, w^2 = t^2 / R0.
                     const double above = i - 1 >= m1 ? R1[i - 1] * w1 : 0.0;
                     const double twoAbove = i - 2 >= m1 ? R2[i - 2] * w2 : 0.0;
-                    w = (z - above - twoAbove) / R0[i];
+                    const double t = z - above - twoAbove;
+                    f += t * t / R0[i];
+                    w2 = w1;
+                    w1 = t;
+                    continue;
                 }
                 f += w * w;
                 w2 = w1;
@@ -461,6 +509,7 @@ int SmoothingSpline(double S, int n1, int n2, const double* x, const double* y, 
             if (h <= 0.0 && !bracketed) break;
             const double slopeF = 2.0 * p * h;   // F'(p)
             const double power = p * slopeF / F;  // d ln F / d ln p
+            if (settledPower) *settledPower = power;
             if (h <= 0.0) {
                 next = -1.0;
             } else {
@@ -648,6 +697,7 @@ void TCurveFit::PrepareSpline()
         meanY = my;
     }
     if (m_splineSmoothing >= 1.0) {
+        m_splinePasses = 0;
         // An allowance of the line's own residual (or more) leaves the straight line, with no
         // curvature, as the smoothing spline: the iteration's limit for p without bound, which it
         // would approach pass by pass until p overflows. The line is taken at once.
@@ -658,8 +708,9 @@ void TCurveFit::PrepareSpline()
     } else {
         std::vector<double> b(std::size_t(n) + 1), d(std::size_t(n) + 1);
         try {
-            SmoothingSpline(allowance, 1, n, xs.data(), ys.data(), nullptr, m_splineA.data(), b.data(),
-                            m_splineC.data(), d.data(), m_splineStartP, m_splineSettledS, m_splineCancel);
+            m_splinePasses = SmoothingSpline(allowance, 1, n, xs.data(), ys.data(), nullptr, m_splineA.data(), b.data(),
+                            m_splineC.data(), d.data(), m_splineStartP, m_splineSettledS, m_splineCancel,
+                            &m_splineSettledPower);
         } catch (const ESplineCancelled&) {
             // The p kept belongs to no allowance: the next preparation iterates from it.
             m_splineSettledS = -1.0;

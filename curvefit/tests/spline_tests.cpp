@@ -427,6 +427,35 @@ TEST(SplineValue, ANewFactorAfterAnotherMeetsItsAllowance)
     }
 }
 
+// Steps of the smoothing factor back and forth (the scroll bar) at many random points: each
+// starts along the slope found at the last factor and ends within the residual's rounding noise
+// (about 1e-6 here) in a few passes, instead of chasing that noise.
+TEST(SplineValue, StepsOfTheFactorTakeFewPassesAndMeetTheirAllowance)
+{
+    const Points points = RandomPoints(300000, 5);
+    TCurveFit fit;
+    Fill(fit, points);
+    double k, d, q;
+    fit.CalcLinFit(k, d, q);
+    double lineRss = 0.0;
+    for (auto [x, y] : points) lineRss += (y - k * x - d) * (y - k * x - d);
+    fit.SetSplineSmoothing(0.5);
+    Spline(fit, 1.0);
+    const struct {
+        double factor;
+        int passes;
+    } steps[] = {{0.51, 3}, {0.5, 3}, {0.51, 3}, {0.52, 3}, {0.4, 6}};
+    for (auto [factor, passes] : steps) {
+        SCOPED_TRACE(factor);
+        fit.SetSplineSmoothing(factor);
+        Spline(fit, 1.0);
+        EXPECT_LE(fit.SplinePasses(), passes);
+        double rss = 0.0;
+        for (auto [x, y] : points) rss += (y - Spline(fit, x)) * (y - Spline(fit, x));
+        EXPECT_NEAR(rss / (factor * lineRss), 1.0, 2e-5);
+    }
+}
+
 TEST_P(SplineProperty, PiecesJoinIntoANaturalCubicSpline)
 {
     const PropertyCase& tc = GetParam();
