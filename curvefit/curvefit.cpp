@@ -1,7 +1,7 @@
 // The point store of TCurveFit and its six closed-form fits.
 //
 // The store keeps the points in a two-column table (x in column 1, y in column 2, entry order)
-// and, per point, in constant time:
+// and, per point, in constant time (those of the transforms added when a fit first needs them):
 //   - the fourteen running sums of x, y and their transforms (ln x, 1/y, ln y) in extended
 //     precision, with SumFlags recording which transformed sums skipped a point;
 //   - for each of the four transformed regressions (X, Y) = (x, 1/y), (ln x, y), (ln x, 1/y) and
@@ -190,6 +190,7 @@ double TCurveFit::MeanY() const
 void TCurveFit::ClearData()
 {
     m_pointCount = 0;
+    m_summedCount = 0;
     *m_sums = TRunningSums{};
     m_sumFlags = 0;
     m_minX = kNoMinX;
@@ -221,6 +222,30 @@ void TCurveFit::AddPoint(double x, double y)
     s.xx += X * X;
     s.yy += Y * Y;
 
+    ++m_pointCount;
+    m_points.SetElem(1, m_pointCount, x);
+    m_points.SetElem(2, m_pointCount, y);
+    m_splineValid = false;
+    m_splineStartP = 0.0;
+    m_splineSorted = false;
+}
+
+// The sums of the transformed pairs (reciprocals and logarithms) are added up to the last point
+// when a fit first needs them rather than by AddPoint: taking over millions of points then costs
+// what storing them costs, and the sums are the same, bit for bit, as they are formed point by
+// point in the order of entry either way.
+void TCurveFit::SumTransformed() const
+{
+    TRunningSums& s = *m_sums;
+    const double* xs = m_points.ColumnData(1);
+    const double* ys = m_points.ColumnData(2);
+    for (int i = m_summedCount; i < m_pointCount; ++i) AddTransformed(s, xs[i], ys[i]);
+    m_summedCount = m_pointCount;
+}
+
+void TCurveFit::AddTransformed(TRunningSums& s, double x, double y) const
+{
+    const long double X = x, Y = y;
     const bool reciprocal = std::fabs(Y) > kReciprocalLimit;
     long double recY = 0;
     if (reciprocal) {
@@ -257,13 +282,6 @@ void TCurveFit::AddPoint(double x, double y)
     } else {
         m_sumFlags |= sfYNotPositive;
     }
-
-    ++m_pointCount;
-    m_points.SetElem(1, m_pointCount, x);
-    m_points.SetElem(2, m_pointCount, y);
-    m_splineValid = false;
-    m_splineStartP = 0.0;
-    m_splineSorted = false;
 }
 
 // The centred sums are taken about the mean of the running sums rather than about ColumnMean's:
@@ -382,6 +400,7 @@ void TCurveFit::CalcReciLinFit(double& k0, double& k1, double& quality)
 {
     k0 = k1 = quality = 0;
     if (m_pointCount <= 2) Fail("CalcReciLinFit: not enough data points");
+    SumTransformed();
     if (m_sumFlags & sfYNearZero) Fail("CalcReciLinFit: y values must not be zero");
     const TRunningSums& s = *m_sums;
     const TLine line = TransformedLine(s.reciLin, {s.x, s.xx, s.recY, s.xRecY});
@@ -394,6 +413,7 @@ void TCurveFit::CalcLogFit(double& k0, double& k1, double& quality)
 {
     k0 = k1 = quality = 0;
     if (m_pointCount <= 2) Fail("CalcLogFit: not enough data points");
+    SumTransformed();
     if (m_sumFlags & sfXNotPositive) Fail("CalcLogFit: x values must not be negative or zero");
     const TRunningSums& s = *m_sums;
     const TLine line = TransformedLine(s.log, {s.lnX, s.lnXlnX, s.y, s.yLnX});
@@ -406,6 +426,7 @@ void TCurveFit::CalcReciLogFit(double& k0, double& k1, double& quality)
 {
     k0 = k1 = quality = 0;
     if (m_pointCount <= 2) Fail("CalcReciLogFit: not enough data points");
+    SumTransformed();
     if (m_sumFlags & (sfYNearZero | sfYNotPositive)) Fail("CalcReciLogFit: y values must not be negative or zero");
     if (m_sumFlags & sfXNotPositive) Fail("CalcReciLogFit: x values must not be negative or zero");
     const TRunningSums& s = *m_sums;
@@ -419,6 +440,7 @@ void TCurveFit::CalcExponentialFit(double& k0, double& k1, double& quality)
 {
     k0 = k1 = quality = 0;
     if (m_pointCount <= 2) Fail("CalcExponentialFit: not enough data points");
+    SumTransformed();
     if (m_sumFlags & sfYNotPositive) Fail("CalcExponentialFit: y values must not be negative or zero");
     if (m_sumFlags & sfXNotPositive) Fail("CalcExponentialFit: x values must not be negative or zero");
     const TRunningSums& s = *m_sums;

@@ -35,7 +35,11 @@ public:
     // properties
     int PointCount() const { return m_pointCount; }
     double MinX() const { return m_minX; }               // 1.7e308 when there is no point
-    std::uint8_t SumFlags() const { return m_sumFlags; }
+    std::uint8_t SumFlags() const
+    {
+        SumTransformed();
+        return m_sumFlags;
+    }
     double SplineSmoothing() const { return m_splineSmoothing; }
     void SetSplineSmoothing(double factor);              // no range check; invalidates the spline
     // A flag another thread may set to stop a spline preparation between two passes of its
@@ -79,11 +83,14 @@ private:
     TMatrix m_points{2, 1000};
     int m_pointCount = 0;
     double m_minX = 1.7e308;
-    std::uint8_t m_sumFlags = 0;
+    mutable std::uint8_t m_sumFlags = 0;
 
     // running sums of the transformed fits (owned by the store; see curvefit.cpp)
     struct TRunningSums;
     std::unique_ptr<TRunningSums> m_sums;
+    mutable int m_summedCount = 0;   // the points the transformed sums hold
+    void SumTransformed() const;
+    void AddTransformed(TRunningSums& s, double x, double y) const;
 
     // smoothing spline cache
     double m_splineSmoothing = 0.5;

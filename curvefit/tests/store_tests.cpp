@@ -43,6 +43,36 @@ const FlagCase kFlagCases[] = {
 INSTANTIATE_TEST_SUITE_P(Store, StoreFlags, ::testing::ValuesIn(kFlagCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// The sums of the transforms are added when a fit first needs them: fits between additions,
+// after a clear and after a single point give, bit for bit, what fits on the whole store give.
+TEST(Store, TransformedFitsBetweenAdditionsEqualFitsAtTheEnd)
+{
+    using Fit = void (TCurveFit::*)(double&, double&, double&);
+    const Fit fits[] = {&TCurveFit::CalcReciLinFit, &TCurveFit::CalcLogFit, &TCurveFit::CalcReciLogFit,
+                        &TCurveFit::CalcExponentialFit};
+    Points points;
+    for (int i = 1; i <= 40; ++i) points.emplace_back(0.37 * i, 2.0 + std::sin(0.5 * i));
+    TCurveFit interleaved, atEnd;
+    interleaved.AddPoint(5, 5);
+    EXPECT_EQ(interleaved.SumFlags(), 0);
+    interleaved.ClearData();
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        interleaved.AddPoint(points[i].first, points[i].second);
+        atEnd.AddPoint(points[i].first, points[i].second);
+        double k0, k1, q;
+        if (i % 7 == 3)
+            for (Fit fit : fits) (interleaved.*fit)(k0, k1, q);
+    }
+    for (Fit fit : fits) {
+        double a0, a1, aq, b0, b1, bq;
+        (interleaved.*fit)(a0, a1, aq);
+        (atEnd.*fit)(b0, b1, bq);
+        EXPECT_EQ(a0, b0);
+        EXPECT_EQ(a1, b1);
+        EXPECT_EQ(aq, bq);
+    }
+}
+
 TEST(Store, StartsEmpty)
 {
     TCurveFit fit;
