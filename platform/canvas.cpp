@@ -843,11 +843,7 @@ void TCanvas::Draw(int x, int y, const QImage& image)
     for (i64 row = ya; row < yb; ++row) {
         const QRgb* s = reinterpret_cast<const QRgb*>(src.constScanLine(int(row - y))) + (xa - x);
         QRgb* d = reinterpret_cast<QRgb*>(m_image->scanLine(int(row))) + xa;
-        if (m_copyMode == cmSrcAnd) {
-            for (i64 i = 0; i < n; ++i) d[i] = (d[i] & s[i]) | kOpaque;
-        } else {
-            for (i64 i = 0; i < n; ++i) d[i] = s[i] | kOpaque;
-        }
+        cpu::CopyPixels(d, s, n, kOpaque, m_copyMode == cmSrcAnd);
     }
 }
 

@@ -84,6 +84,22 @@ inline void Store4(std::uint32_t* dst, const TPixels4& p)
 #endif
 }
 
+// dst[i] = src[i] | bits, or with `andDst` dst[i] = (dst[i] & src[i]) | bits, for i < n: four
+// pixels at a time where the processor has 16-byte stores.
+inline void CopyPixels(std::uint32_t* dst, const std::uint32_t* src, std::ptrdiff_t n, std::uint32_t bits, bool andDst)
+{
+    std::ptrdiff_t i = 0;
+#if defined(KALMIRA_CPU_SSE2)
+    const __m128i b = _mm_set1_epi32(int(bits));
+    for (; i + 4 <= n; i += 4) {
+        __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
+        if (andDst) s = _mm_and_si128(s, _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), _mm_or_si128(s, b));
+    }
+#endif
+    for (; i < n; ++i) dst[i] = (andDst ? dst[i] & src[i] : src[i]) | bits;
+}
+
 // Two affine maps applied to a pair of neighbouring values at once: (k0 v[0] + d0, k1 v[1] + d1),
 // each product and sum rounded to double as written, then rounded to whole numbers. True, with
 // both results, when each sum lies strictly inside +-limit and clear of a half by more than
@@ -123,6 +139,84 @@ KALMIRA_INLINE bool AffineRoundPair(const double* v, const TAffinePair& map, dou
     r1 = r[1];
     return true;
 #endif
+}
+
+// A rectangle of pixels in an image of `Stride` pixels a row, and the offsets that carry a map's
+// pixels into the image.
+struct TPlaceArea {
+    int OffsetX, OffsetY;
+    int XLo, XHi, YLo, YHi;   // inclusive
+    int Stride;
+    // Pixels outside this rectangle (inclusive) but inside the next one place nothing.
+    int OuterXLo, OuterXHi, OuterYLo, OuterYHi;
+    int FarXLo, FarXHi, FarYLo, FarYHi;
+};
+
+constexpr int kPlacePrefetchBytes = 512;
+
+// AffineRoundPair for `count` pairs at xy (x, y, x, y, ...), each pixel carried into the image by
+// the area's offsets. Where AffineRoundPair answers with a pixel inside the area, marks its place
+// (y * Stride + x) in `seen`; where it answers with a pixel outside the outer rectangle but inside
+// the far one, the pair places nothing; the indices of all other pairs go to `unknown`, whose
+// number is returned. seen[Dump] is written where nothing is placed.
+inline int CollectPlaces(const double* xy, int count, const TAffinePair& map, double slack, double limit,
+                         const TPlaceArea& area, std::uint8_t* seen, std::size_t dump, std::int32_t* unknown)
+{
+    int unknowns = 0;
+#if defined(KALMIRA_CPU_SSE2)
+    const __m128d k = _mm_loadu_pd(map.K), d = _mm_loadu_pd(map.D);
+    const __m128d signless = _mm_castsi128_pd(_mm_set1_epi64x(0x7FFFFFFFFFFFFFFF));
+    const __m128d absD = _mm_and_pd(d, signless);
+    const __m128d low = _mm_set1_pd(-limit), high = _mm_set1_pd(limit);
+    const __m128d half = _mm_set1_pd(0.5), one = _mm_set1_pd(1.0), slackV = _mm_set1_pd(slack);
+    // The pixel pair (x, y) offset, and the rectangles' bounds one beyond, for strict comparisons.
+    const __m128i offset = _mm_setr_epi32(area.OffsetX, area.OffsetY, 0, 0);
+    const __m128i below = _mm_setr_epi32(area.XLo - 1, area.YLo - 1, 0, 0);
+    const __m128i above = _mm_setr_epi32(area.XHi + 1, area.YHi + 1, 1, 1);
+    const __m128i outerBelow = _mm_setr_epi32(area.OuterXLo - 1, area.OuterYLo - 1, 0, 0);
+    const __m128i outerAbove = _mm_setr_epi32(area.OuterXHi + 1, area.OuterYHi + 1, 1, 1);
+    const __m128i farBelow = _mm_setr_epi32(area.FarXLo - 1, area.FarYLo - 1, 0, 0);
+    const __m128i farAbove = _mm_setr_epi32(area.FarXHi + 1, area.FarYHi + 1, 1, 1);
+    for (int i = 0; i < count; ++i) {
+        // The pairs are read front to back; asking for those a few lines ahead hides memory latency.
+        _mm_prefetch(reinterpret_cast<const char*>(xy + 2 * i) + kPlacePrefetchBytes, _MM_HINT_T0);
+        const __m128d values = _mm_loadu_pd(xy + 2 * i);
+        const __m128d kv = _mm_mul_pd(k, values);
+        const __m128d sum = _mm_add_pd(kv, d);
+        const __m128d inside = _mm_and_pd(_mm_cmpgt_pd(sum, low), _mm_cmplt_pd(sum, high));
+        const __m128i whole = _mm_cvtpd_epi32(sum);
+        const __m128d off = _mm_and_pd(_mm_sub_pd(sum, _mm_cvtepi32_pd(whole)), signless);
+        const __m128d size = _mm_add_pd(_mm_add_pd(_mm_and_pd(kv, signless), absD), one);
+        const __m128d clear = _mm_cmpgt_pd(_mm_sub_pd(half, off), _mm_mul_pd(slackV, size));
+        const __m128i pixel = _mm_add_epi32(whole, offset);
+        const __m128i inArea = _mm_and_si128(_mm_cmpgt_epi32(pixel, below), _mm_cmpgt_epi32(above, pixel));
+        const __m128i inOuter = _mm_and_si128(_mm_cmpgt_epi32(pixel, outerBelow), _mm_cmpgt_epi32(outerAbove, pixel));
+        const __m128i inFar = _mm_and_si128(_mm_cmpgt_epi32(pixel, farBelow), _mm_cmpgt_epi32(farAbove, pixel));
+        const bool answered = _mm_movemask_pd(_mm_and_pd(inside, clear)) == 3;
+        const bool placed = answered && (_mm_movemask_epi8(inArea) & 0xFF) == 0xFF;
+        const bool none = answered && (_mm_movemask_epi8(inOuter) & 0xFF) != 0xFF &&
+                          (_mm_movemask_epi8(inFar) & 0xFF) == 0xFF;
+        const int x = _mm_cvtsi128_si32(pixel), y = _mm_cvtsi128_si32(_mm_srli_si128(pixel, 4));
+        // No branches on the common case: the store goes to the dump, the index stays unless counted.
+        seen[placed ? std::size_t(std::ptrdiff_t(y) * area.Stride + x) : dump] = 1;
+        unknown[unknowns] = i;
+        unknowns += int(!placed && !none);
+    }
+#else
+    for (int i = 0; i < count; ++i) {
+        int x = 0, y = 0;
+        const bool answered = AffineRoundPair(xy + 2 * i, map, slack, limit, x, y);
+        x += area.OffsetX;
+        y += area.OffsetY;
+        if (answered && x >= area.XLo && x <= area.XHi && y >= area.YLo && y <= area.YHi)
+            seen[std::size_t(std::ptrdiff_t(y) * area.Stride + x)] = 1;
+        else if (!(answered && !(x >= area.OuterXLo && x <= area.OuterXHi && y >= area.OuterYLo && y <= area.OuterYHi) &&
+                   x >= area.FarXLo && x <= area.FarXHi && y >= area.FarYLo && y <= area.FarYHi))
+            unknown[unknowns++] = i;
+    }
+    (void)dump;
+#endif
+    return unknowns;
 }
 
 // Asks the memory for the line holding `p`, which a loop will read soon.

@@ -166,11 +166,10 @@ void TPixelStamp::DrawMany(TCanvas& canvas, const TPoint* centres, std::size_t c
     run.Finish();
 }
 
-std::uint64_t* TPixelStamp::TStampRun::SeenPixels(std::size_t pixels)
+std::uint8_t* TPixelStamp::TStampRun::SeenPixels(std::size_t pixels)
 {
-    thread_local std::vector<std::uint64_t> seen;
-    const std::size_t words = (pixels + 63) / 64;
-    if (seen.size() < words) seen.resize(words);
-    std::fill_n(seen.begin(), words, 0);
+    // Finish clears what a run marked; a new map starts cleared.
+    thread_local std::vector<std::uint8_t> seen;
+    if (seen.size() < pixels + 8) seen.resize(pixels + 8, 0);
     return seen.data();
 }

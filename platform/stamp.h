@@ -9,6 +9,8 @@
 // in the pen mode it was recorded in and with any pen colour, and leaves the canvas in the same
 // state (pen position, brush style).
 #include <QRgb>
+#include <algorithm>
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -125,8 +127,10 @@ private:
 // centres and the stores stay one loop.
 class TPixelStamp::TStampRun {
 public:
-    // With `skipRepeats`, a centre this run has already stamped whole is not stamped again: a
-    // figure of plain pen-colour pixels drawn twice at one place leaves the same pixels.
+    // With `skipRepeats`, the centres of figures that lie wholly inside the clip are only
+    // collected, one bit per pixel, and Finish stamps each of them once: figures of plain
+    // pen-colour pixels leave the same pixels whatever their order and however often one place
+    // is drawn.
     TStampRun(const TPixelStamp& stamp, TCanvas& canvas, bool skipRepeats = false) : m_stamp(stamp), m_canvas(canvas)
     {
         constexpr QRgb kOpaque = 0xFF000000u;
@@ -153,6 +157,11 @@ public:
             }
         }
     }
+    // A run left without Finish leaves the shared map cleared all the same.
+    ~TStampRun()
+    {
+        if (m_seen) std::memset(m_seen, 0, Places() + 8);
+    }
     TStampRun(const TStampRun&) = delete;
     TStampRun& operator=(const TStampRun&) = delete;
 
@@ -171,22 +180,65 @@ public:
         }
         const std::ptrdiff_t at = std::ptrdiff_t(p.Y) * m_stride + p.X;
         if (m_seen) {
-            std::uint64_t& word = m_seen[at >> 6];
-            const std::uint64_t bit = std::uint64_t(1) << (at & 63);
-            if (word & bit) return;
-            word |= bit;
+            // A plain store, no test: with many marks to a pixel a branch on whether the place was
+            // seen would go at random, and a bit would need the word read first.
+            m_seen[at] = 1;
+            return;
         }
-        QRgb* c = m_bits + at;
-        if (m_stamp.m_disc5) {
-            StoreDisc5(c, m_stride, m_fill4, m_fill2, m_pixel);
-        } else {
-            for (std::size_t k = 0; k < m_runCount; ++k) FillRun(c + m_runs[k].Offset, m_runs[k].Width, m_fill4, m_fill2, m_pixel);
-        }
+        StampAt(at);
     }
 
-    // The canvas state the last figure leaves (pen position, brush style).
+    // Whether Put only collects centres (see the constructor), and the area whose centres may be
+    // collected straight away by Collect, with the offsets given.
+    bool Collects() const { return m_seen != nullptr; }
+    // Outside it, up to the far rectangle the caller sets, centres whose figure misses the clip.
+    cpu::TPlaceArea CollectArea(int offsetX, int offsetY) const
+    {
+        return {offsetX,
+                offsetY,
+                m_xLo,
+                m_xHi,
+                m_yLo,
+                m_yHi,
+                m_stride,
+                m_bounds.Left - m_stamp.m_right,
+                m_bounds.Right - 1 - m_stamp.m_left,
+                m_bounds.Top - m_stamp.m_bottom,
+                m_bounds.Bottom - 1 - m_stamp.m_top,
+                INT_MIN + 1,
+                INT_MAX - 1,
+                INT_MIN + 1,
+                INT_MAX - 1};
+    }
+    // The map of collected places (a byte per pixel, 1 for a centre to stamp), and a byte past the
+    // image's places that a caller may write to and that is never stamped.
+    std::uint8_t* CollectMap() const { return m_seen; }
+    std::size_t CollectDump() const { return Places() + 7; }
+    // The centre the last figure stands at, when the figures were handed over by Collect.
+    void SetLast(TPoint p)
+    {
+        m_last = p;
+        m_any = true;
+    }
+
+    // Stamps the collected centres and leaves the canvas state of the last figure (pen position,
+    // brush style).
     void Finish()
     {
+        if (m_seen) {
+            // Eight places at a time; the map, dump included, is left cleared for the next run.
+            const std::size_t places = Places();
+            for (std::size_t at = 0; at < places; at += 8) {
+                std::uint64_t eight;
+                std::memcpy(&eight, m_seen + at, sizeof eight);
+                if (eight == 0) continue;
+                for (std::size_t k = at; k < std::min(at + 8, places); ++k)
+                    if (m_seen[k]) StampAt(std::ptrdiff_t(k));
+                std::memset(m_seen + at, 0, sizeof eight);
+            }
+            std::memset(m_seen + places, 0, 8);
+            m_seen = nullptr;
+        }
         if (m_any) m_stamp.FinishState(m_canvas, m_last.X, m_last.Y);
     }
 
@@ -206,9 +258,21 @@ private:
     TRowRun m_runs[kMaxRowRuns];
     TPoint m_last;
     bool m_any = false;
-    std::uint64_t* m_seen = nullptr;   // a bit per pixel: this run stamped a centre there
+    std::uint8_t* m_seen = nullptr;   // a byte per pixel: 1 where this run has a centre to stamp
 
-    // A cleared bit per pixel of `pixels` pixels, shared by the runs of the thread (a bitmap of the
-    // chart's area stays in the processor's caches).
-    static std::uint64_t* SeenPixels(std::size_t pixels);
+    // A cleared byte per pixel of `pixels` pixels (and up to 8 more), shared by the runs of the
+    // thread (the map of a chart's area stays in the processor's caches).
+    static std::uint8_t* SeenPixels(std::size_t pixels);
+
+    std::size_t Places() const { return std::size_t(m_stride) * std::size_t(m_canvas.Image().height()); }
+    // The figure at pixel `at` of the image, wholly inside the clip.
+    KALMIRA_INLINE void StampAt(std::ptrdiff_t at)
+    {
+        QRgb* c = m_bits + at;
+        if (m_stamp.m_disc5) {
+            StoreDisc5(c, m_stride, m_fill4, m_fill2, m_pixel);
+        } else {
+            for (std::size_t k = 0; k < m_runCount; ++k) FillRun(c + m_runs[k].Offset, m_runs[k].Width, m_fill4, m_fill2, m_pixel);
+        }
+    }
 };
