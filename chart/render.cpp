@@ -352,6 +352,24 @@ KALMIRA_INLINE TPoint MarkCentre(const TRenderFrame& f, const TAxisMap& mx, cons
             std::clamp(py, -TChartRenderer::kPixelLimit, TChartRenderer::kPixelLimit) + f.OffsetY - f.MarginTop};
 }
 
+// The places of `count` packed marks at xy on linear maps, found a batch at a time and collected
+// by the run; only the marks the quick way cannot place (near a half pixel, clipped) go one by one.
+// A function of its own, so that its loop keeps every counter in a register.
+[[gnu::noinline]] void CollectMarks(TPixelStamp::TStampRun& run, const TRenderFrame& f, const TAxisMap& mx,
+                                    const TAxisMap& my, const cpu::TPlaceArea& area, const double* xy, int count)
+{
+    std::int32_t places[kPlaceBatch];
+    for (int first = 0; first < count; first += kPlaceBatch) {
+        const int n = std::min(kPlaceBatch, count - first);
+        TAxisMap::FastPlaces(mx, my, xy + 2 * first, n, area, places);
+        for (int k = 0; k < n; ++k) {
+            const std::int32_t place = places[k];
+            if (place >= 0) run.Collect(place);
+            else if (place == cpu::kPlaceUnknown) run.Put(MarkCentre(f, mx, my, xy + 2 * (first + k)));
+        }
+    }
+}
+
 }  // namespace
 
 // Marks from item i on, as long as they are visible marks of one layer with the same pen; i ends
@@ -447,8 +465,7 @@ void TChartRenderer::DrawMarks(const TDisplayItem& look, std::span<const TMarkBl
         const double* xy = b.XY;
         const std::ptrdiff_t stride = b.Stride;
         if (run.Collects() && !layerRun && stride == 2 && b.Count > 0 && TAxisMap::BothFast(mx, my)) {
-            // Packed coordinates on linear maps: their places are collected a batch at a time, and
-            // only the marks the quick way cannot place (near a half pixel, clipped) go one by one.
+            // Packed coordinates on linear maps: their places are collected a batch at a time.
             cpu::TPlaceArea area =
                 run.CollectArea(m_frame.OffsetX - m_frame.MarginLeft, m_frame.OffsetY - m_frame.MarginTop);
             // Only pixels MarkCentre's clamp leaves as they are.
@@ -460,13 +477,7 @@ void TChartRenderer::DrawMarks(const TDisplayItem& look, std::span<const TMarkBl
             area.XHi = std::min(area.XHi, area.FarXHi);
             area.YLo = std::max(area.YLo, area.FarYLo);
             area.YHi = std::min(area.YHi, area.FarYHi);
-            std::int32_t unknown[kPlaceBatch];
-            for (int first = 0; first < b.Count; first += kPlaceBatch) {
-                const int n = std::min(kPlaceBatch, b.Count - first);
-                const int unknowns = TAxisMap::FastCollect(mx, my, xy + 2 * first, n, area, run.CollectMap(),
-                                                           run.CollectDump(), unknown);
-                for (int j = 0; j < unknowns; ++j) run.Put(MarkCentre(m_frame, mx, my, xy + 2 * (first + unknown[j])));
-            }
+            CollectMarks(run, m_frame, mx, my, area, xy, b.Count);
             run.SetLast(MarkCentre(m_frame, mx, my, xy + 2 * (b.Count - 1)));
             continue;
         }

@@ -152,17 +152,16 @@ struct TPlaceArea {
     int FarXLo, FarXHi, FarYLo, FarYHi;
 };
 
-constexpr int kPlacePrefetchBytes = 512;
+constexpr std::int32_t kPlaceUnknown = -1;   // the caller places the pair itself
+constexpr std::int32_t kPlaceNone = -2;      // the pair places nothing
 
 // AffineRoundPair for `count` pairs at xy (x, y, x, y, ...), each pixel carried into the image by
-// the area's offsets. Where AffineRoundPair answers with a pixel inside the area, marks its place
-// (y * Stride + x) in `seen`; where it answers with a pixel outside the outer rectangle but inside
-// the far one, the pair places nothing; the indices of all other pairs go to `unknown`, whose
-// number is returned. seen[Dump] is written where nothing is placed.
-inline int CollectPlaces(const double* xy, int count, const TAffinePair& map, double slack, double limit,
-                         const TPlaceArea& area, std::uint8_t* seen, std::size_t dump, std::int32_t* unknown)
+// the area's offsets: places[i] = y * Stride + x where AffineRoundPair answers with a pixel
+// inside the area; kPlaceNone where it answers with a pixel outside the outer rectangle but
+// inside the far one; kPlaceUnknown otherwise.
+inline void AffinePlaces(const double* xy, int count, const TAffinePair& map, double slack, double limit,
+                         const TPlaceArea& area, std::int32_t* places)
 {
-    int unknowns = 0;
 #if defined(KALMIRA_CPU_SSE2)
     const __m128d k = _mm_loadu_pd(map.K), d = _mm_loadu_pd(map.D);
     const __m128d signless = _mm_castsi128_pd(_mm_set1_epi64x(0x7FFFFFFFFFFFFFFF));
@@ -177,9 +176,8 @@ inline int CollectPlaces(const double* xy, int count, const TAffinePair& map, do
     const __m128i outerAbove = _mm_setr_epi32(area.OuterXHi + 1, area.OuterYHi + 1, 1, 1);
     const __m128i farBelow = _mm_setr_epi32(area.FarXLo - 1, area.FarYLo - 1, 0, 0);
     const __m128i farAbove = _mm_setr_epi32(area.FarXHi + 1, area.FarYHi + 1, 1, 1);
+    const int stride = area.Stride;
     for (int i = 0; i < count; ++i) {
-        // The pairs are read front to back; asking for those a few lines ahead hides memory latency.
-        _mm_prefetch(reinterpret_cast<const char*>(xy + 2 * i) + kPlacePrefetchBytes, _MM_HINT_T0);
         const __m128d values = _mm_loadu_pd(xy + 2 * i);
         const __m128d kv = _mm_mul_pd(k, values);
         const __m128d sum = _mm_add_pd(kv, d);
@@ -192,15 +190,14 @@ inline int CollectPlaces(const double* xy, int count, const TAffinePair& map, do
         const __m128i inArea = _mm_and_si128(_mm_cmpgt_epi32(pixel, below), _mm_cmpgt_epi32(above, pixel));
         const __m128i inOuter = _mm_and_si128(_mm_cmpgt_epi32(pixel, outerBelow), _mm_cmpgt_epi32(outerAbove, pixel));
         const __m128i inFar = _mm_and_si128(_mm_cmpgt_epi32(pixel, farBelow), _mm_cmpgt_epi32(farAbove, pixel));
-        const bool answered = _mm_movemask_pd(_mm_and_pd(inside, clear)) == 3;
-        const bool placed = answered && (_mm_movemask_epi8(inArea) & 0xFF) == 0xFF;
-        const bool none = answered && (_mm_movemask_epi8(inOuter) & 0xFF) != 0xFF &&
-                          (_mm_movemask_epi8(inFar) & 0xFF) == 0xFF;
         const int x = _mm_cvtsi128_si32(pixel), y = _mm_cvtsi128_si32(_mm_srli_si128(pixel, 4));
-        // No branches on the common case: the store goes to the dump, the index stays unless counted.
-        seen[placed ? std::size_t(std::ptrdiff_t(y) * area.Stride + x) : dump] = 1;
-        unknown[unknowns] = i;
-        unknowns += int(!placed && !none);
+        std::int32_t place = kPlaceUnknown;
+        if (_mm_movemask_pd(_mm_and_pd(inside, clear)) == 3) {
+            if ((_mm_movemask_epi8(inArea) & 0xFF) == 0xFF) place = y * stride + x;
+            else if ((_mm_movemask_epi8(inOuter) & 0xFF) != 0xFF && (_mm_movemask_epi8(inFar) & 0xFF) == 0xFF)
+                place = kPlaceNone;
+        }
+        places[i] = place;
     }
 #else
     for (int i = 0; i < count; ++i) {
@@ -208,15 +205,16 @@ inline int CollectPlaces(const double* xy, int count, const TAffinePair& map, do
         const bool answered = AffineRoundPair(xy + 2 * i, map, slack, limit, x, y);
         x += area.OffsetX;
         y += area.OffsetY;
-        if (answered && x >= area.XLo && x <= area.XHi && y >= area.YLo && y <= area.YHi)
-            seen[std::size_t(std::ptrdiff_t(y) * area.Stride + x)] = 1;
-        else if (!(answered && !(x >= area.OuterXLo && x <= area.OuterXHi && y >= area.OuterYLo && y <= area.OuterYHi) &&
-                   x >= area.FarXLo && x <= area.FarXHi && y >= area.FarYLo && y <= area.FarYHi))
-            unknown[unknowns++] = i;
+        std::int32_t place = kPlaceUnknown;
+        if (answered) {
+            if (x >= area.XLo && x <= area.XHi && y >= area.YLo && y <= area.YHi) place = y * area.Stride + x;
+            else if (!(x >= area.OuterXLo && x <= area.OuterXHi && y >= area.OuterYLo && y <= area.OuterYHi) &&
+                     x >= area.FarXLo && x <= area.FarXHi && y >= area.FarYLo && y <= area.FarYHi)
+                place = kPlaceNone;
+        }
+        places[i] = place;
     }
-    (void)dump;
 #endif
-    return unknowns;
 }
 
 // Asks the memory for the line holding `p`, which a loop will read soon.

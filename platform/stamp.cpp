@@ -166,10 +166,11 @@ void TPixelStamp::DrawMany(TCanvas& canvas, const TPoint* centres, std::size_t c
     run.Finish();
 }
 
-std::uint8_t* TPixelStamp::TStampRun::SeenPixels(std::size_t pixels)
+std::uint64_t* TPixelStamp::TStampRun::SeenPixels(std::size_t pixels)
 {
     // Finish clears what a run marked; a new map starts cleared.
-    thread_local std::vector<std::uint8_t> seen;
-    if (seen.size() < pixels + 8) seen.resize(pixels + 8, 0);
+    thread_local std::vector<std::uint64_t> seen;
+    const std::size_t words = (pixels + 63) / 64;
+    if (seen.size() < words) seen.resize(words, 0);
     return seen.data();
 }

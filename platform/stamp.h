@@ -10,6 +10,7 @@
 // state (pen position, brush style).
 #include <QRgb>
 #include <algorithm>
+#include <bit>
 #include <climits>
 #include <cstddef>
 #include <cstdint>
@@ -160,7 +161,7 @@ public:
     // A run left without Finish leaves the shared map cleared all the same.
     ~TStampRun()
     {
-        if (m_seen) std::memset(m_seen, 0, Places() + 8);
+        if (m_seen) std::memset(m_seen, 0, (Places() + 63) / 64 * sizeof *m_seen);
     }
     TStampRun(const TStampRun&) = delete;
     TStampRun& operator=(const TStampRun&) = delete;
@@ -180,9 +181,9 @@ public:
         }
         const std::ptrdiff_t at = std::ptrdiff_t(p.Y) * m_stride + p.X;
         if (m_seen) {
-            // A plain store, no test: with many marks to a pixel a branch on whether the place was
-            // seen would go at random, and a bit would need the word read first.
-            m_seen[at] = 1;
+            // No test: with many marks to a pixel a branch on whether the place was seen would go
+            // at random.
+            Collect(at);
             return;
         }
         StampAt(at);
@@ -210,10 +211,8 @@ public:
                 INT_MIN + 1,
                 INT_MAX - 1};
     }
-    // The map of collected places (a byte per pixel, 1 for a centre to stamp), and a byte past the
-    // image's places that a caller may write to and that is never stamped.
-    std::uint8_t* CollectMap() const { return m_seen; }
-    std::size_t CollectDump() const { return Places() + 7; }
+    // Collects the centre at place `at` (y * stride + x) inside CollectArea.
+    KALMIRA_INLINE void Collect(std::ptrdiff_t at) { m_seen[at >> 6] |= std::uint64_t(1) << (at & 63); }
     // The centre the last figure stands at, when the figures were handed over by Collect.
     void SetLast(TPoint p)
     {
@@ -226,17 +225,13 @@ public:
     void Finish()
     {
         if (m_seen) {
-            // Eight places at a time; the map, dump included, is left cleared for the next run.
-            const std::size_t places = Places();
-            for (std::size_t at = 0; at < places; at += 8) {
-                std::uint64_t eight;
-                std::memcpy(&eight, m_seen + at, sizeof eight);
-                if (eight == 0) continue;
-                for (std::size_t k = at; k < std::min(at + 8, places); ++k)
-                    if (m_seen[k]) StampAt(std::ptrdiff_t(k));
-                std::memset(m_seen + at, 0, sizeof eight);
+            // A word of 64 places at a time; the map is left cleared for the next run.
+            const std::size_t words = (Places() + 63) / 64;
+            for (std::size_t w = 0; w < words; ++w) {
+                for (std::uint64_t bits = m_seen[w]; bits != 0; bits &= bits - 1)
+                    StampAt(std::ptrdiff_t(w * 64 + std::size_t(std::countr_zero(bits))));
+                m_seen[w] = 0;
             }
-            std::memset(m_seen + places, 0, 8);
             m_seen = nullptr;
         }
         if (m_any) m_stamp.FinishState(m_canvas, m_last.X, m_last.Y);
@@ -258,11 +253,11 @@ private:
     TRowRun m_runs[kMaxRowRuns];
     TPoint m_last;
     bool m_any = false;
-    std::uint8_t* m_seen = nullptr;   // a byte per pixel: 1 where this run has a centre to stamp
+    std::uint64_t* m_seen = nullptr;   // a bit per pixel: set where this run has a centre to stamp
 
-    // A cleared byte per pixel of `pixels` pixels (and up to 8 more), shared by the runs of the
-    // thread (the map of a chart's area stays in the processor's caches).
-    static std::uint8_t* SeenPixels(std::size_t pixels);
+    // A cleared bit per pixel of `pixels` pixels, shared by the runs of the thread (the map of a
+    // chart's area stays in the processor's nearest caches).
+    static std::uint64_t* SeenPixels(std::size_t pixels);
 
     std::size_t Places() const { return std::size_t(m_stride) * std::size_t(m_canvas.Image().height()); }
     // The figure at pixel `at` of the image, wholly inside the clip.

@@ -96,13 +96,13 @@ public:
 
     // Whether both maps are linear, so FastCollect answers for them.
     static bool BothFast(const TAxisMap& x, const TAxisMap& y) { return x.m_fast && y.m_fast; }
-    // FastToPixelPair for `count` pairs at xy, carried into an image and collected
-    // (cpu::CollectPlaces); the maps must be BothFast.
-    static int FastCollect(const TAxisMap& x, const TAxisMap& y, const double* xy, int count,
-                           const cpu::TPlaceArea& area, std::uint8_t* seen, std::size_t dump, std::int32_t* unknown)
+    // FastToPixelPair for `count` pairs at xy, carried into an image (cpu::AffinePlaces); the
+    // maps must be BothFast.
+    static void FastPlaces(const TAxisMap& x, const TAxisMap& y, const double* xy, int count,
+                           const cpu::TPlaceArea& area, std::int32_t* places)
     {
         const cpu::TAffinePair map{{x.m_kDouble, y.m_kDouble}, {x.m_dDouble, y.m_dDouble}};
-        return cpu::CollectPlaces(xy, count, map, kDoubleSlack, kFastLimit, area, seen, dump, unknown);
+        cpu::AffinePlaces(xy, count, map, kDoubleSlack, kFastLimit, area, places);
     }
 
 private:
