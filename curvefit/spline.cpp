@@ -15,9 +15,11 @@
 //    of the ratio of the largest to the smallest spacing), so factoring it directly leaves no
 //    correct digit in F at ten thousand random points. For p > 0 the system is solved instead as
 //    the least-squares problem [D Q; L^T / sqrt(p)] (p u) ~ [D^-1 y; 0], T = L L^T, by Givens
-//    rotations, which only meets the square root of that condition number. The rows of D Q and the
-//    factor of T are formed from x as the rotations reach them, so the solve keeps four numbers per
-//    point (the band of the factor and the right side).
+//    rotations, which only meets the square root of that condition number. The rotations are
+//    Gentleman's, without square roots: each row is kept as a weight times a row with 1 on the
+//    diagonal, so a rotation costs one division and the back substitution none. The rows of D Q
+//    and the factor of T are formed from x as the rotations reach them, so the solve keeps four
+//    numbers per point (the band of the factor and the right side).
 //  - F climbs through many decades of p, in stretches where it grows like a power of p (like p^2
 //    near 0) and shoulders where it hardly grows at all. Newton's step on ln F over ln p follows
 //    both (a step on a shoulder is limited to a factor 1e8); near the straight line's residual F
@@ -26,12 +28,17 @@
 //    bracket's geometric middle when a step leaves it, and settles on the closest p after a few
 //    steps.
 //  - The iteration ends at the resolution the residual has: when F is within its expected
-//    rounding noise of S (from 1e-10 for few points, at most 1e-7). Newton's slope needs the
-//    second differences of v and meets its rounding noise long before F does; once a Newton step
-//    near S misses its aim by more than half the way, secant steps on ln F over ln p take over,
-//    and when one of those misses too, the noise is F's own: further steps would only chase it. With many points the iteration starts from the p of a
-//    thinned copy of them, a few steps from the end. A preparation for the same points and
-//    allowance starts from the previous p and takes it, so a redraw costs one pass.
+//    rounding noise of S (from 1e-10 for few points, at most 1e-7), or within a few times the
+//    noise each pass estimates from the terms of F where that is larger (randomly placed points
+//    lie so close together in places that F scatters by 5e-5 at a million of them). Newton's
+//    slope needs the second differences of v and meets its rounding noise long before F does;
+//    once a Newton step near S misses its aim by more than half the way, secant steps on ln F over
+//    ln p take over, and when one of those misses too, the noise is F's own: further steps would
+//    only chase it. With many points the iteration starts from the p of a thinned copy of them, a
+//    few steps from the end. A preparation for the same points and allowance starts from the
+//    previous p and takes it, so a redraw costs one pass; one for another allowance (the next step
+//    of the scroll bar) starts where the slope of ln F at the previous p points, one or two passes
+//    from the end.
 #include <algorithm>
 #include <atomic>
 #include <cmath>
