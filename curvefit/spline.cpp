@@ -44,6 +44,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -187,6 +188,18 @@ void SortPoints(const double* px, const double* py, int n, std::vector<double>& 
         bits = bits >> 63 ? bits & ~(std::uint64_t(1) << 63) : ~bits;
         std::memcpy(&x[i + 1], &bits, sizeof bits);
         y[i + 1] = from[i].y;
+    }
+}
+
+// v[i] := ldexp(v[i], exponent) for i < count: a product with the power of two where that power
+// is a double of full precision (the same result, rounded once), ldexp itself otherwise.
+void ScaleByPowerOfTwo(double* v, int count, int exponent)
+{
+    if (exponent >= -1000 && exponent <= 1000) {
+        const double factor = std::ldexp(1.0, exponent);
+        for (int i = 0; i < count; ++i) v[i] *= factor;
+    } else {
+        for (int i = 0; i < count; ++i) v[i] = std::ldexp(v[i], exponent);
     }
 }
 
@@ -674,10 +687,8 @@ void TCurveFit::PrepareSpline()
         m_splineHighX = m_splineX[n];
         if (std::isfinite(largestX)) std::frexp(largestX, &m_splineXExponent);
         if (std::isfinite(largestY)) std::frexp(largestY, &m_splineYExponent);
-        for (int i = 1; i <= n; ++i) {
-            m_splineX[i] = std::ldexp(m_splineX[i], -m_splineXExponent);
-            m_splineY[i] = std::ldexp(m_splineY[i], -m_splineYExponent);
-        }
+        ScaleByPowerOfTwo(m_splineX.data() + 1, n, -m_splineXExponent);
+        ScaleByPowerOfTwo(m_splineY.data() + 1, n, -m_splineYExponent);
         m_splineSorted = true;
     }
     const std::vector<double>& xs = m_splineX;
@@ -725,11 +736,12 @@ void TCurveFit::PrepareSpline()
         for (int i = 1; i <= n; ++i) m_splineA[std::size_t(i)] = meanY + lineSlope * (xs[std::size_t(i)] - meanX);
         guard.Check(m_splineA[1], m_splineA[std::size_t(n)]);
     } else {
-        std::vector<double> b(std::size_t(n) + 1), d(std::size_t(n) + 1);
+        // Work space the spline fills before it reads it: left uninitialised.
+        const std::unique_ptr<double[]> b(new double[std::size_t(n) + 1]), d(new double[std::size_t(n) + 1]);
         try {
-            m_splinePasses = SmoothingSpline(allowance, 1, n, xs.data(), ys.data(), nullptr, m_splineA.data(), b.data(),
-                            m_splineC.data(), d.data(), m_splineStartP, m_splineSettledS, m_splineCancel,
-                            &m_splineSettledPower);
+            m_splinePasses = SmoothingSpline(allowance, 1, n, xs.data(), ys.data(), nullptr, m_splineA.data(), b.get(),
+                                             m_splineC.data(), d.get(), m_splineStartP, m_splineSettledS,
+                                             m_splineCancel, &m_splineSettledPower);
         } catch (const ESplineCancelled&) {
             // The p kept belongs to no allowance: the next preparation iterates from it.
             m_splineSettledS = -1.0;
