@@ -389,7 +389,7 @@ void TChartRenderer::DrawMarkRun(const TDisplayItem* items, int& i, int count)
     if (const TPixelStamp* stamp = TPixelStamp::CanvasTakes(m_canvas) ? StampFor(first.MarkKind) : nullptr) {
         const TAxisMap& mx = m_frame.MapXOf(first.Layer);
         const TAxisMap& my = m_frame.MapYOf(first.Layer);
-        TPixelStamp::TStampRun run(*stamp, m_canvas, SkipsRepeats(count - i));
+        TPixelStamp::TStampRun run(*stamp, m_canvas, Repeats(count - i, false));
         int j = i;
         for (;; ++j) {
             // The list is read front to back; asking for items a little ahead hides memory latency.
@@ -412,10 +412,15 @@ void TChartRenderer::DrawMarkRun(const TDisplayItem* items, int& i, int count)
 // Whether a run of (at most) `count` marks remembers where it stamped: where the marks are fewer
 // than half the canvas's pixels, few of them share a pixel and the bookkeeping costs more than
 // it saves.
-bool TChartRenderer::SkipsRepeats(std::int64_t count) const
+TStampRepeats TChartRenderer::Repeats(std::int64_t count, bool packed) const
 {
+    // Packed coordinates collect their places in batches, which pays from a sixteenth of the
+    // canvas's pixels on; marks one by one skip repeated places from half of them on.
     const QImage& image = m_canvas.Image();
-    return count >= std::max<std::int64_t>(kSkipRepeatsFrom, std::int64_t(image.width()) * image.height() / 16);
+    const std::int64_t pixels = std::int64_t(image.width()) * image.height();
+    if (count < std::max<std::int64_t>(kSkipRepeatsFrom, packed ? pixels / 16 : pixels / 2))
+        return rpEvery;
+    return packed ? rpCollect : rpSkip;
 }
 
 // Marks that look like `look` (kind, layer, colour, pen), block after block. With a stamp the
@@ -458,7 +463,7 @@ void TChartRenderer::DrawMarks(const TDisplayItem& look, std::span<const TMarkBl
     const TAxisMap& mx = m_frame.MapXOf(look.Layer);
     const TAxisMap& my = m_frame.MapYOf(look.Layer);
     // Long runs skip the centres they have stamped already (many marks share a pixel).
-    TPixelStamp::TStampRun run(*stamp, m_canvas, SkipsRepeats(count));
+    TPixelStamp::TStampRun run(*stamp, m_canvas, Repeats(count, true));
     std::optional<TPixelStamp::TStampRun> layerRun;
     if (layerCanvas) layerRun.emplace(*stamp, *layerCanvas);
     for (const TMarkBlock& b : blocks) {

@@ -18,6 +18,8 @@
 #include "platform/canvas.h"
 #include "scale/axismap.h"
 
+enum TStampRepeats : std::uint8_t;   // platform/stamp.h
+
 class TCustomRChart;
 class TPixelStamp;
 
@@ -104,7 +106,8 @@ private:
         int Count;
     };
     void DrawMarks(const TDisplayItem& look, std::span<const TMarkBlock> blocks);
-    bool SkipsRepeats(std::int64_t count) const;
+    // How a run of `count` marks treats places it meets again (packed: coordinates in a run).
+    TStampRepeats Repeats(std::int64_t count, bool packed) const;
     void DrawLabels();
     void DrawFrame();
 

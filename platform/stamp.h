@@ -9,7 +9,6 @@
 // in the pen mode it was recorded in and with any pen colour, and leaves the canvas in the same
 // state (pen position, brush style).
 #include <QRgb>
-#include <algorithm>
 #include <bit>
 #include <climits>
 #include <cstddef>
@@ -22,6 +21,9 @@
 #include "platform/canvas.h"
 #include "platform/colors.h"
 #include "platform/cpu.h"
+
+// How a run of stamps treats places it meets again (see TPixelStamp::TStampRun).
+enum TStampRepeats : std::uint8_t { rpEvery, rpSkip, rpCollect };
 
 class TPixelStamp {
 public:
@@ -128,11 +130,14 @@ private:
 // centres and the stores stay one loop.
 class TPixelStamp::TStampRun {
 public:
-    // With `skipRepeats`, the centres of figures that lie wholly inside the clip are only
-    // collected, one bit per pixel, and Finish stamps each of them once: figures of plain
-    // pen-colour pixels leave the same pixels whatever their order and however often one place
-    // is drawn.
-    TStampRun(const TPixelStamp& stamp, TCanvas& canvas, bool skipRepeats = false) : m_stamp(stamp), m_canvas(canvas)
+    // How a run treats figures wholly inside the clip (figures of plain pen-colour pixels leave the
+    // same pixels whatever their order and however often one place is drawn):
+    //  - rpEvery: each is stamped;
+    //  - rpSkip: a centre the run has stamped already is not stamped again (one bit per pixel);
+    //  - rpCollect: the centres are only collected, one bit per pixel, and Finish stamps each
+    //    place once (no test per figure; the caller may collect places itself, see Collect).
+    TStampRun(const TPixelStamp& stamp, TCanvas& canvas, TStampRepeats repeats = rpEvery)
+        : m_stamp(stamp), m_canvas(canvas), m_collect(repeats == rpCollect)
     {
         constexpr QRgb kOpaque = 0xFF000000u;
         QImage& image = canvas.Image();
@@ -149,7 +154,7 @@ public:
         m_pixel = m_rgb | kOpaque;
         m_fill4 = cpu::Splat4(m_pixel);
         m_fill2 = std::uint64_t(m_pixel) << 32 | m_pixel;
-        if (m_quick && skipRepeats) m_seen = SeenPixels(std::size_t(m_stride) * std::size_t(image.height()));
+        if (m_quick && repeats != rpEvery) m_seen = SeenPixels(std::size_t(m_stride) * std::size_t(image.height()));
         if (m_quick && !stamp.m_disc5) {
             m_runCount = stamp.m_runs.size();
             for (std::size_t k = 0; k < m_runCount; ++k) {
@@ -180,19 +185,23 @@ public:
             return;
         }
         const std::ptrdiff_t at = std::ptrdiff_t(p.Y) * m_stride + p.X;
-        if (m_seen) {
-            // No test: with many marks to a pixel a branch on whether the place was seen would go
-            // at random.
+        if (m_collect) {
             Collect(at);
             return;
+        }
+        if (m_seen) {
+            std::uint64_t& word = m_seen[at >> 6];
+            const std::uint64_t bit = std::uint64_t(1) << (at & 63);
+            if (word & bit) return;
+            word |= bit;
         }
         StampAt(at);
     }
 
-    // Whether Put only collects centres (see the constructor), and the area whose centres may be
-    // collected straight away by Collect, with the offsets given.
-    bool Collects() const { return m_seen != nullptr; }
-    // Outside it, up to the far rectangle the caller sets, centres whose figure misses the clip.
+    // Whether Put only collects centres (see the constructor).
+    bool Collects() const { return m_collect && m_seen; }
+    // The centres Collect may take straight away (the figure wholly inside the clip) and, outside
+    // the outer rectangle, those whose figure misses the clip; the far rectangle is the caller's.
     cpu::TPlaceArea CollectArea(int offsetX, int offsetY) const
     {
         return {offsetX,
@@ -228,8 +237,9 @@ public:
             // A word of 64 places at a time; the map is left cleared for the next run.
             const std::size_t words = (Places() + 63) / 64;
             for (std::size_t w = 0; w < words; ++w) {
-                for (std::uint64_t bits = m_seen[w]; bits != 0; bits &= bits - 1)
-                    StampAt(std::ptrdiff_t(w * 64 + std::size_t(std::countr_zero(bits))));
+                if (m_collect)
+                    for (std::uint64_t bits = m_seen[w]; bits != 0; bits &= bits - 1)
+                        StampAt(std::ptrdiff_t(w * 64 + std::size_t(std::countr_zero(bits))));
                 m_seen[w] = 0;
             }
             m_seen = nullptr;
@@ -253,7 +263,8 @@ private:
     TRowRun m_runs[kMaxRowRuns];
     TPoint m_last;
     bool m_any = false;
-    std::uint64_t* m_seen = nullptr;   // a bit per pixel: set where this run has a centre to stamp
+    bool m_collect;
+    std::uint64_t* m_seen = nullptr;   // a bit per pixel: a centre stamped there (rpSkip) or to stamp
 
     // A cleared bit per pixel of `pixels` pixels, shared by the runs of the thread (the map of a
     // chart's area stays in the processor's nearest caches).

@@ -237,20 +237,22 @@ TEST(GlyphStamps, ARunSkippingRepeatedCentresDrawsTheSame)
                 SCOPED_TRACE(testing::Message() << "kind " << k << " mode " << mode << " clip " << clip);
                 const TPixelStamp* stamp = TGlyphStamp::For(std::uint8_t(k), mode);
                 ASSERT_NE(stamp, nullptr);
-                QImage every = Noise(kW, kH), skipping = Noise(kW, kH);
-                TCanvas e(&every), s(&skipping);
-                for (TCanvas* c : {&e, &s}) {
-                    c->Pen().SetColor(clTeal);
-                    c->Pen().SetMode(mode);
-                    if (clip) c->SetClipRect({6, 5, 14, 12});
+                QImage every = Noise(kW, kH), skipping = Noise(kW, kH), collecting = Noise(kW, kH);
+                TCanvas e(&every), s(&skipping), c(&collecting);
+                for (TCanvas* canvas : {&e, &s, &c}) {
+                    canvas->Pen().SetColor(clTeal);
+                    canvas->Pen().SetMode(mode);
+                    if (clip) canvas->SetClipRect({6, 5, 14, 12});
                 }
-                for (auto [canvas, skip] : {std::pair{&e, false}, std::pair{&s, true}}) {
-                    TPixelStamp::TStampRun run(*stamp, *canvas, skip);
+                for (auto [canvas, repeats] : {std::pair{&e, rpEvery}, std::pair{&s, rpSkip}, std::pair{&c, rpCollect}}) {
+                    TPixelStamp::TStampRun run(*stamp, *canvas, repeats);
                     for (TPoint p : centres) run.Put(p);
                     run.Finish();
                 }
                 EXPECT_EQ(skipping, every);
+                EXPECT_EQ(collecting, every);
                 EXPECT_EQ(s.PenPos(), e.PenPos());
+                EXPECT_EQ(c.PenPos(), e.PenPos());
             }
 }
 
