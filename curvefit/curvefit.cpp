@@ -234,7 +234,7 @@ void TCurveFit::AddPoint(double x, double y)
 // when a fit first needs them rather than by AddPoint: taking over millions of points then costs
 // what storing them costs, and the sums are the same, bit for bit, as they are formed point by
 // point in the order of entry either way.
-void TCurveFit::SumTransformed() const
+void TCurveFit::AddUpTransformed() const
 {
     TRunningSums& s = *m_sums;
     const double* xs = m_points.ColumnData(1);

@@ -89,7 +89,11 @@ private:
     struct TRunningSums;
     std::unique_ptr<TRunningSums> m_sums;
     mutable int m_summedCount = 0;   // the points the transformed sums hold
-    void SumTransformed() const;
+    void SumTransformed() const
+    {
+        if (m_summedCount < m_pointCount) AddUpTransformed();
+    }
+    void AddUpTransformed() const;
     void AddTransformed(TRunningSums& s, double x, double y) const;
 
     // smoothing spline cache
