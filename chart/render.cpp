@@ -409,13 +409,12 @@ void TChartRenderer::DrawMarkRun(const TDisplayItem* items, int& i, int count)
     i = last;
 }
 
-// Whether a run of (at most) `count` marks remembers where it stamped: where the marks are fewer
-// than half the canvas's pixels, few of them share a pixel and the bookkeeping costs more than
-// it saves.
+// Whether a run of (at most) `count` marks remembers its places: where the marks are few against
+// the canvas's pixels, few of them share a pixel and the bookkeeping costs more than it saves.
+// Packed coordinates collect their places in batches, which pays from a sixteenth of the pixels
+// on; marks one by one skip repeated places from half of them on.
 TStampRepeats TChartRenderer::Repeats(std::int64_t count, bool packed) const
 {
-    // Packed coordinates collect their places in batches, which pays from a sixteenth of the
-    // canvas's pixels on; marks one by one skip repeated places from half of them on.
     const QImage& image = m_canvas.Image();
     const std::int64_t pixels = std::int64_t(image.width()) * image.height();
     if (count < std::max<std::int64_t>(kSkipRepeatsFrom, packed ? pixels / 16 : pixels / 2))
@@ -462,26 +461,19 @@ void TChartRenderer::DrawMarks(const TDisplayItem& look, std::span<const TMarkBl
     }
     const TAxisMap& mx = m_frame.MapXOf(look.Layer);
     const TAxisMap& my = m_frame.MapYOf(look.Layer);
-    // Long runs skip the centres they have stamped already (many marks share a pixel).
+    // Long runs do not stamp a place twice (many marks share a pixel).
     TPixelStamp::TStampRun run(*stamp, m_canvas, Repeats(count, true));
     std::optional<TPixelStamp::TStampRun> layerRun;
     if (layerCanvas) layerRun.emplace(*stamp, *layerCanvas);
+    // Packed coordinates on linear maps have their places collected a batch at a time, within
+    // the pixels MarkCentre's clamp leaves as they are.
+    const bool batches = run.Collects() && !layerRun && TAxisMap::BothFast(mx, my);
+    const cpu::TPlaceArea area =
+        run.CollectArea(m_frame.OffsetX - m_frame.MarginLeft, m_frame.OffsetY - m_frame.MarginTop, kPixelLimit);
     for (const TMarkBlock& b : blocks) {
         const double* xy = b.XY;
         const std::ptrdiff_t stride = b.Stride;
-        if (run.Collects() && !layerRun && stride == 2 && b.Count > 0 && TAxisMap::BothFast(mx, my)) {
-            // Packed coordinates on linear maps: their places are collected a batch at a time.
-            cpu::TPlaceArea area =
-                run.CollectArea(m_frame.OffsetX - m_frame.MarginLeft, m_frame.OffsetY - m_frame.MarginTop);
-            // Only pixels MarkCentre's clamp leaves as they are.
-            area.FarXLo = area.OffsetX - kPixelLimit;
-            area.FarXHi = area.OffsetX + kPixelLimit;
-            area.FarYLo = area.OffsetY - kPixelLimit;
-            area.FarYHi = area.OffsetY + kPixelLimit;
-            area.XLo = std::max(area.XLo, area.FarXLo);
-            area.XHi = std::min(area.XHi, area.FarXHi);
-            area.YLo = std::max(area.YLo, area.FarYLo);
-            area.YHi = std::min(area.YHi, area.FarYHi);
+        if (batches && stride == 2 && b.Count > 0) {
             CollectMarks(run, m_frame, mx, my, area, xy, b.Count);
             run.SetLast(MarkCentre(m_frame, mx, my, xy + 2 * (b.Count - 1)));
             continue;

@@ -820,13 +820,13 @@ void TCanvas::DrawText(const TRect& clip, int x, int y, const std::string& text,
 
 void TCanvas::Draw(int x, int y, const TBitmap& bitmap) { Draw(x, y, bitmap.Image()); }
 
-// Copies row by row; only the visible part of the image is touched.
 void TCanvas::MirrorOnly(int x, int y, const QImage& image)
 {
     if (image.isNull()) return;
     if (MirrorScope mirror(*this); mirror.Active()) mirror.Painter().drawImage(QPoint(x, y), image);
 }
 
+// Copies row by row; only the visible part of the image is touched.
 void TCanvas::Draw(int x, int y, const QImage& image)
 {
     if (image.isNull()) return;

@@ -162,44 +162,6 @@ constexpr std::int32_t kPlaceNone = -2;      // the pair places nothing
 inline void AffinePlaces(const double* xy, int count, const TAffinePair& map, double slack, double limit,
                          const TPlaceArea& area, std::int32_t* places)
 {
-#if defined(KALMIRA_CPU_SSE2)
-    const __m128d k = _mm_loadu_pd(map.K), d = _mm_loadu_pd(map.D);
-    const __m128d signless = _mm_castsi128_pd(_mm_set1_epi64x(0x7FFFFFFFFFFFFFFF));
-    const __m128d absD = _mm_and_pd(d, signless);
-    const __m128d low = _mm_set1_pd(-limit), high = _mm_set1_pd(limit);
-    const __m128d half = _mm_set1_pd(0.5), one = _mm_set1_pd(1.0), slackV = _mm_set1_pd(slack);
-    // The pixel pair (x, y) offset, and the rectangles' bounds one beyond, for strict comparisons.
-    const __m128i offset = _mm_setr_epi32(area.OffsetX, area.OffsetY, 0, 0);
-    const __m128i below = _mm_setr_epi32(area.XLo - 1, area.YLo - 1, 0, 0);
-    const __m128i above = _mm_setr_epi32(area.XHi + 1, area.YHi + 1, 1, 1);
-    const __m128i outerBelow = _mm_setr_epi32(area.OuterXLo - 1, area.OuterYLo - 1, 0, 0);
-    const __m128i outerAbove = _mm_setr_epi32(area.OuterXHi + 1, area.OuterYHi + 1, 1, 1);
-    const __m128i farBelow = _mm_setr_epi32(area.FarXLo - 1, area.FarYLo - 1, 0, 0);
-    const __m128i farAbove = _mm_setr_epi32(area.FarXHi + 1, area.FarYHi + 1, 1, 1);
-    const int stride = area.Stride;
-    for (int i = 0; i < count; ++i) {
-        const __m128d values = _mm_loadu_pd(xy + 2 * i);
-        const __m128d kv = _mm_mul_pd(k, values);
-        const __m128d sum = _mm_add_pd(kv, d);
-        const __m128d inside = _mm_and_pd(_mm_cmpgt_pd(sum, low), _mm_cmplt_pd(sum, high));
-        const __m128i whole = _mm_cvtpd_epi32(sum);
-        const __m128d off = _mm_and_pd(_mm_sub_pd(sum, _mm_cvtepi32_pd(whole)), signless);
-        const __m128d size = _mm_add_pd(_mm_add_pd(_mm_and_pd(kv, signless), absD), one);
-        const __m128d clear = _mm_cmpgt_pd(_mm_sub_pd(half, off), _mm_mul_pd(slackV, size));
-        const __m128i pixel = _mm_add_epi32(whole, offset);
-        const __m128i inArea = _mm_and_si128(_mm_cmpgt_epi32(pixel, below), _mm_cmpgt_epi32(above, pixel));
-        const __m128i inOuter = _mm_and_si128(_mm_cmpgt_epi32(pixel, outerBelow), _mm_cmpgt_epi32(outerAbove, pixel));
-        const __m128i inFar = _mm_and_si128(_mm_cmpgt_epi32(pixel, farBelow), _mm_cmpgt_epi32(farAbove, pixel));
-        const int x = _mm_cvtsi128_si32(pixel), y = _mm_cvtsi128_si32(_mm_srli_si128(pixel, 4));
-        std::int32_t place = kPlaceUnknown;
-        if (_mm_movemask_pd(_mm_and_pd(inside, clear)) == 3) {
-            if ((_mm_movemask_epi8(inArea) & 0xFF) == 0xFF) place = y * stride + x;
-            else if ((_mm_movemask_epi8(inOuter) & 0xFF) != 0xFF && (_mm_movemask_epi8(inFar) & 0xFF) == 0xFF)
-                place = kPlaceNone;
-        }
-        places[i] = place;
-    }
-#else
     for (int i = 0; i < count; ++i) {
         int x = 0, y = 0;
         const bool answered = AffineRoundPair(xy + 2 * i, map, slack, limit, x, y);
@@ -214,7 +176,6 @@ inline void AffinePlaces(const double* xy, int count, const TAffinePair& map, do
         }
         places[i] = place;
     }
-#endif
 }
 
 // Asks the memory for the line holding `p`, which a loop will read soon.

@@ -9,8 +9,8 @@
 // in the pen mode it was recorded in and with any pen colour, and leaves the canvas in the same
 // state (pen position, brush style).
 #include <QRgb>
+#include <algorithm>
 #include <bit>
-#include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -200,25 +200,26 @@ public:
 
     // Whether Put only collects centres (see the constructor).
     bool Collects() const { return m_collect && m_seen; }
-    // The centres Collect may take straight away (the figure wholly inside the clip) and, outside
-    // the outer rectangle, those whose figure misses the clip; the far rectangle is the caller's.
-    cpu::TPlaceArea CollectArea(int offsetX, int offsetY) const
+    // For a caller whose pixels, carried by the offsets, are its own only within `reach` of the
+    // offsets: the centres Collect may take straight away (the figure wholly inside the clip)
+    // and, outside the outer rectangle, those whose figure misses the clip.
+    cpu::TPlaceArea CollectArea(int offsetX, int offsetY, int reach) const
     {
         return {offsetX,
                 offsetY,
-                m_xLo,
-                m_xHi,
-                m_yLo,
-                m_yHi,
+                std::max(m_xLo, offsetX - reach),
+                std::min(m_xHi, offsetX + reach),
+                std::max(m_yLo, offsetY - reach),
+                std::min(m_yHi, offsetY + reach),
                 m_stride,
                 m_bounds.Left - m_stamp.m_right,
                 m_bounds.Right - 1 - m_stamp.m_left,
                 m_bounds.Top - m_stamp.m_bottom,
                 m_bounds.Bottom - 1 - m_stamp.m_top,
-                INT_MIN + 1,
-                INT_MAX - 1,
-                INT_MIN + 1,
-                INT_MAX - 1};
+                offsetX - reach,
+                offsetX + reach,
+                offsetY - reach,
+                offsetY + reach};
     }
     // Collects the centre at place `at` (y * stride + x) inside CollectArea.
     KALMIRA_INLINE void Collect(std::ptrdiff_t at) { m_seen[at >> 6] |= std::uint64_t(1) << (at & 63); }

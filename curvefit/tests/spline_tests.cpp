@@ -276,6 +276,18 @@ Points RandomPoints(int n, unsigned seed)
     return points;
 }
 
+// The residual sum of squares of the least-squares line through the points, in their order.
+double LineRss(const Points& points)
+{
+    TCurveFit fit;
+    Fill(fit, points);
+    double k, d, q;
+    fit.CalcLinFit(k, d, q);
+    double rss = 0.0;
+    for (auto [x, y] : points) rss += (y - k * x - d) * (y - k * x - d);
+    return rss;
+}
+
 class SplineProperty : public ::testing::TestWithParam<PropertyCase> {};
 
 TEST_P(SplineProperty, ResidualEqualsTheAllowance)
@@ -411,10 +423,7 @@ TEST(SplineValue, ANewFactorAfterAnotherMeetsItsAllowance)
         const Points points = RandomPoints(tc.n, unsigned(tc.n));
         TCurveFit fit;
         Fill(fit, points);
-        double k, d, q;
-        fit.CalcLinFit(k, d, q);
-        double lineRss = 0.0;
-        for (auto [x, y] : points) lineRss += (y - k * x - d) * (y - k * x - d);
+        const double lineRss = LineRss(points);
         fit.SetSplineSmoothing(tc.before);
         Spline(fit, points[0].first);
         fit.SetSplineSmoothing(tc.after);
@@ -435,10 +444,7 @@ TEST(SplineValue, StepsOfTheFactorTakeFewPassesAndMeetTheirAllowance)
     const Points points = RandomPoints(300000, 5);
     TCurveFit fit;
     Fill(fit, points);
-    double k, d, q;
-    fit.CalcLinFit(k, d, q);
-    double lineRss = 0.0;
-    for (auto [x, y] : points) lineRss += (y - k * x - d) * (y - k * x - d);
+    const double lineRss = LineRss(points);
     fit.SetSplineSmoothing(0.5);
     Spline(fit, 1.0);
     const struct {
@@ -460,14 +466,7 @@ TEST_P(SplineProperty, PiecesJoinIntoANaturalCubicSpline)
 {
     const PropertyCase& tc = GetParam();
     const Points points = RandomPoints(tc.n, unsigned(tc.n * 17 + tc.factor * 100));
-    double k = 0, d = 0, lineRss = 0;
-    {
-        TCurveFit fit;
-        Fill(fit, points);
-        double q;
-        fit.CalcLinFit(k, d, q);
-        for (auto [x, y] : points) lineRss += (y - k * x - d) * (y - k * x - d);
-    }
+    const double lineRss = LineRss(points);
     const DirectSpline s = SolveDirect(points, tc.factor * lineRss);
     const int n = tc.n;
     EXPECT_EQ(s.c[1], 0.0);
@@ -508,11 +507,7 @@ TEST(PenalizedCubicSpline, NoisyCloudsTakeFewPasses)
     for (int n : {1000, 10000, 40000}) {
         SCOPED_TRACE(n);
         const Points points = RandomPoints(n, unsigned(n));
-        double k = 0, d = 0, lineRss = 0, q = 0;
-        TCurveFit fit;
-        Fill(fit, points);
-        fit.CalcLinFit(k, d, q);
-        for (auto [x, y] : points) lineRss += (y - k * x - d) * (y - k * x - d);
+        const double lineRss = LineRss(points);
         for (double factor : {0.05, 0.5, 0.95}) EXPECT_LE(SolveDirect(points, factor * lineRss).steps, 16);
     }
 }
