@@ -48,8 +48,6 @@ constexpr int kPolygonClipExtent = 4096;
 constexpr int kPolygonClipMargin = 16;
 // How many items ahead the mark loop asks the memory for.
 constexpr int kPrefetchAhead = 32;
-// Marks whose places are found together, into a buffer that stays in the nearest cache.
-constexpr int kPlaceBatch = 256;
 // Below this many marks a run never remembers where it stamped.
 constexpr int kSkipRepeatsFrom = 256;
 // From this many marks a run goes to a canvas's mirror as one layer.
@@ -352,22 +350,22 @@ KALMIRA_INLINE TPoint MarkCentre(const TRenderFrame& f, const TAxisMap& mx, cons
             std::clamp(py, -TChartRenderer::kPixelLimit, TChartRenderer::kPixelLimit) + f.OffsetY - f.MarginTop};
 }
 
-// The places of `count` packed marks at xy on linear maps, found a batch at a time and collected
-// by the run; only the marks the quick way cannot place (near a half pixel, clipped) go one by one.
-// A function of its own, so that its loop keeps every counter in a register.
+// One mark the quick way cannot place, out of the collecting loop.
+[[gnu::noinline]] void PutOne(TPixelStamp::TStampRun& run, const TRenderFrame& f, const TAxisMap& mx, const TAxisMap& my,
+                              const double* xy)
+{
+    run.Put(MarkCentre(f, mx, my, xy));
+}
+
+// The places of `count` packed marks at xy on linear maps, collected by the run; only the marks
+// the quick way cannot place (near a half pixel, clipped) go one by one. A function of its own, so
+// that its loop keeps every counter in a register.
 [[gnu::noinline]] void CollectMarks(TPixelStamp::TStampRun& run, const TRenderFrame& f, const TAxisMap& mx,
                                     const TAxisMap& my, const cpu::TPlaceArea& area, const double* xy, int count)
 {
-    std::int32_t places[kPlaceBatch];
-    for (int first = 0; first < count; first += kPlaceBatch) {
-        const int n = std::min(kPlaceBatch, count - first);
-        TAxisMap::FastPlaces(mx, my, xy + 2 * first, n, area, places);
-        for (int k = 0; k < n; ++k) {
-            const std::int32_t place = places[k];
-            if (place >= 0) run.Collect(place);
-            else if (place == cpu::kPlaceUnknown) run.Put(MarkCentre(f, mx, my, xy + 2 * (first + k)));
-        }
-    }
+    TAxisMap::FastCollect(
+        mx, my, xy, count, area, [&](std::int32_t place) { run.Collect(place); },
+        [&](int k) { PutOne(run, f, mx, my, xy + 2 * k); });
 }
 
 }  // namespace
@@ -411,7 +409,7 @@ void TChartRenderer::DrawMarkRun(const TDisplayItem* items, int& i, int count)
 
 // Whether a run of (at most) `count` marks remembers its places: where the marks are few against
 // the canvas's pixels, few of them share a pixel and the bookkeeping costs more than it saves.
-// Packed coordinates collect their places in batches, which pays from a sixteenth of the pixels
+// Packed coordinates collect their places two at a time, which pays from a sixteenth of the pixels
 // on; marks one by one skip repeated places from half of them on.
 TStampRepeats TChartRenderer::Repeats(std::int64_t count, bool packed) const
 {
@@ -465,15 +463,15 @@ void TChartRenderer::DrawMarks(const TDisplayItem& look, std::span<const TMarkBl
     TPixelStamp::TStampRun run(*stamp, m_canvas, Repeats(count, true));
     std::optional<TPixelStamp::TStampRun> layerRun;
     if (layerCanvas) layerRun.emplace(*stamp, *layerCanvas);
-    // Packed coordinates on linear maps have their places collected a batch at a time, within
+    // Packed coordinates on linear maps have their places collected two at a time, within
     // the pixels MarkCentre's clamp leaves as they are.
-    const bool batches = run.Collects() && !layerRun && TAxisMap::BothFast(mx, my);
+    const bool collect = run.Collects() && !layerRun && TAxisMap::BothFast(mx, my);
     const cpu::TPlaceArea area =
         run.CollectArea(m_frame.OffsetX - m_frame.MarginLeft, m_frame.OffsetY - m_frame.MarginTop, kPixelLimit);
     for (const TMarkBlock& b : blocks) {
         const double* xy = b.XY;
         const std::ptrdiff_t stride = b.Stride;
-        if (batches && stride == 2 && b.Count > 0) {
+        if (collect && stride == 2 && b.Count > 0) {
             CollectMarks(run, m_frame, mx, my, area, xy, b.Count);
             run.SetLast(MarkCentre(m_frame, mx, my, xy + 2 * (b.Count - 1)));
             continue;

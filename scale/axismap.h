@@ -96,13 +96,15 @@ public:
 
     // Whether both maps are linear, so FastPlaces answers for them.
     static bool BothFast(const TAxisMap& x, const TAxisMap& y) { return x.m_fast && y.m_fast; }
-    // FastToPixelPair for `count` pairs at xy, carried into an image (cpu::AffinePlaces); the
+    // FastToPixelPair for `count` pairs at xy, carried into an image (cpu::AffineCollect): each
+    // place inside the area to collect, each pair the quick way cannot answer to unknown. The
     // maps must be BothFast.
-    static void FastPlaces(const TAxisMap& x, const TAxisMap& y, const double* xy, int count,
-                           const cpu::TPlaceArea& area, std::int32_t* places)
+    template <class Collect, class Unknown>
+    KALMIRA_INLINE static void FastCollect(const TAxisMap& x, const TAxisMap& y, const double* xy, int count,
+                                           const cpu::TPlaceArea& area, Collect&& collect, Unknown&& unknown)
     {
         const cpu::TAffinePair map{{x.m_kDouble, y.m_kDouble}, {x.m_dDouble, y.m_dDouble}};
-        cpu::AffinePlaces(xy, count, map, kDoubleSlack, kFastLimit, area, places);
+        cpu::AffineCollect(xy, count, map, kDoubleSlack, kFastLimit, area, collect, unknown);
     }
 
 private:

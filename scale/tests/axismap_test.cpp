@@ -5,6 +5,8 @@
 #include <cmath>
 #include <limits>
 #include <random>
+#include <vector>
+#include <algorithm>
 
 #include "scale/axismap.h"
 
@@ -117,6 +119,58 @@ TEST(AxisMap, PairWayEqualsTheQuickWayOfEachMap)
         }
     }
     EXPECT_GT(answered, 5000);
+}
+
+// The collecting way, two marks at a time: every mark is either collected at the place of its
+// exact pixels inside the area, left to the caller, or dropped where its exact pixels lie outside
+// the outer rectangle; values near half pixels, on the area's edges, far out and not finite, in
+// runs of odd and even length.
+TEST(AxisMap, CollectWayPlacesEveryMarkAsTheExactWayDoes)
+{
+    std::mt19937 rng(29);
+    std::uniform_real_distribution<double> unit(0, 1);
+    const double specials[] = {1e12, -1e12, std::nan(""), HUGE_VAL, -HUGE_VAL};
+    // The maps' pixels run 0..600 and 0..400 and go into the image 10 right and 5 up.
+    const cpu::TPlaceArea area{10, -5, 12, 598, 3, 390, 700, 8, 602, 0, 394, -5000, 5000, -5000, 5000};
+    int collectedAll = 0, unknownAll = 0;
+    for (int round = 0; round < 200; ++round) {
+        const double low = unit(rng) * 200 - 100, high = low + 1e-3 + unit(rng) * 100;
+        const TAxisMap mx = TAxisMap::Between(low, high, false, 0, 600, 0);
+        const TAxisMap my = TAxisMap::Between(high, low, false, 400, 0, 0);
+        const int count = 101 + round % 2;
+        std::vector<double> xy(2 * std::size_t(count));
+        for (int i = 0; i < count; ++i)
+            for (int k = 0; k < 2; ++k) {
+                const TAxisMap& map = k == 0 ? mx : my;
+                const double pixel = std::floor(unit(rng) * 700) - 50 + (i % 4 == 1 ? 0.5 : unit(rng));
+                double& v = xy[2 * std::size_t(i) + std::size_t(k)];
+                v = i % 29 == 3 ? specials[std::size_t(i + k) % 5] : double((pixel - map.D()) / map.K());
+                if (i % 3 == 2) v = std::nextafter(v, 1e300);
+            }
+        std::vector<std::int32_t> collected;
+        std::vector<bool> unknown(std::size_t(count), false);
+        TAxisMap::FastCollect(
+            mx, my, xy.data(), count, area, [&](std::int32_t place) { collected.push_back(place); },
+            [&](int i) { unknown[std::size_t(i)] = true; });
+        std::vector<std::int32_t> expected;
+        for (int i = 0; i < count; ++i) {
+            if (unknown[std::size_t(i)]) continue;
+            const int x = mx.ToPixel(xy[2 * std::size_t(i)]) + area.OffsetX;
+            const int y = my.ToPixel(xy[2 * std::size_t(i) + 1]) + area.OffsetY;
+            if (x >= area.XLo && x <= area.XHi && y >= area.YLo && y <= area.YHi) {
+                expected.push_back(y * area.Stride + x);
+                continue;
+            }
+            // dropped: its exact pixels must place nothing
+            EXPECT_FALSE(x >= area.OuterXLo && x <= area.OuterXHi && y >= area.OuterYLo && y <= area.OuterYHi)
+                << i << ": " << x << ", " << y;
+        }
+        ASSERT_EQ(collected, expected) << "round " << round;
+        collectedAll += int(collected.size());
+        unknownAll += int(std::count(unknown.begin(), unknown.end(), true));
+    }
+    EXPECT_GT(collectedAll, 5000);
+    EXPECT_GT(unknownAll, 1000);  // the half pixels and the specials
 }
 
 TEST(AxisMap, EdgesOfTheNumberLine)
