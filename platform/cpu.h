@@ -231,9 +231,10 @@ KALMIRA_INLINE void AffineCollect(const double* xy, int count, const TAffinePair
         const __m128i p = _mm_add_epi32(w, offsets);
         const __m128i rows = _mm_mul_epu32(_mm_shuffle_epi32(p, _MM_SHUFFLE(3, 3, 2, 2)), stride);
         const __m128i at = _mm_add_epi32(rows, _mm_shuffle_epi32(p, _MM_SHUFFLE(1, 1, 0, 0)));
-        const std::uint64_t both = std::uint64_t(_mm_cvtsi128_si64(_mm_shuffle_epi32(at, _MM_SHUFFLE(3, 3, 2, 0))));
-        collect(std::int32_t(std::uint32_t(both)));
-        collect(std::int32_t(std::uint32_t(both >> 32)));
+        std::int32_t both[2];
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(both), _mm_shuffle_epi32(at, _MM_SHUFFLE(3, 3, 2, 0)));
+        collect(both[0]);
+        collect(both[1]);
     }
 #endif
     for (; i < count; ++i) one(i);

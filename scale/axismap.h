@@ -94,7 +94,7 @@ public:
         return cpu::AffineRoundPair(v, map, kDoubleSlack, kFastLimit, px, py);
     }
 
-    // Whether both maps are linear, so FastPlaces answers for them.
+    // Whether both maps are linear, so FastCollect answers for them.
     static bool BothFast(const TAxisMap& x, const TAxisMap& y) { return x.m_fast && y.m_fast; }
     // FastToPixelPair for `count` pairs at xy, carried into an image (cpu::AffineCollect): each
     // place inside the area to collect, each pair the quick way cannot answer to unknown. The
