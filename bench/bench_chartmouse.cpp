@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "chart/chart.h"
+#include "keptchart.h"
 
 namespace {
 
@@ -44,25 +45,10 @@ std::unique_ptr<TRChart> MakeChart(int marks, bool bulk = false)
     return chart;
 }
 
-// Every benchmark here runs for this many seconds before it is timed: on these machines a chart
-// repaints up to 2.2 times as slowly for one to three seconds after its marks were allocated
-// (measured at 1e7 marks: 85 ms a repaint, then a steady 38 ms, with no change to the chart).
-constexpr double kWarmUp = 2.0;
-
-// The chart for `marks`, built once and kept for every run the harness makes at that size (the
-// warm-up's and the timed ones).
-TRChart& KeptChart(int marks, bool bulk = false)
+// The chart for `marks`, kept (see keptchart.h).
+TRChart& Kept(int marks, bool bulk = false)
 {
-    static TRChart* kept = nullptr;  // not deleted at exit, which comes after the application's end
-    static int keptMarks = -1;
-    static bool keptBulk = false;
-    if (!kept || keptMarks != marks || keptBulk != bulk) {
-        delete kept;
-        kept = MakeChart(marks, bulk).release();
-        keptMarks = marks;
-        keptBulk = bulk;
-    }
-    return *kept;
+    return KeptChart(std::pair(marks, bulk), [&] { return MakeChart(marks, bulk); });
 }
 
 void SendMove(TRChart& chart, QPoint p, Qt::MouseButtons buttons)
@@ -89,7 +75,7 @@ void PanSteps(benchmark::State& state, TRChart& chart, Picture picture)
 
 void BM_PanStep(benchmark::State& state)
 {
-    TRChart* chart = &KeptChart(int(state.range(0)));
+    TRChart* chart = &Kept(int(state.range(0)));
     PanSteps(state, *chart, [&]() -> const QImage& { return chart->ScreenImage(); });
 }
 BENCHMARK(BM_PanStep)->Arg(0)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime()->MinWarmUpTime(kWarmUp);
@@ -97,7 +83,7 @@ BENCHMARK(BM_PanStep)->Arg(0)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMilli
 // The same with the marks appended in one call, as a taken-over table holds them.
 void BM_PanStepBulk(benchmark::State& state)
 {
-    TRChart* chart = &KeptChart(int(state.range(0)), true);
+    TRChart* chart = &Kept(int(state.range(0)), true);
     PanSteps(state, *chart, [&]() -> const QImage& { return chart->ScreenImage(); });
 }
 BENCHMARK(BM_PanStepBulk)->Arg(1000000)->Arg(10000000)->Unit(benchmark::kMillisecond)->UseRealTime()->MinWarmUpTime(kWarmUp);
@@ -106,14 +92,14 @@ BENCHMARK(BM_PanStepBulk)->Arg(1000000)->Arg(10000000)->Unit(benchmark::kMillise
 // paint event shows.
 void BM_PanStepRatio2(benchmark::State& state)
 {
-    TRChart* chart = &KeptChart(int(state.range(0)));
+    TRChart* chart = &Kept(int(state.range(0)));
     PanSteps(state, *chart, [&] { return chart->DeviceImage(2.0); });
 }
 BENCHMARK(BM_PanStepRatio2)->Arg(0)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime()->MinWarmUpTime(kWarmUp);
 
 void BM_FullRepaint(benchmark::State& state)
 {
-    TRChart* chart = &KeptChart(int(state.range(0)));
+    TRChart* chart = &Kept(int(state.range(0)));
     for (auto _ : state) {
         chart->Paint();
         benchmark::DoNotOptimize(chart->ScreenImage().constBits());

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "chart/chart.h"
+#include "keptchart.h"
 
 namespace {
 
@@ -74,31 +75,16 @@ std::unique_ptr<TRChart> MainWindowChart(std::size_t n, bool bulk = false)
     return chart;
 }
 
-// Every benchmark here runs for this many seconds before it is timed: on these machines a chart
-// repaints up to 2.2 times as slowly for one to three seconds after its marks were allocated
-// (measured at 1e7 marks: 85 ms a repaint, then a steady 38 ms, with no change to the chart).
-constexpr double kWarmUp = 2.0;
-
-// The chart for n marks, built once and kept for every run the harness makes at that size (the
-// warm-up's and the timed ones), as the data are.
-TRChart& KeptChart(std::size_t n, bool bulk = false)
+// The chart for n marks, kept (see keptchart.h).
+TRChart& Kept(std::size_t n, bool bulk = false)
 {
-    static TRChart* kept = nullptr;  // not deleted at exit, which comes after the application's end
-    static std::size_t keptN = 0;
-    static bool keptBulk = false;
-    if (!kept || keptN != n || keptBulk != bulk) {
-        delete kept;
-        kept = MainWindowChart(n, bulk).release();
-        keptN = n;
-        keptBulk = bulk;
-    }
-    return *kept;
+    return KeptChart(std::pair(n, bulk), [&] { return MainWindowChart(n, bulk); });
 }
 
 void BM_ChartRepaint(benchmark::State& state)
 {
     const auto n = std::size_t(state.range(0));
-    TRChart* chart = &KeptChart(n);
+    TRChart* chart = &Kept(n);
     for (auto _ : state) {
         chart->Paint();
         benchmark::DoNotOptimize(chart->ScreenImage().constBits());
@@ -111,7 +97,7 @@ BENCHMARK(BM_ChartRepaint)->Arg(0)->Arg(1000)->Arg(10000)->Arg(100000)->Arg(1000
 void BM_ChartRepaintBulk(benchmark::State& state)
 {
     const auto n = std::size_t(state.range(0));
-    TRChart* chart = &KeptChart(n, true);
+    TRChart* chart = &Kept(n, true);
     for (auto _ : state) {
         chart->Paint();
         benchmark::DoNotOptimize(chart->ScreenImage().constBits());
@@ -125,7 +111,7 @@ BENCHMARK(BM_ChartRepaintBulk)->Arg(100000)->Arg(1000000)->Arg(10000000)->Unit(b
 void BM_ChartRepaintRatio2(benchmark::State& state)
 {
     const auto n = std::size_t(state.range(0));
-    TRChart* chart = &KeptChart(n);
+    TRChart* chart = &Kept(n);
     for (auto _ : state) {
         chart->Paint();
         benchmark::DoNotOptimize(chart->DeviceImage(2.0).constBits());
@@ -138,7 +124,7 @@ BENCHMARK(BM_ChartRepaintRatio2)->Arg(0)->Arg(100000)->Arg(1000000)->Unit(benchm
 void BM_ChartRenderData(benchmark::State& state)
 {
     const auto n = std::size_t(state.range(0));
-    TRChart* chart = &KeptChart(n);
+    TRChart* chart = &Kept(n);
     chart->Paint();
     TBitmap& data = chart->DataImage();
     for (auto _ : state) {
