@@ -111,6 +111,10 @@ private:
     double m_splineSettledPower = 0.0;  // d ln F / d ln p near that p: the next allowance's first step
     const std::atomic<bool>* m_splineCancel = nullptr;
     int m_splinePasses = 0;
+    // m_splineA, m_splineC and m_splineQuality hold the whole spline of the current points for
+    // the factor m_splineHeldFactor: setting that factor again finds it there.
+    bool m_splineHeld = false;
+    double m_splineHeldFactor = 0.0;
 };
 
 // Reinsch's smoothing spline on the points n1..n2 (1-based) of x, y with standard deviations dy

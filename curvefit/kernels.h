@@ -12,6 +12,10 @@ namespace kernels {
 // Four doubles handled together (a vector type of the compiler, not of the processor: without
 // wide registers it is two pairs or four scalars).
 using TQuad = double __attribute__((vector_size(32)));
+// Two doubles handled together. Two independent quotients as one quotient of pairs take one
+// division instruction where the processor divides pairs (x86-64 does, at the price of one), and
+// each is rounded exactly as alone: the spline's loops are bound by the divider.
+using TPair = double __attribute__((vector_size(16)));
 
 // Rows per block of the polynomial fit's QR fold: a block of ten columns stays in the first-level
 // cache.

@@ -19,7 +19,9 @@
 //    Gentleman's, without square roots: each row is kept as a weight times a row with 1 on the
 //    diagonal, so a rotation costs one division and the back substitution none. The rows of D Q
 //    and the factor of T are formed from x as the rotations reach them, so the solve keeps four
-//    numbers per point (the band of the factor and the right side).
+//    numbers per point (the band of the factor and the right side). The row of T goes in ahead of
+//    the row of D Q that starts in the same column: five divisions a point instead of six. The
+//    divider bounds every pass, so quotients that do not wait for each other go in pairs.
 //  - F climbs through many decades of p, in stretches where it grows like a power of p (like p^2
 //    near 0) and shoulders where it hardly grows at all. Newton's step on ln F over ln p follows
 //    both (a step on a shoulder is limited to a factor 1e8); near the straight line's residual F
@@ -36,9 +38,14 @@
 //    ln p take over, and when one of those misses too, the noise is F's own: further steps would
 //    only chase it. With many points the iteration starts from the p of a thinned copy of them, a
 //    few steps from the end. A preparation for the same points and allowance starts from the
-//    previous p and takes it, so a redraw costs one pass; one for another allowance (the next step
-//    of the scroll bar) starts where the slope of ln F at the previous p points, one or two passes
-//    from the end.
+//    previous p and takes it; one for another allowance (the next step of the scroll bar) starts
+//    where the slope of ln F at the previous p points, one or two passes from the end.
+//  - The last step is small: a few parts in 1e5 of p at a hundred thousand random points. Such a
+//    step is taken on the factor of the pass before: with A(p) = p Q^T D^2 Q + T and
+//    z = Q^T D^2 Q u, u(p + d) = u - d A(p)^-1 z + O(d^2), and A(p)^-1 z is one back substitution
+//    from the forward sweep that Newton's slope makes anyway. It replaces the rotations of a
+//    whole pass where the second-order rest, at most 2 (d/p)^2 of F, lies within F's rounding
+//    noise; a step that then misses S is solved again in full.
 #include <algorithm>
 #include <atomic>
 #include <cmath>
@@ -97,6 +104,13 @@ constexpr double kMaxStepFactor = 1e8;
 // A safety net: the iteration takes a handful of steps.
 constexpr int kMaxSteps = 200;
 
+// The quotients n0 / d0 and n1 / d1, each rounded as alone, by one division of pairs: the loops
+// below are bound by the divider, which divides a pair at the price of one quotient.
+[[gnu::always_inline]] inline kernels::TPair Quotients(double n0, double d0, double n1, double d1)
+{
+    return kernels::TPair{n0, n1} / kernels::TPair{d0, d1};
+}
+
 // The spacing x[i+1] - x[i] of two neighbouring knots; refuses equal and decreasing x.
 double Spacing(const double* x, int i)
 {
@@ -119,18 +133,21 @@ void NaturalSplineCurvatures(int n1, int n2, const double* x, const double* a, d
     if (n2 - n1 < 2) return;
     double hPrev = x[n1 + 1] - x[n1];
     double slopePrev = (a[n1 + 1] - a[n1]) / hPrev;
+    double lower = hPrev / 3.0;
     double upperPrev = 0.0, rhsPrev = 0.0;
     for (int i = n1 + 1; i < n2; ++i) {
         const double h = x[i + 1] - x[i];
-        const double slope = (a[i + 1] - a[i]) / h;
-        const double lower = hPrev / 3.0;
+        const kernels::TPair q = Quotients(a[i + 1] - a[i], h, h, 3.0);
+        const double slope = q[0], third = q[1];
         const double pivot = 2.0 * (hPrev + h) / 3.0 - lower * upperPrev;
-        upperPrev = (h / 3.0) / pivot;
-        rhsPrev = (slope - slopePrev - lower * rhsPrev) / pivot;
+        const kernels::TPair r = Quotients(third, pivot, slope - slopePrev - lower * rhsPrev, pivot);
+        upperPrev = r[0];
+        rhsPrev = r[1];
         upper[i] = upperPrev;
         c[i] = rhsPrev;
         hPrev = h;
         slopePrev = slope;
+        lower = third;
     }
     for (int i = n2 - 2; i > n1; --i) c[i] -= upper[i] * c[i + 1];
 }
@@ -272,21 +289,23 @@ int SmoothingSpline(double S, int n1, int n2, const double* x, const double* y, 
             e2 = 0.0;
         }
     };
-    // Row rho of D Q: the second divided difference at knot rho, in the unknowns m1..m2.
-    auto rotateDataRow = [&](int rho) __attribute__((always_inline)) {
+    // Row rho of D Q: the second divided difference at knot rho, in the unknowns m1..m2, from the
+    // reciprocal spacings to its left and right (0 beyond the ends), each found once for two rows.
+    auto rotateDataRow = [&](int rho, double inverseLeft, double inverseRight) __attribute__((always_inline)) {
         const double w = weight(rho);
-        const double left = rho > n1 ? w / (x[rho] - x[rho - 1]) : 0.0;
-        const double right = rho < n2 ? w / (x[rho + 1] - x[rho]) : 0.0;
+        const double left = w * inverseLeft;
+        const double right = w * inverseRight;
+        const double rhs = dy ? y[rho] / w : y[rho];
         // Columns rho-1, rho, rho+1, of which those outside m1..m2 drop out; only the first two
         // rows start right of rho-1. Straight-line code: a copy loop here becomes a call per row.
         const double middle = rho >= m1 && rho <= m2 ? -left - right : 0.0;
         const double rightmost = rho + 1 <= m2 ? right : 0.0;
         if (rho - 1 >= m1)
-            rotateIn(rho - 1, 1.0, left, middle, rightmost, y[rho] / w);
+            rotateIn(rho - 1, 1.0, left, middle, rightmost, rhs);
         else if (rho == m1)
-            rotateIn(m1, 1.0, middle, rightmost, 0.0, y[rho] / w);
+            rotateIn(m1, 1.0, middle, rightmost, 0.0, rhs);
         else
-            rotateIn(m1, 1.0, rightmost, 0.0, 0.0, y[rho] / w);
+            rotateIn(m1, 1.0, rightmost, 0.0, 0.0, rhs);
     };
     // The Cholesky factor of T (diagonal 2 (h_(i-1) + h_i) / 3, off-diagonal h_i / 3), one row
     // after the other: ld the diagonal, lo the subdiagonal.
@@ -354,6 +373,8 @@ int SmoothingSpline(double S, int n1, int n2, const double* x, const double* y, 
     double pLow = 0.0, pHigh = 0.0;
     double pBest = 0.0, missBest = 0.0;   // the p whose residual came closest to S
     bool bracketed = false, lastPass = false;
+    bool onFactor = false;   // u was stepped to p on the factor of the pass before
+    bool factorKept = false;  // R0 holds the forward sweep of the last pass, R1, R2 its factor
     int steps = 0, bracketSteps = 0, bracketedPasses = 0, fallbacks = 0;
     for (;;) {
         ++steps;
@@ -365,6 +386,8 @@ int SmoothingSpline(double S, int n1, int n2, const double* x, const double* y, 
         }
         if (!hasUnknowns) {
             // Two points: the straight line through them.
+        } else if (onFactor) {
+            // u is already the solution at p (to second order in the step).
         } else if (p == 0.0) {
             // u := T^-1 Q^T y, the natural interpolating spline; the factor of T is kept in R0, R1.
             double loPrev = 0.0, uPrev = 0.0;
@@ -385,18 +408,34 @@ int SmoothingSpline(double S, int n1, int n2, const double* x, const double* y, 
             // u := (p Q^T D^2 Q + T)^-1 Q^T y as the least-squares solution of
             // [D Q; L^T / sqrt(p)] (p u) ~ [D^-1 y; 0], by rotations. Row k of L^T is
             // sqrt(diagonal_k) (1, lower_k) with T = L' diag L'^T, L' unit lower bidiagonal.
-            const double inverseP = 1.0 / p;
+            // T is taken as 3T / 3: its factor's diagonal 3 d_k = 2 (h_(k-1) + h_k) - h_(k-1) l_(k-1)
+            // and subdiagonal l_k = h_k / (3 d_k) need one division a row, paired with the
+            // reciprocal spacing the next data row needs.
+            const double inverse3P = 1.0 / (3.0 * p);
             filled = m1 - 1;
             emptyRow = false;
-            rotateDataRow(n1);
-            rotateDataRow(m1);
-            double lowerPrev = 0.0, offPrev = 0.0;
+            double h = x[m1] - x[n1];
+            double inverseH = 1.0 / h;
+            rotateDataRow(n1, 0.0, inverseH);
+            double hPrev = h;
+            h = x[m1 + 1] - x[m1];
+            double inversePrev = inverseH;
+            inverseH = 1.0 / h;
+            rotateDataRow(m1, inversePrev, inverseH);
+            double lowerPrev = 0.0;
             for (int k = m1; k <= m2; ++k) {
-                rotateDataRow(k + 1);
-                const double diagonal = 2.0 * ((x[k] - x[k - 1]) + (x[k + 1] - x[k])) / 3.0 - offPrev * lowerPrev;
-                offPrev = (x[k + 1] - x[k]) / 3.0;
-                lowerPrev = k < m2 ? offPrev / diagonal : 0.0;
-                rotateIn(k, diagonal * inverseP, 1.0, lowerPrev, 0.0, 0.0);
+                // h = h_k, inverseH = 1 / h_k; hPrev = h_(k-1).
+                const double diagonal3 = 2.0 * (hPrev + h) - hPrev * lowerPrev;
+                const double hNext = k + 1 < n2 ? x[k + 2] - x[k + 1] : 1.0;
+                const kernels::TPair q = Quotients(h, diagonal3, 1.0, hNext);
+                const double lower = k < m2 ? q[0] : 0.0;
+                const double inverseNext = k + 1 < n2 ? q[1] : 0.0;
+                rotateIn(k, diagonal3 * inverse3P, 1.0, lower, 0.0, 0.0);
+                rotateDataRow(k + 1, inverseH, inverseNext);
+                lowerPrev = lower;
+                hPrev = h;
+                h = hNext;
+                inverseH = inverseNext;
             }
             for (int j = filled + 1; j <= m2; ++j) {
                 R0[j] = R1[j] = R2[j] = u[j] = 0.0;
@@ -409,12 +448,17 @@ int SmoothingSpline(double S, int n1, int n2, const double* x, const double* y, 
                     if (R0[j] == 0.0) u[j] = (u[j] - R1[j] * U(j + 1) - R2[j] * U(j + 2)) / R0[j];
             // The unknowns of the two rows below stay in registers on the way up.
             double below = 0.0, twoBelow = 0.0;
-            for (int j = m2; j >= m1; --j) {
+            int j = m2;
+            for (; j > m1; j -= 2) {
                 const double t = u[j] - R1[j] * below - R2[j] * twoBelow;
-                u[j] = t / p;
-                twoBelow = below;
-                below = t;
+                const double t1 = u[j - 1] - R1[j - 1] * t - R2[j - 1] * below;
+                const kernels::TPair q = Quotients(t, p, t1, p);
+                u[j] = q[0];
+                u[j - 1] = q[1];
+                twoBelow = t;
+                below = t1;
             }
+            if (j == m1) u[j] = (u[j] - R1[j] * below - R2[j] * twoBelow) / p;
         }
         // e = |D Q u|^2; the residual sum of squares is p^2 e.
         double e = 0.0, noise = 0.0;
@@ -424,10 +468,12 @@ int SmoothingSpline(double S, int n1, int n2, const double* x, const double* y, 
             // u it is taken from, divided by the spacing.
             double noiseSum = 0.0, gNoise = 0.0;
             for (int i = n1; i <= m2; ++i) {
-                const double h = slope(i);
+                const double uNext = U(i + 1), uHere = U(i), spacing = x[i + 1] - x[i];
+                const double magnitude = std::fabs(uNext) + std::fabs(uHere);
+                const kernels::TPair q = Quotients(uNext - uHere, spacing, magnitude, spacing);
+                const double h = q[0], hNoise = q[1];
                 const double w = weight(i);
                 e = e + (h - g) * (w * w) * (h - g);
-                const double hNoise = (std::fabs(U(i + 1)) + std::fabs(U(i))) / (x[i + 1] - x[i]);
                 const double termNoise = (hNoise + gNoise) * (w * w) * (h - g);
                 noiseSum += termNoise * termNoise;
                 gNoise = hNoise;
@@ -441,6 +487,13 @@ int SmoothingSpline(double S, int n1, int n2, const double* x, const double* y, 
         guard.Check(F);
         if (!hasUnknowns || lastPass || settled || F == S || S == 0.0) break;
         if (p > 0.0 && std::fabs(F - S) <= std::max(tolerance, kNoiseMultiple * noise) * S) break;
+        if (onFactor) {
+            // The step on the factor missed: solve at that p in full.
+            onFactor = false;
+            factorKept = false;
+            continue;
+        }
+        factorKept = false;
         if (p > 0.0 && (pBest == 0.0 || std::fabs(F - S) < missBest)) {
             pBest = p;
             missBest = std::fabs(F - S);
@@ -521,7 +574,9 @@ int SmoothingSpline(double S, int n1, int n2, const double* x, const double* y, 
                     const double above = i - 1 >= m1 ? R1[i - 1] * w1 : 0.0;
                     const double twoAbove = i - 2 >= m1 ? R2[i - 2] * w2 : 0.0;
                     const double t = z - above - twoAbove;
-                    f += t * t / R0[i];
+                    const double scaled = t / R0[i];
+                    f += t * scaled;
+                    R0[i] = scaled;
                     w2 = w1;
                     w1 = t;
                     continue;
@@ -531,7 +586,10 @@ int SmoothingSpline(double S, int n1, int n2, const double* x, const double* y, 
                 w1 = w;
             }
         }
-        if (p != 0.0) f /= p;
+        if (p != 0.0) {
+            f /= p;
+            factorKept = !emptyRow;
+        }
         const double h = e - p * f;
         double next = 0.0;
         if (p == 0.0) {
@@ -573,6 +631,20 @@ int SmoothingSpline(double S, int n1, int n2, const double* x, const double* y, 
         }
         guard.Check(next);
         CheckFinite(next);
+        const double ratio = (next - p) / p;
+        if (factorKept && !lastPass && 2.0 * ratio * ratio <= noise) {
+            // A step this small is taken on the factor at hand: u(next) = u - (next - p) A^-1 z
+            // to first order, A^-1 z = R^-1 (t / R0) / p with the forward sweep t / R0 in R0. The
+            // second-order rest moves F by at most 2 ratio^2 (relative), within its rounding noise.
+            double below = 0.0, twoBelow = 0.0;
+            for (int j = m2; j >= m1; --j) {
+                const double w = R0[j] - R1[j] * below - R2[j] * twoBelow;
+                u[j] -= ratio * w;
+                twoBelow = below;
+                below = w;
+            }
+            onFactor = true;
+        }
         previousF = F;
         previousP = p;
         p = next;
@@ -667,7 +739,8 @@ double TCurveFit::SplineValue(double x, double& quality, bool& valid)
 // decades nor y near the ends of the doubles reach the limits of the arithmetic. The sorted, scaled
 // x and y, a and c are kept (b and d follow from a and c); at most six doubles per point are held
 // on the way. While the points are the same, a preparation keeps the sorted points and starts the
-// iteration from the previous p, so a redraw costs one pass of the band solver.
+// iteration from the previous p; for the factor of the last preparation (a redraw) it finds that
+// spline kept, and solves nothing.
 void TCurveFit::PrepareSpline()
 {
     const int n = m_pointCount;
@@ -675,6 +748,13 @@ void TCurveFit::PrepareSpline()
     kernels::ClearWideState();
     // CalcLinFit's check, ahead of the line below.
     if (n < 2) throw EQZLMath2Error("CalcLinFit: not enough data points");
+    if (m_splineSorted && m_splineHeld && m_splineHeldFactor == m_splineSmoothing) {
+        // The same points and factor (a redraw): the spline is the one computed last time.
+        m_splinePasses = 0;
+        m_splineValid = true;
+        return;
+    }
+    m_splineHeld = false;
     if (!m_splineSorted) {
         // The arrays of earlier points go first, so they add nothing to the peak.
         for (auto* values : {&m_splineX, &m_splineY, &m_splineA, &m_splineC}) *values = std::vector<double>();
@@ -762,5 +842,7 @@ void TCurveFit::PrepareSpline()
     // Without spread of y the quality is the residual sum of squares itself, in the unit of y.
     m_splineQuality = sst != 0.0 ? (sst - rss) / sst : std::ldexp(rss, 2 * m_splineYExponent);
     guard.Check(m_splineQuality);
+    m_splineHeld = true;
+    m_splineHeldFactor = m_splineSmoothing;
     m_splineValid = true;
 }

@@ -395,7 +395,7 @@ TEST(SplineValue, MillionsOfEvenlySpreadPointsMeetTheAllowanceClosely)
     EXPECT_LE(std::fabs(double(rss / (0.5L * lineRss) - 1.0L)), 2e-7);
 }
 
-// A redraw (the factor set again) starts from where the last preparation ended: the same spline.
+// A redraw (the factor set again) finds the spline of the last preparation kept: the same spline.
 TEST_P(SplineProperty, RedrawGivesTheSameSpline)
 {
     const PropertyCase& tc = GetParam();
@@ -408,6 +408,7 @@ TEST_P(SplineProperty, RedrawGivesTheSameSpline)
     fit.SetSplineSmoothing(tc.factor);
     std::size_t i = 0;
     for (double x = 0.5; x < 9.5; x += 0.25, ++i) EXPECT_EQ(Spline(fit, x), first[i]) << "x = " << x;
+    EXPECT_EQ(fit.SplinePasses(), 0) << "the spline of the same points and factor is kept";
 }
 
 // A new factor after another one starts from the other's p, which may lie decades away: the
@@ -509,6 +510,30 @@ TEST(PenalizedCubicSpline, NoisyCloudsTakeFewPasses)
         const Points points = RandomPoints(n, unsigned(n));
         const double lineRss = LineRss(points);
         for (double factor : {0.05, 0.5, 0.95}) EXPECT_LE(SolveDirect(points, factor * lineRss).steps, 16);
+    }
+}
+
+// The last step of the iteration is a few parts in 1e5 of p or less: it is taken on the factor
+// the pass before left, without a new factorization, and lands as a whole pass would. A step
+// taken wrongly there misses the allowance and costs one more pass.
+TEST(SplineValue, SmallLastStepsLandOnTheFactorAtHand)
+{
+    const struct {
+        int n;
+        double factor;
+        int passes;
+    } cases[] = {{100000, 0.9, 3}, {20000, 0.9, 5}, {10000, 0.5, 4}, {3000, 0.5, 9}};
+    for (const auto& tc : cases) {
+        SCOPED_TRACE(testing::Message() << tc.n << " points, factor " << tc.factor);
+        const Points points = RandomPoints(tc.n, unsigned(tc.n + 1));
+        TCurveFit fit;
+        Fill(fit, points);
+        fit.SetSplineSmoothing(tc.factor);
+        Spline(fit, 1.0);
+        EXPECT_LE(fit.SplinePasses(), tc.passes);
+        double rss = 0.0;
+        for (auto [x, y] : points) rss += (y - Spline(fit, x)) * (y - Spline(fit, x));
+        EXPECT_TRUE(AgreesTo(rss, tc.factor * LineRss(points), ResidualDigits(tc.n)));
     }
 }
 
