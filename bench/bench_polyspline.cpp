@@ -4,7 +4,8 @@
 //    table, the floor a one-pass fit cannot beat (not a stable method; for comparison only).
 //  - BM_PolynomialFit9: CalcPolynomialFit(9).
 //  - BM_SplineFirstDrawing: the first drawing after the points were entered (sort, preparation
-//    and the 201 values), factor 0.5; BM_SplineRedraw: a further drawing of the same points.
+//    and the 201 values), factor 0.5; BM_SplineRedraw: a further drawing of the same points at
+//    the same factor, which finds the spline kept (the 201 values only).
 // Counters: extraMB, the peak of the resident set during the call above what was resident before
 // it; tables, that peak in copies of the point table (16 bytes per point); newtonSteps, the
 // spline's passes of the band solver on these points.
