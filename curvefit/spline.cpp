@@ -411,7 +411,7 @@ int SmoothingSpline(double S, int n1, int n2, const double* x, const double* y, 
             // T is taken as 3T / 3: its factor's diagonal 3 d_k = 2 (h_(k-1) + h_k) - h_(k-1) l_(k-1)
             // and subdiagonal l_k = h_k / (3 d_k) need one division a row, paired with the
             // reciprocal spacing the next data row needs.
-            const double inverse3P = 1.0 / (3.0 * p);
+            const double inverse3P = 1.0 / p / 3.0;   // 1 / (3 p), without overflow for the largest p
             filled = m1 - 1;
             emptyRow = false;
             double h = x[m1] - x[n1];
