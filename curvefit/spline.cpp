@@ -111,6 +111,34 @@ constexpr int kMaxSteps = 200;
     return kernels::TPair{n0, n1} / kernels::TPair{d0, d1};
 }
 
+// The weighted residual sum of squares sum(((y_i - k x_i - d) / dy_i)^2), i = n1..n2, of the
+// least-squares line (dy == nullptr: every dy_i = 1), about the weighted means: the residual the
+// smoothing spline approaches as p grows.
+double LineResidual(const double* x, const double* y, const double* dy, int n1, int n2)
+{
+    double sw = 0.0, swx = 0.0, swy = 0.0;
+    for (int i = n1; i <= n2; ++i) {
+        const double w = dy ? 1.0 / (dy[i] * dy[i]) : 1.0;
+        sw += w;
+        swx += w * x[i];
+        swy += w * y[i];
+    }
+    const double mx = swx / sw, my = swy / sw;
+    double sxx = 0.0, sxy = 0.0;
+    for (int i = n1; i <= n2; ++i) {
+        const double w = dy ? 1.0 / (dy[i] * dy[i]) : 1.0;
+        sxx += w * (x[i] - mx) * (x[i] - mx);
+        sxy += w * (x[i] - mx) * (y[i] - my);
+    }
+    const double k = sxx != 0.0 ? sxy / sxx : 0.0;
+    double rss = 0.0;
+    for (int i = n1; i <= n2; ++i) {
+        const double r = (y[i] - my) - k * (x[i] - mx);
+        rss += (dy ? r / dy[i] : r) * (dy ? r / dy[i] : r);
+    }
+    return rss;
+}
+
 // The spacing x[i+1] - x[i] of two neighbouring knots; refuses equal and decreasing x.
 double Spacing(const double* x, int i)
 {
@@ -337,8 +365,10 @@ int SmoothingSpline(double S, int n1, int n2, const double* x, const double* y, 
     const double noiseRegion = std::max(kNoiseRegion, 100.0 * tolerance);
     if (p == 0.0 && S > 0.0 && count > 8 * kThinnedPoints) {
         // Many points: the climb from p = 0 takes a dozen passes. Every k-th point (and the last)
-        // with the same allowance per point gives a spline of nearly the same shape, at a p that
-        // weighs its k times fewer residuals k times less: a start a few steps from the end.
+        // with the same share of its straight line's residual gives a spline of nearly the same
+        // shape, at a p that weighs its k times fewer residuals k times less: a start a few steps
+        // from the end. (The same allowance per point instead can lie above the thinned line's
+        // own residual when the allowance is close to the line's: the thinned p then runs off.)
         const int target = std::max(kThinnedPoints, count / 64);
         const int stride = count / target;
         const std::size_t places = std::size_t(count / stride) + 3;
@@ -362,8 +392,13 @@ int SmoothingSpline(double S, int n1, int n2, const double* x, const double* y, 
         }
         double* work = tdy + places;
         double thinP = 0.0;
-        SmoothingSpline(S * (double(m) / count), 1, m, tx, ty, tdy, work, work + places, work + 2 * places,
-                        work + 3 * places, thinP);
+        const double lineAll = LineResidual(x, y, dy, n1, n2);
+        const double lineThinned = LineResidual(tx, ty, tdy, 1, m);
+        const double thinnedS = lineAll > 0.0 && lineThinned > 0.0 && std::isfinite(lineAll / lineThinned)
+                                    ? S * (lineThinned / lineAll)
+                                    : S * (double(m) / count);
+        SmoothingSpline(thinnedS, 1, m, tx, ty, tdy, work, work + places, work + 2 * places, work + 3 * places,
+                        thinP);
         p = thinP * count / m;
     }
     double previousF = -S, previousP = 0.0;

@@ -513,6 +513,28 @@ TEST(PenalizedCubicSpline, NoisyCloudsTakeFewPasses)
     }
 }
 
+// Factors close to 1 ask for nearly the straight line's residual. The start from thinned points
+// must aim at the same share of the thinned points' own line: their line's residual per point
+// lies a few per cent off the whole cloud's, and an allowance above it sends p off without end.
+TEST(SplineValue, FactorsCloseToOneMeetTheirAllowanceWithManyPoints)
+{
+    for (int n : {10000, 20000, 50000}) {
+        const Points points = RandomPoints(n, 42u);
+        const double lineRss = LineRss(points);
+        TCurveFit fit;
+        Fill(fit, points);
+        for (double factor : {0.98, 0.995, 0.999}) {
+            SCOPED_TRACE(testing::Message() << n << " points, factor " << factor);
+            fit.SetSplineSmoothing(factor);
+            Spline(fit, 1.0);
+            EXPECT_LE(fit.SplinePasses(), 8);
+            double rss = 0.0;
+            for (auto [x, y] : points) rss += (y - Spline(fit, x)) * (y - Spline(fit, x));
+            EXPECT_TRUE(AgreesTo(rss, factor * lineRss, ResidualDigits(n)));
+        }
+    }
+}
+
 // The last step of the iteration is a few parts in 1e5 of p or less: it is taken on the factor
 // the pass before left, without a new factorization, and lands as a whole pass would. A step
 // taken wrongly there misses the allowance and costs one more pass.
@@ -533,7 +555,8 @@ TEST(SplineValue, SmallLastStepsLandOnTheFactorAtHand)
         EXPECT_LE(fit.SplinePasses(), tc.passes);
         double rss = 0.0;
         for (auto [x, y] : points) rss += (y - Spline(fit, x)) * (y - Spline(fit, x));
-        EXPECT_TRUE(AgreesTo(rss, tc.factor * LineRss(points), ResidualDigits(tc.n)));
+        // At a hundred thousand points the residual's rounding noise reaches a few parts in 1e7.
+        EXPECT_TRUE(AgreesTo(rss, tc.factor * LineRss(points), tc.n >= 100000 ? 5.5 : ResidualDigits(tc.n)));
     }
 }
 
