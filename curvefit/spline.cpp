@@ -365,10 +365,11 @@ int SmoothingSpline(double S, int n1, int n2, const double* x, const double* y, 
     const double noiseRegion = std::max(kNoiseRegion, 100.0 * tolerance);
     if (p == 0.0 && S > 0.0 && count > 8 * kThinnedPoints) {
         // Many points: the climb from p = 0 takes a dozen passes. Every k-th point (and the last)
-        // with the same share of its straight line's residual gives a spline of nearly the same
-        // shape, at a p that weighs its k times fewer residuals k times less: a start a few steps
-        // from the end. (The same allowance per point instead can lie above the thinned line's
-        // own residual when the allowance is close to the line's: the thinned p then runs off.)
+        // with the same allowance per point gives a spline of nearly the same shape, at a p that
+        // weighs its k times fewer residuals k times less: a start a few steps from the end. Near
+        // the straight line's residual that allowance may lie above the thinned points' own line
+        // (their residual per point is a few per cent off), where no p meets it and the thinned
+        // p runs off: it is held to the same share of their line that S is of the whole line's.
         const int target = std::max(kThinnedPoints, count / 64);
         const int stride = count / target;
         const std::size_t places = std::size_t(count / stride) + 3;
@@ -394,9 +395,9 @@ int SmoothingSpline(double S, int n1, int n2, const double* x, const double* y, 
         double thinP = 0.0;
         const double lineAll = LineResidual(x, y, dy, n1, n2);
         const double lineThinned = LineResidual(tx, ty, tdy, 1, m);
-        const double thinnedS = lineAll > 0.0 && lineThinned > 0.0 && std::isfinite(lineAll / lineThinned)
-                                    ? S * (lineThinned / lineAll)
-                                    : S * (double(m) / count);
+        double thinnedS = S * (double(m) / count);
+        if (lineAll > 0.0 && std::isfinite(lineThinned / lineAll))
+            thinnedS = std::min(thinnedS, S * (lineThinned / lineAll));
         SmoothingSpline(thinnedS, 1, m, tx, ty, tdy, work, work + places, work + 2 * places, work + 3 * places,
                         thinP);
         p = thinP * count / m;
