@@ -133,8 +133,8 @@ double LineResidual(const double* x, const double* y, const double* dy, int n1, 
     const double k = sxx != 0.0 ? sxy / sxx : 0.0;
     double rss = 0.0;
     for (int i = n1; i <= n2; ++i) {
-        const double r = (y[i] - my) - k * (x[i] - mx);
-        rss += (dy ? r / dy[i] : r) * (dy ? r / dy[i] : r);
+        const double r = dy ? ((y[i] - my) - k * (x[i] - mx)) / dy[i] : (y[i] - my) - k * (x[i] - mx);
+        rss += r * r;
     }
     return rss;
 }
