@@ -111,10 +111,13 @@ constexpr int kMaxSteps = 200;
     return kernels::TPair{n0, n1} / kernels::TPair{d0, d1};
 }
 
-// The weighted residual sum of squares sum(((y_i - k x_i - d) / dy_i)^2), i = n1..n2, of the
-// least-squares line (dy == nullptr: every dy_i = 1), about the weighted means: the residual the
-// smoothing spline approaches as p grows.
-double LineResidual(const double* x, const double* y, const double* dy, int n1, int n2)
+// The least-squares line through (x_i, y_i), i = n1..n2, weighted by 1 / dy_i^2 (dy == nullptr:
+// every dy_i = 1), taken about the weighted means; residual = sum(((y_i - line(x_i)) / dy_i)^2),
+// the residual the smoothing spline approaches as p grows.
+struct TLine {
+    double meanX, meanY, slope, residual;
+};
+TLine LineFit(const double* x, const double* y, const double* dy, int n1, int n2)
 {
     double sw = 0.0, swx = 0.0, swy = 0.0;
     for (int i = n1; i <= n2; ++i) {
@@ -136,7 +139,7 @@ double LineResidual(const double* x, const double* y, const double* dy, int n1, 
         const double r = dy ? ((y[i] - my) - k * (x[i] - mx)) / dy[i] : (y[i] - my) - k * (x[i] - mx);
         rss += r * r;
     }
-    return rss;
+    return {mx, my, k, rss};
 }
 
 // The spacing x[i+1] - x[i] of two neighbouring knots; refuses equal and decreasing x.
@@ -253,11 +256,13 @@ void ScaleByPowerOfTwo(double* v, int count, int exponent)
 // work space on the way and receive nothing. dy == nullptr means every dy_i = 1. pStart receives
 // the final p. When pStart is where an earlier call with the allowance settledS ended and S equals
 // it, that p is taken as it is; for another S the first pass steps from it along settledPower
-// (d ln F / d ln p there, which receives the last slope found). Returns the number of passes of
-// the band solver.
+// (d ln F / d ln p there, which receives the last slope found). lineResidual is the residual of
+// the points' least-squares line where the caller has it (negative: not known). Returns the number
+// of passes of the band solver.
 int SmoothingSpline(double S, int n1, int n2, const double* x, const double* y, const double* dy, double* a,
                     double* b, double* c, double* d, double& pStart, double settledS = -1.0,
-                    const std::atomic<bool>* cancel = nullptr, double* settledPower = nullptr)
+                    const std::atomic<bool>* cancel = nullptr, double* settledPower = nullptr,
+                    double lineResidual = -1.0)
 {
     if (n1 >= n2) throw EQZLMath2Error(kMsgBounds);
     TFloatGuard guard;
@@ -393,13 +398,13 @@ int SmoothingSpline(double S, int n1, int n2, const double* x, const double* y, 
         }
         double* work = tdy + places;
         double thinP = 0.0;
-        const double lineAll = LineResidual(x, y, dy, n1, n2);
-        const double lineThinned = LineResidual(tx, ty, tdy, 1, m);
+        const double lineAll = lineResidual >= 0.0 ? lineResidual : LineFit(x, y, dy, n1, n2).residual;
+        const double lineThinned = LineFit(tx, ty, tdy, 1, m).residual;
         double thinnedS = S * (double(m) / count);
         if (lineAll > 0.0 && std::isfinite(lineThinned / lineAll))
             thinnedS = std::min(thinnedS, S * (lineThinned / lineAll));
         SmoothingSpline(thinnedS, 1, m, tx, ty, tdy, work, work + places, work + 2 * places, work + 3 * places,
-                        thinP);
+                        thinP, -1.0, nullptr, nullptr, lineThinned);
         p = thinP * count / m;
     }
     double previousF = -S, previousP = 0.0;
@@ -814,33 +819,13 @@ void TCurveFit::PrepareSpline()
 
     // The allowance: the factor times the residual sum of squares of the least-squares line, here
     // that of the scaled points (the line of the points, mapped), centred about the means.
+    TLine line{};
     double allowance = 0.0;
-    double lineSlope = 0.0, meanX = 0.0, meanY = 0.0;
     {
         TFloatGuard guard;
-        double mx = 0.0, my = 0.0;
-        for (int i = 1; i <= n; ++i) {
-            mx += xs[i];
-            my += ys[i];
-        }
-        mx /= n;
-        my /= n;
-        double sxx = 0.0, sxy = 0.0;
-        for (int i = 1; i <= n; ++i) {
-            sxx += (xs[i] - mx) * (xs[i] - mx);
-            sxy += (xs[i] - mx) * (ys[i] - my);
-        }
-        const double k = sxx != 0.0 ? sxy / sxx : 0.0;
-        double rss = 0.0;
-        for (int i = 1; i <= n; ++i) {
-            const double residual = (ys[i] - my) - k * (xs[i] - mx);
-            rss += residual * residual;
-        }
-        allowance = rss * m_splineSmoothing;
+        line = LineFit(xs.data(), ys.data(), nullptr, 1, n);
+        allowance = line.residual * m_splineSmoothing;
         guard.Check(allowance);
-        lineSlope = k;
-        meanX = mx;
-        meanY = my;
     }
     if (m_splineSmoothing >= 1.0) {
         m_splinePasses = 0;
@@ -849,7 +834,7 @@ void TCurveFit::PrepareSpline()
         // would approach pass by pass until p overflows. The line is taken at once.
         for (int i = 1; i < n; ++i) Spacing(xs.data(), i);
         TFloatGuard guard;
-        for (int i = 1; i <= n; ++i) m_splineA[std::size_t(i)] = meanY + lineSlope * (xs[std::size_t(i)] - meanX);
+        for (std::size_t i = 1; i <= std::size_t(n); ++i) m_splineA[i] = line.meanY + line.slope * (xs[i] - line.meanX);
         guard.Check(m_splineA[1], m_splineA[std::size_t(n)]);
     } else {
         // Work space the spline fills before it reads it: left uninitialised.
@@ -857,7 +842,7 @@ void TCurveFit::PrepareSpline()
         try {
             m_splinePasses = SmoothingSpline(allowance, 1, n, xs.data(), ys.data(), nullptr, m_splineA.data(), b.get(),
                                              m_splineC.data(), d.get(), m_splineStartP, m_splineSettledS,
-                                             m_splineCancel, &m_splineSettledPower);
+                                             m_splineCancel, &m_splineSettledPower, line.residual);
         } catch (const ESplineCancelled&) {
             // The p kept belongs to no allowance: the next preparation iterates from it.
             m_splineSettledS = -1.0;
