@@ -26,7 +26,7 @@ void TFrmMain::ShowResult(const std::string& formula, const std::string& params)
 
 // What a truncated polynomial means: with r distinct x the data fix the coefficients up to
 // x^(r-1) only; the curve shown is the smallest-norm choice of the others.
-std::string TFrmMain::TruncationText(const TFittedModel& fit) const
+std::string TFrmMain::TruncationText(const TFitResult& fit) const
 {
     const int cols = int(fit.Coefficients.size()), r = DistinctX(m_stats);
     QString text;
@@ -53,14 +53,14 @@ bool TFrmMain::FitAndDraw(const TModel& model)
 {
     m_follower.Stop();
     m_lastFit.reset();
-    TFittedModel fit;
+    TFitResult fit;
     if (!CalcModelFit(m_stats, model, fit)) return false;
     DrawFit(fit, SampleCurve(fit, RChart1->Scale1X().RangeLow(), RChart1->Scale1X().RangeHigh(), kCurveSamples));
     return true;
 }
 
 // Quality, curve and texts of a fit whose curve is sampled.
-void TFrmMain::DrawFit(const TFittedModel& fit, const TSampledCurve& curve)
+void TFrmMain::DrawFit(const TFitResult& fit, const TSampledCurve& curve)
 {
     NLabFitQual->SetValue(fit.Quality);
     NLabFitQual->SetEmpty(false);

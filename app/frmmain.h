@@ -148,14 +148,14 @@ private:
     void LayoutPanel2();
     void ReleaseFitButtons();
     void ShowResult(const std::string& formula, const std::string& params);
-    std::string TruncationText(const TFittedModel& fit) const;
+    std::string TruncationText(const TFitResult& fit) const;
     bool FitAndDraw(const TModel& model);
-    void DrawFit(const TFittedModel& fit, const TSampledCurve& curve);
+    void DrawFit(const TFitResult& fit, const TSampledCurve& curve);
     void ShowFollowedSpline(const TSplineFollower::TResult& result);
     void RunClosedFormCommand(TModelKind kind);
 
     TCurveFit m_stats;
-    std::optional<TFittedModel> m_lastFit;  // the fit whose result the window shows, if any
+    std::optional<TFitResult> m_lastFit;  // the fit whose result the window shows, if any
     int m_lastFitPoints = 0;
     QWidget* m_client = nullptr;
     bool m_sizedToFrame = false;

@@ -31,7 +31,7 @@ std::string ModelName(const TModel& model)
 
 }  // namespace
 
-std::string ResultClipboardText(const TFittedModel& fit, int points, char decimalSeparator)
+std::string ResultClipboardText(const TFitResult& fit, int points, char decimalSeparator)
 {
     const TModel& model = fit.Model;
     std::string t = "Modell\t" + ModelName(model) + "\r\n";

@@ -8,4 +8,4 @@
 // Rows "Modell", "Formel" (not for the spline), one row per parameter with its name as the
 // window shows it, "Anpassungsgrad" and "Punkte"; numbers with every digit that reads back as
 // the same double, with the given decimal separator. Lines end in CR LF.
-std::string ResultClipboardText(const TFittedModel& fit, int points, char decimalSeparator);
+std::string ResultClipboardText(const TFitResult& fit, int points, char decimalSeparator);

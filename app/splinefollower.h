@@ -20,7 +20,7 @@ class TCurveFit;
 class TSplineFollower {
 public:
     struct TResult {
-        TFittedModel Fit;
+        TFitResult Fit;
         TSampledCurve Curve;
         std::exception_ptr Error;  // the engine's error or a floating-point fault; none when cancelled
         bool Cancelled = false;

@@ -224,9 +224,9 @@ void BM_TransformedFitsFirst(benchmark::State& state)
 BENCHMARK(BM_TransformedFitsFirst)->Arg(10'000'000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // Coefficients that keep every model defined on [0.5, 10.5]; the polynomial has order 9.
-TFittedModel SampledModel(TModelKind kind)
+TFitResult SampledModel(TModelKind kind)
 {
-    TFittedModel fit;
+    TFitResult fit;
     fit.Model = {kind, 9};
     fit.Coefficients = kind == mkPoly ? std::vector<double>(10, 0.01) : std::vector<double>{1.0, 0.25, 0.125};
     return fit;
@@ -236,7 +236,7 @@ const char* const kKindNames[] = {"line", "parabola", "reciprocal", "log", "reci
 
 void BM_SampleCurve(benchmark::State& state)
 {
-    const TFittedModel fit = SampledModel(TModelKind(state.range(0)));
+    const TFitResult fit = SampledModel(TModelKind(state.range(0)));
     for (auto _ : state) {
         TSampledCurve c = SampleCurve(fit, 0.5, 10.5, kCurveSamples);
         benchmark::DoNotOptimize(c.Points.data());
@@ -247,7 +247,7 @@ BENCHMARK(BM_SampleCurve)->DenseRange(mkLine, mkPoly)->Unit(benchmark::kMicrosec
 
 void BM_SampleFloor(benchmark::State& state)
 {
-    const TFittedModel fit = SampledModel(TModelKind(state.range(0)));
+    const TFitResult fit = SampledModel(TModelKind(state.range(0)));
     const std::vector<double>& k = fit.Coefficients;
     for (auto _ : state) {
         double total = 0;

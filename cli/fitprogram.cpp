@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <new>
 #include <ostream>
 
@@ -25,6 +26,10 @@ struct TOptions {
     std::vector<TModelChoice> Models;
     bool Several = false;  // --model all or a list: one line per model, sorted by quality
     std::vector<double> At;
+    std::vector<double> Band;
+    double Level = 0.95;
+    int SigmaColumn = 0;      // 1-based; 0: no standard deviations of y
+    bool AbsoluteSigma = false;
     TFormat Format = fmText;
     int Digits = kDefaultDigits;
     TTableReadOptions Read;
@@ -60,15 +65,23 @@ void ParseOption(const std::string& name, const std::string& value, TOptions& o)
         std::string message;
         if (!ParseModelList(value, o.Models, message)) throw TUsageError{message};
         o.Several = value == "all" || o.Models.size() > 1;
-    } else if (name == "--at") {
-        o.At.clear();
+    } else if (name == "--at" || name == "--band") {
+        std::vector<double>& xs = name == "--at" ? o.At : o.Band;
+        xs.clear();
         for (std::string_view part : SplitAtCommas(value)) {
             double x = 0;
             if (!ReadWhole(part, x) || !std::isfinite(x))
-                throw TUsageError{"--at takes numbers separated by commas, such as 0.5,1,2; '" + std::string(part) +
+                throw TUsageError{name + " takes numbers separated by commas, such as 0.5,1,2; '" + std::string(part) +
                                   "' is not a number"};
-            o.At.push_back(x);
+            xs.push_back(x);
         }
+    } else if (name == "--level") {
+        if (!ReadWhole(value, o.Level) || !(o.Level > 0 && o.Level < 1))
+            throw TUsageError{"--level takes a probability between 0 and 1, such as 0.95; not '" + value + "'"};
+    } else if (name == "--sigma-column") {
+        if (!ReadWhole(value, o.SigmaColumn) || o.SigmaColumn < 1)
+            throw TUsageError{"--sigma-column takes the column of the standard deviations of y, counted from 1; not '" +
+                              value + "'"};
     } else if (name == "--format") {
         if (value == "text") o.Format = fmText;
         else if (value == "csv") o.Format = fmCsv;
@@ -96,8 +109,8 @@ void ParseOption(const std::string& name, const std::string& value, TOptions& o)
 
 TOptions ParseArguments(const std::vector<std::string>& args)
 {
-    static const char* const kWithValue[] = {"--model", "-m", "--at", "--format", "--digits",
-                                             "--columns", "--skip", "--separator"};
+    static const char* const kWithValue[] = {"--model", "-m", "--at", "--band", "--level", "--sigma-column",
+                                             "--format", "--digits", "--columns", "--skip", "--separator"};
     TOptions o;
     std::string unused;
     ParseModelList("line", o.Models, unused);
@@ -121,6 +134,10 @@ TOptions ParseArguments(const std::vector<std::string>& args)
             o.Read.SkipMissing = true;
             continue;
         }
+        if (a == "--absolute-sigma") {
+            o.AbsoluteSigma = true;
+            continue;
+        }
         const std::size_t equals = a.find('=');
         const std::string name = a.substr(0, equals);
         const bool known = std::any_of(std::begin(kWithValue), std::end(kWithValue),
@@ -137,6 +154,12 @@ TOptions ParseArguments(const std::vector<std::string>& args)
         ParseOption(name, value, o);
     }
     if (!o.Help && o.File.empty()) throw TUsageError{"no FILE given (use - for standard input)"};
+    if (o.AbsoluteSigma && o.SigmaColumn == 0) throw TUsageError{"--absolute-sigma needs --sigma-column"};
+    // Rows of three values or more: x and y are the first two unless chosen.
+    if (o.SigmaColumn > 0 && o.Read.ColumnX == 0 && o.Read.ColumnY == 0) {
+        o.Read.ColumnX = 1;
+        o.Read.ColumnY = 2;
+    }
     return o;
 }
 
@@ -268,60 +291,164 @@ std::string Padded(const std::string& s, std::size_t width)
     return s.size() >= width ? s + " " : s + std::string(width - s.size(), ' ');
 }
 
+// A number for JSON: null where there is none.
+std::string JsonNumber(bool defined, double v, int digits)
+{
+    return defined && std::isfinite(v) ? Number(v, digits) : "null";
+}
+
 // What a truncated polynomial fit means for its result. With r distinct x the data fix a
 // polynomial of order r - 1 only: the coefficients of x^r and above are not determined by them,
 // and the fit shows the smallest-norm choice. Points that are distinct but too close together
 // leave a combination of coefficients open instead.
 std::string TruncationNote(const TModelFit& fit, int distinctX)
 {
-    const int cols = static_cast<int>(fit.Parameters.size());
+    const std::vector<TFitParameter>& parameters = fit.Result.Parameters;
+    const int cols = static_cast<int>(parameters.size());
     if (distinctX >= cols)
         return "the x values lie too close together to determine every coefficient; the smallest-norm solution is "
                "shown";
-    const std::string open = distinctX + 1 == cols ? fit.Parameters.back().Name + " is"
-                                                   : fit.Parameters[distinctX].Name + " to " +
-                                                         fit.Parameters.back().Name + " are";
+    const std::string open = distinctX + 1 == cols ? parameters.back().Name + " is"
+                                                   : parameters[distinctX].Name + " to " + parameters.back().Name +
+                                                         " are";
     return open + " not determined by the data (" + std::to_string(distinctX) + " distinct x); the smallest-norm " +
            "solution is shown";
 }
 
-void PrintTextOne(std::ostream& out, const TModelFit& fit, int points, int digits, int distinctX)
+// One parameter's uncertainty as printed.
+struct TUncertainty {
+    double StdError = 0, TValue = 0, PValue = 0, Low = 0, High = 0;
+    bool TDefined = false;  // t and p need a standard error above 0
+};
+
+TUncertainty UncertaintyOf(const TFitResult& r, std::size_t j, double level)
 {
-    std::vector<std::pair<std::string, std::string>> rows = {{"model", fit.Choice.Text}, {"formula", FormulaText(fit.Choice)}};
-    for (const TParameter& p : fit.Parameters) rows.emplace_back(p.Name, Number(p.Value, digits));
-    rows.emplace_back("quality", Number(fit.Quality, digits));
-    rows.emplace_back("points", std::to_string(points));
-    if (fit.Truncated) rows.emplace_back("note", TruncationNote(fit, distinctX));
-    for (const TValueAt& v : fit.Values) rows.emplace_back(AtName(v.X, digits), ValueText(v, digits));
+    TUncertainty u;
+    const TFitParameter& p = r.Parameters[j];
+    u.StdError = p.StdError;
+    if (p.StdError > 0) {
+        u.TDefined = true;
+        u.TValue = p.Value / p.StdError;
+        u.PValue = StudentTwoSidedP(u.TValue, r.Statistics.Dof);
+    }
+    ParameterInterval(r, j, level, u.Low, u.High);
+    return u;
+}
+
+std::string LevelText(double level) { return Number(level * 100, 6) + " %"; }
+
+void PrintRows(std::ostream& out, const std::vector<std::pair<std::string, std::string>>& rows)
+{
     std::size_t width = 0;
     for (const auto& r : rows) width = std::max(width, r.first.size());
     for (const auto& r : rows) out << Padded(r.first, width + 2) << r.second << '\n';
 }
 
-void PrintTextSeveral(std::ostream& out, const std::vector<TModelFit>& fits, int points, int digits, int distinctX)
+// A table of columns, each as wide as its widest cell.
+void PrintTable(std::ostream& out, const std::vector<std::vector<std::string>>& table)
 {
-    out << "# " << points << " points; models sorted by quality\n";
-    std::size_t nameWidth = 5;
-    for (const TModelFit& f : fits) nameWidth = std::max(nameWidth, f.Choice.Text.size());
-    const std::size_t qualityWidth = static_cast<std::size_t>(digits) + 7;
-    out << Padded("model", nameWidth + 2) << Padded("quality", qualityWidth + 2) << "parameters\n";
-    for (const TModelFit& f : fits) {
-        out << Padded(f.Choice.Text, nameWidth + 2);
-        if (!f.Ok) {
-            out << Padded("-", qualityWidth + 2) << f.Message << '\n';
-            continue;
+    std::vector<std::size_t> widths;
+    for (const auto& row : table)
+        for (std::size_t c = 0; c < row.size(); ++c) {
+            if (widths.size() <= c) widths.push_back(0);
+            widths[c] = std::max(widths[c], row[c].size());
         }
-        out << Padded(Number(f.Quality, digits), qualityWidth + 2);
+    for (const auto& row : table) {
         std::string line;
-        for (const TParameter& p : f.Parameters) line += p.Name + " = " + Number(p.Value, digits) + "  ";
-        for (const TValueAt& v : f.Values) line += AtName(v.X, digits) + " = " + ValueText(v, digits) + "  ";
-        if (f.Truncated) line += "(" + TruncationNote(f, distinctX) + ")";
-        while (!line.empty() && line.back() == ' ') line.pop_back();
+        for (std::size_t c = 0; c < row.size(); ++c) line += c + 1 < row.size() ? Padded(row[c], widths[c] + 2) : row[c];
         out << line << '\n';
     }
 }
 
-void PrintCsv(std::ostream& out, const std::vector<TModelFit>& fits, int points, int digits)
+void PrintTextOne(std::ostream& out, const TModelFit& fit, int points, int digits, int distinctX, double level)
+{
+    const TFitResult& r = fit.Result;
+    std::vector<std::pair<std::string, std::string>> rows = {{"model", fit.Choice.Text}, {"formula", FormulaText(fit.Choice)}};
+    for (const TFitParameter& p : r.Parameters) rows.emplace_back(p.Name, Number(p.Value, digits));
+    rows.emplace_back("quality", Number(r.Quality, digits));
+    rows.emplace_back("points", std::to_string(points));
+    if (r.Truncated) rows.emplace_back("note", TruncationNote(fit, distinctX));
+    for (const TValueAt& v : fit.Values) rows.emplace_back(AtName(v.X, digits), ValueText(v, digits));
+    PrintRows(out, rows);
+
+    const TFitStatistics& st = r.Statistics;
+    if (r.HasErrors) {
+        out << '\n';
+        std::vector<std::vector<std::string>> table = {
+            {"parameter", "estimate", "std. error", "t value", "p value", LevelText(level) + " from", "to"}};
+        for (std::size_t j = 0; j < r.Parameters.size(); ++j) {
+            const TUncertainty u = UncertaintyOf(r, j, level);
+            table.push_back({r.Parameters[j].Name, Number(r.Parameters[j].Value, digits), Number(u.StdError, digits),
+                             u.TDefined ? Number(u.TValue, digits) : "-", u.TDefined ? Number(u.PValue, digits) : "-",
+                             Number(u.Low, digits), Number(u.High, digits)});
+        }
+        PrintTable(out, table);
+    }
+    if (r.Model.Kind != mkSpline && st.Points > 0) {
+        out << '\n';
+        std::vector<std::pair<std::string, std::string>> stats;
+        stats.emplace_back("residual sum of squares", Number(st.Rss, digits));
+        if (st.Dof > 0) {
+            stats.emplace_back("residual std. error", Number(st.ResidualStdError, digits) + " on " +
+                                                          std::to_string(st.Dof) + " degrees of freedom");
+            stats.emplace_back("adjusted R^2", Number(st.AdjRSquared, digits));
+        } else {
+            stats.emplace_back("residual std. error", "none: no degrees of freedom left");
+        }
+        if (st.HasF)
+            stats.emplace_back("F", Number(st.FStatistic, digits) + " on " + std::to_string(st.Rank - 1) + " and " +
+                                        std::to_string(st.Dof) + " degrees of freedom, p = " +
+                                        Number(st.FPValue, digits));
+        if (st.HasInformation) {
+            stats.emplace_back("AIC", Number(st.Aic, digits));
+            stats.emplace_back("BIC", Number(st.Bic, digits));
+        }
+        PrintRows(out, stats);
+    } else if (r.Model.Kind == mkSpline && st.Points > 0) {
+        out << '\n';
+        PrintRows(out, {{"residual sum of squares", Number(st.Rss, digits)},
+                        {"degrees of freedom", Number(st.Df, digits)},
+                        {"GCV", Number(st.Gcv, digits)}});
+    }
+    if (!fit.Band.empty()) {
+        out << '\n';
+        std::vector<std::vector<std::string>> table = {
+            {"x", "y", "confidence from", "to", "prediction from", "to"}};
+        for (const TBandPoint& b : fit.Band) {
+            if (!b.Defined) {
+                table.push_back({Number(b.X, digits), "no band"});
+                continue;
+            }
+            table.push_back({Number(b.X, digits), Number(b.Y, digits), Number(b.ConfLow, digits),
+                             Number(b.ConfHigh, digits), Number(b.PredLow, digits), Number(b.PredHigh, digits)});
+        }
+        out << "band at " << LevelText(level) << '\n';
+        PrintTable(out, table);
+    }
+}
+
+void PrintTextSeveral(std::ostream& out, const std::vector<TModelFit>& fits, int points, int digits, int distinctX)
+{
+    out << "# " << points << " points; models sorted by AIC of the residuals in y; quality in the model's own "
+           "variables, R^2 in y\n";
+    std::vector<std::vector<std::string>> table = {{"model", "AIC in y", "quality", "R^2 in y", "parameters"}};
+    for (const TModelFit& f : fits) {
+        if (!f.Ok) {
+            table.push_back({f.Choice.Text, "-", "-", "-", f.Message});
+            continue;
+        }
+        std::string line;
+        for (const TFitParameter& p : f.Result.Parameters) line += p.Name + " = " + Number(p.Value, digits) + "  ";
+        for (const TValueAt& v : f.Values) line += AtName(v.X, digits) + " = " + ValueText(v, digits) + "  ";
+        if (f.Result.Truncated) line += "(" + TruncationNote(f, distinctX) + ")";
+        while (!line.empty() && line.back() == ' ') line.pop_back();
+        table.push_back({f.Choice.Text, f.HasAicY ? Number(f.AicY, digits) : f.HasY && f.RssY == 0 ? "exact" : "-",
+                         Number(f.Result.Quality, digits), f.HasY ? Number(f.RSquaredY, digits) : "-", line});
+    }
+    PrintTable(out, table);
+}
+
+void PrintCsv(std::ostream& out, const std::vector<TModelFit>& fits, int points, int digits, double level)
 {
     out << "model,item,value\n";
     for (const TModelFit& f : fits) {
@@ -330,23 +457,106 @@ void PrintCsv(std::ostream& out, const std::vector<TModelFit>& fits, int points,
             out << model << ",error," << CsvField(f.Message) << '\n';
             continue;
         }
-        for (const TParameter& p : f.Parameters) out << model << ',' << p.Name << ',' << Number(p.Value, digits) << '\n';
-        out << model << ",quality," << Number(f.Quality, digits) << '\n';
-        out << model << ",points," << points << '\n';
-        if (f.Truncated) out << model << ",truncated,1\n";
-        for (const TValueAt& v : f.Values) out << model << ',' << AtName(v.X, digits) << ',' << ValueText(v, digits) << '\n';
+        const TFitResult& r = f.Result;
+        const auto row = [&](const std::string& item, const std::string& value) {
+            out << model << ',' << CsvField(item) << ',' << value << '\n';
+        };
+        for (const TFitParameter& p : r.Parameters) row(p.Name, Number(p.Value, digits));
+        row("quality", Number(r.Quality, digits));
+        row("points", std::to_string(points));
+        if (r.Truncated) row("truncated", "1");
+        for (const TValueAt& v : f.Values) row(AtName(v.X, digits), ValueText(v, digits));
+        if (r.HasErrors)
+            for (std::size_t j = 0; j < r.Parameters.size(); ++j) {
+                const TUncertainty u = UncertaintyOf(r, j, level);
+                const std::string& name = r.Parameters[j].Name;
+                row("std_error:" + name, Number(u.StdError, digits));
+                if (u.TDefined) {
+                    row("t_value:" + name, Number(u.TValue, digits));
+                    row("p_value:" + name, Number(u.PValue, digits));
+                }
+                row("ci_low:" + name, Number(u.Low, digits));
+                row("ci_high:" + name, Number(u.High, digits));
+            }
+        const TFitStatistics& st = r.Statistics;
+        if (st.Points > 0) {
+            row("rss", Number(st.Rss, digits));
+            if (f.Choice.Kind == mkSpline) {
+                row("df", Number(st.Df, digits));
+                row("gcv", Number(st.Gcv, digits));
+            } else {
+                row("dof", std::to_string(st.Dof));
+                if (st.Dof > 0) {
+                    row("residual_std_error", Number(st.ResidualStdError, digits));
+                    row("adj_r_squared", Number(st.AdjRSquared, digits));
+                }
+                if (st.HasF) {
+                    row("f_statistic", Number(st.FStatistic, digits));
+                    row("f_p_value", Number(st.FPValue, digits));
+                }
+                if (st.HasInformation) {
+                    row("aic", Number(st.Aic, digits));
+                    row("bic", Number(st.Bic, digits));
+                }
+            }
+        }
+        if (f.HasY) row("r_squared_y", Number(f.RSquaredY, digits));
+        if (f.HasAicY) row("aic_y", Number(f.AicY, digits));
+        for (const TBandPoint& b : f.Band) {
+            const std::string at = "(" + Number(b.X, digits) + ")";
+            if (!b.Defined) {
+                row("band" + at, "undefined");
+                continue;
+            }
+            row("conf_low" + at, Number(b.ConfLow, digits));
+            row("conf_high" + at, Number(b.ConfHigh, digits));
+            row("pred_low" + at, Number(b.PredLow, digits));
+            row("pred_high" + at, Number(b.PredHigh, digits));
+        }
     }
 }
 
-std::string JsonModel(const TModelFit& f, int points, int digits)
+std::string JsonModel(const TModelFit& f, int points, int digits, double level, bool several)
 {
     std::string j = "{\"model\": " + JsonString(f.Choice.Text) + ", \"formula\": " + JsonString(FormulaText(f.Choice));
     if (!f.Ok) return j + ", \"error\": " + JsonString(f.Message) + "}";
+    const TFitResult& r = f.Result;
     j += ", \"parameters\": {";
-    for (std::size_t i = 0; i < f.Parameters.size(); ++i)
-        j += (i ? ", " : "") + JsonString(f.Parameters[i].Name) + ": " + Number(f.Parameters[i].Value, digits);
-    j += "}, \"quality\": " + Number(f.Quality, digits) + ", \"points\": " + std::to_string(points);
-    if (f.Choice.Kind == mkPoly) j += std::string(", \"truncated\": ") + (f.Truncated ? "true" : "false");
+    for (std::size_t i = 0; i < r.Parameters.size(); ++i)
+        j += (i ? ", " : "") + JsonString(r.Parameters[i].Name) + ": " + Number(r.Parameters[i].Value, digits);
+    j += "}, \"quality\": " + Number(r.Quality, digits) + ", \"points\": " + std::to_string(points);
+    if (f.Choice.Kind == mkPoly) j += std::string(", \"truncated\": ") + (r.Truncated ? "true" : "false");
+    if (r.HasErrors) {
+        j += ", \"uncertainty\": {";
+        for (std::size_t i = 0; i < r.Parameters.size(); ++i) {
+            const TUncertainty u = UncertaintyOf(r, i, level);
+            j += (i ? ", " : "") + JsonString(r.Parameters[i].Name) + ": {\"std_error\": " +
+                 Number(u.StdError, digits) + ", \"t_value\": " + JsonNumber(u.TDefined, u.TValue, digits) +
+                 ", \"p_value\": " + JsonNumber(u.TDefined, u.PValue, digits) + ", \"ci_low\": " +
+                 Number(u.Low, digits) + ", \"ci_high\": " + Number(u.High, digits) + "}";
+        }
+        j += "}";
+    }
+    const TFitStatistics& st = r.Statistics;
+    if (st.Points > 0) {
+        if (f.Choice.Kind == mkSpline) {
+            j += ", \"statistics\": {\"n\": " + std::to_string(st.Points) + ", \"rss\": " + Number(st.Rss, digits) +
+                 ", \"df\": " + Number(st.Df, digits) + ", \"gcv\": " + Number(st.Gcv, digits) + "}";
+        } else {
+            j += ", \"statistics\": {\"n\": " + std::to_string(st.Points) + ", \"dof\": " + std::to_string(st.Dof) +
+                 ", \"rss\": " + Number(st.Rss, digits) + ", \"residual_std_error\": " +
+                 JsonNumber(st.Dof > 0, st.ResidualStdError, digits) + ", \"r_squared\": " +
+                 Number(st.RSquared, digits) + ", \"adj_r_squared\": " + JsonNumber(st.Dof > 0, st.AdjRSquared, digits) +
+                 ", \"f_statistic\": " + JsonNumber(st.HasF, st.FStatistic, digits) + ", \"f_p_value\": " +
+                 JsonNumber(st.HasF, st.FPValue, digits) + ", \"aic\": " +
+                 JsonNumber(st.HasInformation, st.Aic, digits) + ", \"bic\": " +
+                 JsonNumber(st.HasInformation, st.Bic, digits) + "}";
+        }
+    }
+    if (several) {
+        j += ", \"r_squared_y\": " + JsonNumber(f.HasY, f.RSquaredY, digits) +
+             ", \"aic_y\": " + JsonNumber(f.HasAicY, f.AicY, digits);
+    }
     if (!f.Values.empty()) {
         j += ", \"at\": [";
         for (std::size_t i = 0; i < f.Values.size(); ++i) {
@@ -358,25 +568,85 @@ std::string JsonModel(const TModelFit& f, int points, int digits)
         }
         j += "]";
     }
+    if (!f.Band.empty()) {
+        j += ", \"level\": " + Number(level, digits) + ", \"band\": [";
+        for (std::size_t i = 0; i < f.Band.size(); ++i) {
+            const TBandPoint& b = f.Band[i];
+            j += (i ? ", " : "") + std::string("{\"x\": ") + Number(b.X, digits) + ", \"y\": " +
+                 JsonNumber(b.Defined, b.Y, digits) + ", \"conf_low\": " + JsonNumber(b.Defined, b.ConfLow, digits) +
+                 ", \"conf_high\": " + JsonNumber(b.Defined, b.ConfHigh, digits) + ", \"pred_low\": " +
+                 JsonNumber(b.Defined, b.PredLow, digits) + ", \"pred_high\": " +
+                 JsonNumber(b.Defined, b.PredHigh, digits) + "}";
+        }
+        j += "]";
+    }
     return j + "}";
 }
 
-void PrintJson(std::ostream& out, const std::vector<TModelFit>& fits, bool several, int points, int digits)
+void PrintJson(std::ostream& out, const std::vector<TModelFit>& fits, bool several, int points, int digits,
+               double level)
 {
     if (!several) {
-        out << JsonModel(fits.front(), points, digits) << '\n';
+        out << JsonModel(fits.front(), points, digits, level, false) << '\n';
         return;
     }
     out << "{\"points\": " << points << ", \"models\": [\n";
     for (std::size_t i = 0; i < fits.size(); ++i)
-        out << "  " << JsonModel(fits[i], points, digits) << (i + 1 < fits.size() ? ",\n" : "\n");
+        out << "  " << JsonModel(fits[i], points, digits, level, true) << (i + 1 < fits.size() ? ",\n" : "\n");
     out << "]}\n";
+}
+
+// The order of --model all: an exact fit in y first (the one with fewer parameters first), then
+// the smallest AIC of the residuals in y, then models without one by their quality, failed
+// models last; ties keep the order asked for.
+bool RanksBefore(const TModelFit& a, const TModelFit& b)
+{
+    if (a.Ok != b.Ok) return a.Ok;
+    if (!a.Ok) return false;
+    const bool exactA = a.HasY && a.RssY == 0, exactB = b.HasY && b.RssY == 0;
+    if (exactA != exactB) return exactA;
+    if (exactA) return a.Result.Parameters.size() < b.Result.Parameters.size();
+    if (a.HasAicY != b.HasAicY) return a.HasAicY;
+    if (a.HasAicY) return a.AicY < b.AicY;
+    return a.Result.Quality > b.Result.Quality;
 }
 
 // The engine counts its points in an int and grows its table in steps of 1000 rows.
 constexpr std::size_t kMaxPoints = static_cast<std::size_t>(INT_MAX - 1000);
 
 struct TTooManyPoints {};
+
+// The standard deviations of y from their column, one per point: a second reading of the file
+// that takes the column as its x. A missing, zero or negative one is an error naming its row.
+int ReadSigma(const TOptions& o, std::size_t points, std::vector<double>& sigma, std::ostream& err)
+{
+    if (o.File == "-") {
+        err << kProgram << ": --sigma-column reads a file a second time, so it cannot take standard input\n";
+        return kExitBadInput;
+    }
+    TTableReadOptions options = o.Read;
+    options.ColumnX = o.SigmaColumn;
+    options.ColumnY = o.Read.ColumnY;
+    const TTableReadResult read = ReadTableFile(o.File, options, [&](const double* pairs, std::size_t count) {
+        for (std::size_t i = 0; i < count; ++i) sigma.push_back(pairs[2 * i]);
+    });
+    if (!read.Ok()) {
+        err << kProgram << ": " << DescribeTableFailure(read.Failure) << '\n';
+        return kExitBadInput;
+    }
+    if (sigma.size() != points) {
+        err << kProgram << ": " << o.File << ": " << sigma.size() << " standard deviations for " << points
+            << " points: a row has a missing value in the column of x or of the standard deviations\n";
+        return kExitBadInput;
+    }
+    for (std::size_t i = 0; i < sigma.size(); ++i)
+        if (!(sigma[i] > 0) || !std::isfinite(1.0 / (sigma[i] * sigma[i]))) {
+            err << kProgram << ": " << o.File << ": data row " << i + 1 << ": the standard deviation "
+                << Number(sigma[i], kDefaultDigits) << " is not a positive number (column " << o.SigmaColumn << ")\n";
+            return kExitBadInput;
+        }
+    return kExitOk;
+}
 
 int Run(const TOptions& o, std::ostream& out, std::ostream& err)
 {
@@ -418,11 +688,22 @@ int Run(const TOptions& o, std::ostream& out, std::ostream& err)
         return kExitBadInput;
     }
 
+    TFitRequest request;
+    request.At = o.At;
+    request.Band = o.Band;
+    request.Level = o.Level;
+    request.InY = o.Several;
+    request.Statistics.AbsoluteSigma = o.AbsoluteSigma;
+    if (o.SigmaColumn > 0) {
+        const int status = ReadSigma(o, n, request.Statistics.Sigma, err);
+        if (status != kExitOk) return status;
+    }
     std::vector<TModelFit> fits;
-    for (const TModelChoice& choice : o.Models) fits.push_back(FitModel(engine, choice, o.At));
+    for (const TModelChoice& choice : o.Models) fits.push_back(FitModel(engine, choice, request));
 
     const bool anyOk = std::any_of(fits.begin(), fits.end(), [](const TModelFit& f) { return f.Ok; });
-    const bool anyTruncated = std::any_of(fits.begin(), fits.end(), [](const TModelFit& f) { return f.Truncated; });
+    const bool anyTruncated =
+        std::any_of(fits.begin(), fits.end(), [](const TModelFit& f) { return f.Result.Truncated; });
     const int distinctX = anyTruncated ? DistinctX(engine) : 0;
     if (!o.Several) {
         const TModelFit& f = fits.front();
@@ -432,22 +713,18 @@ int Run(const TOptions& o, std::ostream& out, std::ostream& err)
             err << f.Message << '\n';
             return kExitFitFailed;
         }
-        if (f.Truncated) err << kProgram << ": " << f.Choice.Text << ": " << TruncationNote(f, distinctX) << '\n';
+        if (f.Result.Truncated) err << kProgram << ": " << f.Choice.Text << ": " << TruncationNote(f, distinctX) << '\n';
     } else {
-        // Best quality first; failed models last, in the order they were asked for.
-        std::stable_sort(fits.begin(), fits.end(), [](const TModelFit& a, const TModelFit& b) {
-            if (a.Ok != b.Ok) return a.Ok;
-            return a.Ok && a.Quality > b.Quality;
-        });
+        std::stable_sort(fits.begin(), fits.end(), RanksBefore);
     }
     const int points = static_cast<int>(n);
     switch (o.Format) {
     case fmText:
         if (o.Several) PrintTextSeveral(out, fits, points, o.Digits, distinctX);
-        else PrintTextOne(out, fits.front(), points, o.Digits, distinctX);
+        else PrintTextOne(out, fits.front(), points, o.Digits, distinctX, o.Level);
         break;
-    case fmCsv: PrintCsv(out, fits, points, o.Digits); break;
-    case fmJson: PrintJson(out, fits, o.Several, points, o.Digits); break;
+    case fmCsv: PrintCsv(out, fits, points, o.Digits, o.Level); break;
+    case fmJson: PrintJson(out, fits, o.Several, points, o.Digits, o.Level); break;
     }
     out.flush();
     if (!out) {

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <new>
+#include <numbers>
 
 #include "common/errors.h"
 #include "curvefit/curvefit.h"
@@ -66,7 +67,7 @@ std::string Undetermined(const TCurveFit& engine, const TModelChoice& choice)
 }
 
 // The value at x as the window computes it, with the reason where there is none.
-TValueAt ValueAt(const TFittedModel& fit, double x)
+TValueAt ValueAt(const TFitResult& fit, double x)
 {
     TValueAt v{x, false, 0.0, {}};
     try {
@@ -152,18 +153,45 @@ bool ParseModelList(std::string_view text, std::vector<TModelChoice>& choices, s
     }
 }
 
-TModelFit FitModel(TCurveFit& engine, const TModelChoice& choice, const std::vector<double>& at)
+namespace {
+
+// The residual sum, R^2 and AIC of the fitted curve in y itself. The number of parameters of
+// the information criterion is the model's rank, the spline's its equivalent degrees of freedom.
+void AddInY(const TCurveFit& engine, TModelFit& fit)
+{
+    const int n = engine.PointCount();
+    if (!ResidualSumInY(engine, fit.Result, fit.RssY)) return;
+    fit.HasY = true;
+    const double* ys = engine.PointTable().ColumnData(2);
+    long double mean = 0, tss = 0;
+    for (int i = 0; i < n; ++i) mean += ys[i];
+    mean /= n;
+    for (int i = 0; i < n; ++i) tss += (ys[i] - mean) * (ys[i] - mean);
+    fit.RSquaredY = tss > 0 ? static_cast<double>(1 - fit.RssY / tss) : 1.0;
+    const double parameters = fit.Result.Model.Kind == mkSpline ? fit.Result.Statistics.Df
+                                                                : double(fit.Result.Statistics.Rank);
+    if (fit.RssY > 0 && parameters > 0) {
+        fit.HasAicY = true;
+        fit.AicY = n * (std::log(2 * std::numbers::pi) + 1 - std::log(double(n)) + std::log(fit.RssY)) +
+                   2 * (parameters + 1);
+    }
+}
+
+}  // namespace
+
+TModelFit FitModel(TCurveFit& engine, const TModelChoice& choice, const TFitRequest& request)
 {
     TModelFit fit;
     fit.Choice = choice;
     fit.Message = Undetermined(engine, choice);
-    TFittedModel model;
+    TFitResult& model = fit.Result;
     try {
         if (!fit.Message.empty()) return fit;
         if (!CalcModelFit(engine, choice, model)) {
             fit.Message = choice.Text + ": the singular value decomposition did not converge";
             return fit;
         }
+        AddStatistics(engine, model, request.Statistics);
     } catch (const std::bad_alloc&) {
         fit.Message = choice.Text + ": not enough memory";
         return fit;
@@ -179,11 +207,9 @@ TModelFit FitModel(TCurveFit& engine, const TModelChoice& choice, const std::vec
         fit.Message = choice.Text + ": the fit gave a value that is not a finite number";
         return fit;
     }
-    const std::vector<std::string> names = ParameterNames(choice);
-    for (std::size_t j = 0; j < names.size(); ++j) fit.Parameters.push_back({names[j], model.Coefficients[j]});
-    fit.Quality = model.Quality;
-    fit.Truncated = model.Truncated;
     fit.Ok = true;
-    for (double x : at) fit.Values.push_back(ValueAt(model, x));
+    for (double x : request.At) fit.Values.push_back(ValueAt(model, x));
+    for (double x : request.Band) fit.Band.push_back(BandAt(model, x, request.Level));
+    if (request.InY) AddInY(engine, fit);
     return fit;
 }

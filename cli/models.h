@@ -23,11 +23,6 @@ bool ParseModelList(std::string_view text, std::vector<TModelChoice>& choices, s
 // The models that "all" stands for.
 std::vector<TModelChoice> AllModels();
 
-struct TParameter {
-    std::string Name;
-    double Value = 0.0;
-};
-
 // The fitted value at one x. Defined is false where the model has no value there (the spline
 // outside its data, a logarithm of x <= 0, a zero denominator) or where its evaluation faults
 // (an overflow); Note says which.
@@ -38,16 +33,29 @@ struct TValueAt {
     std::string Note;
 };
 
+// What one fit is asked for beyond its parameters.
+struct TFitRequest {
+    std::vector<double> At;     // values at these x
+    std::vector<double> Band;   // bands at these x
+    double Level = 0.95;        // of the intervals and bands
+    TStatisticsOptions Statistics;
+    bool InY = false;           // the residual sum, R^2 and AIC in y itself, for comparing models
+};
+
 struct TModelFit {
     TModelChoice Choice;
     bool Ok = false;
     std::string Message;        // why the fit failed: the engine's message, or the program's own
-    std::vector<TParameter> Parameters;
-    double Quality = 0.0;
-    bool Truncated = false;     // mkPoly: a singular value was discarded (the data leave a coefficient open)
+    TFitResult Result;          // the parameters with their errors and the statistics
     std::vector<TValueAt> Values;  // at the x values asked for
+    std::vector<TBandPoint> Band;  // at the x values asked for
+    // In y itself (TFitRequest::InY): the same variable for every model.
+    bool HasY = false;
+    double RssY = 0.0, RSquaredY = 0.0;
+    bool HasAicY = false;
+    double AicY = 0.0;
 };
 
-// Fits `choice` to the engine's points and evaluates the result at `at`. Never throws for a fit
-// that fails: the failure is in Ok and Message.
-TModelFit FitModel(TCurveFit& engine, const TModelChoice& choice, const std::vector<double>& at);
+// Fits `choice` to the engine's points, adds the statistics and evaluates the result as asked.
+// Never throws for a fit that fails: the failure is in Ok and Message.
+TModelFit FitModel(TCurveFit& engine, const TModelChoice& choice, const TFitRequest& request);

@@ -38,7 +38,7 @@ std::string N(double v) { return NumberToText(v, 1, 3); }
 
 }  // namespace
 
-bool CalcModelFit(TCurveFit& engine, const TModel& model, TFittedModel& fit)
+bool CalcModelFit(TCurveFit& engine, const TModel& model, TFitResult& fit)
 {
     fit = {};
     fit.Model = model;
@@ -70,6 +70,9 @@ bool CalcModelFit(TCurveFit& engine, const TModel& model, TFittedModel& fit)
     }
     }
     fit.Quality = q;
+    fit.Status = fit.Truncated ? fsUndetermined : fsFitted;
+    const std::vector<std::string> names = ParameterNames(fit.Model);
+    for (std::size_t j = 0; j < names.size(); ++j) fit.Parameters.push_back({names[j], fit.Coefficients[j]});
     return true;
 }
 
@@ -77,7 +80,7 @@ namespace {
 
 // The value at x with no guard of its own; false where the model has no value. A fault leaves
 // its flag for the caller's guard.
-bool UnguardedValue(const TFittedModel& fit, double x, double& y)
+bool UnguardedValue(const TFitResult& fit, double x, double& y)
 {
     const std::vector<double>& k = fit.Coefficients;
     const TModelKind kind = fit.Model.Kind;
@@ -122,7 +125,7 @@ bool UnguardedValue(const TFittedModel& fit, double x, double& y)
 // The curve by the window's rules with `value` for every point; a fault raised by `value` ends it
 // and is kept with the points before it.
 template <class Value>
-TSampledCurve Sample(const TFittedModel& fit, double low, double high, int samples, Value&& value)
+TSampledCurve Sample(const TFitResult& fit, double low, double high, int samples, Value&& value)
 {
     TSampledCurve curve;
     std::vector<TCurvePoint>& points = curve.Points;
@@ -161,7 +164,7 @@ TSampledCurve Sample(const TFittedModel& fit, double low, double high, int sampl
 
 }  // namespace
 
-bool ModelValue(const TFittedModel& fit, double x, double& y)
+bool ModelValue(const TFitResult& fit, double x, double& y)
 {
     // The spline's values are its engine's, read as they are.
     if (fit.Model.Kind == mkSpline) return UnguardedValue(fit, x, y);
@@ -171,7 +174,7 @@ bool ModelValue(const TFittedModel& fit, double x, double& y)
     return defined;
 }
 
-TSampledCurve SampleCurve(const TFittedModel& fit, double low, double high, int samples)
+TSampledCurve SampleCurve(const TFitResult& fit, double low, double high, int samples)
 {
     // One guard over the whole curve; only a curve that faults somewhere is sampled again point
     // by point, which finds the first fault and keeps the points before it. Both passes compute
@@ -234,7 +237,7 @@ std::string FormulaCaption(const TModel& model)
     }
 }
 
-std::string ParameterCaption(const TFittedModel& fit)
+std::string ParameterCaption(const TFitResult& fit)
 {
     std::string t;
     switch (fit.Model.Kind) {

@@ -6,12 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "curvefit/fitresult.h"
+#include "curvefit/modelkind.h"
+
 class TCurveFit;
-
-enum TModelKind { mkLine, mkParabola, mkReciprocal, mkLog, mkReciprocalLog, mkExp, mkPoly, mkSpline };
-
-// The highest polynomial order: the window's coefficient places run from 0 to 10.
-constexpr int kMaxPolyOrder = 10;
 
 // The number of line-to samples of the window's curves over the visible x range.
 constexpr int kCurveSamples = 200;
@@ -19,31 +17,19 @@ constexpr int kCurveSamples = 200;
 // Where the logarithmic curve starts when the x range starts at 0 or below.
 constexpr double kLogStartBelow = -1000000;
 
-struct TModel {
-    TModelKind Kind = mkLine;
-    int Order = 0;            // mkPoly: 0 to kMaxPolyOrder
-    double Smoothing = 0.5;   // mkSpline: 0 to 1
-};
-
-struct TFittedModel {
-    TModel Model;
-    std::vector<double> Coefficients;  // in the order of ParameterNames; empty for the spline
-    double Quality = 0.0;
-    bool Truncated = false;            // mkPoly: a singular value was discarded
-    TCurveFit* Engine = nullptr;       // mkSpline: the engine whose spline cache is the curve
-};
-
-// Fits `model` to the engine's points. The engine's errors (EQZLMath2Error) and floating-point
-// faults raise; false only when the polynomial's decomposition did not converge. The spline is
-// prepared here (its smoothing set, its first value computed), so its quality is known.
-bool CalcModelFit(TCurveFit& engine, const TModel& model, TFittedModel& fit);
+// Fits `model` to the engine's points: the coefficients, the quality, the status (fsUndetermined
+// for a truncated polynomial) and the parameters with their names; the statistics are added by
+// AddStatistics. The engine's errors (EQZLMath2Error) and floating-point faults raise; false
+// only when the polynomial's decomposition did not converge. The spline is prepared here (its
+// smoothing set, its first value computed), so its quality is known.
+bool CalcModelFit(TCurveFit& engine, const TModel& model, TFitResult& fit);
 
 // The fitted value at x, each point under its own floating-point guard. False where the model
 // has no value: a logarithm of x <= 0, a denominator that is exactly 0, the spline outside its
 // data. An overflow or invalid operation on the way raises EOverflow or EInvalidOp. The
 // polynomial is summed in increasing powers, each built by one multiplication more, and never
 // forms a power beyond its last term.
-bool ModelValue(const TFittedModel& fit, double x, double& y);
+bool ModelValue(const TFitResult& fit, double x, double& y);
 
 struct TCurvePoint {
     double X = 0.0;
@@ -61,7 +47,7 @@ struct TSampledCurve {
 // when low <= 0; the reciprocal models start only where they have a value; the spline starts at
 // the smallest x entered. Samples where the model has no value are left out; the ones after them
 // are still taken.
-TSampledCurve SampleCurve(const TFittedModel& fit, double low, double high, int samples);
+TSampledCurve SampleCurve(const TFitResult& fit, double low, double high, int samples);
 
 // The number of distinct x among the engine's points: a polynomial fit with fewer distinct x
 // than coefficients is truncated, the coefficients from x^DistinctX on not determined by the data.
@@ -75,4 +61,4 @@ std::vector<std::string> ParameterNames(const TModel& model);
 // The window's result captions: the formula ("y = k0 + k1*x + k2*sqr(x)") and the parameter
 // line with three decimals ("k0 = 1.000    k1 = 2.000    k2 = 0.500"). The spline has none.
 std::string FormulaCaption(const TModel& model);
-std::string ParameterCaption(const TFittedModel& fit);
+std::string ParameterCaption(const TFitResult& fit);

@@ -989,7 +989,7 @@ TEST_F(MainWindow, EveryCurveIsTheEnginesSampledCurve)
         SCOPED_TRACE(FormulaText(model));
         Click(button);
         ASSERT_TRUE(Boxes.empty()) << Boxes[0].Text;
-        TFittedModel fit;
+        TFitResult fit;
         ASSERT_TRUE(CalcModelFit(W.Stats1(), model, fit));
         const TSampledCurve expected =
             SampleCurve(fit, W.RChart1->Scale1X().RangeLow(), W.RChart1->Scale1X().RangeHigh(), kCurveSamples);

@@ -284,7 +284,7 @@ TEST_F(Keyboard, DraggedBarDrawsOnlyTheNewestPosition)
     settle();
     bar->setSliderDown(false);
     ASSERT_TRUE(Boxes.empty()) << Boxes.front();
-    TFittedModel fit;
+    TFitResult fit;
     ASSERT_TRUE(CalcModelFit(W.Stats1(), {mkSpline, 0, 0.25}, fit));
     const TSampledCurve expected =
         SampleCurve(fit, W.RChart1->Scale1X().RangeLow(), W.RChart1->Scale1X().RangeHigh(), kCurveSamples);

@@ -84,13 +84,13 @@ TEST(FitProgram, PrintsTheEnginesBits)
 
     for (const TModelChoice& choice : AllModels()) {
         SCOPED_TRACE(choice.Text);
-        const TModelFit direct = FitModel(engine, choice, at);
+        const TModelFit direct = FitModel(engine, choice, TFitRequest{at});
         ASSERT_TRUE(direct.Ok) << direct.Message;
         const TOutput run = Fit({"--model", choice.Text, "--format", "csv", "--at", "1,7.5,20", path});
         ASSERT_EQ(run.status, 0) << run.err;
         const auto items = CsvItems(run.out);
-        for (const TParameter& p : direct.Parameters) EXPECT_EQ(Bits(Read(items.at(p.Name))), Bits(p.Value)) << p.Name;
-        EXPECT_EQ(Bits(Read(items.at("quality"))), Bits(direct.Quality));
+        for (const TFitParameter& p : direct.Result.Parameters) EXPECT_EQ(Bits(Read(items.at(p.Name))), Bits(p.Value)) << p.Name;
+        EXPECT_EQ(Bits(Read(items.at("quality"))), Bits(direct.Result.Quality));
         EXPECT_EQ(items.at("points"), "40");
         for (const TValueAt& v : direct.Values) {
             const std::string& text = items.at("y(" + ShortestText(v.X) + ")");
@@ -159,6 +159,8 @@ TEST(FitProgram, NamesTheCoefficientsTheDataDoNotDetermine)
     EXPECT_EQ(norris.out.find("note"), std::string::npos) << norris.out;
 }
 
+// Models are compared by the AIC of their residuals in y, the same variable for each: an exact
+// fit comes first, the one with fewer parameters before the other.
 TEST(FitProgram, ComparesModelsBestFirst)
 {
     // y = 2 x^2 + 1 exactly: the parabola and the cubic fit it fully; x = 0 leaves the
@@ -173,22 +175,25 @@ TEST(FitProgram, ComparesModelsBestFirst)
     const TOutput run = Fit({"--model", "all", "--format", "csv", "--digits", "6", path});
     EXPECT_EQ(run.status, 0);
     std::vector<std::string> order;
-    std::vector<double> qualities;
+    std::vector<double> aic;
     std::istringstream lines(run.out);
     std::string line;
     std::getline(lines, line);
     while (std::getline(lines, line)) {
         const std::string model = line.substr(0, line.find(','));
         if (order.empty() || order.back() != model) order.push_back(model);
-        if (line.find(",quality,") != std::string::npos) qualities.push_back(Read(line.substr(line.rfind(',') + 1)));
+        if (line.find(",aic_y,") != std::string::npos) aic.push_back(Read(line.substr(line.rfind(',') + 1)));
     }
     ASSERT_EQ(order.size(), 8u);
-    EXPECT_TRUE(std::is_sorted(qualities.rbegin(), qualities.rend()));
-    EXPECT_EQ(qualities.front(), 1.0);
+    EXPECT_EQ(std::vector<std::string>(order.begin(), order.begin() + 2), (std::vector<std::string>{"parabola", "poly:3"}));
+    EXPECT_GE(aic.size(), 2u);
+    EXPECT_TRUE(std::is_sorted(aic.begin(), aic.end()));
     // The failed ones come last, in the order "all" lists them.
     EXPECT_EQ(std::vector<std::string>(order.end() - 3, order.end()),
               (std::vector<std::string>{"log", "reciprocal-log", "exp"}));
     EXPECT_NE(run.out.find("log,error,CalcLogFit: x values must not be negative or zero.\n"), std::string::npos);
+    // R^2 in y beside the model's own quality: the reciprocal model regresses 1/y.
+    EXPECT_NE(run.out.find("reciprocal,r_squared_y,-4.52484\n"), std::string::npos) << run.out;
 
     // The values at given x: the model's own, or why there is none.
     const auto at = CsvItems(Fit({"--model", "spline:0", "--format", "csv", "--at", "2,9", path}).out);
@@ -217,7 +222,7 @@ TEST(FitModel, ValuesWhereTheModelHasNone)
     TModelChoice log;
     std::string message;
     ASSERT_TRUE(ParseModel("log", log, message));
-    const TModelFit fit = FitModel(engine, log, {0.0, -1.0, std::exp(1.0)});
+    const TModelFit fit = FitModel(engine, log, TFitRequest{{0.0, -1.0, std::exp(1.0)}});
     ASSERT_TRUE(fit.Ok);
     EXPECT_FALSE(fit.Values[0].Defined);
     EXPECT_FALSE(fit.Values[1].Defined);
@@ -273,7 +278,7 @@ TEST(FitModel, ValuesAgreeWithTheWindows)
         TModelChoice choice;
         std::string message;
         ASSERT_TRUE(ParseModel(r.model, choice, message));
-        TFittedModel fit;
+        TFitResult fit;
         ASSERT_TRUE(CalcModelFit(engine, choice, fit));
         double y = 0;
         if (printed->second == "floating-point overflow") {

@@ -98,7 +98,7 @@ TEST_P(FitReads, TheLineThroughItsPoints)
     args.insert(args.end(), {"--format", "csv", WriteInput("in.txt", tc.text)});
     const TRun run = RunFit(args);
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, "model,item,value\nline,k,1\nline,d,1\nline,quality,1\nline,points,2\n");
+    EXPECT_EQ(run.out, "model,item,value\nline,k,1\nline,d,1\nline,quality,1\nline,points,2\nline,rss,0\nline,dof,0\n");
     EXPECT_EQ(run.err, "");
 }
 
@@ -173,7 +173,7 @@ TEST(FitProgram, SkipsRowsWithAMissingValueAndSaysSo)
     const TRun run = RunFit({"--skip-missing", "--format", "csv",
                              WriteInput("in.txt", "x;y\n1,5;2,5\n2;\n2;NA\n3,5;4,5\n7\n;;\n")});
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, "model,item,value\nline,k,1\nline,d,1\nline,quality,1\nline,points,2\n");
+    EXPECT_EQ(run.out, "model,item,value\nline,k,1\nline,d,1\nline,quality,1\nline,points,2\nline,rss,0\nline,dof,0\n");
     EXPECT_EQ(run.err, "kalmira-fit: " + Folder() + "in.txt: 3 rows with a missing value skipped, the first in line 3\n");
 }
 
@@ -219,7 +219,9 @@ TEST(FitProgram, ReadsStandardInputAndAnswersHelp)
     const TRun piped = RunFit({"--format", "json", "-"}, "0 1\n1 3\n");
     EXPECT_EQ(piped.status, 0);
     EXPECT_EQ(piped.out, "{\"model\": \"line\", \"formula\": \"y = k*x + d\", \"parameters\": {\"k\": 2, \"d\": 1}, "
-                         "\"quality\": 1, \"points\": 2}\n");
+                         "\"quality\": 1, \"points\": 2, \"statistics\": {\"n\": 2, \"dof\": 0, \"rss\": 0, "
+                         "\"residual_std_error\": null, \"r_squared\": 1, \"adj_r_squared\": null, \"f_statistic\": "
+                         "null, \"f_p_value\": null, \"aic\": null, \"bic\": null}}\n");
     const TRun bad = RunFit({"-"}, "0 1\nx 3\n");
     EXPECT_EQ(bad.status, 2);
     EXPECT_NE(bad.err.find("standard input:2: column 1: \"x\" is not a finite number"), std::string::npos) << bad.err;

@@ -13,19 +13,19 @@ namespace {
 
 using Points = std::vector<std::pair<double, double>>;
 
-TFittedModel Fitted(TCurveFit& engine, const Points& points, TModel model)
+TFitResult Fitted(TCurveFit& engine, const Points& points, TModel model)
 {
     engine.ClearData();
     for (auto [x, y] : points) engine.AddPoint(x, y);
-    TFittedModel fit;
+    TFitResult fit;
     EXPECT_TRUE(CalcModelFit(engine, model, fit));
     return fit;
 }
 
 // A model with given coefficients, without fitting.
-TFittedModel Given(TModelKind kind, std::vector<double> k)
+TFitResult Given(TModelKind kind, std::vector<double> k)
 {
-    TFittedModel fit;
+    TFitResult fit;
     fit.Model = {kind, int(k.size()) - 1};
     fit.Coefficients = std::move(k);
     return fit;
@@ -37,7 +37,7 @@ TEST(SampleCurve, StartsAndGapsByTheWindowsRules)
 {
     struct Row {
         const char* name;
-        TFittedModel fit;
+        TFitResult fit;
         double low, high;
         TCurvePoint first;      // the curve's first point
         std::size_t count;      // points in all
@@ -74,7 +74,7 @@ TEST(SampleCurve, StartsAndGapsByTheWindowsRules)
 TEST(SampleCurve, APoleBetweenSamplesJumpsWithoutAGap)
 {
     // The pole at x = 5.01 lies between x_100 = 5 and x_101 = 5.05.
-    const TFittedModel fit = Given(mkReciprocal, {-5.01, 1});
+    const TFitResult fit = Given(mkReciprocal, {-5.01, 1});
     const TSampledCurve c = SampleCurve(fit, 0, 10, kCurveSamples);
     ASSERT_EQ(c.Points.size(), 201u);
     EXPECT_LT(c.Points[100].Y, -99);
@@ -84,7 +84,7 @@ TEST(SampleCurve, APoleBetweenSamplesJumpsWithoutAGap)
 TEST(SampleCurve, TheSplineStartsAtItsFirstPointAndEndsAtItsLast)
 {
     TCurveFit engine;
-    const TFittedModel fit = Fitted(engine, {{1, 1}, {2, 4}, {3, 2}}, {mkSpline, 0, 0.0});
+    const TFitResult fit = Fitted(engine, {{1, 1}, {2, 4}, {3, 2}}, {mkSpline, 0, 0.0});
     const TSampledCurve c = SampleCurve(fit, 0, 10, kCurveSamples);
     ASSERT_FALSE(c.Fault);
     EXPECT_EQ(c.Points[0].X, 1.0);
@@ -97,7 +97,7 @@ TEST(SampleCurve, TheSplineStartsAtItsFirstPointAndEndsAtItsLast)
 
 TEST(SampleCurve, AnOverflowKeepsThePointsBeforeIt)
 {
-    const TFittedModel fit = Given(mkExp, {1, 100});  // e^(100 x) leaves the double range above 7.09
+    const TFitResult fit = Given(mkExp, {1, 100});  // e^(100 x) leaves the double range above 7.09
     const TSampledCurve c = SampleCurve(fit, 0, 10, kCurveSamples);
     ASSERT_TRUE(c.Fault);
     EXPECT_THROW(std::rethrow_exception(c.Fault), EOverflow);
@@ -113,7 +113,7 @@ TEST(ModelValue, DefinedUndefinedOrFault)
     enum Outcome { Value, NoValue, Overflow };
     struct Row {
         const char* name;
-        TFittedModel fit;
+        TFitResult fit;
         double x;
         Outcome outcome;
         double y;
@@ -150,7 +150,7 @@ TEST(ModelValue, DefinedUndefinedOrFault)
 TEST(ModelTexts, CaptionsAndPlainFormulas)
 {
     struct Row {
-        TFittedModel fit;
+        TFitResult fit;
         const char* caption;
         const char* params;
         const char* formula;
@@ -180,7 +180,7 @@ TEST(CalcModelFit, TheEnginesErrorsRaiseAndThePolynomialOrderIsCapped)
 {
     TCurveFit engine;
     engine.AddPoint(1, 1);
-    TFittedModel fit;
+    TFitResult fit;
     EXPECT_THROW(CalcModelFit(engine, {mkLine}, fit), EQZLMath2Error);
     EXPECT_THROW(CalcModelFit(engine, {mkSpline}, fit), EQZLMath2Error);
     for (double x : {2.0, 3.0}) engine.AddPoint(x, x * x);

@@ -1,0 +1,566 @@
+// The statistics of a linear model (see fitresult.h for the conventions).
+//
+// Every linear model of the engine is a regression Y = sum a_j X^j of a response Y (y, 1/y or
+// ln y) on the powers of X (x or ln x): the line and the transformed models on X^0, X^1, the
+// parabola on X^0..X^2, the polynomial of order m on X^0..X^m. Its statistics are computed in
+// the Chebyshev polynomials T_k(t) of t = (X - centre) / scale, where centre and scale map the
+// data's X onto [-1, 1]: the Gram matrix G = T^T W T of that basis is well conditioned whatever
+// the origin and unit of x (years, timestamps), so (T^T W T)^-1, the core of every variance,
+// keeps its digits. The covariance of the coefficients a of the powers of X is M G^-1 M^T s^2
+// with the matrix M that turns Chebyshev coefficients into power coefficients, formed in
+// extended precision.
+//
+// The residuals come from the better of two solutions of the same least-squares problem: the
+// model's own coefficients (evaluated in double-double arithmetic, so a fit that is exact, such
+// as a polynomial through polynomial data, keeps residuals of exactly 0) and the solution of the
+// normal equations in the Chebyshev basis refined once on extended-precision residuals. The
+// residual sum of squares of any coefficients exceeds the least-squares one by a positive
+// quadratic form of their error, so the smaller sum belongs to the more exact solution.
+#include "curvefit/fitresult.h"
+
+#include <algorithm>
+#include <boost/math/distributions/fisher_f.hpp>
+#include <boost/math/distributions/students_t.hpp>
+#include <cmath>
+#include <numbers>
+
+#include "common/errors.h"
+#include "curvefit/curvefit.h"
+#include "curvefit/models.h"
+#include "curvefit/numeric.h"
+
+namespace {
+
+using numeric::TDD;
+
+// Points per block of the Gram sums: a block is summed in doubles, the blocks in extended
+// precision, so the rounding of a million terms never accumulates in one double.
+constexpr int kGramBlock = 512;
+
+// The largest number of basis polynomials (the polynomial of the highest order).
+constexpr int kMaxBasis = kMaxPolyOrder + 1;
+
+using TSquare = long double[kMaxBasis][kMaxBasis];
+
+// The regressed variables of the points: the engine's own columns where the model regresses y on
+// x, transformed copies otherwise.
+struct TRegressionData {
+    std::size_t Count = 0;
+    const double* X = nullptr;
+    const double* Y = nullptr;
+    std::vector<double> OwnX, OwnY;
+    std::vector<double> W;        // empty: every weight 1
+    double SumLogW = 0.0;         // sum of ln w, for the likelihood of a weighted fit
+};
+
+int BasisSize(const TModel& model)
+{
+    switch (model.Kind) {
+    case mkParabola: return 3;
+    case mkPoly: return std::clamp(model.Order, 0, kMaxPolyOrder) + 1;
+    default: return 2;
+    }
+}
+
+TXOf XOfKind(TModelKind kind) { return kind == mkLog || kind == mkReciprocalLog ? xoLnX : xoX; }
+
+TYOf YOfKind(TModelKind kind)
+{
+    switch (kind) {
+    case mkReciprocal:
+    case mkReciprocalLog: return yoReciprocal;
+    case mkExp: return yoLnY;
+    default: return yoY;
+    }
+}
+
+// The regressed variables of every point. The fit has already accepted the points, so every
+// transform is defined.
+TRegressionData RegressionData(const TCurveFit& engine, TXOf xOf, TYOf yOf, const std::vector<double>& sigma)
+{
+    const int n = engine.PointCount();
+    const double* xs = engine.PointTable().ColumnData(1);
+    const double* ys = engine.PointTable().ColumnData(2);
+    TRegressionData d;
+    d.Count = std::size_t(n);
+    d.X = xs;
+    d.Y = ys;
+    if (xOf == xoLnX) {
+        d.OwnX.resize(d.Count);
+        for (int i = 0; i < n; ++i) d.OwnX[std::size_t(i)] = std::log(xs[i]);
+        d.X = d.OwnX.data();
+    }
+    if (yOf != yoY) {
+        d.OwnY.resize(d.Count);
+        for (int i = 0; i < n; ++i) d.OwnY[std::size_t(i)] = yOf == yoReciprocal ? 1.0 / ys[i] : std::log(ys[i]);
+        d.Y = d.OwnY.data();
+    }
+    if (!sigma.empty()) {
+        if (int(sigma.size()) != n) throw EQZLMath2Error("AddStatistics: one standard deviation per point is needed");
+        d.W.resize(std::size_t(n));
+        for (int i = 0; i < n; ++i) {
+            const double s = sigma[std::size_t(i)];
+            if (!(s > 0) || !std::isfinite(s) || !std::isfinite(1.0 / (s * s)))
+                throw EQZLMath2Error("AddStatistics: the standard deviation of point " + std::to_string(i + 1) +
+                                     " is not a positive number");
+            d.W[std::size_t(i)] = 1.0 / (s * s);
+            d.SumLogW += std::log(d.W[std::size_t(i)]);
+        }
+    }
+    return d;
+}
+
+// T_0(t) .. T_{count-1}(t).
+inline void Chebyshev(double t, int count, double* T)
+{
+    T[0] = 1.0;
+    if (count > 1) T[1] = t;
+    for (int k = 2; k < count; ++k) T[k] = 2.0 * t * T[k - 1] - T[k - 2];
+}
+
+struct TBasisMap {
+    double centre = 0.0, scale = 1.0;
+    double T(double X) const { return (X - centre) / scale; }
+};
+
+TBasisMap MapOf(const TRegressionData& d)
+{
+    const auto [low, high] = std::minmax_element(d.X, d.X + d.Count);
+    TBasisMap map;
+    map.centre = *low + (*high - *low) / 2;
+    const double half = (*high - *low) / 2;
+    map.scale = half > 0 ? half : 1.0;
+    return map;
+}
+
+// G = sum w T T^T and b = sum w T Y over the points, r polynomials.
+void GramSums(const TRegressionData& d, const TBasisMap& map, int r, TSquare G, long double* b)
+{
+    for (int j = 0; j < r; ++j) {
+        b[j] = 0;
+        for (int k = 0; k < r; ++k) G[j][k] = 0;
+    }
+    const std::size_t n = d.Count;
+    double T[kMaxBasis];
+    for (std::size_t first = 0; first < n; first += kGramBlock) {
+        double g[kMaxBasis][kMaxBasis] = {}, gb[kMaxBasis] = {};
+        const std::size_t last = std::min(n, first + kGramBlock);
+        for (std::size_t i = first; i < last; ++i) {
+            Chebyshev(map.T(d.X[i]), r, T);
+            const double w = d.W.empty() ? 1.0 : d.W[i];
+            for (int j = 0; j < r; ++j) {
+                const double wt = w * T[j];
+                gb[j] += wt * d.Y[i];
+                for (int k = 0; k <= j; ++k) g[j][k] += wt * T[k];
+            }
+        }
+        for (int j = 0; j < r; ++j) {
+            b[j] += gb[j];
+            for (int k = 0; k <= j; ++k) G[j][k] += g[j][k];
+        }
+    }
+    for (int j = 0; j < r; ++j)
+        for (int k = j + 1; k < r; ++k) G[j][k] = G[k][j];
+}
+
+// The inverse of the symmetric positive definite G (r x r) by Cholesky's method; false when G
+// is not positive definite in the arithmetic.
+bool InvertSpd(const TSquare G, int r, TSquare inverse)
+{
+    long double L[kMaxBasis][kMaxBasis] = {};
+    for (int j = 0; j < r; ++j) {
+        long double diagonal = G[j][j];
+        for (int k = 0; k < j; ++k) diagonal -= L[j][k] * L[j][k];
+        if (!(diagonal > 1e-13L * G[j][j]) || !(diagonal > 0)) return false;
+        L[j][j] = std::sqrt(diagonal);
+        for (int i = j + 1; i < r; ++i) {
+            long double s = G[i][j];
+            for (int k = 0; k < j; ++k) s -= L[i][k] * L[j][k];
+            L[i][j] = s / L[j][j];
+        }
+    }
+    // Column by column: L L^T x = e_c.
+    for (int c = 0; c < r; ++c) {
+        long double x[kMaxBasis];
+        for (int i = 0; i < r; ++i) {
+            long double s = i == c ? 1.0L : 0.0L;
+            for (int k = 0; k < i; ++k) s -= L[i][k] * x[k];
+            x[i] = s / L[i][i];
+        }
+        for (int i = r - 1; i >= 0; --i) {
+            long double s = x[i];
+            for (int k = i + 1; k < r; ++k) s -= L[k][i] * x[k];
+            x[i] = s / L[i][i];
+        }
+        for (int i = 0; i < r; ++i) inverse[i][c] = x[i];
+    }
+    return true;
+}
+
+// M with a = M c: the coefficients a_i of X^i of sum c_k T_k((X - centre) / scale).
+void PowerMap(const TBasisMap& map, int r, TSquare M)
+{
+    // tau[k][j]: the coefficient of t^j in T_k(t).
+    long double tau[kMaxBasis][kMaxBasis] = {};
+    tau[0][0] = 1;
+    if (r > 1) tau[1][1] = 1;
+    for (int k = 2; k < r; ++k)
+        for (int j = 0; j <= k; ++j) tau[k][j] = (j > 0 ? 2 * tau[k - 1][j - 1] : 0) - tau[k - 2][j];
+    // t^j = sum_i binom(j, i) X^i (-centre)^(j - i) / scale^j.
+    long double binom[kMaxBasis][kMaxBasis] = {};
+    for (int j = 0; j < r; ++j) {
+        binom[j][0] = 1;
+        for (int i = 1; i <= j; ++i) binom[j][i] = binom[j - 1][i - 1] + (i < j ? binom[j - 1][i] : 0);
+    }
+    const long double c = map.centre, s = map.scale;
+    for (int i = 0; i < r; ++i)
+        for (int k = 0; k < r; ++k) {
+            long double sum = 0;
+            for (int j = i; j <= k; ++j)
+                sum += tau[k][j] * binom[j][i] * std::pow(-c, static_cast<long double>(j - i)) /
+                       std::pow(s, static_cast<long double>(j));
+            M[i][k] = sum;
+        }
+}
+
+// The residual sum (weighted) of Y - sum c_k T_k(t) in extended precision; the residuals too
+// when `out` is given.
+long double ChebyshevResiduals(const TRegressionData& d, const TBasisMap& map, int r, const long double* c,
+                               std::vector<double>* out, long double* moments)
+{
+    long double rss = 0;
+    for (int j = 0; j < r; ++j) moments[j] = 0;
+    double T[kMaxBasis];
+    for (std::size_t i = 0; i < d.Count; ++i) {
+        Chebyshev(map.T(d.X[i]), r, T);
+        long double fitted = 0;
+        for (int k = 0; k < r; ++k) fitted += c[k] * T[k];
+        const long double e = d.Y[i] - fitted;
+        const long double w = d.W.empty() ? 1.0L : d.W[i];
+        rss += w * e * e;
+        for (int j = 0; j < r; ++j) moments[j] += w * e * T[j];
+        if (out) (*out)[i] = static_cast<double>(e);
+    }
+    return rss;
+}
+
+// The least-squares coefficients in the Chebyshev basis: the normal equations solved with the
+// inverse, then refined once on the residuals of the first solution.
+void SolveChebyshev(const TRegressionData& d, const TBasisMap& map, int r, const TSquare inverse,
+                    const long double* b, long double* c)
+{
+    for (int j = 0; j < r; ++j) {
+        c[j] = 0;
+        for (int k = 0; k < r; ++k) c[j] += inverse[j][k] * b[k];
+    }
+    long double g[kMaxBasis];
+    ChebyshevResiduals(d, map, r, c, nullptr, g);
+    for (int j = 0; j < r; ++j)
+        for (int k = 0; k < r; ++k) c[j] += inverse[j][k] * g[k];
+}
+
+// The residuals of the regression for the model's own coefficients a_0.. of the powers of X,
+// Horner's scheme in double-double arithmetic; false when there is no such evaluation (the
+// weighted fits replace the coefficients anyway).
+long double PowerResiduals(const TRegressionData& d, const std::vector<long double>& a, std::vector<double>* out)
+{
+    std::vector<TDD> coefficients;
+    for (long double v : a) {
+        const double hi = static_cast<double>(v);
+        coefficients.push_back({hi, static_cast<double>(v - hi)});
+    }
+    long double rss = 0;
+    for (std::size_t i = 0; i < d.Count; ++i) {
+        TDD fitted = coefficients.back();
+        for (std::size_t j = coefficients.size() - 1; j-- > 0;) fitted = fitted * d.X[i] + coefficients[j];
+        const TDD e = TDD{d.Y[i], 0.0} - fitted;
+        const long double r = static_cast<long double>(e.hi) + e.lo;
+        const long double w = d.W.empty() ? 1.0L : d.W[i];
+        rss += w * r * r;
+        if (out) (*out)[i] = static_cast<double>(r);
+    }
+    return rss;
+}
+
+// The model's coefficients as those of the powers of X in the regression: the line's slope comes
+// first in the model, exp's k0 is e^a0.
+std::vector<long double> PowerCoefficients(const TFitResult& fit, const std::vector<long double>& regressedExp)
+{
+    const std::vector<double>& k = fit.Coefficients;
+    switch (fit.Model.Kind) {
+    case mkLine: return {k[1], k[0]};
+    case mkExp: return regressedExp;
+    default: return {k.begin(), k.end()};
+    }
+}
+
+int CountDistinct(const double* values, std::size_t count)
+{
+    std::vector<double> v(values, values + count);
+    std::sort(v.begin(), v.end());
+    return static_cast<int>(std::unique(v.begin(), v.end()) - v.begin());
+}
+
+long double TotalSum(const TRegressionData& d)
+{
+    long double sw = 0, swy = 0;
+    for (std::size_t i = 0; i < d.Count; ++i) {
+        const long double w = d.W.empty() ? 1.0L : d.W[i];
+        sw += w;
+        swy += w * d.Y[i];
+    }
+    const long double mean = swy / sw;
+    long double tss = 0;
+    for (std::size_t i = 0; i < d.Count; ++i) {
+        const long double w = d.W.empty() ? 1.0L : d.W[i];
+        tss += w * (d.Y[i] - mean) * (d.Y[i] - mean);
+    }
+    return tss;
+}
+
+}  // namespace
+
+double StudentQuantile(double level, int dof)
+{
+    const boost::math::students_t dist(dof);
+    return boost::math::quantile(boost::math::complement(dist, (1 - level) / 2));
+}
+
+double StudentTwoSidedP(double t, int dof)
+{
+    if (std::isinf(t)) return 0.0;
+    const boost::math::students_t dist(dof);
+    return 2 * boost::math::cdf(boost::math::complement(dist, std::fabs(t)));
+}
+
+void AddStatistics(const TCurveFit& engine, TFitResult& fit, const TStatisticsOptions& options)
+{
+    const TModelKind kind = fit.Model.Kind;
+    if (fit.Status == fsFailed || kind == mkSpline) return;
+    const bool weighted = !options.Sigma.empty();
+    if (weighted && kind != mkLine && kind != mkParabola && kind != mkPoly)
+        throw EQZLMath2Error("AddStatistics: standard deviations of y apply to the line, the parabola and the "
+                             "polynomial only");
+    const TXOf xOf = XOfKind(kind);
+    const TYOf yOf = YOfKind(kind);
+    const TRegressionData d = RegressionData(engine, xOf, yOf, options.Sigma);
+    const int n = static_cast<int>(d.Count);
+    const int p = BasisSize(fit.Model);
+    const TBasisMap map = MapOf(d);
+    // A polynomial with fewer distinct x than coefficients leaves the higher ones open.
+    int r = p;
+    if (fit.Truncated || n < p) r = std::min(p, CountDistinct(d.X, d.Count));
+
+    long double G[kMaxBasis][kMaxBasis], inverse[kMaxBasis][kMaxBasis], b[kMaxBasis];
+    GramSums(d, map, r, G, b);
+    const bool regular = InvertSpd(G, r, inverse);
+
+    // The residuals from the better of the two solutions.
+    long double cheb[kMaxBasis] = {}, unused[kMaxBasis];
+    std::vector<double> residuals, ownResiduals;
+    if (options.Residuals) {
+        residuals.resize(std::size_t(n));
+        ownResiduals.resize(std::size_t(n));
+    }
+    std::vector<double>* kept = options.Residuals ? &residuals : nullptr;
+    std::vector<double>* ownKept = options.Residuals ? &ownResiduals : nullptr;
+    long double rss = -1;
+    if (regular) {
+        SolveChebyshev(d, map, r, inverse, b, cheb);
+        rss = ChebyshevResiduals(d, map, r, cheb, kept, unused);
+    }
+    long double M[kMaxBasis][kMaxBasis];
+    PowerMap(map, r, M);
+    if (weighted && regular) {
+        // The weighted coefficients replace the unweighted ones: a = M c.
+        std::vector<long double> a(std::size_t(p), 0.0L);
+        for (int i = 0; i < r; ++i)
+            for (int k = 0; k < r; ++k) a[std::size_t(i)] += M[i][k] * cheb[k];
+        if (kind == mkLine) fit.Coefficients = {static_cast<double>(a[1]), static_cast<double>(a[0])};
+        else for (int j = 0; j < p; ++j) fit.Coefficients[std::size_t(j)] = static_cast<double>(a[std::size_t(j)]);
+        const long double tss = TotalSum(d);
+        fit.Quality = tss > 0 ? static_cast<double>(std::clamp(1 - rss / tss, 0.0L, 1.0L)) : 1.0;
+    } else {
+        std::vector<long double> regressedExp;
+        if (kind == mkExp) regressedExp = {std::log(static_cast<long double>(fit.Coefficients[0])), fit.Coefficients[1]};
+        const long double own = PowerResiduals(d, PowerCoefficients(fit, regressedExp), ownKept);
+        if (!regular || own <= rss) {
+            rss = own;
+            residuals.swap(ownResiduals);
+        }
+    }
+
+    TFitStatistics& st = fit.Statistics;
+    st = {};
+    st.Points = n;
+    st.Rank = r;
+    st.Dof = n - r;
+    st.Rss = static_cast<double>(rss);
+    st.RSquared = fit.Quality;
+    const long double s2 = st.Dof > 0 ? rss / st.Dof : 0.0L;
+    st.ResidualStdError = static_cast<double>(std::sqrt(s2));
+    if (n > r) st.AdjRSquared = 1 - (1 - fit.Quality) * (n - 1) / double(n - r);
+    else st.AdjRSquared = fit.Quality;
+    const long double tss = TotalSum(d);
+    if (r > 1 && st.Dof > 0 && s2 > 0) {
+        st.HasF = true;
+        st.FStatistic = static_cast<double>(((tss - rss) / (r - 1)) / s2);
+        const boost::math::fisher_f dist(r - 1, st.Dof);
+        st.FPValue = st.FStatistic > 0 ? boost::math::cdf(boost::math::complement(dist, st.FStatistic)) : 1.0;
+    }
+    if (rss > 0) {
+        // -2 log L of the normal model with the maximum-likelihood variance RSS / n.
+        const double minus2LogL = n * (std::log(2 * std::numbers::pi) + 1 - std::log(double(n)) +
+                                       std::log(static_cast<double>(rss))) -
+                                  d.SumLogW;
+        st.HasInformation = true;
+        st.Aic = minus2LogL + 2.0 * (r + 1);
+        st.Bic = minus2LogL + std::log(double(n)) * (r + 1);
+    }
+    if (options.Residuals) fit.Residuals = std::move(residuals);
+
+    // Errors need degrees of freedom and every coefficient determined.
+    fit.HasErrors = regular && st.Dof > 0 && r == p;
+    TRegressionBasis& basis = fit.Basis;
+    basis = {};
+    basis.XOf = xOf;
+    basis.YOf = yOf;
+    basis.Centre = map.centre;
+    basis.Scale = map.scale;
+    basis.Rank = r;
+    basis.Dof = st.Dof;
+    const long double variance = options.AbsoluteSigma ? 1.0L : s2;
+    basis.NewPointVariance = static_cast<double>(variance);
+    if (regular) {
+        basis.Covariance.resize(std::size_t(r * r));
+        for (int j = 0; j < r; ++j)
+            for (int k = 0; k < r; ++k) basis.Covariance[std::size_t(j * r + k)] = static_cast<double>(variance * inverse[j][k]);
+    }
+
+    // The parameters: covariance of the power coefficients a = M c, then the model's order of them.
+    // The parameter that holds a_i (the line names its slope first), and the factor of its
+    // derivative (exp's k0 = e^a0).
+    const auto parameterOf = [&](int i) { return std::size_t(kind == mkLine ? 1 - i : i); };
+    const auto factorOf = [&](int i) {
+        return kind == mkExp && i == 0 ? static_cast<long double>(fit.Coefficients[0]) : 1.0L;
+    };
+    const std::size_t count = fit.Coefficients.size();
+    const std::vector<std::string> names = ParameterNames(fit.Model);
+    fit.Parameters.assign(count, {});
+    for (int i = 0; i < p; ++i) fit.Parameters[parameterOf(i)] = {names[parameterOf(i)], fit.Coefficients[parameterOf(i)], 0.0, i < r};
+    fit.Covariance.assign(count * count, 0.0);
+    if (!fit.HasErrors) return;
+    long double cov[kMaxBasis][kMaxBasis];
+    for (int i = 0; i < r; ++i)
+        for (int j = 0; j < r; ++j) {
+            long double s = 0;
+            for (int k = 0; k < r; ++k)
+                for (int l = 0; l < r; ++l) s += M[i][k] * inverse[k][l] * M[j][l];
+            cov[i][j] = variance * s;
+        }
+    for (int i = 0; i < r; ++i)
+        for (int j = 0; j < r; ++j)
+            fit.Covariance[parameterOf(i) * count + parameterOf(j)] =
+                static_cast<double>(factorOf(i) * factorOf(j) * cov[i][j]);
+    // Coefficients of x far beyond 1 in size can take their variances beyond the doubles; the
+    // fit stands, its errors are not there then.
+    for (double c : fit.Covariance)
+        if (!std::isfinite(c)) {
+            fit.HasErrors = false;
+            fit.Covariance.assign(count * count, 0.0);
+            return;
+        }
+    for (std::size_t j = 0; j < count; ++j) fit.Parameters[j].StdError = std::sqrt(std::max(0.0, fit.Covariance[j * count + j]));
+}
+
+void ParameterInterval(const TFitResult& fit, std::size_t j, double level, double& low, double& high)
+{
+    const TFitParameter& p = fit.Parameters[j];
+    const double q = StudentQuantile(level, fit.Statistics.Dof);
+    if (fit.Model.Kind == mkExp && j == 0 && p.Value > 0) {
+        const double b0 = std::log(p.Value), se = p.StdError / p.Value;
+        low = std::exp(b0 - q * se);
+        high = std::exp(b0 + q * se);
+        return;
+    }
+    low = p.Value - q * p.StdError;
+    high = p.Value + q * p.StdError;
+}
+
+namespace {
+
+// Y back to y; false where the band's end has no y (1/y through 0).
+double BackToY(TYOf yOf, double Y)
+{
+    switch (yOf) {
+    case yoReciprocal: return 1.0 / Y;
+    case yoLnY: return std::exp(Y);
+    default: return Y;
+    }
+}
+
+}  // namespace
+
+TBandPoint BandAt(const TFitResult& fit, double x, double level)
+{
+    TBandPoint band;
+    band.X = x;
+    const TRegressionBasis& basis = fit.Basis;
+    if (!fit.HasErrors || basis.Covariance.empty() || basis.Dof <= 0) return band;
+    if (basis.XOf == xoLnX && !(x > 0)) return band;
+    double y = 0;
+    try {
+        if (!ModelValue(fit, x, y)) return band;
+    } catch (const EMathError&) {
+        return band;
+    }
+    const double X = basis.XOf == xoLnX ? std::log(x) : x;
+    const double t = (X - basis.Centre) / basis.Scale;
+    const int r = basis.Rank;
+    double T[kMaxBasis];
+    Chebyshev(t, r, T);
+    long double variance = 0;
+    for (int j = 0; j < r; ++j)
+        for (int k = 0; k < r; ++k) variance += T[j] * basis.Covariance[std::size_t(j * r + k)] * T[k];
+    const double q = StudentQuantile(level, basis.Dof);
+    const double conf = q * static_cast<double>(std::sqrt(std::max(0.0L, variance)));
+    const double pred = q * static_cast<double>(std::sqrt(std::max(0.0L, variance + basis.NewPointVariance)));
+    // The band in the regressed variable, mapped back through the model.
+    const double Y = basis.YOf == yoReciprocal ? 1.0 / y : basis.YOf == yoLnY ? std::log(y) : y;
+    if (!std::isfinite(Y)) return band;
+    double ends[4] = {Y - conf, Y + conf, Y - pred, Y + pred};
+    if (basis.YOf == yoReciprocal && (ends[2] <= 0) != (ends[3] <= 0)) {
+        // The interval of 1/y holds 0: its y has no bound on either side.
+        return band;
+    }
+    for (double& e : ends) e = BackToY(basis.YOf, e);
+    for (double e : ends)
+        if (!std::isfinite(e)) return band;
+    band.Defined = true;
+    band.Y = y;
+    band.ConfLow = std::min(ends[0], ends[1]);
+    band.ConfHigh = std::max(ends[0], ends[1]);
+    band.PredLow = std::min(ends[2], ends[3]);
+    band.PredHigh = std::max(ends[2], ends[3]);
+    return band;
+}
+
+bool ResidualSumInY(const TCurveFit& engine, const TFitResult& fit, double& rss)
+{
+    const int n = engine.PointCount();
+    const double* xs = engine.PointTable().ColumnData(1);
+    const double* ys = engine.PointTable().ColumnData(2);
+    long double sum = 0;
+    for (int i = 0; i < n; ++i) {
+        double y = 0;
+        try {
+            if (!ModelValue(fit, xs[i], y)) return false;
+        } catch (const EMathError&) {
+            return false;
+        }
+        const long double e = static_cast<long double>(ys[i]) - y;
+        sum += e * e;
+    }
+    rss = static_cast<double>(sum);
+    return std::isfinite(rss);
+}
