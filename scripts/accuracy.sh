@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Fits the certified polynomial data sets (NIST StRD) with kalmira-fit and measures the log
-# relative error (LRE: the number of correct significant digits) of every coefficient.
+# relative error (LRE: the number of correct significant digits) of every coefficient, of every
+# coefficient's standard deviation, of the residual standard deviation, of R^2 and of F.
 # Writes the figures to cli/tests/nist_accuracy.txt, which the test suite holds the program to,
 # and the table between the accuracy markers of README.md.
 #
@@ -31,7 +32,9 @@ Wampler4 poly:5
 Wampler5 poly:5"
 
 rows=""
-figures="# data set, model, significant digits of the certified values, smallest LRE of the coefficients
+figures="# data set, model, significant digits of the certified values, smallest LRE of the coefficients,
+# smallest LRE of their standard deviations, LRE of the residual standard deviation, of R^2 and of F
+# (- where the certified F is infinite)
 # written by scripts/accuracy.sh; the cli tests hold kalmira-fit to these figures"
 while read -r set model; do
   file=$DATA/$set.dat
@@ -42,12 +45,19 @@ while read -r set model; do
     exit 1
   }
   line=$(printf '%s\n' "$csv" | awk -F, -v model="$model" '
-    # The certified B0..Bn come first (read from the data set), then the program'"'"'s coefficients.
-    FNR == NR { cert[n++] = $0; next }
-    $2 == "quality" || $2 == "points" || $2 == "truncated" { next }
+    # The certified values come first (read from the data set: "B estimate sd", "S residual sd",
+    # "R r-squared", "F statistic"), then the program'"'"'s csv rows.
+    BEGIN { n = 0 }
+    FNR == NR {
+      if ($1 == "B") { cert[n] = $2; sd[n] = $3; n++ } else stat[$1] = $2
+      next
+    }
+    $2 == "points" || $2 == "truncated" { next }
     $1 == model { got[$2] = $3 }
-    function digits(text,   m) {          # significant digits of a certified value
-      m = text; sub(/[eE].*/, "", m); gsub(/[^0-9]/, "", m); sub(/^0+/, "", m); return length(m)
+    function digits(text,   m) {          # significant digits of a certified value (those printed of a 0)
+      m = text; sub(/[eE].*/, "", m); gsub(/[^0-9]/, "", m)
+      if (m ~ /^0+$/) return length(m) - 1
+      sub(/^0+/, "", m); return length(m)
     }
     function lre(est, c, d,   err) {
       if (est == c) return d
@@ -56,31 +66,43 @@ while read -r set model; do
       err = -log(err) / log(10)
       return err < 0 ? 0 : (err > d ? d : err)
     }
+    function statistic(item, key) {       # the LRE of one certified statistic, "-" where it is infinite
+      if (stat[key] == "Infinity") return "-"
+      if (!(item in got)) { print "missing " item > "/dev/stderr"; exit 1 }
+      return sprintf("%.1f", lre(got[item] + 0, stat[key] + 0, digits(stat[key])))
+    }
     END {
       if (model == "line") { name[0] = "d"; name[1] = "k" }
       else if (model == "parabola") { name[0] = "k0"; name[1] = "k1"; name[2] = "k2" }
       else for (j = 0; j < n; j++) name[j] = "c" j
-      d = 99; lowest = 99; list = ""
+      d = 99; lowest = 99; lowestSd = 99; list = ""
       for (j = 0; j < n; j++) {
         if (digits(cert[j]) < d) d = digits(cert[j])
-        if (!(name[j] in got)) { print "missing " name[j] > "/dev/stderr"; exit 1 }
+        if (!(name[j] in got) || !(("std_error:" name[j]) in got)) { print "missing " name[j] > "/dev/stderr"; exit 1 }
         v = lre(got[name[j]] + 0, cert[j] + 0, digits(cert[j]))
         if (v < lowest) lowest = v
         list = list (j ? " " : "") sprintf("%.1f", v)
+        v = lre(got["std_error:" name[j]] + 0, sd[j] + 0, digits(sd[j]))
+        if (v < lowestSd) lowestSd = v
       }
-      printf "%d %.1f %s\n", d, lowest, list
-    }' <(awk '/^ +B[0-9]+ /{ print $2 }' "$file") -)
-  read -r digits lowest list <<<"$line"
-  figures+=$'\n'"$set $model $digits $lowest"
+      printf "%d %.1f %.1f %s %s %s %s\n", d, lowest, lowestSd, statistic("residual_std_error", "S"),
+        statistic("quality", "R"), statistic("f_statistic", "F"), list
+    }' <(awk -v OFS=, '{ sub(/\r$/, "") }
+              /^ +B[0-9]+ /{ print "B", $2, $3 }
+              /^ +Standard Deviation +[^ ]/{ print "S", $3 }
+              /^ +R-Squared/{ print "R", $2 }
+              /^Regression +[0-9]/{ print "F", $5 }' "$file") -)
+  read -r digits lowest lowestSd residualSd rSquared fStatistic list <<<"$line"
+  figures+=$'\n'"$set $model $digits $lowest $lowestSd $residualSd $rSquared $fStatistic"
   note=""
   case $csv in *",truncated,1"*) note=" (a singular value discarded)" ;; esac
-  rows+=$'\n'"| $set | \`$model\`$note | $digits | $lowest | $list |"
+  rows+=$'\n'"| $set | \`$model\`$note | $digits | $lowest | $list | $lowestSd | $residualSd | $rSquared | $fStatistic |"
 done <<<"$RUNS"
 
 printf '%s\n' "$figures" >"$FIGURES"
 
-table="| data set | model | certified digits | smallest LRE | LRE of B0, B1, ... |
-|---|---|---|---|---|${rows}"
+table="| data set | model | certified digits | smallest LRE | LRE of B0, B1, ... | smallest LRE of their std. deviations | residual SD | R² | F |
+|---|---|---|---|---|---|---|---|---|${rows}"
 awk -v table="$table" '
   /<!-- accuracy table begin -->/ { print; print table; skipping = 1; next }
   /<!-- accuracy table end -->/ { skipping = 0 }

@@ -202,6 +202,78 @@ TEST(FitProgram, ComparesModelsBestFirst)
     std::remove(path.c_str());
 }
 
+// The uncertainty of each parameter, the statistics and the bands in JSON, as R gives them for
+// m <- lm(dist ~ speed, cars): predict(m, data.frame(speed = 30), interval = "prediction", level = 0.9)
+// gives 100.393167883212, 72.4250039916971, 128.361331774726; deviance(m) 11353.5210510949.
+TEST(FitProgram, PrintsUncertaintyStatisticsAndBands)
+{
+    const std::string path = TempFile("cars.csv");
+    {
+        std::ofstream f(path);
+        const int speed[] = {4, 4, 7, 7, 8, 9, 10, 10, 10, 11, 11, 12, 12, 12, 12, 13, 13, 13, 13, 14, 14, 14, 14, 15, 15,
+                             15, 16, 16, 17, 17, 17, 18, 18, 18, 18, 19, 19, 19, 20, 20, 20, 20, 20, 22, 23, 24, 24, 24, 24, 25};
+        const int dist[] = {2, 10, 4, 22, 16, 10, 18, 26, 34, 17, 28, 14, 20, 24, 28, 26, 34, 34, 46, 26, 36, 60, 80, 20, 26,
+                            54, 32, 40, 32, 40, 50, 42, 56, 76, 84, 36, 46, 68, 32, 48, 52, 56, 64, 66, 54, 70, 92, 93, 120, 85};
+        f << "\"\",\"speed\",\"dist\"\n";
+        for (int i = 0; i < 50; ++i) f << '"' << i + 1 << "\"," << speed[i] << ',' << dist[i] << '\n';
+    }
+    const TOutput run = Fit({"--format", "json", "--digits", "12", "--band", "30,-1e300", "--level", "0.9", path});
+    ASSERT_EQ(run.status, 0) << run.err;
+    for (const char* key : {"\"uncertainty\": {\"k\": {\"std_error\": 0.415512776657, \"t_value\": 9.4639899903, "
+                            "\"p_value\": 1.4898364963e-12, \"ci_low\": ",
+                            "\"statistics\": {\"n\": 50, \"dof\": 48, \"rss\": 11353.5210511, \"residual_std_error\": "
+                            "15.3795867488, \"r_squared\": 0.651079380758, \"adj_r_squared\": 0.643810201191, "
+                            "\"f_statistic\": 89.5671065365, \"f_p_value\": 1.4898364963e-12, \"aic\": 419.156863027, "
+                            "\"bic\": 424.892932044}",
+                            "\"level\": 0.9, \"band\": [{\"x\": 30, \"y\": 100.393167883, \"conf_low\": ",
+                            "\"pred_low\": 72.4250039917, \"pred_high\": 128.361331775}"})
+        EXPECT_NE(run.out.find(key), std::string::npos) << key << "\n" << run.out;
+    // A band that leaves the doubles is no band, not a failure.
+    EXPECT_NE(run.out.find("{\"x\": -1e+300, \"y\": null, \"conf_low\": null"), std::string::npos) << run.out;
+
+    // The text shows the same as a table a person reads.
+    const TOutput text = Fit({"--digits", "6", path});
+    EXPECT_NE(text.out.find("parameter  estimate  std. error  t value   p value      95 % from  to\n"), std::string::npos)
+        << text.out;
+    EXPECT_NE(text.out.find("residual std. error      15.3796 on 48 degrees of freedom\n"), std::string::npos) << text.out;
+    std::remove(path.c_str());
+}
+
+// Known standard deviations of y in a column: weighted least squares, the errors rescaled by s^2
+// unless --absolute-sigma; a sigma that is zero, negative or missing is an error naming its row.
+TEST(FitProgram, WeighsByAColumnOfStandardDeviations)
+{
+    const std::string path = TempFile("sigma.txt");
+    const auto write = [&](const std::string& text) {
+        std::ofstream f(path);
+        f << text;
+    };
+    write("1 2.1 0.1\n2 3.9 0.2\n3 6.2 0.1\n4 7.8 0.3\n5 10.1 0.2\n6 12.2 0.1\n");
+    // R: lm(y ~ x, weights = 1/sg^2) gives k = 2.0196917094847944, se 0.0236037066409922; the
+    // unscaled se is 0.0268723264253408.
+    const auto scaled = CsvItems(Fit({"--sigma-column", "3", "--format", "csv", path}).out);
+    EXPECT_NEAR(Read(scaled.at("k")), 2.0196917094847944, 1e-13);
+    EXPECT_NEAR(Read(scaled.at("std_error:k")), 0.0236037066409922, 1e-14);
+    const auto absolute = CsvItems(Fit({"--sigma-column", "3", "--absolute-sigma", "--format", "csv", path}).out);
+    EXPECT_NEAR(Read(absolute.at("std_error:k")), 0.0268723264253408, 1e-14);
+
+    write("1 2.1 0.1\n2 3.9 0\n3 6.2 0.1\n");
+    const TOutput zero = Fit({"--sigma-column", "3", path});
+    EXPECT_EQ(zero.status, 2);
+    EXPECT_NE(zero.err.find("data row 2: the standard deviation 0 is not a positive number (column 3)"),
+              std::string::npos) << zero.err;
+    write("1 2.1 0.1\n2 3.9\n3 6.2 0.1\n");
+    const TOutput missing = Fit({"--sigma-column", "3", path});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_NE(missing.err.find(":2: no value in column 3"), std::string::npos) << missing.err;
+    EXPECT_EQ(Fit({"--absolute-sigma", path}).status, 2);
+    write("1 2.1 0.1\n2 3.9 0.2\n3 6.2 0.1\n");
+    const TOutput exp = Fit({"--sigma-column", "3", "--model", "exp", path});
+    EXPECT_EQ(exp.status, 1);
+    EXPECT_NE(exp.err.find("apply to the line, the parabola and the polynomial only"), std::string::npos) << exp.err;
+    std::remove(path.c_str());
+}
+
 TEST(FitModel, ALineThroughPointsOfOneXIsNoFit)
 {
     TCurveFit engine;

@@ -19,6 +19,9 @@ namespace {
 struct TFigure {
     std::string set, model;
     double digits = 0, lowest = 0;
+    // The smallest LRE of the standard deviations, the LRE of the residual standard deviation,
+    // of R^2 and of F ("-" where the certified F is infinite).
+    std::string lowestSd, residualSd, rSquared, f;
 };
 
 std::vector<TFigure> ReadFigures()
@@ -29,13 +32,15 @@ std::vector<TFigure> ReadFigures()
         if (line.empty() || line[0] == '#') continue;
         std::istringstream fields(line);
         TFigure f;
-        if (fields >> f.set >> f.model >> f.digits >> f.lowest) figures.push_back(f);
+        if (fields >> f.set >> f.model >> f.digits >> f.lowest >> f.lowestSd >> f.residualSd >> f.rSquared >> f.f)
+            figures.push_back(f);
     }
     return figures;
 }
 
 struct TCertified {
-    std::vector<std::string> b;  // B0, B1, ... as printed
+    std::vector<std::string> b, sd;  // B0, B1, ... and their standard deviations as printed
+    std::string residualSd, rSquared, f;
     int firstDataLine = 0;
 };
 
@@ -44,11 +49,25 @@ TCertified ReadCertified(const std::string& path)
     std::ifstream in(path);
     TCertified c;
     const std::regex range(R"(Data\s+\(lines\s+(\d+)\s+to\s+\d+\))");
-    const std::regex param(R"(^\s+B(\d+)\s+(\S+))");
+    const std::regex param(R"(^\s+B(\d+)\s+(\S+)\s+(\S+))");
+    const std::regex residual(R"(^\s+Standard Deviation\s+(\S+))");
+    const std::regex r2(R"(^\s+R-Squared\s+(\S+))");
+    const std::regex regression(R"(^Regression\s+\d+\s+\S+\s+\S+\s+(\S+))");
     for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
         std::smatch m;
-        if (c.firstDataLine == 0 && std::regex_search(line, m, range)) c.firstDataLine = std::stoi(m[1]);
-        else if (std::regex_search(line, m, param)) c.b.push_back(m[2]);
+        if (c.firstDataLine == 0 && std::regex_search(line, m, range)) {
+            c.firstDataLine = std::stoi(m[1]);
+        } else if (std::regex_search(line, m, param)) {
+            c.b.push_back(m[2]);
+            c.sd.push_back(m[3]);
+        } else if (std::regex_search(line, m, residual)) {
+            c.residualSd = m[1];
+        } else if (std::regex_search(line, m, r2)) {
+            c.rSquared = m[1];
+        } else if (std::regex_search(line, m, regression)) {
+            c.f = m[1];
+        }
     }
     return c;
 }
@@ -98,6 +117,26 @@ TEST(NistAccuracy, ReachesTheFiguresOfTheReadme)
             lowest = std::min(lowest, Lre(items[name], std::stod(certified.b[j]), f.digits));
         }
         EXPECT_GE(lowest, f.lowest - 0.3);
+
+        // The statistics: a certified 0 (an exact fit) has as many digits as it is printed with.
+        const auto holds = [&](const std::string& item, const std::string& certified, const std::string& figure) {
+            SCOPED_TRACE(item);
+            if (figure == "-") return;
+            ASSERT_TRUE(items.count(item));
+            const double c = std::stod(certified);
+            EXPECT_GE(Lre(items[item], c, c == 0 ? 15 : f.digits), std::stod(figure) - 0.3) << items[item];
+        };
+        double lowestSd = f.digits;
+        for (std::size_t j = 0; j < certified.sd.size(); ++j) {
+            const std::string name = "std_error:" + CoefficientName(f.model, j);
+            ASSERT_TRUE(items.count(name)) << name;
+            const double c = std::stod(certified.sd[j]);
+            lowestSd = std::min(lowestSd, Lre(items[name], c, c == 0 ? 15 : f.digits));
+        }
+        EXPECT_GE(lowestSd, std::stod(f.lowestSd) - 0.3);
+        holds("residual_std_error", certified.residualSd, f.residualSd);
+        holds("quality", certified.rSquared, f.rSquared);
+        holds("f_statistic", certified.f, f.f);
     }
 }
 
