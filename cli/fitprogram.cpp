@@ -790,15 +790,30 @@ Models (--model):
   spline:F         cubic smoothing spline; F from 0 (through every point)
                    to 1 (as much residue as the straight line)
   all              line, parabola, reciprocal, log, reciprocal-log, exp,
-                   poly:3 and spline:0.5, one line each, best quality first
+                   poly:3 and spline:0.5, one line each, the best first
   A comma-separated list (line,exp,poly:4) compares the models named.
 The quality is the coefficient of determination R^2; reciprocal, log,
 reciprocal-log and exp measure it in the variables they regress (1/y, ln x,
-ln y).
+ln y). Several models are ranked by the AIC of their residuals in y itself,
+the same variable for each, and show R^2 in y beside their own quality.
+
+Each fit also prints the standard error, t value, p value and interval of
+every parameter, the residual standard error, adjusted R^2, F with its p
+value, AIC and BIC, following the usual conventions of linear regression
+(s^2 = RSS/(n - p), t on n - p degrees of freedom); the transformed models
+in the variables they regress, exp's k0 with the interval e^(that of ln k0).
 
 Options:
   -m, --model MODEL     the model, or all, or a list (default line)
   --at X,...            also print the fitted value at each X
+  --band X,...          also print the confidence band of the curve and the
+                        prediction band of a new point at each X
+  --level P             the level of the intervals and bands (default 0.95)
+  --sigma-column N      column N holds the standard deviation of each y: the
+                        line, parabola and poly:N are fitted by weighted least
+                        squares, the errors rescaled by the residual variance
+  --absolute-sigma      take those standard deviations as they are, without
+                        rescaling
   --format FORMAT       text, csv or json (default text)
   --digits N            significant digits of the numbers, 1 to 17 (default 17,
                         which reads back as the same double)
