@@ -2,7 +2,8 @@
 // y = 3 sin x + x + N(0, 1).
 //  - BM_NormalSums9: one pass forming the sums of the order-9 normal equations over the point
 //    table, the floor a one-pass fit cannot beat (not a stable method; for comparison only).
-//  - BM_PolynomialFit9: CalcPolynomialFit(9).
+//  - BM_PolynomialFit9: CalcPolynomialFit(9); BM_PolynomialStatistics9: the statistics of that
+//    fit (AddStatistics), without and with the residuals kept.
 //  - BM_SplineFirstDrawing: the first drawing after the points were entered (sort, preparation
 //    and the 201 values), factor 0.5; BM_SplineRedraw: a further drawing of the same points at
 //    the same factor, which finds the spline kept (the 201 values only).
@@ -25,6 +26,7 @@
 #include <vector>
 
 #include "curvefit/curvefit.h"
+#include "curvefit/models.h"
 
 namespace {
 
@@ -131,6 +133,24 @@ void BM_PolynomialFit9(benchmark::State& state)
     Report(state, extra, n);
 }
 
+// The statistics of an order-9 fit (AddStatistics: standard errors, residual figures,
+// covariance) on top of the fit, timed alone; with range(1) the residuals are kept too.
+void BM_PolynomialStatistics9(benchmark::State& state)
+{
+    TCurveFit engine;
+    const std::size_t n = std::size_t(state.range(0));
+    Fill(engine, MakeData(n));
+    TFitResult fit;
+    CalcModelFit(engine, {mkPoly, 9}, fit);
+    TStatisticsOptions options;
+    options.Residuals = state.range(1) != 0;
+    for (auto _ : state) {
+        TFitResult withStatistics = fit;
+        AddStatistics(engine, withStatistics, options);
+        benchmark::DoNotOptimize(withStatistics.Statistics.Rss);
+    }
+}
+
 // The passes of the band solver on these points with the given factor, from the interpolating
 // spline.
 int NewtonSteps(TCurveFit& fit, double factor)
@@ -218,6 +238,8 @@ void BM_SplineFirstDrawingInApplication(benchmark::State& state)
 
 BENCHMARK(BM_NormalSums9)->Arg(10000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Repetitions(5)
     ->ReportAggregatesOnly(true)->Iterations(3);
+BENCHMARK(BM_PolynomialStatistics9)->Args({10000, 0})->Args({1000000, 0})->Args({1000000, 1})
+    ->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_PolynomialFit9)->Arg(10000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Repetitions(5)
     ->ReportAggregatesOnly(true)->Iterations(3);
 BENCHMARK(BM_SplineFirstDrawing)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)

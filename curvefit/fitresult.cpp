@@ -26,6 +26,7 @@
 
 #include "common/errors.h"
 #include "curvefit/curvefit.h"
+#include "curvefit/kernels.h"
 #include "curvefit/models.h"
 #include "curvefit/numeric.h"
 
@@ -39,6 +40,7 @@ constexpr int kGramBlock = 512;
 
 // The largest number of basis polynomials (the polynomial of the highest order).
 constexpr int kMaxBasis = kMaxPolyOrder + 1;
+static_assert(kMaxBasis <= kernels::kMaxChebyshev);
 
 using TSquare = long double[kMaxBasis][kMaxBasis];
 
@@ -133,34 +135,24 @@ TBasisMap MapOf(const TRegressionData& d)
     return map;
 }
 
-// G = sum w T T^T and b = sum w T Y over the points, r polynomials.
+// G = sum w T T^T and b = sum w T Y over the points, r polynomials. Since
+// T_j T_k = (T_{j+k} + T_{|j-k|}) / 2, G needs only the 2r - 1 moments sum w T_m(t).
 void GramSums(const TRegressionData& d, const TBasisMap& map, int r, TSquare G, long double* b)
 {
-    for (int j = 0; j < r; ++j) {
-        b[j] = 0;
-        for (int k = 0; k < r; ++k) G[j][k] = 0;
-    }
-    const std::size_t n = d.Count;
-    double T[kMaxBasis];
-    for (std::size_t first = 0; first < n; first += kGramBlock) {
-        double g[kMaxBasis][kMaxBasis] = {}, gb[kMaxBasis] = {};
-        const std::size_t last = std::min(n, first + kGramBlock);
-        for (std::size_t i = first; i < last; ++i) {
-            Chebyshev(map.T(d.X[i]), r, T);
-            const double w = d.W.empty() ? 1.0 : d.W[i];
-            for (int j = 0; j < r; ++j) {
-                const double wt = w * T[j];
-                gb[j] += wt * d.Y[i];
-                for (int k = 0; k <= j; ++k) g[j][k] += wt * T[k];
-            }
-        }
-        for (int j = 0; j < r; ++j) {
-            b[j] += gb[j];
-            for (int k = 0; k <= j; ++k) G[j][k] += g[j][k];
-        }
+    const int count = std::max(2, 2 * r - 1);
+    long double M[2 * kMaxBasis] = {};
+    for (int j = 0; j < r; ++j) b[j] = 0;
+    const double* ws = d.W.empty() ? nullptr : d.W.data();
+    for (std::size_t first = 0; first < d.Count; first += kGramBlock) {
+        const int n = static_cast<int>(std::min<std::size_t>(kGramBlock, d.Count - first));
+        double m[2 * kMaxBasis], wy[kMaxBasis];
+        kernels::Kernels().chebyshevMoments(d.X + first, d.Y + first, ws ? ws + first : nullptr, n, map.centre,
+                                            map.scale, count, r, m, wy);
+        for (int k = 0; k < count; ++k) M[k] += m[k];
+        for (int j = 0; j < r; ++j) b[j] += wy[j];
     }
     for (int j = 0; j < r; ++j)
-        for (int k = j + 1; k < r; ++k) G[j][k] = G[k][j];
+        for (int k = 0; k < r; ++k) G[j][k] = (M[j + k] + M[j > k ? j - k : k - j]) / 2;
 }
 
 // The inverse of the symmetric positive definite G (r x r) by Cholesky's method; false when G
@@ -223,63 +215,53 @@ void PowerMap(const TBasisMap& map, int r, TSquare M)
         }
 }
 
-// The residual sum (weighted) of Y - sum c_k T_k(t) in extended precision; the residuals too
-// when `out` is given.
-long double ChebyshevResiduals(const TRegressionData& d, const TBasisMap& map, int r, const long double* c,
-                               std::vector<double>* out, long double* moments)
+// One pass over the points for two solutions of the regression: the Chebyshev coefficients c
+// and the model's own coefficients a of the powers of X (none when a is empty). Gives the
+// residual sum of each and the moments g = T^T W r of the Chebyshev residuals, which refine c.
+struct TResidualPass {
+    long double RssChebyshev = 0, RssPower = 0;
+    long double Tss = 0;  // sum w (Y - mean)^2
+    long double G[kMaxBasis] = {};
+};
+
+TResidualPass ResidualPass(const TRegressionData& d, const TBasisMap& map, int r, const long double* c,
+                           const std::vector<double>& a, double mean)
 {
-    long double rss = 0;
-    for (int j = 0; j < r; ++j) moments[j] = 0;
+    TResidualPass pass;
+    double cd[kMaxBasis];
+    for (int k = 0; k < r; ++k) cd[k] = static_cast<double>(c[k]);
+    const double* ws = d.W.empty() ? nullptr : d.W.data();
+    for (std::size_t first = 0; first < d.Count; first += kGramBlock) {
+        const int n = static_cast<int>(std::min<std::size_t>(kGramBlock, d.Count - first));
+        double rss[2], tss, g[kMaxBasis];
+        kernels::Kernels().chebyshevResiduals(d.X + first, d.Y + first, ws ? ws + first : nullptr, n, map.centre,
+                                              map.scale, r, cd, a.data(), static_cast<int>(a.size()), mean, rss,
+                                              &tss, g);
+        pass.RssChebyshev += rss[0];
+        pass.RssPower += rss[1];
+        pass.Tss += tss;
+        for (int k = 0; k < r; ++k) pass.G[k] += g[k];
+    }
+    return pass;
+}
+
+// The residuals of the Chebyshev coefficients c, or of the power coefficients a when c is null.
+void KeepResiduals(const TRegressionData& d, const TBasisMap& map, int r, const long double* c,
+                   const std::vector<double>& a, std::vector<double>& out)
+{
     double T[kMaxBasis];
+    out.resize(d.Count);
     for (std::size_t i = 0; i < d.Count; ++i) {
-        Chebyshev(map.T(d.X[i]), r, T);
-        long double fitted = 0;
-        for (int k = 0; k < r; ++k) fitted += c[k] * T[k];
-        const long double e = d.Y[i] - fitted;
-        const long double w = d.W.empty() ? 1.0L : d.W[i];
-        rss += w * e * e;
-        for (int j = 0; j < r; ++j) moments[j] += w * e * T[j];
-        if (out) (*out)[i] = static_cast<double>(e);
+        double fitted = 0;
+        if (c) {
+            Chebyshev(map.T(d.X[i]), r, T);
+            for (int k = 0; k < r; ++k) fitted += static_cast<double>(c[k]) * T[k];
+        } else {
+            fitted = a.back();
+            for (std::size_t j = a.size() - 1; j-- > 0;) fitted = fitted * d.X[i] + a[j];
+        }
+        out[i] = d.Y[i] - fitted;
     }
-    return rss;
-}
-
-// The least-squares coefficients in the Chebyshev basis: the normal equations solved with the
-// inverse, then refined once on the residuals of the first solution.
-void SolveChebyshev(const TRegressionData& d, const TBasisMap& map, int r, const TSquare inverse,
-                    const long double* b, long double* c)
-{
-    for (int j = 0; j < r; ++j) {
-        c[j] = 0;
-        for (int k = 0; k < r; ++k) c[j] += inverse[j][k] * b[k];
-    }
-    long double g[kMaxBasis];
-    ChebyshevResiduals(d, map, r, c, nullptr, g);
-    for (int j = 0; j < r; ++j)
-        for (int k = 0; k < r; ++k) c[j] += inverse[j][k] * g[k];
-}
-
-// The residuals of the regression for the model's own coefficients a_0.. of the powers of X,
-// Horner's scheme in double-double arithmetic; false when there is no such evaluation (the
-// weighted fits replace the coefficients anyway).
-long double PowerResiduals(const TRegressionData& d, const std::vector<long double>& a, std::vector<double>* out)
-{
-    std::vector<TDD> coefficients;
-    for (long double v : a) {
-        const double hi = static_cast<double>(v);
-        coefficients.push_back({hi, static_cast<double>(v - hi)});
-    }
-    long double rss = 0;
-    for (std::size_t i = 0; i < d.Count; ++i) {
-        TDD fitted = coefficients.back();
-        for (std::size_t j = coefficients.size() - 1; j-- > 0;) fitted = fitted * d.X[i] + coefficients[j];
-        const TDD e = TDD{d.Y[i], 0.0} - fitted;
-        const long double r = static_cast<long double>(e.hi) + e.lo;
-        const long double w = d.W.empty() ? 1.0L : d.W[i];
-        rss += w * r * r;
-        if (out) (*out)[i] = static_cast<double>(r);
-    }
-    return rss;
 }
 
 // The model's coefficients as those of the powers of X in the regression: the line's slope comes
@@ -299,23 +281,6 @@ int CountDistinct(const double* values, std::size_t count)
     std::vector<double> v(values, values + count);
     std::sort(v.begin(), v.end());
     return static_cast<int>(std::unique(v.begin(), v.end()) - v.begin());
-}
-
-long double TotalSum(const TRegressionData& d)
-{
-    long double sw = 0, swy = 0;
-    for (std::size_t i = 0; i < d.Count; ++i) {
-        const long double w = d.W.empty() ? 1.0L : d.W[i];
-        sw += w;
-        swy += w * d.Y[i];
-    }
-    const long double mean = swy / sw;
-    long double tss = 0;
-    for (std::size_t i = 0; i < d.Count; ++i) {
-        const long double w = d.W.empty() ? 1.0L : d.W[i];
-        tss += w * (d.Y[i] - mean) * (d.Y[i] - mean);
-    }
-    return tss;
 }
 
 }  // namespace
@@ -351,23 +316,45 @@ void AddStatistics(const TCurveFit& engine, TFitResult& fit, const TStatisticsOp
     int r = p;
     if (fit.Truncated || n < p) r = std::min(p, CountDistinct(d.X, d.Count));
 
-    long double G[kMaxBasis][kMaxBasis], inverse[kMaxBasis][kMaxBasis], b[kMaxBasis];
+    long double G[kMaxBasis][kMaxBasis] = {}, inverse[kMaxBasis][kMaxBasis], b[kMaxBasis];
     GramSums(d, map, r, G, b);
+    // T_0 = 1: the first moments are the sum of the weights and the weighted sum of Y.
+    const double mean = static_cast<double>(b[0] / G[0][0]);
     const bool regular = InvertSpd(G, r, inverse);
 
-    // The residuals from the better of the two solutions.
-    long double cheb[kMaxBasis] = {}, unused[kMaxBasis];
-    std::vector<double> residuals, ownResiduals;
-    if (options.Residuals) {
-        residuals.resize(std::size_t(n));
-        ownResiduals.resize(std::size_t(n));
+    // The residuals from the better of the two solutions: the Chebyshev one is solved from the
+    // normal equations and refined once with the moments of its residuals; the refinement lowers
+    // the residual sum by g^T G^-1 g.
+    long double cheb[kMaxBasis] = {};
+    std::vector<double> own;
+    if (!weighted) {
+        std::vector<long double> regressedExp;
+        if (kind == mkExp) regressedExp = {std::log(static_cast<long double>(fit.Coefficients[0])), fit.Coefficients[1]};
+        for (long double v : PowerCoefficients(fit, regressedExp)) own.push_back(static_cast<double>(v));
     }
-    std::vector<double>* kept = options.Residuals ? &residuals : nullptr;
-    std::vector<double>* ownKept = options.Residuals ? &ownResiduals : nullptr;
-    long double rss = -1;
+    long double rss = -1, tss = 0;
+    bool chebyshevWins = false;
     if (regular) {
-        SolveChebyshev(d, map, r, inverse, b, cheb);
-        rss = ChebyshevResiduals(d, map, r, cheb, kept, unused);
+        for (int j = 0; j < r; ++j)
+            for (int k = 0; k < r; ++k) cheb[j] += inverse[j][k] * b[k];
+        const TResidualPass pass = ResidualPass(d, map, r, cheb, own, mean);
+        tss = pass.Tss;
+        long double lowered = 0;
+        for (int j = 0; j < r; ++j) {
+            long double delta = 0;
+            for (int k = 0; k < r; ++k) delta += inverse[j][k] * pass.G[k];
+            cheb[j] += delta;
+            lowered += delta * pass.G[j];
+        }
+        rss = std::max(0.0L, pass.RssChebyshev - lowered);
+        chebyshevWins = weighted || rss < pass.RssPower;
+        if (!chebyshevWins) rss = pass.RssPower;
+    } else if (!own.empty()) {
+        const TResidualPass pass = ResidualPass(d, map, 0, cheb, own, mean);
+        rss = pass.RssPower;
+        tss = pass.Tss;
+    } else {
+        throw EQZLMath2Error("AddStatistics: the weighted fit is singular");
     }
     long double M[kMaxBasis][kMaxBasis];
     PowerMap(map, r, M);
@@ -378,17 +365,9 @@ void AddStatistics(const TCurveFit& engine, TFitResult& fit, const TStatisticsOp
             for (int k = 0; k < r; ++k) a[std::size_t(i)] += M[i][k] * cheb[k];
         if (kind == mkLine) fit.Coefficients = {static_cast<double>(a[1]), static_cast<double>(a[0])};
         else for (int j = 0; j < p; ++j) fit.Coefficients[std::size_t(j)] = static_cast<double>(a[std::size_t(j)]);
-        const long double tss = TotalSum(d);
         fit.Quality = tss > 0 ? static_cast<double>(std::clamp(1 - rss / tss, 0.0L, 1.0L)) : 1.0;
-    } else {
-        std::vector<long double> regressedExp;
-        if (kind == mkExp) regressedExp = {std::log(static_cast<long double>(fit.Coefficients[0])), fit.Coefficients[1]};
-        const long double own = PowerResiduals(d, PowerCoefficients(fit, regressedExp), ownKept);
-        if (!regular || own <= rss) {
-            rss = own;
-            residuals.swap(ownResiduals);
-        }
     }
+    if (options.Residuals) KeepResiduals(d, map, r, chebyshevWins ? cheb : nullptr, own, fit.Residuals);
 
     TFitStatistics& st = fit.Statistics;
     st = {};
@@ -401,7 +380,6 @@ void AddStatistics(const TCurveFit& engine, TFitResult& fit, const TStatisticsOp
     st.ResidualStdError = static_cast<double>(std::sqrt(s2));
     if (n > r) st.AdjRSquared = 1 - (1 - fit.Quality) * (n - 1) / double(n - r);
     else st.AdjRSquared = fit.Quality;
-    const long double tss = TotalSum(d);
     if (r > 1 && st.Dof > 0 && s2 > 0) {
         st.HasF = true;
         st.FStatistic = static_cast<double>(((tss - rss) / (r - 1)) / s2);
@@ -417,7 +395,6 @@ void AddStatistics(const TCurveFit& engine, TFitResult& fit, const TStatisticsOp
         st.Aic = minus2LogL + 2.0 * (r + 1);
         st.Bic = minus2LogL + std::log(double(n)) * (r + 1);
     }
-    if (options.Residuals) fit.Residuals = std::move(residuals);
 
     // Errors need degrees of freedom and every coefficient determined.
     fit.HasErrors = regular && st.Dof > 0 && r == p;

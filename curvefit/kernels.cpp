@@ -70,11 +70,13 @@ const TKernels& Kernels()
     static const TKernels portableKernels{portable::ScanPoints,     portable::FormBlock,
                                           portable::FoldBlock,      portable::RefinementSums,
                                           portable::QualityMeans,   portable::QualitySpreads,
-                                          portable::CentredSums,    portable::CentredResidualMoments};
+                                          portable::CentredSums,    portable::CentredResidualMoments,
+                                          portable::ChebyshevMoments, portable::ChebyshevResiduals};
 #if KERNELS_HAVE_FUSED
     static const TKernels fusedKernels{fused::ScanPoints,     fused::FormBlock,    fused::FoldBlock,
                                        fused::RefinementSums, fused::QualityMeans, fused::QualitySpreads,
-                                       fused::CentredSums,    fused::CentredResidualMoments};
+                                       fused::CentredSums,    fused::CentredResidualMoments,
+                                       fused::ChebyshevMoments, fused::ChebyshevResiduals};
     static const bool wide = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
     return wide && !gPortableOnly ? fusedKernels : portableKernels;
 #else

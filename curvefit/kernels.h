@@ -21,6 +21,10 @@ using TPair = double __attribute__((vector_size(16)));
 // cache.
 constexpr int kBlockRows = 256;
 
+// The most Chebyshev polynomials of the fit statistics' basis (the polynomial of the highest
+// order has 11 coefficients).
+constexpr int kMaxChebyshev = 11;
+
 // Zeroed quads, aligned as the type needs (a std::vector of the vector type may not be).
 std::unique_ptr<TQuad[]> Quads(std::size_t count);
 
@@ -55,6 +59,17 @@ struct TKernels {
     // double-double arithmetic, and the moments sum t^j r (j = 0..m), returned as gHi + gLo.
     void (*centredResidualMoments)(const double* xs, const double* ys, int n, int m, double cx, double cy,
                                    const double* hi, const double* lo, double* gHi, double* gLo);
+    // The statistics' sums in the Chebyshev polynomials T_k of t = (x - centre) / scale, weights
+    // ws (nullptr: 1): moments[k] = sum w T_k (k < count <= 2 kMaxChebyshev) and
+    // wy[j] = sum w y T_j (j < r <= kMaxChebyshev).
+    void (*chebyshevMoments)(const double* xs, const double* ys, const double* ws, int n, double centre, double scale,
+                             int count, int r, double* moments, double* wy);
+    // The residual sums of the Chebyshev solution c (r terms) and of the power coefficients a
+    // (aCount terms, none when 0): rss[0], rss[1]; tss = sum w (y - mean)^2; and
+    // g[k] = sum w (y - sum c T) T_k.
+    void (*chebyshevResiduals)(const double* xs, const double* ys, const double* ws, int n, double centre,
+                               double scale, int r, const double* c, const double* a, int aCount, double mean,
+                               double* rss, double* tss, double* g);
 };
 
 // The variant for this machine (or the portable one while tests ask for it).
