@@ -3,9 +3,10 @@
 //
 // Each layer maps its world rectangle onto the chart area: RangeLow of X lands on
 // x = MarginLeft and RangeHigh on x = Width - MarginRight - ShadowWidth; RangeLow of Y lands on
-// y = Height - MarginBottom - ShadowWidth and RangeHigh on y = MarginTop. The coefficients are
-// kept in long double, px = kX * x + dX (ln x on a logarithmic axis), and recomputed eagerly
-// after every change.
+// y = Height - MarginBottom - ShadowWidth and RangeHigh on y = MarginTop. Each layer keeps one
+// axis map per axis (TAxisMap: px = k * x + d in long double, ln x on a logarithmic axis);
+// RecalcTransforms rebuilds them all after a range or the size changed, before the scales are
+// painted, and when loading ends.
 #include "chart/chart.h"
 
 #include <QResizeEvent>
