@@ -83,6 +83,16 @@ void TCustomRChart::MouseToWorld(int layer, int px, int py, double& x, double& y
     y = m_mapY[n].ToValue(py);
 }
 
+void TCustomRChart::FollowJoin(int layer, int controller, bool isX)
+{
+    if (isX)
+        StoreLayerRange(layer, ScalePropsX(controller).RangeLow(), ScalePropsY(layer).RangeLow(),
+                        ScalePropsX(controller).RangeHigh(), ScalePropsY(layer).RangeHigh());
+    else
+        StoreLayerRange(layer, ScalePropsX(layer).RangeLow(), ScalePropsY(controller).RangeLow(),
+                        ScalePropsX(layer).RangeHigh(), ScalePropsY(controller).RangeHigh());
+}
+
 void TCustomRChart::StoreLayerRange(int layer, double xLow, double yLow, double xHigh, double yHigh)
 {
     const std::size_t n = LayerIndex(layer);
@@ -90,11 +100,11 @@ void TCustomRChart::StoreLayerRange(int layer, double xLow, double yLow, double 
         // A pair with a NaN or infinite end is not stored, like a pair closer than MinRange.
         if (!std::isfinite(low) || !std::isfinite(high) || !(std::fabs(low - high) >= s.MinRange())) return;
         if (s.Logarithmic()) {
-            if (low >= kLogFloor) s.StoreRangeLow(low);
-            if (high >= kLogFloor) s.StoreRangeHigh(high);
+            if (low >= kLogFloor) s.StoreRangeLow(TChartKey(), low);
+            if (high >= kLogFloor) s.StoreRangeHigh(TChartKey(), high);
         } else {
-            s.StoreRangeHigh(high);
-            s.StoreRangeLow(low);
+            s.StoreRangeHigh(TChartKey(), high);
+            s.StoreRangeLow(TChartKey(), low);
         }
     };
     store(*m_scaleX[n], xLow, xHigh);

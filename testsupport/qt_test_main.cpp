@@ -21,7 +21,7 @@ int main(int argc, char** argv)
     }
     QApplication app(argc, argv);
     if (!testsupport::LoadTestFont()) {
-        std::fprintf(stderr, "cannot load the test font %s\n", KALMIRA_TEST_FONT);
+        std::fprintf(stderr, "cannot load the test font %s\n", testsupport::TestFontPath().c_str());
         return 1;
     }
     ::testing::InitGoogleTest(&argc, argv);

@@ -27,11 +27,16 @@ double SignificantDigits(double actual, double expected)
            << ": " << got << " significant digits, wanted " << digits;
 }
 
+std::string TestFontPath()
+{
+    return KALMIRA_TEST_FONT;
+}
+
 bool LoadTestFont()
 {
     // Registered after the machine's fonts, the file takes the place of an installed Liberation
     // Sans of the same family and style.
-    return QFontDatabase::addApplicationFont(QStringLiteral(KALMIRA_TEST_FONT)) >= 0;
+    return QFontDatabase::addApplicationFont(QString::fromStdString(TestFontPath())) >= 0;
 }
 
 std::uint32_t PixelRgb(const QImage& image, int x, int y)

@@ -36,9 +36,11 @@ inline bool IsDark(std::uint32_t rgb) { return ((rgb >> 16) & 0xFF) + ((rgb >> 8
 // environment variable UPDATE_GOLDENS=1 it rewrites the golden instead and passes.
 ::testing::AssertionResult MatchesGolden(const QImage& actual, const std::string& goldenPath);
 
-// Registers the test font (KALMIRA_TEST_FONT, Liberation Sans shipped in testdata/fonts) with
-// the application by file, so Liberation Sans and the faces that resolve to it draw with exactly
-// that file. Needs the application object; returns false when the file cannot be loaded.
+// The test font: Liberation Sans as shipped in testdata/fonts.
+std::string TestFontPath();
+// Registers the test font with the application by file, so Liberation Sans and the faces that
+// resolve to it draw with exactly that file. Needs the application object; returns false when
+// the file cannot be loaded.
 bool LoadTestFont();
 
 // Hostile arguments for the robustness tests: NaN, infinities, the ends of double and int,

@@ -5,6 +5,7 @@
 #include <QRawFont>
 
 #include "platform/font.h"
+#include "testsupport/testsupport.h"
 
 namespace {
 
@@ -13,7 +14,7 @@ QByteArray HeadTable(const QRawFont& font) { return font.fontTable("head"); }
 
 TEST(TestFont, FacesOfTheGoldenPicturesDrawWithTheShippedFile)
 {
-    const QRawFont shipped(QStringLiteral(KALMIRA_TEST_FONT), 12);
+    const QRawFont shipped(QString::fromStdString(testsupport::TestFontPath()), 12);
     ASSERT_TRUE(shipped.isValid());
     ASSERT_FALSE(HeadTable(shipped).isEmpty());
     for (const char* face : {"Arial", "MS Sans Serif", "Liberation Sans"}) {
