@@ -8,5 +8,5 @@ class TCustomRChart;
 enum TChartPictureType { cptPng, cptPng2, cptPng3, cptSvg };
 
 // Writes the chart to `fileName`; the old file is replaced only by a complete new one. Returns the
-// German message of a failure, empty on success.
+// message of a failure in the window's language, empty on success.
 std::string SaveChartPicture(TCustomRChart& chart, const std::string& fileName, TChartPictureType type);

@@ -1,7 +1,8 @@
 #pragma once
 // TFrmMain: the program's main window. It owns the engine, the chart, the value table and the
-// result labels, and moves values between them in its event handlers; it keeps no data of its
-// own.
+// result labels, and moves values between them in its event handlers. The points live in the
+// engine; the window itself keeps the fit it shows and the spline it prepares for the smoothing
+// bar.
 #include <QMainWindow>
 #include <optional>
 #include <string>
@@ -83,7 +84,7 @@ public:
     // A spline for the dragged smoothing bar is being prepared and not yet drawn.
     bool SplineBusy() const { return m_follower.Busy(); }
 
-    // event handlers (Part of the window's behaviour; each runs to its end or its first error)
+    // event handlers; each runs to its end or to its first error, which the window shows in its error box
     void RChart1MouseDown(int X, int Y);
     void SBNewPntsClick();
     void WerteUebernehmenBtnClick();

@@ -24,8 +24,7 @@
 #include "app/valuegrid.h"
 #include "numlab/numlab.h"
 
-// "Sprache" in the file menu, above "Ende" (an entry beside the four of the original menu): the
-// two languages, each named in its own.
+// "Sprache" in the file menu, above "Ende": the two languages, each named in its own.
 void TFrmMain::CreateLanguageMenu()
 {
     Sprache1 = new QMenu(this);

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "chart/chart.h"
+#include "chart/tests/chartprobe.h"
 #include "keptchart.h"
 
 namespace {
@@ -126,10 +127,10 @@ void BM_ChartRenderData(benchmark::State& state)
     const auto n = std::size_t(state.range(0));
     TRChart* chart = &Kept(n);
     chart->Paint();
-    TBitmap& data = chart->DataImage();
+    TBitmap& data = TChartProbe::DataImage(*chart);
     for (auto _ : state) {
-        chart->RenderChartBackground(data.Canvas(), 0, 0);
-        chart->RenderData(data.Canvas(), 0, 0, false, false);
+        TChartProbe::RenderChartBackground(*chart, data.Canvas(), 0, 0);
+        TChartProbe::RenderData(*chart, data.Canvas(), 0, 0, false, false);
         benchmark::DoNotOptimize(data.Image().constBits());
     }
 }

@@ -1,6 +1,7 @@
 // The chart control: construction, the published properties and their setter rules, loading,
 // the paint lock and the change reactions.
 #include "chart/chart.h"
+#include "chart/mouse.h"
 
 #include <QShowEvent>
 
@@ -69,7 +70,10 @@ TCustomRChart::TCustomRChart(QWidget* parent) : QWidget(parent)
     }
     m_backGroundImg = std::make_unique<TBakGndImg>();
     m_backGroundImg->OnChange = [this](TBakGndImg&) { PartChanged(); };
-    m_jointLayers = std::make_unique<TJointLayers>(*this);
+    m_jointLayers = std::make_unique<TJointLayers>();
+    m_jointLayers->OnJoin = [this](TJointLayers&, int layer, int controller, bool isX) {
+        FollowJoin(layer, controller, isX);
+    };
     m_jointLayers->OnChange = [this](TJointLayers&) { PartChanged(); };
 
     InitMouse();
@@ -173,8 +177,8 @@ void TCustomRChart::Loaded()
     m_loading = false;
     SyncAllScales();
     for (std::size_t n = 0; n < kMaxLayers; ++n) {
-        m_scaleX[n]->SetLoading(false);
-        m_scaleY[n]->SetLoading(false);
+        m_scaleX[n]->SetLoading(TChartKey(), false);
+        m_scaleY[n]->SetLoading(TChartKey(), false);
     }
     RecalcTransforms();
     Paint();
@@ -192,11 +196,6 @@ void TCustomRChart::SetPaintLock(bool value)
     if (value == m_paintLock) return;
     m_paintLock = value;
     if (!value) Paint();
-}
-
-void TCustomRChart::PartChanged()
-{
-    Repaint();
 }
 
 // ------------------------------------------------------------------ properties

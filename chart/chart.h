@@ -7,13 +7,17 @@
 // Pixel coordinates are control client pixels: origin at the top left, y growing downwards.
 // Layers are counted from 1 to 16.
 //
-// The control's code is split by concern: chart.cpp (construction and properties), layers.cpp
-// (the axis maps of the layers and the range rules), axes.cpp (axis synchronisation and layout
-// presets), sharing.cpp (the chart's side of the display list and data sharing), paint.cpp (the
-// paint pipeline and the render frame), grid.cpp (grid positions) and labeldraw.cpp (text labels
-// and crosshairs). Its parts are objects of their own that see the chart only through its public
-// face: the display list (displaylist.h), the renderer replaying a frame value (render.h) and the
-// mouse handling (mouse.h).
+// The control's code is split by concern: chart.cpp (construction, properties, loading and the
+// paint lock), layers.cpp (the axis maps of the layers and the range rules), axes.cpp (axis
+// synchronisation and layout presets), sharing.cpp (clearing and showing the display list, data
+// sharing), paint.cpp (the paint pipeline and the render frame), export.cpp (the picture drawn
+// once more onto a painter: saved pictures and screens of a higher pixel ratio), grid.cpp (grid
+// positions), labeldraw.cpp (the layout of text labels, the crosshairs) and mouse.cpp (the
+// widget's mouse and key events). Its parts are objects of their own: the display list
+// (displaylist.h) holds the items and the sharing group, the renderer (render.h) draws a frame
+// value and never sees the chart, and the mouse handling (mouse.h) works through the chart's
+// public operations. What a program using the control does not need takes a TChartKey
+// (chartkey.h), which only the chart, its mouse handling and its test support can make.
 #include <QWidget>
 
 #include <algorithm>
@@ -24,12 +28,12 @@
 #include <string>
 
 #include "chart/bakgndimg.h"
+#include "chart/chartkey.h"
 #include "chart/charttypes.h"
 #include "chart/crosshair.h"
 #include "chart/displayitem.h"
 #include "chart/displaylist.h"
 #include "chart/jointlayers.h"
-#include "chart/mouse.h"
 #include "chart/render.h"
 #include "chart/scaleprops.h"
 #include "chart/textlabel.h"
@@ -43,6 +47,7 @@
 
 class QPainter;
 
+class TChartMouse;
 class TCustomRChart;
 
 // events
@@ -70,15 +75,6 @@ using TChartScaleTickDrawnEvent = std::function<void(TCustomRChart& Sender, TCan
                                                      double CurrentTickPos, int ChartX, int ChartY)>;
 using TChartBeforeTickLabelEvent = std::function<void(TCustomRChart& Sender, TScaleType ScaleType,
                                                       double CurrentTickPos, std::string& TickLabel)>;
-
-// The world-to-pixel coefficients of one layer: px = kX * x + dX (x replaced by ln x on a
-// logarithmic axis), likewise py with kY and dY.
-struct TLayerTransform {
-    long double kX = 0;
-    long double dX = 0;
-    long double kY = 0;
-    long double dY = 0;
-};
 
 // The chart area in control pixels; a pixel lies inside when Left <= x <= Right and
 // Top <= y <= Bottom (both ends included).
@@ -328,8 +324,6 @@ public:
     virtual void Loaded();
     // Sets or clears the paint lock; clearing it paints at once.
     virtual void SetPaintLock(bool value);
-    // A crosshair, text label, background or join setting changed: paint when AutoRedraw.
-    void PartChanged();
     // An axis setting changed: resynchronise all scales, re-apply every layer's range rules
     // and joins, then paint (which does nothing while an outer update holds the lock).
     void ScalePropsChanged();
@@ -344,11 +338,6 @@ public:
     // EQZLRChartError "Logarithmic axis must not be negative." for a logarithmic axis with an
     // end <= 0; the axes visited before keep their new coefficients.
     virtual void RecalcTransforms();
-    TLayerTransform Transform(int layer) const
-    {
-        const std::size_t n = LayerIndex(layer);
-        return {m_mapX[n].K(), m_mapX[n].D(), m_mapY[n].K(), m_mapY[n].D()};
-    }
     // The maps of a layer's axes (1..16, clamped) as the last RecalcTransforms left them: world
     // values to control pixels and back.
     const TAxisMap& AxisMapX(int layer) const { return m_mapX[LayerIndex(layer)]; }
@@ -358,20 +347,15 @@ public:
     void WorldToMouse(int layer, double x, double y, int& px, int& py) const;
     // Control pixels to world units of a layer (1..16).
     void MouseToWorld(int layer, int px, int py, double& x, double& y) const;
-    // Stores the world rectangle of one layer by the range rules, without notifications, then
-    // resynchronises its scales and recomputes the transforms.
-    void StoreLayerRange(int layer, double xLow, double yLow, double xHigh, double yHigh);
     // Sets the world rectangle of a layer (joined axes keep theirs), carries it to the layers
     // joined to it and paints once.
     void SetLayerRange(int layer, double xLow, double yLow, double xHigh, double yHigh);
     // Gives one layer the Y span that matches its X span in screen distance, around the Y centre.
     void IsometricAdjust(int layer);
-    // Copies the axis settings into a scale object (placement, margin, range and look).
-    void SyncScale(TScale& scale, const TScaleProps& props);
 
     // ---------------------------------------------------------------- operations: display list
-    // The list itself: items, appends for every kind, attributes and sharing.
-    TDisplayList& DisplayList() { return m_list; }
+    // The list itself, to read: items, attributes and sharing. It changes only through the
+    // chart's operations, which keep the sharing group in step and repaint.
     const TDisplayList& DisplayList() const { return m_list; }
     void AddMark(std::uint8_t markKind, double x, double y) { m_list.AddMark(markKind, x, y); }
     // xs.size() marks at once, as as many AddMark calls would append them.
@@ -396,8 +380,6 @@ public:
     const TItemStore* Items() const { return m_list.Store(); }
     // Bytes of memory held by the item storage.
     std::size_t ItemStorageBytes() const { return m_list.StorageBytes(); }
-    // Pushes the storage and the count to the other charts of the sharing group.
-    void PropagateItems() { m_list.Propagate(); }
 
     // ---------------------------------------------------------------- operations: painting
     // The full repaint (nothing while locked, loading or hidden).
@@ -407,25 +389,9 @@ public:
     void PaintTo(QPainter& painter);
     // Redraws the chart area alone and puts it on the screen.
     void RefreshDataArea();
-    // Window colour, shadow, caption and the 32 scales into the control image's canvas.
-    void RenderFrameAndScales(TCanvas& canvas);
-    // Sizes the data image and paints the chart area's background (colour, picture or area).
-    virtual void RenderChartBackground(TCanvas& canvas, int offsetX, int offsetY);
-    // Grid, display-list items, text labels and the frame line of the chart area: a replay of
-    // RenderFrame.
-    virtual void RenderData(TCanvas& canvas, int offsetX, int offsetY, bool monochrome, bool noGrid);
-    // What the data-area pass draws, as a value: maps, placement, attributes, the grid
-    // positions, a view of the items and the text labels, and the render events as hooks.
-    TRenderFrame RenderFrame(int offsetX, int offsetY, bool monochrome);
-    // Draws the crosshairs into `image` (its origin at control pixel (x, y)) and copies it onto
-    // `target` at (x, y).
-    void PresentImage(int x, int y, TCanvas& target, TBitmap& image);
-    TBitmap& ControlImage() { return m_controlImage; }
-    TBitmap& DataImage() { return m_dataImage; }
     // What the widget shows: every repaint path ends with a copy into this image, which
     // paintEvent puts on the widget.
     const QImage& ScreenImage() const { return m_screenImage; }
-    TCanvas& ScreenCanvas() { return *m_screenCanvas; }
     // What the widget shows on a screen of device pixel ratio `ratio` other than 1: the picture
     // of the screen image drawn once more at device resolution (lines one device pixel thin,
     // text at device resolution, marks scaled). Kept until the next repaint of the screen image.
@@ -434,6 +400,27 @@ public:
     // image, and over it what was drawn into the screen image since its last repaint (the
     // rubber band), as logical pixels.
     void PaintDevicePicture(QPainter& painter, qreal ratio);
+
+    // ---------------------------------------------------------------- internals
+    // The paint passes, the images they paint into and the mutable display list, for the chart's
+    // own parts and its test support: a TChartKey opens them.
+    // Sizes the data image and paints the chart area's background (colour, picture or area).
+    void RenderChartBackground(TChartKey, TCanvas& canvas, int offsetX, int offsetY);
+    // Grid, display-list items, text labels and the frame line of the chart area: a replay of
+    // RenderFrame.
+    void RenderData(TChartKey, TCanvas& canvas, int offsetX, int offsetY, bool monochrome, bool noGrid);
+    // What the data-area pass draws, as a value: maps, placement, attributes, the grid
+    // positions, a view of the items and the text labels, and the render events as hooks.
+    TRenderFrame RenderFrame(TChartKey, int offsetX, int offsetY, bool monochrome);
+    // Draws the crosshairs into `image` (its origin at control pixel (x, y)) and copies it onto
+    // `target` at (x, y).
+    void PresentImage(TChartKey, int x, int y, TCanvas& target, TBitmap& image);
+    TBitmap& ControlImage(TChartKey) { return m_controlImage; }
+    TBitmap& DataImage(TChartKey) { return m_dataImage; }
+    // The canvas over the screen image (the rubber band is drawn on it).
+    TCanvas& ScreenCanvas(TChartKey) { return *m_screenCanvas; }
+    // The list to append to; its appends keep the sharing group in step but do not repaint.
+    TDisplayList& DisplayList(TChartKey) { return m_list; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -454,10 +441,20 @@ protected:
     void WindowCreated();
 
 private:
-
     static std::size_t LayerIndex(int layer) { return std::size_t(std::clamp(layer, 1, kMaxLayers) - 1); }
     // Paints when AutoRedraw (the reaction of the "repaint" setters).
     void Repaint() { if (m_autoRedraw) Paint(); }
+    // A crosshair, text label, background or join setting changed: paint when AutoRedraw.
+    void PartChanged() { Repaint(); }
+    // Stores the world rectangle of one layer by the range rules, without notifications, then
+    // resynchronises its scales and recomputes the transforms.
+    void StoreLayerRange(int layer, double xLow, double yLow, double xHigh, double yHigh);
+    // A new join: layer `layer` takes the X (isX) or Y range of `controller` (jointlayers.h).
+    void FollowJoin(int layer, int controller, bool isX);
+    // Copies the axis settings into a scale object (placement, margin, range and look).
+    void SyncScale(TScale& scale, const TScaleProps& props);
+    // Window colour, shadow, caption and the 32 scales into the control image's canvas.
+    void RenderFrameAndScales(TCanvas& canvas);
     // After a margin or shadow change: data image size, isometric rule, scales, transforms.
     void MarginsChanged(bool applyIsometric);
     // Per layer: isometric rule (when asked), SyncScale, size (when asked) and margins of both

@@ -14,6 +14,13 @@ void TCrossHair::SetPosY(double value)
     Changed();
 }
 
+void TCrossHair::SetPos(double x, double y)
+{
+    m_posX = x;
+    m_posY = y;
+    Changed();
+}
+
 void TCrossHair::SetColor(TColor value)
 {
     m_color = value;

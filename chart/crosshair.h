@@ -18,6 +18,7 @@ public:
     void SetPosX(double value);
     double PosY() const { return m_posY; }
     void SetPosY(double value);
+    void SetPos(double x, double y);           // both coordinates, one notification
     TColor Color() const { return m_color; }
     void SetColor(TColor value);
     TCrossHMode Mode() const { return m_mode; }

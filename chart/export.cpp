@@ -30,8 +30,8 @@ void TCustomRChart::MirrorPicture(QPainter& painter, bool screen)
     RenderFrameAndScales(control);
     control.SetMirror(nullptr);
     data.SetMirror(&painter, m_marginLeft, m_marginTop, screen);
-    RenderChartBackground(data, 0, 0);
-    RenderData(data, 0, 0, false, false);
+    RenderChartBackground(TChartKey(), data, 0, 0);
+    RenderData(TChartKey(), data, 0, 0, false, false);
     data.SetMirror(nullptr);
     // The data image joins the control image as on the screen, without a copy on the painter.
     control.Draw(m_marginLeft, m_marginTop, m_dataImage);
@@ -39,7 +39,7 @@ void TCustomRChart::MirrorPicture(QPainter& painter, bool screen)
     // The crosshairs over the whole picture, as the full repaint presents it.
     control.SetMirror(&painter, 0, 0, true);
     TBitmap scratch;
-    PresentImage(0, 0, scratch.Canvas(), m_controlImage);
+    PresentImage(TChartKey(), 0, 0, scratch.Canvas(), m_controlImage);
     control.SetMirror(nullptr);
 }
 

@@ -245,10 +245,3 @@ const TPixelStamp* TGlyphStamp::For(std::uint8_t markKind, TPenMode mode)
     return table[slot];
 }
 
-void DrawMarkGlyphFast(TCanvas& canvas, std::uint8_t markKind, int x, int y)
-{
-    const TPixelStamp* stamp =
-        TPixelStamp::CanvasTakes(canvas) ? TGlyphStamp::For(markKind, canvas.Pen().Mode()) : nullptr;
-    if (stamp) stamp->Draw(canvas, x, y);
-    else DrawMarkGlyph(canvas, markKind, x, y);
-}

@@ -22,6 +22,3 @@ class TGlyphStamp {
 public:
     static const TPixelStamp* For(std::uint8_t markKind, TPenMode mode);
 };
-
-// DrawMarkGlyph through a stamp where one applies, otherwise the general drawing.
-void DrawMarkGlyphFast(TCanvas& canvas, std::uint8_t markKind, int x, int y);

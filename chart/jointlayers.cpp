@@ -2,10 +2,9 @@
 
 #include <string>
 
-#include "chart/chart.h"
 #include "common/errors.h"
 
-TJointLayers::TJointLayers(TCustomRChart& owner) : m_owner(owner)
+TJointLayers::TJointLayers()
 {
     for (int n = 1; n <= kMaxLayers; ++n) {
         m_x[std::size_t(n - 1)] = n;
@@ -54,12 +53,6 @@ void TJointLayers::Join(std::array<int, kMaxLayers>& table, bool isX, int layer,
     if (!followers.empty())
         throw EQZLRChartError("Layer " + std::to_string(layer) + " is joined by other layers (" + followers + ")");
     table[std::size_t(layer - 1)] = controller;
-    TCustomRChart& c = m_owner;
-    if (isX)
-        c.StoreLayerRange(layer, c.ScalePropsX(controller).RangeLow(), c.ScalePropsY(layer).RangeLow(),
-                          c.ScalePropsX(controller).RangeHigh(), c.ScalePropsY(layer).RangeHigh());
-    else
-        c.StoreLayerRange(layer, c.ScalePropsX(layer).RangeLow(), c.ScalePropsY(controller).RangeLow(),
-                          c.ScalePropsX(layer).RangeHigh(), c.ScalePropsY(controller).RangeHigh());
+    if (OnJoin) OnJoin(*this, layer, controller, isX);
     if (OnChange) OnChange(*this);
 }

@@ -7,11 +7,9 @@
 
 #include "chart/charttypes.h"
 
-class TCustomRChart;
-
 class TJointLayers {
 public:
-    explicit TJointLayers(TCustomRChart& owner);
+    TJointLayers();
     TJointLayers(const TJointLayers&) = delete;
     TJointLayers& operator=(const TJointLayers&) = delete;
 
@@ -38,15 +36,14 @@ public:
     KALMIRA_JOINT_LAYER(16, 16)
 #undef KALMIRA_JOINT_LAYER
 
-    // events
+    // events; the owning chart connects both
+    // A new join, before OnChange: `layer` takes the X (isX) or Y range of `controller`.
+    std::function<void(TJointLayers& Sender, int layer, int controller, bool isX)> OnJoin;
     std::function<void(TJointLayers& Sender)> OnChange;
-
-    TCustomRChart& Owner() { return m_owner; }
 
 private:
     void Join(std::array<int, kMaxLayers>& table, bool isX, int layer, int controller);
 
-    TCustomRChart& m_owner;
     std::array<int, kMaxLayers> m_x{};   // index layer - 1
     std::array<int, kMaxLayers> m_y{};
 };

@@ -3,9 +3,10 @@
 //
 // Each layer maps its world rectangle onto the chart area: RangeLow of X lands on
 // x = MarginLeft and RangeHigh on x = Width - MarginRight - ShadowWidth; RangeLow of Y lands on
-// y = Height - MarginBottom - ShadowWidth and RangeHigh on y = MarginTop. The coefficients are
-// kept in long double, px = kX * x + dX (ln x on a logarithmic axis), and recomputed eagerly
-// after every change.
+// y = Height - MarginBottom - ShadowWidth and RangeHigh on y = MarginTop. Each layer keeps one
+// axis map per axis (TAxisMap: px = k * x + d in long double, ln x on a logarithmic axis);
+// RecalcTransforms rebuilds them all after a range or the size changed, before the scales are
+// painted, and when loading ends.
 #include "chart/chart.h"
 
 #include <QResizeEvent>
@@ -82,6 +83,16 @@ void TCustomRChart::MouseToWorld(int layer, int px, int py, double& x, double& y
     y = m_mapY[n].ToValue(py);
 }
 
+void TCustomRChart::FollowJoin(int layer, int controller, bool isX)
+{
+    if (isX)
+        StoreLayerRange(layer, ScalePropsX(controller).RangeLow(), ScalePropsY(layer).RangeLow(),
+                        ScalePropsX(controller).RangeHigh(), ScalePropsY(layer).RangeHigh());
+    else
+        StoreLayerRange(layer, ScalePropsX(layer).RangeLow(), ScalePropsY(controller).RangeLow(),
+                        ScalePropsX(layer).RangeHigh(), ScalePropsY(controller).RangeHigh());
+}
+
 void TCustomRChart::StoreLayerRange(int layer, double xLow, double yLow, double xHigh, double yHigh)
 {
     const std::size_t n = LayerIndex(layer);
@@ -89,11 +100,11 @@ void TCustomRChart::StoreLayerRange(int layer, double xLow, double yLow, double 
         // A pair with a NaN or infinite end is not stored, like a pair closer than MinRange.
         if (!std::isfinite(low) || !std::isfinite(high) || !(std::fabs(low - high) >= s.MinRange())) return;
         if (s.Logarithmic()) {
-            if (low >= kLogFloor) s.StoreRangeLow(low);
-            if (high >= kLogFloor) s.StoreRangeHigh(high);
+            if (low >= kLogFloor) s.StoreRangeLow(TChartKey(), low);
+            if (high >= kLogFloor) s.StoreRangeHigh(TChartKey(), high);
         } else {
-            s.StoreRangeHigh(high);
-            s.StoreRangeLow(low);
+            s.StoreRangeHigh(TChartKey(), high);
+            s.StoreRangeLow(TChartKey(), low);
         }
     };
     store(*m_scaleX[n], xLow, xHigh);

@@ -368,15 +368,8 @@ void TChartMouse::CrossHairStep(int x, int y)
     TCrossHair& hair = m_chart.CrossHair(m_state.SelectedCrossHair);
     double wx = 0.0, wy = 0.0;
     m_chart.MouseToWorld(hair.Layer(), x, y, wx, wy);
-    {
-        TCustomRChart::TPaintLockGuard lock(m_chart);
-        hair.SetPosX(wx);
-        hair.SetPosY(wy);
-        // Both coordinates are set under the lock, so a step paints once, by the same rule as
-        // their setters.
-        lock.ReleaseQuietly();
-        m_chart.PartChanged();
-    }
+    // Both coordinates in one notification: a step paints once, by the same rule as the setters.
+    hair.SetPos(wx, wy);
     if (m_chart.OnCrossHairMove) m_chart.OnCrossHairMove(m_chart, hair);
 }
 
@@ -390,15 +383,8 @@ void TChartMouse::TextLabelStep(int x, int y)
     const TTxtLblAttachMode attach = label.AttachToData();
     const bool worldX = attach == tlamXOnly || attach == tlamBoth;
     const bool worldY = attach == tlamYOnly || attach == tlamBoth;
-    {
-        TCustomRChart::TPaintLockGuard lock(m_chart);
-        label.SetPosX(worldX ? wx : x);
-        label.SetPosY(worldY ? wy : y);
-        // Both coordinates are set under the lock, so a step paints once, by the same rule as
-        // their setters.
-        lock.ReleaseQuietly();
-        m_chart.PartChanged();
-    }
+    // Both coordinates in one notification: a step paints once, by the same rule as the setters.
+    label.SetPos(worldX ? wx : x, worldY ? wy : y);
     if (m_chart.OnTextLabelMove) m_chart.OnTextLabelMove(m_chart, label);
 }
 
@@ -434,7 +420,7 @@ void TChartMouse::FollowRubberBand(int x, int y)
 QRegion TChartMouse::XorOutline()
 {
     const TMouseState& m = m_state;
-    TCanvas& canvas = m_chart.ScreenCanvas();
+    TCanvas& canvas = m_chart.ScreenCanvas(TChartKey());
     canvas.Pen().SetMode(pmXor);
     canvas.Pen().SetColor(clWhite);
     canvas.Pen().SetStyle(psSolid);

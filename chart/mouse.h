@@ -1,8 +1,9 @@
 #pragma once
 // The chart's mouse handling as an object of its own: it holds the mouse state (drags, rubber
 // band, double click) and changes the chart only through the chart's public operations
-// (SetLayerRange, the crosshair and label setters, the events, the screen canvas for the rubber
-// band) under the chart's paint-lock guard. The chart owns one and hands it its notifications.
+// (SetLayerRange, the crosshair and label setters, the events) under the chart's paint-lock
+// guard, and draws the rubber band on the screen canvas, which its TChartKey opens. The chart
+// owns one and hands it its notifications.
 #include <QMouseEvent>
 #include <QPoint>
 #include <QRegion>

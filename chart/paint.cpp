@@ -15,12 +15,12 @@ void TCustomRChart::Paint()
 {
     if (isHidden() || m_loading || m_paintLock) return;
     RenderFrameAndScales(m_controlImage.Canvas());
-    RenderChartBackground(m_dataImage.Canvas(), 0, 0);
-    RenderData(m_dataImage.Canvas(), 0, 0, false, false);
+    RenderChartBackground(TChartKey(), m_dataImage.Canvas(), 0, 0);
+    RenderData(TChartKey(), m_dataImage.Canvas(), 0, 0, false, false);
     m_controlImage.Canvas().Draw(m_marginLeft, m_marginTop, m_dataImage);
     if (m_screenImage.width() != width() || m_screenImage.height() != height())
         m_screenImage = QImage(std::max(width(), 0), std::max(height(), 0), QImage::Format_RGB32);
-    PresentImage(0, 0, *m_screenCanvas, m_controlImage);
+    PresentImage(TChartKey(), 0, 0, *m_screenCanvas, m_controlImage);
     ++m_screenSerial;
     m_screenFresh = true;
     update();
@@ -34,19 +34,19 @@ void TCustomRChart::RefreshDataArea()
         Paint();
         return;
     }
-    RenderChartBackground(m_dataImage.Canvas(), 0, 0);
-    RenderData(m_dataImage.Canvas(), 0, 0, false, false);
-    PresentImage(m_marginLeft, m_marginTop, *m_screenCanvas, m_dataImage);
+    RenderChartBackground(TChartKey(), m_dataImage.Canvas(), 0, 0);
+    RenderData(TChartKey(), m_dataImage.Canvas(), 0, 0, false, false);
+    PresentImage(TChartKey(), m_marginLeft, m_marginTop, *m_screenCanvas, m_dataImage);
     ++m_screenSerial;
     update();
 }
 
-void TCustomRChart::RenderData(TCanvas& canvas, int offsetX, int offsetY, bool monochrome, bool noGrid)
+void TCustomRChart::RenderData(TChartKey, TCanvas& canvas, int offsetX, int offsetY, bool monochrome, bool noGrid)
 {
-    TChartRenderer(RenderFrame(offsetX, offsetY, monochrome), canvas).Run(noGrid);
+    TChartRenderer(RenderFrame(TChartKey(), offsetX, offsetY, monochrome), canvas).Run(noGrid);
 }
 
-TRenderFrame TCustomRChart::RenderFrame(int offsetX, int offsetY, bool monochrome)
+TRenderFrame TCustomRChart::RenderFrame(TChartKey, int offsetX, int offsetY, bool monochrome)
 {
     TRenderFrame f;
     f.MapX = m_mapX;
@@ -168,7 +168,7 @@ void TCustomRChart::SizeDataImage(int extra)
     m_dataImage.SetSize(std::max(AreaWidth() + extra, 0), std::max(AreaHeight() + extra, 0));
 }
 
-void TCustomRChart::RenderChartBackground(TCanvas& canvas, int offsetX, int offsetY)
+void TCustomRChart::RenderChartBackground(TChartKey, TCanvas& canvas, int offsetX, int offsetY)
 {
     SizeDataImage(canvas.IsPrinter() ? 0 : 1);
     const int dw = m_dataImage.Width(), dh = m_dataImage.Height();
@@ -234,7 +234,7 @@ void TCustomRChart::RenderChartBackground(TCanvas& canvas, int offsetX, int offs
     }
 }
 
-void TCustomRChart::PresentImage(int x, int y, TCanvas& target, TBitmap& image)
+void TCustomRChart::PresentImage(TChartKey, int x, int y, TCanvas& target, TBitmap& image)
 {
     bool anyHair = false;
     for (const auto& hair : m_crossHairs) anyHair = anyHair || hair->Mode() != chOff;

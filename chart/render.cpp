@@ -24,7 +24,6 @@
 #include <numbers>
 #include <optional>
 
-#include "chart/chart.h"
 #include "chart/glyphs.h"
 #include "chart/grid.h"
 #include "chart/labeldraw.h"
@@ -96,11 +95,6 @@ std::vector<TPoint> ClipPolygon(std::vector<TPoint> pts, const TRect& r)
 }  // namespace
 
 TChartRenderer::TChartRenderer(TRenderFrame frame, TCanvas& canvas) : m_frame(std::move(frame)), m_canvas(canvas)
-{
-}
-
-TChartRenderer::TChartRenderer(TCustomRChart& chart, TCanvas& canvas, int offsetX, int offsetY, bool monochrome)
-    : m_frame(chart.RenderFrame(offsetX, offsetY, monochrome)), m_canvas(canvas)
 {
 }
 
@@ -277,7 +271,7 @@ void TChartRenderer::Flush()
     if (m_pending.empty()) return;
     // A lone point is the joint a full batch handed on: it was drawn with that batch.
     if (m_pending.size() > 1) {
-        if (OnPolyline) OnPolyline(m_pending);
+        if (m_polylineWatcher) m_polylineWatcher(m_pending);
         m_canvas.Polyline(m_pending);
     }
     m_current = m_pending.back();
@@ -765,62 +759,4 @@ void TChartRenderer::DrawFrame()
     m_canvas.LineTo(x + w, y + h);
     m_canvas.LineTo(x, y + h);
     m_canvas.LineTo(x, y);
-}
-
-// ---- appending: forwards to the display list ----
-
-TDisplayItem& TChartRenderer::Append(TCustomRChart& chart, TItemKind kind, double x, double y)
-{
-    return chart.DisplayList().Append(kind, x, y);
-}
-
-void AddLine(TCustomRChart& chart, double x1, double y1, double x2, double y2)
-{
-    chart.DisplayList().AddLine(x1, y1, x2, y2);
-}
-
-void AddRect(TCustomRChart& chart, double x1, double y1, double x2, double y2, bool hollow)
-{
-    chart.DisplayList().AddRect(x1, y1, x2, y2, hollow);
-}
-
-void AddRect3D(TCustomRChart& chart, double x1, double y1, double x2, double y2, TColor color2, TColor color3,
-               int frameStyle)
-{
-    chart.DisplayList().AddRect3D(x1, y1, x2, y2, color2, color3, frameStyle);
-}
-
-void AddBar3D(TCustomRChart& chart, double x1, double y1, double x2, double y2, int depth, int angle)
-{
-    chart.DisplayList().AddBar3D(x1, y1, x2, y2, depth, angle);
-}
-
-void AddText(TCustomRChart& chart, double x, double y, const std::string& text, int size, TAlignment alignment)
-{
-    chart.DisplayList().AddText(x, y, text, size, alignment);
-}
-
-void AddTextOffset(TCustomRChart& chart, double x, double y, int dx, int dy, const std::string& text, int size,
-                   TAlignment alignment)
-{
-    chart.DisplayList().AddTextOffset(x, y, dx, dy, text, size, alignment);
-}
-
-void AddEllipse(TCustomRChart& chart, double x, double y, double rx, double ry, bool hollow)
-{
-    chart.DisplayList().AddEllipse(x, y, rx, ry, hollow);
-}
-
-void AddMoveRel(TCustomRChart& chart, int dx, int dy) { chart.DisplayList().AddMoveRel(dx, dy); }
-
-void AddLineRel(TCustomRChart& chart, int dx, int dy) { chart.DisplayList().AddLineRel(dx, dy); }
-
-void AddArrow(TCustomRChart& chart, double x1, double y1, double x2, double y2, int headSize, bool hollow)
-{
-    chart.DisplayList().AddArrow(x1, y1, x2, y2, headSize, hollow);
-}
-
-void AddRectCentred(TCustomRChart& chart, double x, double y, int halfWidth, int halfHeight, bool hollow)
-{
-    chart.DisplayList().AddRectCentred(x, y, halfWidth, halfHeight, hollow);
 }

@@ -1,7 +1,6 @@
 #pragma once
 // The data-area renderer: grid, display-list items, text labels and the frame line, drawn in
-// one pass from a frame value (maps, placement, attributes, a read-only span of items, labels);
-// and the appending operations for the item kinds the chart's own operations do not append.
+// one pass from a frame value (maps, placement, attributes, a read-only span of items, labels).
 #include <algorithm>
 #include <array>
 #include <cstddef>
@@ -9,8 +8,10 @@
 #include <functional>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "chart/chartkey.h"
 #include "chart/charttypes.h"
 #include "chart/displayitem.h"
 #include "chart/itemstore.h"
@@ -20,7 +21,6 @@
 
 enum TStampRepeats : std::uint8_t;   // platform/stamp.h
 
-class TCustomRChart;
 class TPixelStamp;
 
 // Everything one pass draws, taken from the chart when the pass starts. Positions: the map of an
@@ -78,19 +78,17 @@ public:
     static constexpr int kPixelLimit = kDrawClamp;
 
     TChartRenderer(TRenderFrame frame, TCanvas& canvas);
-    // A pass over the chart's current frame (what its RenderData draws).
-    TChartRenderer(TCustomRChart& chart, TCanvas& canvas, int offsetX, int offsetY, bool monochrome);
 
     // Grid (unless noGrid), items, labels from 30 down to 1, then the frame line, with the
     // frame's BeforeItems and AfterLabels around them.
     void Run(bool noGrid = false);
 
-    // Called with the points of every polyline the pass draws (for tests of the batching).
-    std::function<void(const std::vector<TPoint>&)> OnPolyline;
-
-    // Appends an item of `kind` at (x, y) with the chart's current attributes (FillColor too),
-    // hands the list to the sharing group and returns its slot.
-    static TDisplayItem& Append(TCustomRChart& chart, TItemKind kind, double x, double y);
+    // Hands the points of every polyline the pass draws to `watcher`, which sees how line-to
+    // chains are batched.
+    void WatchPolylines(TChartKey, std::function<void(const std::vector<TPoint>&)> watcher)
+    {
+        m_polylineWatcher = std::move(watcher);
+    }
 
 private:
     void DrawGrid();
@@ -145,28 +143,5 @@ private:
     std::vector<TPoint> m_pending;
     std::array<const TPixelStamp*, 52> m_stamps{};
     std::array<bool, 52> m_stampLooked{};
+    std::function<void(const std::vector<TPoint>&)> m_polylineWatcher;
 };
-
-// Appending operations for the other item kinds. Each appends one item on the ActiveLayer with
-// the chart's DataColor, FillColor, PenStyle, LineWidth and ClassDefault, as AddMark does, and
-// fills the fields its kind reads. Nothing is repainted.
-void AddLine(TCustomRChart& chart, double x1, double y1, double x2, double y2);
-void AddRect(TCustomRChart& chart, double x1, double y1, double x2, double y2, bool hollow = false);
-// frameStyle: 2 raised, 3 lowered, 4 and 5 double-line groove, others plain.
-void AddRect3D(TCustomRChart& chart, double x1, double y1, double x2, double y2, TColor color2, TColor color3,
-               int frameStyle);
-// The depth face leans `angle` degrees from the x axis, `depth` pixels long.
-void AddBar3D(TCustomRChart& chart, double x1, double y1, double x2, double y2, int depth, int angle);
-// Text of at most 17 bytes (longer texts are cut at a character boundary), `size` in points.
-void AddText(TCustomRChart& chart, double x, double y, const std::string& text, int size,
-             TAlignment alignment = taLeftJustify);
-void AddTextOffset(TCustomRChart& chart, double x, double y, int dx, int dy, const std::string& text, int size,
-                   TAlignment alignment = taLeftJustify);
-// Centre and radii in world units.
-void AddEllipse(TCustomRChart& chart, double x, double y, double rx, double ry, bool hollow = false);
-void AddMoveRel(TCustomRChart& chart, int dx, int dy);
-void AddLineRel(TCustomRChart& chart, int dx, int dy);
-// headSize: the length of the head's strokes in pixels, 0 for none; hollow: an open head.
-void AddArrow(TCustomRChart& chart, double x1, double y1, double x2, double y2, int headSize, bool hollow = false);
-// Centre in world units, half-sizes in pixels.
-void AddRectCentred(TCustomRChart& chart, double x, double y, int halfWidth, int halfHeight, bool hollow = false);

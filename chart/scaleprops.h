@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "chart/chartkey.h"
 #include "chart/charttypes.h"
 #include "common/types.h"
 #include "platform/font.h"
@@ -87,11 +88,11 @@ public:
         if (OnChange) OnChange(*this);
     }
 
-    // For the owning chart: direct stores of its range rules and its loading flag; they do not
-    // notify.
-    void StoreRangeLow(double value) { m_rangeLow = value; }
-    void StoreRangeHigh(double value) { m_rangeHigh = value; }
-    void SetLoading(bool value) { m_loading = value; }
+    // For the owning chart, which alone holds a TChartKey: direct stores of its range rules and
+    // its loading flag; they do not notify.
+    void StoreRangeLow(TChartKey, double value) { m_rangeLow = value; }
+    void StoreRangeHigh(TChartKey, double value) { m_rangeHigh = value; }
+    void SetLoading(TChartKey, bool value) { m_loading = value; }
 
 protected:
     TScaleType m_scaleType = sctXT;

@@ -23,7 +23,7 @@ void Inform(const char* text)
 
 void TCustomRChart::ClearItems()
 {
-    RenderChartBackground(m_dataImage.Canvas(), 0, 0);
+    RenderChartBackground(TChartKey(), m_dataImage.Canvas(), 0, 0);
     m_list.Clear();
 }
 

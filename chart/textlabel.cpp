@@ -22,6 +22,13 @@ void TCustomTextLabel::SetPosY(double value)
     Changed();
 }
 
+void TCustomTextLabel::SetPos(double x, double y)
+{
+    m_posX = x;
+    m_posY = y;
+    Changed();
+}
+
 void TCustomTextLabel::SetLayer(int value)
 {
     if (value < 1 || value > kMaxLayers) return;

@@ -22,6 +22,7 @@ public:
     void SetPosX(double value);
     double PosY() const { return m_posY; }
     void SetPosY(double value);
+    void SetPos(double x, double y);           // both coordinates, one notification
     int Layer() const { return m_layer; }
     void SetLayer(int value);                  // values outside 1..16 are ignored (no notification)
     TTxtLblAttachMode AttachToData() const { return m_attachToData; }

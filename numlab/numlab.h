@@ -111,7 +111,7 @@ protected:
 
 private:
     void Redraw();
-    std::string NumberText();                   // steps 7 to 10 of a repaint, without drawing
+    std::string NumberText();                   // the value as text (or the overflow indicator), after OnBeforeDisplay
     void DrawCaption(TCanvas& canvas, const std::string& text, int x, int y);
     void DrawField(TCanvas& canvas);
     TRect TransparentFieldRect() const;

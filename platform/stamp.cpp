@@ -140,14 +140,6 @@ void TPixelStamp::FinishState(TCanvas& canvas, int x, int y) const
     if (m_touchesBrush) canvas.Brush().SetStyle(bsSolid);
 }
 
-std::vector<std::ptrdiff_t> TPixelStamp::PixelOffsets(int stride) const
-{
-    std::vector<std::ptrdiff_t> out;
-    for (const TRun& r : m_runs)
-        for (int dx = r.Dx0; dx <= r.Dx1; ++dx) out.push_back(std::ptrdiff_t(r.Dy) * stride + dx);
-    return out;
-}
-
 void TPixelStamp::Draw(TCanvas& canvas, int x, int y) const
 {
     QImage& image = canvas.Image();

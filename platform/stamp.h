@@ -67,8 +67,6 @@ public:
     int Top() const { return m_top; }
     int Right() const { return m_right; }
     int Bottom() const { return m_bottom; }
-    // The pixels as offsets from the centre in an image of `stride` pixels per row.
-    std::vector<std::ptrdiff_t> PixelOffsets(int stride) const;
 
 private:
     // Stores the pixels into `bits` (an RGB32 image with `stride` pixels per row), only those

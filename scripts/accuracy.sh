@@ -9,7 +9,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD=${1:-build}
-DATA=../shared/data/nist
+DATA=testdata/nist
 FIGURES=cli/tests/nist_accuracy.txt
 
 if [ ! -x "$BUILD/cli/kalmira-fit" ]; then

@@ -1,6 +1,7 @@
 #include "testsupport/testsupport.h"
 
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <climits>
 #include <iterator>
 #include <limits>
@@ -24,6 +25,18 @@ double SignificantDigits(double actual, double expected)
     return ::testing::AssertionFailure()
            << "actual " << std::to_string(actual) << " (" << actual << ") vs expected " << expected
            << ": " << got << " significant digits, wanted " << digits;
+}
+
+std::string TestFontPath()
+{
+    return KALMIRA_TEST_FONT;
+}
+
+bool LoadTestFont()
+{
+    // Registered after the machine's fonts, the file takes the place of an installed Liberation
+    // Sans of the same family and style.
+    return QFontDatabase::addApplicationFont(QString::fromStdString(TestFontPath())) >= 0;
 }
 
 std::uint32_t PixelRgb(const QImage& image, int x, int y)

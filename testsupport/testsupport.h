@@ -36,6 +36,13 @@ inline bool IsDark(std::uint32_t rgb) { return ((rgb >> 16) & 0xFF) + ((rgb >> 8
 // environment variable UPDATE_GOLDENS=1 it rewrites the golden instead and passes.
 ::testing::AssertionResult MatchesGolden(const QImage& actual, const std::string& goldenPath);
 
+// The test font: Liberation Sans as shipped in testdata/fonts.
+std::string TestFontPath();
+// Registers the test font with the application by file, so Liberation Sans and the faces that
+// resolve to it draw with exactly that file. Needs the application object; returns false when
+// the file cannot be loaded.
+bool LoadTestFont();
+
 // Hostile arguments for the robustness tests: NaN, infinities, the ends of double and int,
 // denormals, signed zeros, and random values of every magnitude. The fixed seed makes every run
 // draw the same values.

@@ -9,11 +9,10 @@ using Coords = ChartFixture;
 
 TEST_F(Coords, CoefficientsOfTheChartArea)
 {
-    const TLayerTransform t = chart.Transform(1);
-    EXPECT_EQ(t.kX, 33);
-    EXPECT_EQ(t.dX, 50);
-    EXPECT_EQ(t.kY, -24);
-    EXPECT_EQ(t.dY, 260);
+    EXPECT_EQ(chart.AxisMapX(1).K(), 33);
+    EXPECT_EQ(chart.AxisMapX(1).D(), 50);
+    EXPECT_EQ(chart.AxisMapY(1).K(), -24);
+    EXPECT_EQ(chart.AxisMapY(1).D(), 260);
     const TChartArea a = chart.ChartArea();
     EXPECT_EQ(a.Left, 50);
     EXPECT_EQ(a.Right, 380);
@@ -153,9 +152,9 @@ TEST_F(Coords, LogarithmicAxisKeepsItsPositiveEnds)
     EXPECT_EQ(x.RangeHigh(), 50);
 }
 
-TEST_F(Coords, StoreLayerRangeKeepsPairsCloserThanMinRange)
+TEST_F(Coords, LayerRangeKeepsPairsCloserThanMinRange)
 {
-    chart.StoreLayerRange(1, 3, 4, 3 + 1e-12, 8);
+    chart.SetLayerRange(1, 3, 4, 3 + 1e-12, 8);
     EXPECT_EQ(chart.Scale1X().RangeLow(), 0);
     EXPECT_EQ(chart.Scale1X().RangeHigh(), 10);
     EXPECT_EQ(chart.Scale1Y().RangeLow(), 4);

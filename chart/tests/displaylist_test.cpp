@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "chart/chart.h"
-#include "chart/render.h"
+#include "chart/tests/chartprobe.h"
 
 TEST(DisplayList, KindOfLastItemFollowsTheAppends)
 {
@@ -113,7 +113,7 @@ TEST(DisplayList, ClearItemsReleasesTheStorage)
     chart.ClearItems();
     EXPECT_EQ(chart.ItemCount(), 0);
     EXPECT_EQ(chart.ItemCapacity(), 0);
-    EXPECT_EQ(chart.DataImage().Width(), chart.AreaWidth() + 1);
+    EXPECT_EQ(TChartProbe::DataImage(chart).Width(), chart.AreaWidth() + 1);
 }
 
 // Every kind of append reaches the other charts of a sharing group at once: an append that
@@ -186,7 +186,7 @@ QImage RenderList(TCustomRChart& chart, TPenMode mode)
     image.fill(0xFF336699u);
     TCanvas canvas(&image);
     canvas.Pen().SetMode(mode);
-    TChartRenderer(chart, canvas, 0, 0, false).Run(false);
+    TChartRenderer(TChartProbe::RenderFrame(chart, 0, 0, false), canvas).Run(false);
     return image;
 }
 

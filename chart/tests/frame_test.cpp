@@ -5,7 +5,7 @@
 #include <QImage>
 #include <vector>
 
-#include "chart/render.h"
+#include "chart/tests/chartprobe.h"
 #include "testsupport/testsupport.h"
 
 using testsupport::PixelRgb;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "chart/glyphs.h"
+#include "chart/tests/chartprobe.h"
 #include "platform/colors.h"
 #include "testsupport/testsupport.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "chart/chart.h"
-#include "chart/render.h"
+#include "chart/tests/chartprobe.h"
 #include "testsupport/testsupport.h"
 
 namespace {

@@ -75,6 +75,7 @@ TEST(GridWalkLimits, NextPositionOfTheTickWalkEndsAtTheRangeEnd)
 #include <QImage>
 
 #include "chart/chart.h"
+#include "chart/tests/chartprobe.h"
 #include "testsupport/testsupport.h"
 
 namespace {
@@ -106,7 +107,7 @@ protected:
         image = QImage(chart.AreaWidth() + 1, chart.AreaHeight() + 1, QImage::Format_RGB32);
         image.fill(0xFFFFFFFFu);
         TCanvas canvas(&image);
-        chart.RenderData(canvas, 0, 0, false, false);
+        TChartProbe::RenderData(chart, canvas, 0, 0, false, false);
         return image;
     }
     int GridPixels(int x1, int y1, int x2, int y2) const { return testsupport::CountPixels(image, kGridRgb, x1, y1, x2, y2); }
@@ -136,7 +137,7 @@ TEST_F(ChartGrid, DottedLinesRunBothWaysAndLeaveTheCanvasSolid)
     QImage img(chart.AreaWidth() + 1, chart.AreaHeight() + 1, QImage::Format_RGB32);
     img.fill(0xFFFFFFFFu);
     TCanvas canvas(&img);
-    chart.RenderData(canvas, 0, 0, false, false);
+    TChartProbe::RenderData(chart, canvas, 0, 0, false, false);
     image = img;
     const int x = Column(100), y = Row(50);
     EXPECT_NE(testsupport::PixelRgb(image, x, 40) == kGridRgb, testsupport::PixelRgb(image, x, 41) == kGridRgb);
@@ -183,7 +184,7 @@ TEST_F(ChartGrid, NoGridFlagLeavesItOut)
     image = QImage(chart.AreaWidth() + 1, chart.AreaHeight() + 1, QImage::Format_RGB32);
     image.fill(0xFFFFFFFFu);
     TCanvas canvas(&image);
-    chart.RenderData(canvas, 0, 0, false, true);
+    TChartProbe::RenderData(chart, canvas, 0, 0, false, true);
     EXPECT_EQ(GridPixels(0, 0, image.width(), image.height()), 0);
 }
 

@@ -5,7 +5,7 @@
 
 #include "chart/chart.h"
 #include "chart/labeldraw.h"
-#include "chart/render.h"
+#include "chart/tests/chartprobe.h"
 #include "testsupport/testsupport.h"
 
 using testsupport::CountPixels;
@@ -52,7 +52,7 @@ protected:
         image = QImage(chart.AreaWidth() + 1, chart.AreaHeight() + 1, QImage::Format_RGB32);
         image.fill(0xFFFFFFFFu);
         TCanvas canvas(&image);
-        chart.RenderData(canvas, 0, 0, false, false);
+        TChartProbe::RenderData(chart, canvas, 0, 0, false, false);
         return image;
     }
     // Text width and line height of `text` in label 1's font.
@@ -208,7 +208,7 @@ protected:
         QImage target(chart.width(), chart.height(), QImage::Format_RGB32);
         target.fill(0xFFFFFFFFu);
         TCanvas canvas(&target);
-        chart.PresentImage(0, 0, canvas, image);
+        TChartProbe::PresentImage(chart, 0, 0, canvas, image);
         shown = target;
         return shown;
     }
@@ -304,7 +304,7 @@ TEST_F(LabelFixture, LabelsAndCrosshairsAtNonFinitePositionsDrawWithoutHarm)
             TBitmap image(chart.width(), chart.height());
             QImage target(chart.width(), chart.height(), QImage::Format_RGB32);
             TCanvas canvas(&target);
-            chart.PresentImage(0, 0, canvas, image);
+            TChartProbe::PresentImage(chart, 0, 0, canvas, image);
         }
     SUCCEED();
 }

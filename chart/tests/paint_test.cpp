@@ -8,7 +8,7 @@
 #include <limits>
 #include <vector>
 
-#include "chart/render.h"
+#include "chart/tests/chartprobe.h"
 #include "chartfixture.h"
 #include "platform/colors.h"
 #include "testsupport/testsupport.h"
@@ -123,7 +123,7 @@ TEST_F(Painting, FullRepaintPixels)
         EXPECT_EQ(PixelRgb(img, 48, py + 1), wind) << v;
     }
     // the caption: right-justified at the chart area's right edge, 16 pixels above its top
-    TCanvas& canvas = chart.ControlImage().Canvas();
+    TCanvas& canvas = TChartProbe::ControlImage(chart).Canvas();
     canvas.Font().Assign(chart.Font());
     const int tw = canvas.TextWidth("Ab"), th = canvas.TextHeight("Ab");
     EXPECT_GT(CountPixels(img, black, 380 - tw, 4, 380, 4 + th), 10);
@@ -360,13 +360,13 @@ TEST_F(Painting, EventsOfTheFullRepaintInOrder)
     Show();
     chart.OnScalesRendered = [&](TCustomRChart& s, TCanvas& canvas, int top, int left) {
         EXPECT_EQ(&s, &chart);
-        EXPECT_EQ(&canvas, &chart.ControlImage().Canvas());
+        EXPECT_EQ(&canvas, &TChartProbe::ControlImage(chart).Canvas());
         EXPECT_EQ(top, 0);
         EXPECT_EQ(left, 0);
         order.push_back("scales");
     };
     chart.OnBeforeRenderData = [&](TCustomRChart&, TCanvas& canvas, int top, int left) {
-        EXPECT_EQ(&canvas, &chart.DataImage().Canvas());
+        EXPECT_EQ(&canvas, &TChartProbe::DataImage(chart).Canvas());
         EXPECT_EQ(top, 20);
         EXPECT_EQ(left, 50);
         canvas.Brush().SetColor(clRed);  // brush and pen colours come back after the handler

@@ -11,7 +11,7 @@
 
 #include "chart/chart.h"
 #include "chart/glyphs.h"
-#include "chart/render.h"
+#include "chart/tests/chartprobe.h"
 
 namespace {
 
@@ -83,10 +83,10 @@ TEST(Pictures, DISABLED_ItemKinds)
     QImage img(chart.AreaWidth() + 1, chart.AreaHeight() + 1, QImage::Format_RGB32);
     img.fill(0xFFFFFFFFu);
     TCanvas canvas(&img);
-    chart.RenderData(canvas, 0, 0, false, false);
+    TChartProbe::RenderData(chart, canvas, 0, 0, false, false);
     Save(img, 3, "items.png");
     img.fill(0xFFFFFFFFu);
-    chart.RenderData(canvas, 0, 0, true, false);
+    TChartProbe::RenderData(chart, canvas, 0, 0, true, false);
     Save(img, 3, "items-monochrome.png");
 }
 

@@ -9,7 +9,7 @@
 
 #include "chart/chart.h"
 #include "chart/glyphs.h"
-#include "chart/render.h"
+#include "chart/tests/chartprobe.h"
 #include "testsupport/testsupport.h"
 
 using testsupport::CountPixels;
@@ -43,9 +43,9 @@ protected:
         image = QImage(chart.AreaWidth() + 1, chart.AreaHeight() + 1, QImage::Format_RGB32);
         image.fill(0xFFFFFFFFu);
         TCanvas canvas(&image);
-        TChartRenderer r(chart, canvas, 0, 0, monochrome);
+        TChartRenderer r(TChartProbe::RenderFrame(chart, 0, 0, monochrome), canvas);
         polylines.clear();
-        r.OnPolyline = [this](const std::vector<TPoint>& pts) { polylines.push_back(pts); };
+        TChartProbe::WatchPolylines(r, [this](const std::vector<TPoint>& pts) { polylines.push_back(pts); });
         r.Run(false);
         return image;
     }
@@ -243,7 +243,7 @@ const KindCase kKinds[] = {
     {"KindsWithoutMeaningDrawNothing",
      [](TRChart& c) {
          for (int kind : {0, 10, 11, 17, 200}) {
-             TChartRenderer::Append(c, TItemKind(kind), 100, 75);
+             AppendItem(c, TItemKind(kind), 100, 75);
          }
      },
      CHECK { EXPECT_EQ(F.Inside(kRed) + F.Inside(kBlue), 0); }},
@@ -452,12 +452,13 @@ TEST(MarkPositions, MarksLandWhereWorldToMousePutsThem)
         chart.SetBounds(0, 0, 50 + 200 + 20, 20 + 150 + 40);
         chart.SetLayerRange(1, r.x1, r.y1, r.x2, r.y2);
         chart.SetDataColor(clRed);
-        const TLayerTransform t = chart.Transform(1);
+        const TAxisMap& mx = chart.AxisMapX(1);
+        const TAxisMap& my = chart.AxisMapY(1);
         std::vector<std::pair<double, double>> points;
         for (int i = 0; i < 40; ++i) {
             // near a half pixel: the world value of pixel n + 1/2, and its neighbours one step away
             const long double hx = 60 + 3 * i + 0.5L, hy = 30 + 3 * i + 0.5L;
-            const double x = double((hx - t.dX) / t.kX), y = double((hy - t.dY) / t.kY);
+            const double x = double((hx - mx.D()) / mx.K()), y = double((hy - my.D()) / my.K());
             const int m = i % 3;
             points.emplace_back(m == 0 ? x : m == 1 ? std::nextafter(x, 1e300) : std::nextafter(x, -1e300),
                                 m == 0 ? y : m == 2 ? std::nextafter(y, 1e300) : std::nextafter(y, -1e300));
@@ -466,7 +467,7 @@ TEST(MarkPositions, MarksLandWhereWorldToMousePutsThem)
         QImage image(chart.AreaWidth() + 1, chart.AreaHeight() + 1, QImage::Format_RGB32);
         image.fill(0xFFFFFFFFu);
         TCanvas canvas(&image);
-        chart.RenderData(canvas, 0, 0, false, false);
+        TChartProbe::RenderData(chart, canvas, 0, 0, false, false);
         QImage expected(image.size(), QImage::Format_RGB32);
         expected.fill(0xFFFFFFFFu);
         for (const auto& [x, y] : points) {

@@ -725,8 +725,8 @@ TEST(CalcPolynomialFit, FittedValuesDoNotDependOnTheUnitOfX)
     }
 }
 
-// The design of the Part's solver, element by element: powers by repeated multiplication, the
-// constant last.
+// The design as SvdLeastSquares takes it, one row per point and one column per coefficient:
+// x, x^2, ..., x^m by repeated multiplication, the constant last.
 TMatrix Design(const Points& points, int m)
 {
     TMatrix A(m + 1, int(points.size()));
