@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "curvefit/centeredpoly.h"
+
 class TCurveFit;
 
 enum TModelKind { mkLine, mkParabola, mkReciprocal, mkLog, mkReciprocalLog, mkExp, mkPoly, mkSpline };
@@ -30,6 +32,7 @@ struct TFittedModel {
     std::vector<double> Coefficients;  // in the order of ParameterNames; empty for the spline
     double Quality = 0.0;
     bool Truncated = false;            // mkPoly: a singular value was discarded
+    TCenteredPoly Centered;            // mkPoly, mkParabola: the form every value is computed from
     TCurveFit* Engine = nullptr;       // mkSpline: the engine whose spline cache is the curve
 };
 
@@ -41,8 +44,7 @@ bool CalcModelFit(TCurveFit& engine, const TModel& model, TFittedModel& fit);
 // The fitted value at x, each point under its own floating-point guard. False where the model
 // has no value: a logarithm of x <= 0, a denominator that is exactly 0, the spline outside its
 // data. An overflow or invalid operation on the way raises EOverflow or EInvalidOp. The
-// polynomial is summed in increasing powers, each built by one multiplication more, and never
-// forms a power beyond its last term.
+// polynomial and the parabola are evaluated in their centred form, whose terms do not cancel.
 bool ModelValue(const TFittedModel& fit, double x, double& y);
 
 struct TCurvePoint {
