@@ -65,6 +65,9 @@ constexpr int kMaxDoubleDoublePasses = 3;
 // What the refinement aims at: errors of the centred coefficients that, magnified by their
 // conversion to raw coefficients, stay below a quarter of the rounding unit of a double.
 constexpr double kRawCoefficientGoal = 0x1p-55;
+// The rounding unit of double-double arithmetic: the residuals carry no digits below it, times
+// the condition number, so refinement ends there whatever the goal.
+constexpr double kDoubleDoubleUnit = 0x1p-104;
 
 // The column of the design that holds t^power: t^1 .. t^m come first, the constant is last.
 int ColumnOf(int power, int m) { return power == 0 ? m : power - 1; }
@@ -143,11 +146,12 @@ void ResidualPass(const TKernels& loops, const double* xs, const double* ys, int
 
 // The full-rank solution on the equal-column R, refined (step 2 at the top of this file). Each pass
 // leaves about `contraction` times the error it found; the passes stop once that, relative to the
-// coefficients, is below `goal`. `sums` receives the last pass's sums.
+// coefficients, is below `goal` or below what double-double residuals resolve (`noiseLevel`). `sums`
+// receives the last pass's sums.
 std::vector<TDD> RefinedSolution(const TKernels& loops, const std::vector<double>& R, int width,
                                  const std::vector<double>& equal, const double* xs, const double* ys, int n, int m,
                                  const TCentring& centring, double meanY, double contraction, double goal,
-                                 TResidualSums& sums)
+                                 double noiseLevel, TResidualSums& sums)
 {
     const int cols = m + 1;
     auto r = [&R, width](int row, int column) { return R[std::size_t(row) * width + column]; };
@@ -173,7 +177,7 @@ std::vector<TDD> RefinedSolution(const TKernels& loops, const std::vector<double
             change = std::max(change, std::fabs(static_cast<double>(d)));
             size = std::max(size, std::fabs(solution[j].hi));
         }
-        if (change * contraction <= goal * size) break;
+        if (change * contraction <= std::max(goal, noiseLevel) * size) break;
     }
     return solution;
 }
@@ -395,7 +399,9 @@ bool TCurveFit::CalcPolynomialFit(std::uint8_t m, std::span<double> c, double& q
         const double condition = largest / smallest;
         const double contraction = std::min(1.0, cols * condition * condition * DBL_EPSILON);
         const double goal = kRawCoefficientGoal / RawGrowth(centered, m);
-        solution = RefinedSolution(loops, R, width, equal, xs, ys, n, m, centring, meanY, contraction, goal, sums);
+        const double noiseLevel = condition * kDoubleDoubleUnit;
+        solution =
+            RefinedSolution(loops, R, width, equal, xs, ys, n, m, centring, meanY, contraction, goal, noiseLevel, sums);
         summed = true;
     }
     if (!summed && n > 0) {
