@@ -285,13 +285,46 @@ std::string TruncationNote(const TModelFit& fit, int distinctX)
            "solution is shown";
 }
 
+bool HasCentredForm(const TModelFit& fit) { return !fit.Centered.Coefficients.empty(); }
+
+// Whether the parameters, summed as the formula says, cancel too much over the data to give the
+// curve's values in doubles (the polynomials far from x = 0); then its note says so once.
+bool RawFormCancels(const TModelFit& fit) { return fit.RawCancellation > kRawFormCancellationLimit; }
+
+std::string CancellationNote(const TModelFit& fit)
+{
+    const int lost = static_cast<int>(std::lround(std::log10(fit.RawCancellation)));
+    return fit.Parameters.front().Name + " to " + fit.Parameters.back().Name +
+           " cancel when summed in doubles at these x (about " + std::to_string(std::min(lost, 16)) +
+           " of 16 digits lost); the centred form does not";
+}
+
+// The centred form's coefficients d0, d1, ... of t^0, t^1, ...
+std::string CentredName(std::size_t j) { return "d" + std::to_string(j); }
+
+std::string CentredFormula(const TModelFit& fit)
+{
+    std::string f = "y = d0";
+    for (std::size_t j = 1; j < fit.Centered.Coefficients.size(); ++j)
+        f += " + d" + std::to_string(j) + "*t" + (j > 1 ? "^" + std::to_string(j) : std::string());
+    return f + " with t = (x - centre) / scale";
+}
+
 void PrintTextOne(std::ostream& out, const TModelFit& fit, int points, int digits, int distinctX)
 {
     std::vector<std::pair<std::string, std::string>> rows = {{"model", fit.Choice.Text}, {"formula", FormulaText(fit.Choice)}};
     for (const TParameter& p : fit.Parameters) rows.emplace_back(p.Name, Number(p.Value, digits));
+    if (RawFormCancels(fit)) rows.emplace_back("note", CancellationNote(fit));
     rows.emplace_back("quality", Number(fit.Quality, digits));
     rows.emplace_back("points", std::to_string(points));
     if (fit.Truncated) rows.emplace_back("note", TruncationNote(fit, distinctX));
+    if (HasCentredForm(fit)) {
+        rows.emplace_back("centred", CentredFormula(fit));
+        rows.emplace_back("centre", Number(fit.Centered.Centre, digits));
+        rows.emplace_back("scale", Number(fit.Centered.Scale, digits));
+        for (std::size_t j = 0; j < fit.Centered.Coefficients.size(); ++j)
+            rows.emplace_back(CentredName(j), Number(fit.Centered.Coefficients[j], digits));
+    }
     for (const TValueAt& v : fit.Values) rows.emplace_back(AtName(v.X, digits), ValueText(v, digits));
     std::size_t width = 0;
     for (const auto& r : rows) width = std::max(width, r.first.size());
@@ -315,6 +348,7 @@ void PrintTextSeveral(std::ostream& out, const std::vector<TModelFit>& fits, int
         std::string line;
         for (const TParameter& p : f.Parameters) line += p.Name + " = " + Number(p.Value, digits) + "  ";
         for (const TValueAt& v : f.Values) line += AtName(v.X, digits) + " = " + ValueText(v, digits) + "  ";
+        if (RawFormCancels(f)) line += "(" + CancellationNote(f) + ")  ";
         if (f.Truncated) line += "(" + TruncationNote(f, distinctX) + ")";
         while (!line.empty() && line.back() == ' ') line.pop_back();
         out << line << '\n';
@@ -334,6 +368,13 @@ void PrintCsv(std::ostream& out, const std::vector<TModelFit>& fits, int points,
         out << model << ",quality," << Number(f.Quality, digits) << '\n';
         out << model << ",points," << points << '\n';
         if (f.Truncated) out << model << ",truncated,1\n";
+        if (HasCentredForm(f)) {
+            out << model << ",centre," << Number(f.Centered.Centre, digits) << '\n';
+            out << model << ",scale," << Number(f.Centered.Scale, digits) << '\n';
+            for (std::size_t j = 0; j < f.Centered.Coefficients.size(); ++j)
+                out << model << ',' << CentredName(j) << ',' << Number(f.Centered.Coefficients[j], digits) << '\n';
+            if (RawFormCancels(f)) out << model << ",raw_form_cancels,1\n";
+        }
         for (const TValueAt& v : f.Values) out << model << ',' << AtName(v.X, digits) << ',' << ValueText(v, digits) << '\n';
     }
 }
@@ -347,6 +388,13 @@ std::string JsonModel(const TModelFit& f, int points, int digits)
         j += (i ? ", " : "") + JsonString(f.Parameters[i].Name) + ": " + Number(f.Parameters[i].Value, digits);
     j += "}, \"quality\": " + Number(f.Quality, digits) + ", \"points\": " + std::to_string(points);
     if (f.Choice.Kind == mkPoly) j += std::string(", \"truncated\": ") + (f.Truncated ? "true" : "false");
+    if (HasCentredForm(f)) {
+        j += ", \"centered\": {\"centre\": " + Number(f.Centered.Centre, digits) + ", \"scale\": " +
+             Number(f.Centered.Scale, digits) + ", \"coefficients\": [";
+        for (std::size_t i = 0; i < f.Centered.Coefficients.size(); ++i)
+            j += (i ? ", " : "") + Number(f.Centered.Coefficients[i], digits);
+        j += std::string("]}, \"raw_form_cancels\": ") + (RawFormCancels(f) ? "true" : "false");
+    }
     if (!f.Values.empty()) {
         j += ", \"at\": [";
         for (std::size_t i = 0; i < f.Values.size(); ++i) {

@@ -183,6 +183,8 @@ TModelFit FitModel(TCurveFit& engine, const TModelChoice& choice, const std::vec
     for (std::size_t j = 0; j < names.size(); ++j) fit.Parameters.push_back({names[j], model.Coefficients[j]});
     fit.Quality = model.Quality;
     fit.Truncated = model.Truncated;
+    fit.Centered = model.Centered;
+    if (!fit.Centered.Coefficients.empty()) fit.RawCancellation = RawFormCancellation(model.Centered, model.Coefficients);
     fit.Ok = true;
     for (double x : at) fit.Values.push_back(ValueAt(model, x));
     return fit;

@@ -45,6 +45,8 @@ struct TModelFit {
     std::vector<TParameter> Parameters;
     double Quality = 0.0;
     bool Truncated = false;     // mkPoly: a singular value was discarded (the data leave a coefficient open)
+    TCenteredPoly Centered;     // mkPoly, mkParabola: the centred form the values come from; none otherwise
+    double RawCancellation = 1.0;  // how much summing the parameters' terms cancels over the data
     std::vector<TValueAt> Values;  // at the x values asked for
 };
 
