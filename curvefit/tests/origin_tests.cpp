@@ -218,6 +218,46 @@ TEST_P(PolynomialOrigin, ParabolaValuesAreTheExactLeastSquaresValues)
 INSTANTIATE_TEST_SUITE_P(Poly, PolynomialOrigin, ::testing::ValuesIn(kOriginCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Two points 1e-5 apart among nine others fix a polynomial of order 10 with a condition number
+// near 3e9 even in t: beyond the refinement on R, so the fit solves its normal equations in
+// double-double arithmetic. Its coefficients are still the exact ones rounded, near 0 and at 1e4.
+// The polynomial itself is ill-conditioned: its terms in t reach 1e8 times its values at the ends,
+// so its values there keep the digits the rounding of the centred coefficients leaves them.
+TEST(PolynomialOrigin, NearlyCoincidentPointsAtOrderTen)
+{
+    for (double shift : {0.0, 1e4}) {
+        SCOPED_TRACE("shift " + std::to_string(shift));
+        Points points;
+        for (int i = 0; i < 9; ++i) {
+            const double x = -1.0 + 2.0 * i / 8;
+            points.emplace_back(shift + x, 3.0 + std::sin(3.0 * x));
+            points.emplace_back(shift + x, 3.01 + std::sin(3.0 * x));
+        }
+        points.emplace_back(shift + 0.3, 3.5);
+        points.emplace_back(shift + 0.30001, 3.2);
+        TCurveFit engine;
+        Fill(engine, points);
+        TFittedModel fit;
+        ASSERT_TRUE(CalcModelFit(engine, {mkPoly, 10}, fit));
+        EXPECT_FALSE(fit.Truncated);
+        const std::vector<Big> exact = ExactFit(points, 10);
+        for (int j = 0; j <= 10; ++j) {
+            const double nearest = static_cast<double>(exact[j]);
+            const double ulp = std::nextafter(std::fabs(nearest), HUGE_VAL) - std::fabs(nearest);
+            EXPECT_LE(static_cast<double>(abs(Big(fit.Coefficients[j]) - exact[j])), ulp) << "k" << j;
+        }
+        for (const auto& [x, y] : points) {
+            double value = 0.0;
+            ASSERT_TRUE(ModelValue(fit, x, value));
+            const double t = (x - fit.Centered.Centre) / fit.Centered.Scale;
+            double terms = 0.0;
+            for (std::size_t j = 0; j < fit.Centered.Coefficients.size(); ++j)
+                terms += std::fabs(fit.Centered.Coefficients[j] * std::pow(t, double(j)));
+            EXPECT_LT(static_cast<double>(abs(Big(value) - ExactValue(exact, x))), 1e-15 * terms) << "x = " << x;
+        }
+    }
+}
+
 // The centre and scale are the middle and half the width of the x range, so that t runs from -1
 // to 1 over the data: years 1950 to 2020 give t = (x - 1985) / 35.
 TEST(CenteredOver, SpansTheDataWithTMinusOneToOne)
