@@ -229,6 +229,8 @@ TFitResult SampledModel(TModelKind kind)
     TFitResult fit;
     fit.Model = {kind, 9};
     fit.Coefficients = kind == mkPoly ? std::vector<double>(10, 0.01) : std::vector<double>{1.0, 0.25, 0.125};
+    // The polynomials' values come from their centred form: at 0 with scale 1, the same coefficients.
+    if (kind == mkPoly || kind == mkParabola) fit.Centered = {0.0, 1.0, fit.Coefficients};
     return fit;
 }
 

@@ -315,24 +315,29 @@ std::string TruncationNote(const TModelFit& fit, int distinctX)
            "solution is shown";
 }
 
-// One parameter's uncertainty as printed.
-struct TUncertainty {
-    double StdError = 0, TValue = 0, PValue = 0, Low = 0, High = 0;
-    bool TDefined = false;  // t and p need a standard error above 0
-};
+bool HasCentredForm(const TModelFit& fit) { return !fit.Result.Centered.Coefficients.empty(); }
 
-TUncertainty UncertaintyOf(const TFitResult& r, std::size_t j, double level)
+// Whether the parameters, summed as the formula says, cancel too much over the data to give the
+// curve's values in doubles (the polynomials far from x = 0); then its note says so once.
+bool RawFormCancels(const TModelFit& fit) { return fit.RawCancellation > kRawFormCancellationLimit; }
+
+std::string CancellationNote(const TModelFit& fit)
 {
-    TUncertainty u;
-    const TFitParameter& p = r.Parameters[j];
-    u.StdError = p.StdError;
-    if (p.StdError > 0) {
-        u.TDefined = true;
-        u.TValue = p.Value / p.StdError;
-        u.PValue = StudentTwoSidedP(u.TValue, r.Statistics.Dof);
-    }
-    ParameterInterval(r, j, level, u.Low, u.High);
-    return u;
+    const int lost = static_cast<int>(std::lround(std::log10(fit.RawCancellation)));
+    return fit.Result.Parameters.front().Name + " to " + fit.Result.Parameters.back().Name +
+           " cancel when summed in doubles at these x (about " + std::to_string(std::min(lost, 16)) +
+           " of 16 digits lost); the centred form does not";
+}
+
+// The centred form's coefficients d0, d1, ... of t^0, t^1, ...
+std::string CentredName(std::size_t j) { return "d" + std::to_string(j); }
+
+std::string CentredFormula(const TModelFit& fit)
+{
+    std::string f = "y = d0";
+    for (std::size_t j = 1; j < fit.Result.Centered.Coefficients.size(); ++j)
+        f += " + d" + std::to_string(j) + "*t" + (j > 1 ? "^" + std::to_string(j) : std::string());
+    return f + " with t = (x - centre) / scale";
 }
 
 std::string LevelText(double level) { return Number(level * 100, 6) + " %"; }
@@ -365,9 +370,17 @@ void PrintTextOne(std::ostream& out, const TModelFit& fit, int points, int digit
     const TFitResult& r = fit.Result;
     std::vector<std::pair<std::string, std::string>> rows = {{"model", fit.Choice.Text}, {"formula", FormulaText(fit.Choice)}};
     for (const TFitParameter& p : r.Parameters) rows.emplace_back(p.Name, Number(p.Value, digits));
+    if (RawFormCancels(fit)) rows.emplace_back("note", CancellationNote(fit));
     rows.emplace_back("quality", Number(r.Quality, digits));
     rows.emplace_back("points", std::to_string(points));
     if (r.Truncated) rows.emplace_back("note", TruncationNote(fit, distinctX));
+    if (HasCentredForm(fit)) {
+        rows.emplace_back("centred", CentredFormula(fit));
+        rows.emplace_back("centre", Number(r.Centered.Centre, digits));
+        rows.emplace_back("scale", Number(r.Centered.Scale, digits));
+        for (std::size_t j = 0; j < r.Centered.Coefficients.size(); ++j)
+            rows.emplace_back(CentredName(j), Number(r.Centered.Coefficients[j], digits));
+    }
     for (const TValueAt& v : fit.Values) rows.emplace_back(AtName(v.X, digits), ValueText(v, digits));
     PrintRows(out, rows);
 
@@ -377,7 +390,7 @@ void PrintTextOne(std::ostream& out, const TModelFit& fit, int points, int digit
         std::vector<std::vector<std::string>> table = {
             {"parameter", "estimate", "std. error", "t value", "p value", LevelText(level) + " from", "to"}};
         for (std::size_t j = 0; j < r.Parameters.size(); ++j) {
-            const TUncertainty u = UncertaintyOf(r, j, level);
+            const TParameterUncertainty u = ParameterUncertainty(r, j, level);
             table.push_back({r.Parameters[j].Name, Number(r.Parameters[j].Value, digits), Number(u.StdError, digits),
                              u.TDefined ? Number(u.TValue, digits) : "-", u.TDefined ? Number(u.PValue, digits) : "-",
                              Number(u.Low, digits), Number(u.High, digits)});
@@ -440,6 +453,7 @@ void PrintTextSeveral(std::ostream& out, const std::vector<TModelFit>& fits, int
         std::string line;
         for (const TFitParameter& p : f.Result.Parameters) line += p.Name + " = " + Number(p.Value, digits) + "  ";
         for (const TValueAt& v : f.Values) line += AtName(v.X, digits) + " = " + ValueText(v, digits) + "  ";
+        if (RawFormCancels(f)) line += "(" + CancellationNote(f) + ")  ";
         if (f.Result.Truncated) line += "(" + TruncationNote(f, distinctX) + ")";
         while (!line.empty() && line.back() == ' ') line.pop_back();
         table.push_back({f.Choice.Text, f.HasAicY ? Number(f.AicY, digits) : f.HasY && f.RssY == 0 ? "exact" : "-",
@@ -465,10 +479,17 @@ void PrintCsv(std::ostream& out, const std::vector<TModelFit>& fits, int points,
         row("quality", Number(r.Quality, digits));
         row("points", std::to_string(points));
         if (r.Truncated) row("truncated", "1");
+        if (HasCentredForm(f)) {
+            row("centre", Number(r.Centered.Centre, digits));
+            row("scale", Number(r.Centered.Scale, digits));
+            for (std::size_t j = 0; j < r.Centered.Coefficients.size(); ++j)
+                row(CentredName(j), Number(r.Centered.Coefficients[j], digits));
+            if (RawFormCancels(f)) row("raw_form_cancels", "1");
+        }
         for (const TValueAt& v : f.Values) row(AtName(v.X, digits), ValueText(v, digits));
         if (r.HasErrors)
             for (std::size_t j = 0; j < r.Parameters.size(); ++j) {
-                const TUncertainty u = UncertaintyOf(r, j, level);
+                const TParameterUncertainty u = ParameterUncertainty(r, j, level);
                 const std::string& name = r.Parameters[j].Name;
                 row("std_error:" + name, Number(u.StdError, digits));
                 if (u.TDefined) {
@@ -526,10 +547,17 @@ std::string JsonModel(const TModelFit& f, int points, int digits, double level, 
         j += (i ? ", " : "") + JsonString(r.Parameters[i].Name) + ": " + Number(r.Parameters[i].Value, digits);
     j += "}, \"quality\": " + Number(r.Quality, digits) + ", \"points\": " + std::to_string(points);
     if (f.Choice.Kind == mkPoly) j += std::string(", \"truncated\": ") + (r.Truncated ? "true" : "false");
+    if (HasCentredForm(f)) {
+        j += ", \"centered\": {\"centre\": " + Number(r.Centered.Centre, digits) + ", \"scale\": " +
+             Number(r.Centered.Scale, digits) + ", \"coefficients\": [";
+        for (std::size_t i = 0; i < r.Centered.Coefficients.size(); ++i)
+            j += (i ? ", " : "") + Number(r.Centered.Coefficients[i], digits);
+        j += std::string("]}, \"raw_form_cancels\": ") + (RawFormCancels(f) ? "true" : "false");
+    }
     if (r.HasErrors) {
         j += ", \"uncertainty\": {";
         for (std::size_t i = 0; i < r.Parameters.size(); ++i) {
-            const TUncertainty u = UncertaintyOf(r, i, level);
+            const TParameterUncertainty u = ParameterUncertainty(r, i, level);
             j += (i ? ", " : "") + JsonString(r.Parameters[i].Name) + ": {\"std_error\": " +
                  Number(u.StdError, digits) + ", \"t_value\": " + JsonNumber(u.TDefined, u.TValue, digits) +
                  ", \"p_value\": " + JsonNumber(u.TDefined, u.PValue, digits) + ", \"ci_low\": " +

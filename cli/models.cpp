@@ -207,6 +207,8 @@ TModelFit FitModel(TCurveFit& engine, const TModelChoice& choice, const TFitRequ
         fit.Message = choice.Text + ": the fit gave a value that is not a finite number";
         return fit;
     }
+    if (!model.Centered.Coefficients.empty())
+        fit.RawCancellation = RawFormCancellation(model.Centered, model.Coefficients);
     fit.Ok = true;
     for (double x : request.At) fit.Values.push_back(ValueAt(model, x));
     for (double x : request.Band) fit.Band.push_back(BandAt(model, x, request.Level));

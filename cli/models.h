@@ -47,6 +47,7 @@ struct TModelFit {
     bool Ok = false;
     std::string Message;        // why the fit failed: the engine's message, or the program's own
     TFitResult Result;          // the parameters with their errors and the statistics
+    double RawCancellation = 1.0;  // how much summing the parameters' terms cancels over the data
     std::vector<TValueAt> Values;  // at the x values asked for
     std::vector<TBandPoint> Band;  // at the x values asked for
     // In y itself (TFitRequest::InY): the same variable for every model.

@@ -194,6 +194,7 @@ void TCurveFit::ClearData()
     *m_sums = TRunningSums{};
     m_sumFlags = 0;
     m_minX = kNoMinX;
+    m_maxX = -kNoMinX;
     m_splineQuality = 0.0;
     m_splineStartP = 0.0;
     m_splineSorted = false;
@@ -215,6 +216,7 @@ void TCurveFit::AddPoint(double x, double y)
     }
 
     if (x < m_minX) m_minX = x;
+    if (x > m_maxX) m_maxX = x;
     TRunningSums& s = *m_sums;
     const long double X = x, Y = y;
     s.x += X;
@@ -338,10 +340,18 @@ void TCurveFit::CalcLinFit(double& k, double& d, double& quality)
     quality = CheckFinite(q);
 }
 
-// Centred on the mean of the running sums and refined by one pass, like the line.
 void TCurveFit::CalcParabolFit(double& k0, double& k1, double& k2, double& quality)
 {
+    TCenteredPoly centered;
+    CalcParabolFit(k0, k1, k2, quality, centered);
+}
+
+// Centred on the mean of the running sums and refined by one pass, like the line. The centred
+// form it returns is that of the polynomial fit, re-expanded from the mean's in extended precision.
+void TCurveFit::CalcParabolFit(double& k0, double& k1, double& k2, double& quality, TCenteredPoly& centered)
+{
     k0 = k1 = k2 = quality = 0;
+    centered = {};
     const int n = m_pointCount;
     if (n < 3) Fail("CalcParabolFit: not enough data points");
 
@@ -389,11 +399,19 @@ void TCurveFit::CalcParabolFit(double& k0, double& k1, double& k2, double& quali
     const double q =
         spreadY != 0 ? ClampQuality(static_cast<double>((c0 * sy + c1 * sxy + c2 * sxxy - sy * sy / n) / spreadY))
                      : 1.0;
-    guard.Check(r0, r1, r2, q);
+    // x - mx = scale t + shift, so c0 + c1 (x - mx) + c2 (x - mx)^2 in powers of t.
+    TCenteredPoly form = CenteredOver(m_minX, m_maxX);
+    const long double shift = static_cast<long double>(form.Centre) - mx;
+    const long double scale = form.Scale;
+    form.Coefficients = {static_cast<double>(c0 + my + (c1 + c2 * shift) * shift),
+                         static_cast<double>((c1 + 2 * c2 * shift) * scale),
+                         static_cast<double>(c2 * scale * scale)};
+    guard.Check(r0, r1, r2, q, form.Coefficients.data());
     k0 = CheckFinite(r0);
     k1 = CheckFinite(r1);
     k2 = CheckFinite(r2);
     quality = CheckFinite(q);
+    centered = std::move(form);
 }
 
 void TCurveFit::CalcReciLinFit(double& k0, double& k1, double& quality)

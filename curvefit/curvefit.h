@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "curvefit/centeredpoly.h"
 #include "curvefit/matrix.h"
 #include "curvefit/vector.h"
 
@@ -61,6 +62,9 @@ public:
     // closed-form fits: outputs are 0 on entry, EQZLMath2Error on bad data
     void CalcLinFit(double& k, double& d, double& quality);
     void CalcParabolFit(double& k0, double& k1, double& k2, double& quality);
+    // The same parabola, also in the centred form its values are computed from (centre and scale
+    // as the polynomial fit takes them).
+    void CalcParabolFit(double& k0, double& k1, double& k2, double& quality, TCenteredPoly& centered);
     void CalcReciLinFit(double& k0, double& k1, double& quality);
     void CalcLogFit(double& k0, double& k1, double& quality);
     void CalcReciLogFit(double& k0, double& k1, double& quality);
@@ -69,6 +73,10 @@ public:
     // polynomial of order m by least squares through a truncated SVD; c[0] is the constant,
     // c[j] the coefficient of x^j. Returns the decomposition's success.
     bool CalcPolynomialFit(std::uint8_t m, std::span<double> c, double& quality, bool& truncated);
+    // The same fit, also in the centred form t = (x - centre) / scale in which it was solved and
+    // from which its values are to be computed; c holds its raw coefficients, converted.
+    bool CalcPolynomialFit(std::uint8_t m, std::span<double> c, double& quality, bool& truncated,
+                           TCenteredPoly& centered);
 
     // the smoothing spline at x; valid is true for x inside [smallest x, largest x]
     double SplineValue(double x, double& quality, bool& valid);
@@ -83,6 +91,7 @@ private:
     TMatrix m_points{2, 1000};
     int m_pointCount = 0;
     double m_minX = 1.7e308;
+    double m_maxX = -1.7e308;    // the largest x entered: with m_minX the range the centred forms span
     mutable std::uint8_t m_sumFlags = 0;
 
     // running sums of the transformed fits (owned by the store; see curvefit.cpp)

@@ -310,6 +310,8 @@ void AddStatistics(const TCurveFit& engine, TFitResult& fit, const TStatisticsOp
     const TYOf yOf = YOfKind(kind);
     const TRegressionData d = RegressionData(engine, xOf, yOf, options.Sigma);
     const int n = static_cast<int>(d.Count);
+    // A polynomial fitted to no point at all has nothing to tell.
+    if (n == 0) return;
     const int p = BasisSize(fit.Model);
     const TBasisMap map = MapOf(d);
     // A polynomial with fewer distinct x than coefficients leaves the higher ones open.
@@ -448,6 +450,20 @@ void AddStatistics(const TCurveFit& engine, TFitResult& fit, const TStatisticsOp
             return;
         }
     for (std::size_t j = 0; j < count; ++j) fit.Parameters[j].StdError = std::sqrt(std::max(0.0, fit.Covariance[j * count + j]));
+}
+
+TParameterUncertainty ParameterUncertainty(const TFitResult& fit, std::size_t j, double level)
+{
+    TParameterUncertainty u;
+    const TFitParameter& p = fit.Parameters[j];
+    u.StdError = p.StdError;
+    if (p.StdError > 0) {
+        u.TDefined = true;
+        u.TValue = p.Value / p.StdError;
+        u.PValue = StudentTwoSidedP(u.TValue, fit.Statistics.Dof);
+    }
+    ParameterInterval(fit, j, level, u.Low, u.High);
+    return u;
 }
 
 void ParameterInterval(const TFitResult& fit, std::size_t j, double level, double& low, double& high)

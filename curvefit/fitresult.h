@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "curvefit/centeredpoly.h"
 #include "curvefit/modelkind.h"
 
 class TCurveFit;
@@ -75,6 +76,7 @@ struct TFitResult {
     std::vector<double> Coefficients;  // the model's numbers in the order of ParameterNames; empty for the spline
     double Quality = 0.0;
     bool Truncated = false;            // mkPoly: a singular value was discarded
+    TCenteredPoly Centered;            // mkPoly, mkParabola: the form every value is computed from
     TCurveFit* Engine = nullptr;       // mkSpline: the engine whose spline cache is the curve
 
     // Filled by AddStatistics.
@@ -118,6 +120,15 @@ double StudentTwoSidedP(double t, int dof);
 // The interval estimate +- quantile * standard error of parameter j; exp's k0 maps the interval
 // of its regressed coefficient.
 void ParameterInterval(const TFitResult& fit, std::size_t j, double level, double& low, double& high);
+
+// Parameter j of a fit with errors as a table shows it: its standard error, t = estimate /
+// standard error with its two-sided p (TDefined: only for a standard error above 0), and its
+// interval at the level.
+struct TParameterUncertainty {
+    double StdError = 0, TValue = 0, PValue = 0, Low = 0, High = 0;
+    bool TDefined = false;
+};
+TParameterUncertainty ParameterUncertainty(const TFitResult& fit, std::size_t j, double level);
 
 // The residual sum of squares in y itself over the engine's points (the same variable for every
 // model), for comparing models; false where the model has no value at some point.

@@ -67,15 +67,13 @@ bool gPortableOnly = false;
 
 const TKernels& Kernels()
 {
-    static const TKernels portableKernels{portable::ScanPoints,     portable::FormBlock,
-                                          portable::FoldBlock,      portable::RefinementSums,
-                                          portable::QualityMeans,   portable::QualitySpreads,
-                                          portable::CentredSums,    portable::CentredResidualMoments,
+    static const TKernels portableKernels{portable::ScanPoints,       portable::FormBlock,
+                                          portable::FoldBlock,        portable::ResidualSums,
+                                          portable::CentredSums,      portable::CentredResidualMoments,
                                           portable::ChebyshevMoments, portable::ChebyshevResiduals};
 #if KERNELS_HAVE_FUSED
-    static const TKernels fusedKernels{fused::ScanPoints,     fused::FormBlock,    fused::FoldBlock,
-                                       fused::RefinementSums, fused::QualityMeans, fused::QualitySpreads,
-                                       fused::CentredSums,    fused::CentredResidualMoments,
+    static const TKernels fusedKernels{fused::ScanPoints,       fused::FormBlock,   fused::FoldBlock,
+                                       fused::ResidualSums,     fused::CentredSums, fused::CentredResidualMoments,
                                        fused::ChebyshevMoments, fused::ChebyshevResiduals};
     static const bool wide = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
     return wide && !gPortableOnly ? fusedKernels : portableKernels;

@@ -28,28 +28,42 @@ constexpr int kMaxChebyshev = 11;
 // Zeroed quads, aligned as the type needs (a std::vector of the vector type may not be).
 std::unique_ptr<TQuad[]> Quads(std::size_t count);
 
+// The extent of the points: the smallest and largest x and y.
+struct TPointExtent {
+    double lowX = 0.0, highX = 0.0, lowY = 0.0, highY = 0.0;
+};
+
+// The variable of the polynomial fit, t = (x - centre) / scale, as the loops form it:
+// t = ((x - centre) unit) (factorHi + factorLo), where unit is a power of two near 1 / scale and
+// the factor (between 1/2 and 1) the rest of 1 / scale in double-double, so that no step leaves
+// the range in which products are exact. The data enter as y dataScale (a power of two).
+struct TCentring {
+    double centre = 0.0, unit = 1.0, factorHi = 1.0, factorLo = 0.0, dataScale = 1.0;
+};
+
+// What a pass over the residuals gives besides g: the sum of the squared residuals and the sum
+// and sum of squares of the differences of the scaled data to the scaled mean passed in.
+struct TResidualSums {
+    double squares = 0.0, dataDifferences = 0.0, dataSquares = 0.0;
+};
+
 struct TKernels {
-    // The largest |x| and |y| of the points; false when some x or y is not a finite number.
-    bool (*scanPoints)(const double* xs, const double* ys, int n, double& largestX, double& largestY);
-    // Rows [first, first + count) of the scaled design (x^1 .. x^m, 1) and the scaled data into
-    // the block, column c at block + c * kBlockRows / 4; rows up to a multiple of four are zero.
-    void (*formBlock)(const double* xs, const double* ys, int first, int count, int m, const double* columnScale,
-                      double dataScale, TQuad* block);
+    // The extent of the points; false when some x or y is not a finite number.
+    bool (*scanPoints)(const double* xs, const double* ys, int n, TPointExtent& extent);
+    // Rows [first, first + count) of the design (t^1 .. t^m, 1) and the scaled data into the
+    // block, column c at block + c * kBlockRows / 4; t in double precision. Rows up to a multiple
+    // of four are zero.
+    void (*formBlock)(const double* xs, const double* ys, int first, int count, int m, const TCentring& centring,
+                      TQuad* block);
     // Folds `quads` quads of rows of the block into the upper triangle R (w x w, row by row) by
     // Householder reflections. factor is scratch space of w places.
     void (*foldBlock)(double* R, int w, TQuad* block, int quads, double* factor);
-    // The residuals r = b - A (hi + lo) of the scaled design A (columns x^j columnScale[j], the
-    // constant last; b = y dataScale) and g = A^T r, in double-double arithmetic; g = gHi + gLo.
-    // scratch: 3 (m + 1) quads.
-    void (*refinementSums)(const double* xs, const double* ys, int n, int m, const double* columnScale,
-                           double dataScale, const double* hi, const double* lo, double* gHi, double* gLo,
-                           TQuad* scratch);
-    // The sums of y and of the fitted values c_m + sum c_j x^(j+1), and whether either varies.
-    void (*qualityMeans)(const double* xs, const double* ys, int n, const double* c, int m, double& sumY,
-                         double& sumH, bool& spreadY, bool& spreadH);
-    // The sums of squares and products of y and the fitted values about their means.
-    void (*qualitySpreads)(const double* xs, const double* ys, int n, const double* c, int m, double meanY,
-                           double meanH, double& vy, double& vh, double& cov);
+    // The residuals r = b - A (hi + lo) of the design A (columns t^1 .. t^m, the constant last;
+    // b = y dataScale) and g = A^T r, with t, its powers, r and g in double-double arithmetic;
+    // g = gHi + gLo. Also the sums of `sums` about the scaled mean meanY. scratch: 4 (m + 1) quads.
+    void (*residualSums)(const double* xs, const double* ys, int n, int m, const TCentring& centring, double meanY,
+                         const double* hi, const double* lo, double* gHi, double* gLo, TResidualSums& sums,
+                         TQuad* scratch);
     // The centred sums of the closed-form line and parabola about (cx, cy): with dx = x - cx and
     // dy = y - cy, sums[0..7] = dx, dy, dx^2, dy^2, dx dy, dx^2 dy, dx^3, dx^4 (the last three
     // only when `parabola`).

@@ -45,7 +45,7 @@ bool CalcModelFit(TCurveFit& engine, const TModel& model, TFitResult& fit)
     double a = 0, b = 0, c = 0, q = 0;
     switch (model.Kind) {
     case mkLine: engine.CalcLinFit(a, b, q); fit.Coefficients = {a, b}; break;
-    case mkParabola: engine.CalcParabolFit(a, b, c, q); fit.Coefficients = {a, b, c}; break;
+    case mkParabola: engine.CalcParabolFit(a, b, c, q, fit.Centered); fit.Coefficients = {a, b, c}; break;
     case mkReciprocal: engine.CalcReciLinFit(a, b, q); fit.Coefficients = {a, b}; break;
     case mkLog: engine.CalcLogFit(a, b, q); fit.Coefficients = {a, b}; break;
     case mkReciprocalLog: engine.CalcReciLogFit(a, b, q); fit.Coefficients = {a, b}; break;
@@ -55,7 +55,7 @@ bool CalcModelFit(TCurveFit& engine, const TModel& model, TFitResult& fit)
         fit.Model.Order = m;
         std::vector<double> k(std::size_t(m) + 1, 0.0);
         bool truncated = false;
-        if (!engine.CalcPolynomialFit(static_cast<std::uint8_t>(m), k, q, truncated)) return false;
+        if (!engine.CalcPolynomialFit(static_cast<std::uint8_t>(m), k, q, truncated, fit.Centered)) return false;
         fit.Coefficients = std::move(k);
         fit.Truncated = truncated;
         break;
@@ -86,7 +86,8 @@ bool UnguardedValue(const TFitResult& fit, double x, double& y)
     const TModelKind kind = fit.Model.Kind;
     switch (kind) {
     case mkLine: y = k[0] * x + k[1]; return true;
-    case mkParabola: y = k[0] + k[1] * x + k[2] * x * x; return true;
+    case mkParabola:
+    case mkPoly: y = fit.Centered.Value(x); return true;
     case mkReciprocal:
     case mkReciprocalLog: {
         if (kind == mkReciprocalLog && !(x > 0)) return false;
@@ -101,17 +102,6 @@ bool UnguardedValue(const TFitResult& fit, double x, double& y)
         y = k[0] + k[1] * std::log(x);
         return true;
     case mkExp: y = k[0] * std::exp(k[1] * x); return true;
-    case mkPoly: {
-        double sum = 0.0, power = 1.0;
-        const std::size_t last = k.size() - 1;
-        for (std::size_t j = 0; j <= last; ++j) {
-            sum += k[j] * power;
-            // The power beyond the last term is not needed; building it could overflow alone.
-            if (j < last) power *= x;
-        }
-        y = sum;
-        return true;
-    }
     case mkSpline: {
         double quality = 0;
         bool valid = false;

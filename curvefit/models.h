@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "curvefit/centeredpoly.h"
 #include "curvefit/fitresult.h"
 #include "curvefit/modelkind.h"
 
@@ -27,8 +28,7 @@ bool CalcModelFit(TCurveFit& engine, const TModel& model, TFitResult& fit);
 // The fitted value at x, each point under its own floating-point guard. False where the model
 // has no value: a logarithm of x <= 0, a denominator that is exactly 0, the spline outside its
 // data. An overflow or invalid operation on the way raises EOverflow or EInvalidOp. The
-// polynomial is summed in increasing powers, each built by one multiplication more, and never
-// forms a power beyond its last term.
+// polynomial and the parabola are evaluated in their centred form, whose terms do not cancel.
 bool ModelValue(const TFitResult& fit, double x, double& y);
 
 struct TCurvePoint {

@@ -161,6 +161,56 @@ TEST(FitProgram, NamesTheCoefficientsTheDataDoNotDetermine)
 
 // Models are compared by the AIC of their residuals in y, the same variable for each: an exact
 // fit comes first, the one with fewer parameters before the other.
+// Hourly timestamps near 1.7e9: the polynomial's centred form comes out in every format, as the
+// engine gives it, and from order 3 on a note says once that the raw coefficients cancel.
+TEST(FitProgram, GivesTheCentredFormAndSaysWhereTheRawFormCancels)
+{
+    const std::string path = TempFile("hours.txt");
+    TTable table;
+    for (int i = 0; i < 200; ++i) {
+        table.X.push_back(1.7e9 + 3600.0 * i);
+        table.Y.push_back(3.0 + std::sin(0.0455 * i));
+    }
+    ASSERT_EQ(WriteTableFile(path, table), 0);
+    TCurveFit engine;
+    for (std::size_t i = 0; i < table.X.size(); ++i) engine.AddPoint(table.X[i], table.Y[i]);
+
+    const std::string cancels = "c0 to c3 cancel when summed in doubles at these x";
+    const TOutput cubic = Fit({"--model", "poly:3", path});
+    ASSERT_EQ(cubic.status, 0) << cubic.err;
+    const std::size_t note = cubic.out.find("\nnote     " + cancels);
+    EXPECT_NE(note, std::string::npos) << cubic.out;
+    EXPECT_EQ(cubic.out.find("cancel", note + 20), std::string::npos) << cubic.out;
+    EXPECT_NE(cubic.out.find("\ncentred  y = d0 + d1*t + d2*t^2 + d3*t^3 with t = (x - centre) / scale\n"
+                             "centre   1700358200\nscale    358200\nd0       "),
+              std::string::npos)
+        << cubic.out;
+    const TOutput quadratic = Fit({"--model", "poly:2", path});
+    EXPECT_EQ(quadratic.out.find("cancel"), std::string::npos) << quadratic.out;
+    EXPECT_NE(quadratic.out.find("\nd2 "), std::string::npos) << quadratic.out;
+
+    TModelChoice choice;
+    std::string message;
+    ASSERT_TRUE(ParseModel("poly:3", choice, message));
+    const TModelFit direct = FitModel(engine, choice, {});
+    ASSERT_EQ(direct.Result.Centered.Coefficients.size(), 4u);
+    const auto items = CsvItems(Fit({"--model", "poly:3", "--format", "csv", path}).out);
+    EXPECT_EQ(Bits(Read(items.at("centre"))), Bits(direct.Result.Centered.Centre));
+    EXPECT_EQ(Bits(Read(items.at("scale"))), Bits(direct.Result.Centered.Scale));
+    for (std::size_t j = 0; j < 4; ++j)
+        EXPECT_EQ(Bits(Read(items.at("d" + std::to_string(j)))), Bits(direct.Result.Centered.Coefficients[j])) << j;
+    EXPECT_EQ(items.at("raw_form_cancels"), "1");
+
+    const TOutput json = Fit({"--model", "poly:3", "--format", "json", "--digits", "4", path});
+    EXPECT_NE(json.out.find(", \"centered\": {\"centre\": 1.7e+09, \"scale\": 3.582e+05, \"coefficients\": ["),
+              std::string::npos)
+        << json.out;
+    EXPECT_NE(json.out.find("]}, \"raw_form_cancels\": true"), std::string::npos) << json.out;
+    // The line has no centred form.
+    EXPECT_EQ(Fit({"--format", "json", path}).out.find("centered"), std::string::npos);
+    std::remove(path.c_str());
+}
+
 TEST(FitProgram, ComparesModelsBestFirst)
 {
     // y = 2 x^2 + 1 exactly: the parabola and the cubic fit it fully; x = 0 leaves the

@@ -22,11 +22,13 @@ TFitResult Fitted(TCurveFit& engine, const Points& points, TModel model)
     return fit;
 }
 
-// A model with given coefficients, without fitting.
+// A model with given coefficients, without fitting; the polynomials centred at 0 with scale 1,
+// where the centred coefficients are the raw ones.
 TFitResult Given(TModelKind kind, std::vector<double> k)
 {
     TFitResult fit;
     fit.Model = {kind, int(k.size()) - 1};
+    if (kind == mkPoly || kind == mkParabola) fit.Centered = {0.0, 1.0, k};
     fit.Coefficients = std::move(k);
     return fit;
 }
