@@ -338,6 +338,8 @@ bool TCurveFit::CalcPolynomialFit(std::uint8_t m, std::span<double> c, double& q
     centered = n > 0 ? CenteredOver(extent.lowX, extent.highX) : TCenteredPoly{};
     const double dataScale = 1.0 / PowerOfTwo(std::max(std::fabs(extent.lowY), std::fabs(extent.highY)));
     const TCentring centring = LoopCentring(centered, dataScale);
+    // The mean of y from the store's extended running sum (no sum of doubles to overflow); the
+    // residual pass corrects the data's sum of squares for its rounding.
     const double meanY = MeanY() * dataScale;
 
     // R of the design with the scaled data as its last column, row by row.
