@@ -10,14 +10,15 @@
 // The control's code is split by concern: chart.cpp (construction, properties, loading and the
 // paint lock), layers.cpp (the axis maps of the layers and the range rules), axes.cpp (axis
 // synchronisation and layout presets), sharing.cpp (clearing and showing the display list, data
-// sharing), paint.cpp (the paint pipeline and the render frame), export.cpp (the picture drawn
-// once more onto a painter: saved pictures and screens of a higher pixel ratio), grid.cpp (grid
-// positions), labeldraw.cpp (the layout of text labels, the crosshairs) and mouse.cpp (the
-// widget's mouse and key events). Its parts are objects of their own: the display list
-// (displaylist.h) holds the items and the sharing group, the renderer (render.h) draws a frame
-// value and never sees the chart, and the mouse handling (mouse.h) works through the chart's
-// public operations. What a program using the control does not need takes a TChartKey
-// (chartkey.h), which only the chart, its mouse handling and its test support can make.
+// sharing), paint.cpp (the paint pipeline, the render frame with its grid positions, the
+// crosshairs), export.cpp (the picture drawn once more onto a painter: saved pictures and
+// screens of a higher pixel ratio) and mouse.cpp (the widget's mouse and key events). Its parts
+// are objects of their own: the display list (displaylist.h) holds the items and the sharing
+// group, the renderer (render.h) draws a frame value with the grid (grid.h) and label drawing
+// (labeldraw.h), and none of them includes this header; the mouse handling (mouse.h) works on
+// the chart through its public operations. What a program using the control does not need
+// takes a TChartKey (chartkey.h), which only the chart, its mouse handling and its test support
+// can make.
 #include <QWidget>
 
 #include <algorithm>
@@ -473,8 +474,8 @@ private:
     void PaintScreenOverlay(QPainter& painter) const;
     void ConnectScale(int layer, bool horizontal);
     void InitMouse();              // mouse.cpp: cursors and the idle mouse state
-    void DrawCrossHairs(TCanvas& canvas, int x0, int y0);  // labeldraw.cpp
-    // The grid positions along both axes of a layer (grid.cpp).
+    void DrawCrossHairs(TCanvas& canvas, int x0, int y0);  // paint.cpp
+    // The grid positions along both axes of a layer (paint.cpp).
     void GridPositionsOf(int layer, std::vector<double>& xs, std::vector<double>& ys) const;
 
     // layout and look

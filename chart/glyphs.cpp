@@ -244,4 +244,3 @@ const TPixelStamp* TGlyphStamp::For(std::uint8_t markKind, TPenMode mode)
     }
     return table[slot];
 }
-

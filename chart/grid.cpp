@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "chart/chart.h"
 #include "common/mathutil.h"
 
 namespace {
@@ -97,27 +96,4 @@ std::vector<double> GridPositions(const TGridAxis& axis, int limit)
         x = NextOf(axis, ticks, k, x);
     }
     return out;
-}
-
-namespace {
-
-TGridAxis AxisOf(const TScaleProps& props, const TScale& scale, double spacing)
-{
-    TGridAxis a;
-    a.RangeLow = props.RangeLow();
-    a.RangeHigh = props.RangeHigh();
-    a.Logarithmic = props.Logarithmic();
-    a.Spacing = spacing;
-    for (int k = 1; k <= scale.NumTicks(); ++k) a.Ticks.push_back(scale.TickPosition(k));
-    a.ScaleRangeLow = scale.RangeLow();
-    a.ScaleRangeHigh = scale.RangeHigh();
-    return a;
-}
-
-}  // namespace
-
-void TCustomRChart::GridPositionsOf(int layer, std::vector<double>& xs, std::vector<double>& ys) const
-{
-    xs = GridPositions(AxisOf(ScalePropsX(layer), ScaleObjectX(layer), m_gridDx));
-    ys = GridPositions(AxisOf(ScalePropsY(layer), ScaleObjectY(layer), m_gridDy));
 }

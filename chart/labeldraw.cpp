@@ -6,16 +6,16 @@
 
 #include <algorithm>
 
-#include "chart/chart.h"
 #include "chart/textlabel.h"
 
+int NearPixel(long long v)
+{
+    // A pixel this far out lies off every image anyway.
+    constexpr long long kFarPixel = 100000000;
+    return int(std::clamp<long long>(v, -kFarPixel, kFarPixel));
+}
+
 namespace {
-
-// Anchors are kept this far inside the int range, so the box arithmetic never overflows; a
-// label this far out lies off every image anyway.
-constexpr int kFarPixel = 100000000;
-
-int Near(long long v) { return int(std::clamp<long long>(v, -kFarPixel, kFarPixel)); }
 
 std::vector<std::string> SplitLines(const std::string& caption)
 {
@@ -32,8 +32,8 @@ std::vector<std::string> SplitLines(const std::string& caption)
 TLabelLayout LayOutTextLabel(const TCanvas& canvas, const TCustomTextLabel& label, int x, int y)
 {
     TLabelLayout l;
-    x = Near(x);
-    y = Near(y);
+    x = NearPixel(x);
+    y = NearPixel(y);
     l.Lines = SplitLines(label.Caption());
     const int n = int(l.Lines.size());
     std::vector<int> widths;
@@ -107,48 +107,4 @@ void DrawTextLabel(TCanvas& canvas, const TCustomTextLabel& label, int x, int y)
     }
     for (std::size_t k = 0; k < l.Lines.size(); ++k)
         canvas.TextOut(l.LineOrigins[k].X, l.LineOrigins[k].Y, l.Lines[k]);
-}
-
-// Crosshairs 1 to 4 on the image being presented, whose origin lies at control pixel (x0, y0).
-// Hair lines stay inside the chart area, by half their width; the box form goes anywhere.
-void TCustomRChart::DrawCrossHairs(TCanvas& canvas, int x0, int y0)
-{
-    const TColor penColor = canvas.Pen().Color();
-    const int penWidth = canvas.Pen().Width();
-    const TPenStyle penStyle = canvas.Pen().Style();
-    const int r = width() - m_marginRight - m_shadowWidth;
-    const int b = height() - m_marginBottom - m_shadowWidth;
-    for (int k = 1; k <= kMaxCrossHairs; ++k) {
-        const TCrossHair& ch = CrossHair(k);
-        if (ch.Mode() == chOff) continue;
-        int px = 0, py = 0;
-        WorldToMouse(ch.Layer(), ch.PosX(), ch.PosY(), px, py);
-        px = Near(px);
-        py = Near(py);
-        canvas.Pen().SetColor(ch.Color());
-        canvas.Pen().SetWidth(ch.LineWid());
-        canvas.Pen().SetStyle(ch.LineType());
-        canvas.Brush().SetColor(m_chartColor);
-        const int half = ch.LineWid() / 2;
-        if ((ch.Mode() == chHoriz || ch.Mode() == chBoth) && m_marginTop + half < py && py < b - half) {
-            canvas.MoveTo(m_marginLeft + half + 1 - x0, py - y0);
-            canvas.LineTo(r - half - x0, py - y0);
-        }
-        if ((ch.Mode() == chVert || ch.Mode() == chBoth) && m_marginLeft + half < px && px < r - half) {
-            canvas.MoveTo(px - x0, m_marginTop + half + 1 - y0);
-            canvas.LineTo(px - x0, b - half - y0);
-        }
-        if (ch.Mode() == chBox) {
-            const int cx = px - x0, cy = py - y0;
-            canvas.MoveTo(cx - 10, cy);
-            canvas.LineTo(cx + 10, cy);
-            canvas.MoveTo(cx, cy - 10);
-            canvas.LineTo(cx, cy + 10);
-            canvas.Brush().SetStyle(bsSolid);
-            canvas.Rectangle(cx - 2, cy - 2, cx + 3, cy + 3);
-        }
-    }
-    canvas.Pen().SetColor(penColor);
-    canvas.Pen().SetWidth(penWidth);
-    canvas.Pen().SetStyle(penStyle);
 }

@@ -1,11 +1,15 @@
 #pragma once
-// Drawing of the chart's text labels and crosshairs.
+// Drawing of the chart's text labels, and the pixel clamp the labels and crosshairs share.
 #include <string>
 #include <vector>
 
 #include "platform/canvas.h"
 
 class TCustomTextLabel;
+
+// `v` clamped into -100000000..100000000: the arithmetic of boxes and hair lines around an anchor
+// never overflows.
+int NearPixel(long long v);
 
 // Where the parts of a label go on the canvas, for an anchor at canvas pixel (x, y).
 struct TLabelLayout {

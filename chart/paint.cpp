@@ -2,12 +2,14 @@
 // into the control image, the chart area into the data image, copies the data image into the
 // control image and the control image onto the screen image, which paintEvent puts on the
 // widget. The data-area refresh redraws only the data image and copies it to its place on the
-// screen image.
+// screen image. Crosshairs are drawn on every image as it is presented.
 #include "chart/chart.h"
 
 #include <QPaintEvent>
 #include <QPainter>
 
+#include "chart/grid.h"
+#include "chart/labeldraw.h"
 #include "chart/render.h"
 #include "platform/widgetpaint.h"
 
@@ -272,4 +274,71 @@ void TCustomRChart::paintEvent(QPaintEvent*)
     } catch (const std::exception&) {
         painter.drawImage(QPoint(0, 0), m_screenImage);
     }
+}
+
+namespace {
+
+TGridAxis AxisOf(const TScaleProps& props, const TScale& scale, double spacing)
+{
+    TGridAxis a;
+    a.RangeLow = props.RangeLow();
+    a.RangeHigh = props.RangeHigh();
+    a.Logarithmic = props.Logarithmic();
+    a.Spacing = spacing;
+    for (int k = 1; k <= scale.NumTicks(); ++k) a.Ticks.push_back(scale.TickPosition(k));
+    a.ScaleRangeLow = scale.RangeLow();
+    a.ScaleRangeHigh = scale.RangeHigh();
+    return a;
+}
+
+}  // namespace
+
+void TCustomRChart::GridPositionsOf(int layer, std::vector<double>& xs, std::vector<double>& ys) const
+{
+    xs = GridPositions(AxisOf(ScalePropsX(layer), ScaleObjectX(layer), m_gridDx));
+    ys = GridPositions(AxisOf(ScalePropsY(layer), ScaleObjectY(layer), m_gridDy));
+}
+
+// Crosshairs 1 to 4 on the image being presented, whose origin lies at control pixel (x0, y0).
+// Hair lines stay inside the chart area, by half their width; the box form goes anywhere.
+void TCustomRChart::DrawCrossHairs(TCanvas& canvas, int x0, int y0)
+{
+    const TColor penColor = canvas.Pen().Color();
+    const int penWidth = canvas.Pen().Width();
+    const TPenStyle penStyle = canvas.Pen().Style();
+    const int r = width() - m_marginRight - m_shadowWidth;
+    const int b = height() - m_marginBottom - m_shadowWidth;
+    for (int k = 1; k <= kMaxCrossHairs; ++k) {
+        const TCrossHair& ch = CrossHair(k);
+        if (ch.Mode() == chOff) continue;
+        int px = 0, py = 0;
+        WorldToMouse(ch.Layer(), ch.PosX(), ch.PosY(), px, py);
+        px = NearPixel(px);
+        py = NearPixel(py);
+        canvas.Pen().SetColor(ch.Color());
+        canvas.Pen().SetWidth(ch.LineWid());
+        canvas.Pen().SetStyle(ch.LineType());
+        canvas.Brush().SetColor(m_chartColor);
+        const int half = ch.LineWid() / 2;
+        if ((ch.Mode() == chHoriz || ch.Mode() == chBoth) && m_marginTop + half < py && py < b - half) {
+            canvas.MoveTo(m_marginLeft + half + 1 - x0, py - y0);
+            canvas.LineTo(r - half - x0, py - y0);
+        }
+        if ((ch.Mode() == chVert || ch.Mode() == chBoth) && m_marginLeft + half < px && px < r - half) {
+            canvas.MoveTo(px - x0, m_marginTop + half + 1 - y0);
+            canvas.LineTo(px - x0, b - half - y0);
+        }
+        if (ch.Mode() == chBox) {
+            const int cx = px - x0, cy = py - y0;
+            canvas.MoveTo(cx - 10, cy);
+            canvas.LineTo(cx + 10, cy);
+            canvas.MoveTo(cx, cy - 10);
+            canvas.LineTo(cx, cy + 10);
+            canvas.Brush().SetStyle(bsSolid);
+            canvas.Rectangle(cx - 2, cy - 2, cx + 3, cy + 3);
+        }
+    }
+    canvas.Pen().SetColor(penColor);
+    canvas.Pen().SetWidth(penWidth);
+    canvas.Pen().SetStyle(penStyle);
 }
