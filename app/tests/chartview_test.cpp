@@ -224,3 +224,27 @@ TEST_F(MainWindow, InEntryModeTheRightButtonEntersPointsInsteadOfZooming)
     RightDrag(c, {100, 80}, {300, 220});
     EXPECT_LT(c.Scale1X().RangeHigh(), 30.0);
 }
+
+// "Achsen an Daten anpassen" (Ctrl+0) fits both axes to the points, as a wide table does.
+TEST_F(MainWindow, FittingTheAxesToTheDataShowsEveryPoint)
+{
+    W.AchsenAnpassen1->trigger();
+    EXPECT_EQ(W.RChart1->Scale1X().RangeHigh(), 10.0) << "no points, nothing to fit";
+    EnterTable({{1, 2}, {3, 4}, {6, 7}});
+    W.Stats1().AddPoint(30, 60);   // as if clicked beyond the axes
+    EXPECT_EQ(W.AchsenAnpassen1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_0));
+    QApplication::setActiveWindow(&W);
+    W.activateWindow();
+    QTest::keyClick(&W, Qt::Key_0, Qt::ControlModifier);
+    const TRChart& c = *W.RChart1;
+    EXPECT_EQ(c.ScalePropsX(1).RangeLow(), 0.0);
+    EXPECT_DOUBLE_EQ(c.ScalePropsX(1).RangeHigh(), 30 + 29 * 0.05);
+    EXPECT_EQ(c.ScalePropsY(1).RangeLow(), 0.0);
+    EXPECT_DOUBLE_EQ(c.ScalePropsY(1).RangeHigh(), 60 + 58 * 0.05);
+    EXPECT_EQ(W.GraphXmaxEdit->text(), "31,45");
+    EXPECT_EQ(W.GraphYmaxEdit->text(), "62,90");
+    // "Reset Axis" then gives the same view.
+    Click(W.ResetAxisButton);
+    EXPECT_NEAR(c.ScalePropsX(1).RangeHigh(), 31.45, 1e-12);
+    EXPECT_TRUE(Boxes.empty());
+}

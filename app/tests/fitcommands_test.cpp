@@ -265,17 +265,35 @@ TEST_F(MainWindow, ResultGoesToTheClipboard)
 // determine says nothing.
 TEST_F(MainWindow, TruncatedPolynomialNamesTheOpenCoefficients)
 {
-    EnterTable({{1, 1}, {1, 2}, {2, 3}, {2, 5}});
-    W.SEPolyOrder->SetValue(3);
-    Boxes.clear();
-    Click(W.BButPolynomial);
-    ASSERT_EQ(Boxes.size(), 1u);
-    EXPECT_EQ(Boxes[0].Text, "k2 bis k3 sind durch die Daten nicht bestimmt (nur 2 verschiedene x-Werte); "
-                             "gezeigt wird die Lösung mit der kleinsten Norm");
-    EnterTable({{1, 1}, {2, 2}, {3, 3}, {4, 5}});
-    Boxes.clear();
-    Click(W.BButPolynomial);
-    EXPECT_TRUE(Boxes.empty());
+    const struct {
+        std::vector<std::pair<double, double>> points;
+        int order;
+        std::string box;   // empty: none
+    } cases[] = {
+        {{{1, 1}, {1, 2}, {2, 3}, {2, 5}}, 3,
+         "k2 bis k3 sind durch die Daten nicht bestimmt (nur 2 verschiedene x-Werte); "
+         "gezeigt wird die Lösung mit der kleinsten Norm"},
+        {{{2, 1}, {2, 3}, {2, 4}}, 1,
+         "k1 ist durch die Daten nicht bestimmt (nur 1 verschiedener x-Wert); "
+         "gezeigt wird die Lösung mit der kleinsten Norm"},
+        {{{2, 1}, {2, 3}, {2, 4}}, 2,
+         "k1 bis k2 sind durch die Daten nicht bestimmt (nur 1 verschiedener x-Wert); "
+         "gezeigt wird die Lösung mit der kleinsten Norm"},
+        {{{1, 1}, {2, 2}, {3, 3}, {4, 5}}, 3, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.box);
+        EnterTable(c.points);
+        W.SEPolyOrder->SetValue(c.order);
+        Boxes.clear();
+        Click(W.BButPolynomial);
+        if (c.box.empty()) {
+            EXPECT_TRUE(Boxes.empty());
+        } else {
+            ASSERT_EQ(Boxes.size(), 1u);
+            EXPECT_EQ(Boxes[0].Text, c.box);
+        }
+    }
 }
 
 // The order edit keeps the focus while the user clicks a speed button; the command that then
@@ -338,4 +356,90 @@ TEST_F(MainWindow, EveryCurveIsTheEnginesSampledCurve)
             EXPECT_EQ(std::bit_cast<std::uint64_t>(curve[i].Y), std::bit_cast<std::uint64_t>(expected.Points[i].Y));
         }
     }
+}
+
+// "Anpassungsgrad" shows a figure exactly while the curve it belongs to is drawn.
+TEST_F(MainWindow, QualityShowsOnlyWhileItsCurveIsDrawn)
+{
+    const auto shown = [&] { return !W.NLabFitQual->Empty() && !W.NLabFitQual->DisplayedText().empty(); };
+    EXPECT_FALSE(shown()) << "at start";
+    EnterTable({{1, 1}, {2, 3}, {3, 4}});
+    const struct {
+        const char* name;
+        std::function<void()> removeCurve;
+    } removals[] = {
+        {"entry mode on", [&] { Click(W.SBNewPnts); }},
+        {"Grafik Clear", [&] { Click(W.SBClear); }},
+        {"take-over", [&] { EnterTable({{1, 2}, {2, 2}, {3, 5}}); }},
+        {"failed fit", [&] { Click(W.SBExpo); }},   // y = 0 has no logarithm
+    };
+    for (const auto& r : removals) {
+        SCOPED_TRACE(r.name);
+        if (W.Stats1().PointCount() == 0) EnterTable({{1, 1}, {2, 3}, {3, 4}});
+        Click(W.BButLinFit);
+        ASSERT_FALSE(Curve().empty());
+        EXPECT_TRUE(shown());
+        if (std::string(r.name) == "failed fit") W.Stats1().AddPoint(4, 0);
+        r.removeCurve();
+        EXPECT_TRUE(Curve().empty());
+        EXPECT_FALSE(shown());
+        Boxes.clear();
+    }
+    // Leaving entry mode removes nothing and shows nothing.
+    EnterTable({{1, 1}, {2, 3}, {3, 4}});
+    Click(W.SBNewPnts);
+    Click(W.SBNewPnts);
+    EXPECT_FALSE(shown());
+}
+
+// Over a dense cloud of marks in its own colour the curve stays in sight: the specified green on
+// a stroke of the background colour, two pixels either side. Sparse marks keep the plain line.
+TEST_F(MainWindow, CurveStaysVisibleOverDenseMarks)
+{
+    const TRChart& chart = *W.RChart1;
+    const int dense = chart.AreaWidth() * chart.AreaHeight() / 100 + 1;
+    const QRgb green = 0xFF008000, white = 0xFFFFFFFF;
+    for (const int n : {20, dense}) {
+        SCOPED_TRACE(n);
+        // A band of points about y = x / 2 + 2 that fills the chart area's middle.
+        std::vector<std::pair<double, double>> pts;
+        for (int i = 0; i < n; ++i) {
+            const double x = 10.0 * (i + 0.5) / n;
+            pts.push_back({x, x / 2 + 2 + 1.5 * std::sin(i * 12.9898)});
+        }
+        EnterTable(pts);
+        Click(W.BButLinFit);
+        ASSERT_TRUE(Boxes.empty()) << Boxes[0].Text;
+        double k = 0, d = 0, q = 0;
+        W.Stats1().CalcLinFit(k, d, q);
+        QApplication::processEvents();
+        const QImage img = chart.ScreenImage().convertToFormat(QImage::Format_RGB32);
+        int lineColumns = 0, haloColumns = 0, columns = 0;
+        for (double x = 1; x <= 9; x += 0.25) {
+            int px = 0, py = 0;
+            chart.WorldToMouse(1, x, k * x + d, px, py);
+            ++columns;
+            // The line's pixel in this column lies within one row of the rounded place.
+            bool line = false, halo = false;
+            for (int y = py - 1; y <= py + 1; ++y) {
+                if (img.pixel(px, y) != green) continue;
+                line = true;
+                halo = halo || (img.pixel(px, y - 2) == white && img.pixel(px, y + 2) == white);
+            }
+            lineColumns += line;
+            haloColumns += halo;
+        }
+        EXPECT_EQ(lineColumns, columns) << "the line keeps the data colour";
+        if (n == dense) {
+            EXPECT_EQ(haloColumns, columns) << "background on both sides of the line";
+            EXPECT_EQ(Curve().size(), 4u) << "the wide stroke, then the line";
+        } else {
+            EXPECT_EQ(Curve().size(), 2u) << "few marks: the line alone";
+        }
+    }
+    Click(W.SBNewPnts);
+    EXPECT_TRUE(Curve().empty()) << "both strokes go with the curve";
+    EnterByClicks({{120, 120}});
+    EXPECT_EQ(Items(*W.RChart1).back().Kind, ikMark);
+    EXPECT_EQ(W.RChart1->DataColor(), clGreen) << "marks entered later keep the data colour";
 }
