@@ -700,14 +700,11 @@ bool TFrmMain::PointRange(double& xLow, double& xHigh, double& yLow, double& yHi
     const int n = m_stats.PointCount();
     if (n == 0) return false;
     const TMatrix& t = m_stats.PointTable();
-    xLow = xHigh = t.Elem(1, 1);
-    yLow = yHigh = t.Elem(2, 1);
-    for (int i = 2; i <= n; ++i) {
-        xLow = std::min(xLow, t.Elem(1, i));
-        xHigh = std::max(xHigh, t.Elem(1, i));
-        yLow = std::min(yLow, t.Elem(2, i));
-        yHigh = std::max(yHigh, t.Elem(2, i));
-    }
+    const double* xs = t.ColumnData(1);
+    const double* ys = t.ColumnData(2);
+    const auto [x1, x2] = std::minmax_element(xs, xs + n);
+    const auto [y1, y2] = std::minmax_element(ys, ys + n);
+    xLow = *x1, xHigh = *x2, yLow = *y1, yHigh = *y2;
     return true;
 }
 
