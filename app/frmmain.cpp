@@ -647,14 +647,15 @@ void TFrmMain::SBClearClick()
     DisableOptionWidgets();
 }
 
-// No fit shown: no quality figure, no formula, an empty parameter line.
+// No fit shown: no quality figure, no formula, and the parameter line empty but for the hint of
+// entry mode.
 void TFrmMain::ClearResult()
 {
     m_lastFit.reset();
     NLabFitQual->SetEmpty(true);
     LblFormula->setVisible(false);
     LblParams->setVisible(true);
-    SetParamsText("");
+    SetParamsText(SBNewPnts->Down() ? kEntryHint : "");
 }
 
 void TFrmMain::ResetAxisButtonClick()

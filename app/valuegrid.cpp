@@ -179,7 +179,6 @@ void TValueGridModel::SetNumbers(const std::vector<double>& x, const std::vector
     for (std::size_t i = 0; i < x.size(); ++i) m_values[2 * i] = std::isnan(x[i]) ? kEmptyCell : x[i];
     for (std::size_t i = 0; i < y.size(); ++i) m_values[2 * i + 1] = std::isnan(y[i]) ? kEmptyCell : y[i];
     endResetModel();
-    KeepEmptyLastRow();
 }
 
 void TValueGridModel::TakeRows(std::vector<double>&& rows)

@@ -18,7 +18,7 @@ public:
 
     // the cells; col 0 or 1, row 0 the header, data rows 1..DataRows()
     int DataRows() const { return static_cast<int>(m_values.size() / 2); }
-    void SetDataRows(int rows);                  // new rows are empty
+    void SetDataRows(int rows);                  // new rows are empty; one more when the last is filled
     bool CellEmpty(int col, int row) const;      // outside the table counts as empty
     // The cell read as a number: a number cell gives its value; a text cell is read with the
     // locale's separator; an empty cell or a text that is not a number raises EConvertError.
