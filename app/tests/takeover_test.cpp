@@ -114,20 +114,32 @@ TEST_F(MainWindow, GridKeepsAnEmptyRowAndGrowsAsTheUserTypes)
 // also after a file was loaded (which leaves the first cell current).
 TEST_F(MainWindow, NoKeystrokeIsLostAfterClickingTheCurrentCell)
 {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("three.csv");
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("x,y\n1,2\n3,4\n5,6\n");
+    }
     const struct {
         const char* name;
-        int pauseMs;   // between the keys
-    } paces[] = {{"fast", 0}, {"slow", 150}};
+        std::function<void()> start;   // leaves the first cell current
+        int pauseMs;                   // between the keys
+    } cases[] = {
+        {"after Clear Table, fast", [&] { Click(W.BitBtn2); }, 0},
+        {"after Clear Table, slow", [&] { Click(W.BitBtn2); }, 150},
+        {"after loading a file", [&] { W.LoadTableFile(file.toStdString()); }, 0},
+    };
     TValueGrid* grid = W.WerteTabelleGrid;
     QApplication::setActiveWindow(&W);
-    for (const auto& pace : paces) {
-        SCOPED_TRACE(pace.name);
-        Click(W.BitBtn2);   // "Clear Table": the first cell is current
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.start();
         const QRect cell = grid->visualRect(grid->Model().index(0, 0));
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
         for (Qt::Key k : {Qt::Key_1, Qt::Key_2, Qt::Key_3, Qt::Key_Tab, Qt::Key_5}) {
             QTest::keyClick(QApplication::focusWidget(), k);
-            QTest::qWait(pace.pauseMs);
+            QTest::qWait(c.pauseMs);
         }
         QTest::qWait(QApplication::doubleClickInterval() + 100);   // a delayed editor would open now
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
@@ -135,6 +147,7 @@ TEST_F(MainWindow, NoKeystrokeIsLostAfterClickingTheCurrentCell)
         EXPECT_EQ(grid->Model().CellText(0, 1), "123");
         EXPECT_EQ(grid->Model().CellText(1, 1), "5");
     }
+    EXPECT_TRUE(Boxes.empty());
 }
 
 // "Clear Table" with the table scrolled down: typing goes on in row 1, in sight.
