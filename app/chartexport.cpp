@@ -3,13 +3,17 @@
 #include <QBuffer>
 #include <QByteArray>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QImage>
 #include <QPainter>
 #include <QSaveFile>
 #include <QSvgGenerator>
+#include <cerrno>
 
+#include "app/language.h"
 #include "chart/chart.h"
+#include "common/errors.h"
 
 namespace {
 
@@ -51,7 +55,11 @@ std::string SaveChartPicture(TCustomRChart& chart, const std::string& fileName, 
     const QString name = QString::fromStdString(fileName);
     QSaveFile file(name);
     if (ok && file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit()) return {};
+    // A missing folder is named as the platform names it; other faults as the toolkit words them.
+    const QString why = QFileInfo(name).absoluteDir().exists()
+                            ? file.errorString()
+                            : QString::fromStdString(TranslateMessage(FileErrorMessage(ENOTDIR)));
     return QCoreApplication::translate("TableFiles", "Das Bild „%1“ wurde nicht gespeichert: %2")
-        .arg(QFileInfo(name).fileName(), file.errorString())
+        .arg(QFileInfo(name).fileName(), why)
         .toStdString();
 }

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QScrollBar>
 #include <algorithm>
+#include <cstdint>
 #include <exception>
 
 #include "app/frmmain.h"
@@ -29,21 +30,21 @@ void TFrmMain::ShowResult(const std::string& formula, const std::string& params)
 std::string TFrmMain::TruncationText(const TFitResult& fit) const
 {
     const int cols = int(fit.Coefficients.size()), r = DistinctX(m_stats);
+    const QString distinct = r == 1 ? tr("nur 1 verschiedener x-Wert") : tr("nur %1 verschiedene x-Werte").arg(r);
     QString text;
     if (r >= cols)
         text = tr("Die x-Werte liegen zu dicht beieinander, um jeden Koeffizienten zu bestimmen; "
                   "gezeigt wird die Lösung mit der kleinsten Norm");
     else if (r + 1 == cols)
-        text = tr("k%1 ist durch die Daten nicht bestimmt (nur %2 verschiedene x-Werte); "
-                  "gezeigt wird die Lösung mit der kleinsten Norm")
+        text = tr("k%1 ist durch die Daten nicht bestimmt (%2); gezeigt wird die Lösung mit der kleinsten Norm")
                    .arg(r)
-                   .arg(r);
+                   .arg(distinct);
     else
-        text = tr("k%1 bis k%2 sind durch die Daten nicht bestimmt (nur %3 verschiedene x-Werte); "
-                  "gezeigt wird die Lösung mit der kleinsten Norm")
+        text = tr("k%1 bis k%2 sind durch die Daten nicht bestimmt (%3); gezeigt wird die Lösung mit der "
+                  "kleinsten Norm")
                    .arg(r)
                    .arg(cols - 1)
-                   .arg(r);
+                   .arg(distinct);
     return text.toStdString();
 }
 
@@ -65,18 +66,61 @@ void TFrmMain::DrawFit(const TFitResult& fit, const TSampledCurve& curve)
     NLabFitQual->SetValue(fit.Quality);
     NLabFitQual->SetEmpty(false);
     // The points before a fault stay in the list; the fault ends the command before the list is shown.
-    for (const TCurvePoint& p : curve.Points) {
-        if (p.MoveTo)
-            RChart1->AddMoveTo(p.X, p.Y);
-        else
-            RChart1->AddLineTo(p.X, p.Y);
-    }
+    AddCurveItems(curve);
     if (curve.Fault) std::rethrow_exception(curve.Fault);
     RChart1->ShowItems();
     if (fit.Model.Kind != mkSpline) ShowResult(FormulaCaption(fit.Model), ParameterCaption(fit));
     m_lastFit = fit;
     m_lastFitPoints = m_stats.PointCount();
     if (fit.Truncated) ShowMessageBox(TruncationText(fit), "", mbiInformation, true);
+}
+
+namespace {
+
+// Marks are dense from one mark for every this many pixels of the data area on: their discs of
+// five pixels then cover a fifth of it, and a line of one pixel in their colour gets lost among
+// them.
+constexpr int kPixelsPerDenseMark = 100;
+// The stroke beneath the curve over dense marks: two pixels of background on either side.
+constexpr std::uint8_t kCurveHaloWidth = 5;
+
+}  // namespace
+
+bool TFrmMain::MarksAreDense() const
+{
+    const double area = double(RChart1->AreaWidth()) * double(RChart1->AreaHeight());
+    return double(m_stats.PointCount()) * kPixelsPerDenseMark >= area;
+}
+
+// The curve's items. Over dense marks a wider stroke in the chart's background colour goes
+// beneath the curve, so the curve keeps its colour and stays in sight.
+void TFrmMain::AddCurveItems(const TSampledCurve& curve)
+{
+    const auto addCurve = [&] {
+        for (const TCurvePoint& p : curve.Points) {
+            if (p.MoveTo)
+                RChart1->AddMoveTo(p.X, p.Y);
+            else
+                RChart1->AddLineTo(p.X, p.Y);
+        }
+    };
+    if (MarksAreDense()) {
+        // Marks and curves appended later take the window's colour and width again, whatever happens.
+        struct TAttributesBack {
+            TRChart& chart;
+            TColor color;
+            std::uint8_t width;
+            ~TAttributesBack()
+            {
+                chart.SetDataColor(color);
+                chart.SetLineWidth(width);
+            }
+        } back{*RChart1, RChart1->DataColor(), RChart1->LineWidth()};
+        RChart1->SetDataColor(RChart1->ChartColor());
+        RChart1->SetLineWidth(kCurveHaloWidth);
+        addCurve();
+    }
+    addCurve();
 }
 
 void TFrmMain::RunClosedFormCommand(TModelKind kind)

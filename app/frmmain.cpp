@@ -116,6 +116,7 @@ void TFrmMain::CreateControls()
     WerteTabellespeichern1 = datei->addAction("Werte-Tabelle speichern");
     WerteTabelleladen1 = datei->addAction("Werte-Tabelle laden");
     Grafikspeichern1 = datei->addAction("Grafik speichern");
+    AchsenAnpassen1 = datei->addAction("Achsen an Daten anpassen");
     Ende1 = datei->addAction("Ende");
     Hilfe1 = menuBar()->addAction("Hilfe");
     Info1 = menuBar()->addAction("Info");
@@ -126,6 +127,7 @@ void TFrmMain::CreateControls()
     connect(WerteTabelleladen1, &QAction::triggered, this,
             [this] { RunHandler([this] { WerteTabelleladen1Click(); }); });
     connect(Grafikspeichern1, &QAction::triggered, this, [this] { RunHandler([this] { Grafikspeichern1Click(); }); });
+    connect(AchsenAnpassen1, &QAction::triggered, this, [this] { RunHandler([this] { AchsenAnpassen1Click(); }); });
     connect(Ende1, &QAction::triggered, this, [this] { RunHandler([this] { Ende1Click(); }); });
     connect(Info1, &QAction::triggered, this, [this] { RunHandler([this] { Info1Click(); }); });
     connect(Hilfe1, &QAction::triggered, this, [this] { RunHandler([this] { Hilfe1Click(); }); });
@@ -176,7 +178,8 @@ void TFrmMain::CreateControls()
     NLabFitQual->SetFrameStyle(fsLowered);
     NLabFitQual->SetComma(false);
     NLabFitQual->SetForcePlusSign(false);
-    NLabFitQual->SetEmpty(false);
+    // No curve, no figure: the label shows a quality only while the curve it belongs to is drawn.
+    NLabFitQual->SetEmpty(true);
     NLabFitQual->SetOverflowIndicator("*********");
     NLabFitQual->SetStateText("undefined");
     NLabFitQual->SetDTFormat("mmm-dd, yyyy");
@@ -525,6 +528,7 @@ void TFrmMain::StripCurveItems()
     m_follower.Stop();
     for (auto kind = RChart1->KindOfLastItem(); kind != ikMark && kind != ikNone; kind = RChart1->KindOfLastItem())
         RChart1->DropLastItem();
+    NLabFitQual->SetEmpty(true);
 }
 
 void TFrmMain::UpdateOrderLimit()
@@ -568,7 +572,11 @@ void TFrmMain::WerteUebernehmenBtnClick()
 {
     ReleaseFitButtons();
     m_follower.Stop();
+    // The table replaces the points: the engine's and the chart's, marks and curve alike, so the
+    // chart shows what the engine holds. Points clicked in afterwards are added as always.
     m_stats.ClearData();
+    RChart1->ClearItems();
+    ClearResult();
     const TValueGridModel& table = WerteTabelleGrid->Model();
     int r = 0;
     while (!table.CellEmpty(0, r)) ++r;
@@ -603,12 +611,16 @@ void TFrmMain::WerteUebernehmenBtnClick()
                     m_stats.AddPoint(x, y);
                 }
             } catch (...) {
-                appendMarks();   // a cell that is no number ends the transfer; the rows before it stay
+                // A cell that is no number ends the transfer; the rows before it stay, and the
+                // chart shows them, since the old marks are gone.
+                appendMarks();
+                RChart1->ShowItems();
                 throw;
             }
             appendMarks();
         }
         UpdateOrderLimit();
+        if (!DataInSight()) FitAxesToPoints();
     }
     RChart1->ShowItems();
     if (n > 0 && below != 0) ShowMessageBox(leftBelow, "", mbiWarning, true);
@@ -628,14 +640,22 @@ void TFrmMain::SBClearClick()
 {
     m_follower.Stop();
     m_stats.ClearData();
-    m_lastFit.reset();
     RChart1->ClearItems();
     RChart1->ShowItems();
     SBNewPnts->SetDown(false);
+    ClearResult();
+    DisableOptionWidgets();
+}
+
+// No fit shown: no quality figure, no formula, and the parameter line empty but for the hint of
+// entry mode.
+void TFrmMain::ClearResult()
+{
+    m_lastFit.reset();
+    NLabFitQual->SetEmpty(true);
     LblFormula->setVisible(false);
     LblParams->setVisible(true);
-    SetParamsText("");
-    DisableOptionWidgets();
+    SetParamsText(SBNewPnts->Down() ? kEntryHint : "");
 }
 
 void TFrmMain::ResetAxisButtonClick()
@@ -644,6 +664,72 @@ void TFrmMain::ResetAxisButtonClick()
     RChart1->Scale1X().SetRangeHigh(GraphXmaxEdit->Value());
     RChart1->Scale1Y().SetRangeLow(0.0);
     RChart1->Scale1Y().SetRangeHigh(GraphYmaxEdit->Value());
+}
+
+namespace {
+
+// Share of the data's span left free beyond each end of an axis fitted to the data.
+constexpr double kAxisMargin = 0.05;
+
+// The ends an axis gets to show values from lo to hi: a margin on each side. The axes of this
+// window start at 0, and they keep 0 in sight when the values lie on one side of it closer to it
+// than their own span.
+std::pair<double, double> AxisEnds(double lo, double hi)
+{
+    const double span = hi - lo;
+    const double margin = span > 0 ? span * kAxisMargin : hi != 0 ? std::abs(hi) * kAxisMargin : 1.0;
+    double low = lo - margin, high = hi + margin;
+    if (lo >= 0 && lo < span) low = 0;
+    if (hi <= 0 && -hi < span) high = 0;
+    return {low, high};
+}
+
+}  // namespace
+
+void TFrmMain::FitAxes(double xLow, double xHigh, double yLow, double yHigh)
+{
+    const auto [x1, x2] = AxisEnds(xLow, xHigh);
+    const auto [y1, y2] = AxisEnds(yLow, yHigh);
+    RChart1->SetLayerRange(1, x1, y1, x2, y2);
+    GraphXmaxEdit->SetValue(x2);
+    GraphYmaxEdit->SetValue(y2);
+}
+
+// The smallest and largest x and y of the engine's points; false without points.
+bool TFrmMain::PointRange(double& xLow, double& xHigh, double& yLow, double& yHigh) const
+{
+    const int n = m_stats.PointCount();
+    if (n == 0) return false;
+    const TMatrix& t = m_stats.PointTable();
+    const double* xs = t.ColumnData(1);
+    const double* ys = t.ColumnData(2);
+    const auto [x1, x2] = std::minmax_element(xs, xs + n);
+    const auto [y1, y2] = std::minmax_element(ys, ys + n);
+    xLow = *x1, xHigh = *x2, yLow = *y1, yHigh = *y2;
+    return true;
+}
+
+// Every point of the engine lies within the axes' ranges (either direction of an axis).
+bool TFrmMain::DataInSight() const
+{
+    double xLow = 0, xHigh = 0, yLow = 0, yHigh = 0;
+    if (!PointRange(xLow, xHigh, yLow, yHigh)) return true;
+    const auto inside = [](const TScaleProps& s, double lo, double hi) {
+        const double a = std::min(s.RangeLow(), s.RangeHigh()), b = std::max(s.RangeLow(), s.RangeHigh());
+        return lo >= a && hi <= b;
+    };
+    return inside(RChart1->Scale1X(), xLow, xHigh) && inside(RChart1->Scale1Y(), yLow, yHigh);
+}
+
+void TFrmMain::FitAxesToPoints()
+{
+    double xLow = 0, xHigh = 0, yLow = 0, yHigh = 0;
+    if (PointRange(xLow, xHigh, yLow, yHigh)) FitAxes(xLow, xHigh, yLow, yHigh);
+}
+
+void TFrmMain::AchsenAnpassen1Click()
+{
+    FitAxesToPoints();
 }
 
 void TFrmMain::FormClose()

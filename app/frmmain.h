@@ -71,6 +71,7 @@ public:
     QAction* WerteTabellespeichern1;
     QAction* WerteTabelleladen1;
     QAction* Grafikspeichern1;
+    QAction* AchsenAnpassen1;        // "Achsen an Daten anpassen"
     QAction* Ende1;
     QAction* Hilfe1;
     QAction* Info1;
@@ -109,6 +110,8 @@ public:
     void Grafikspeichern1Click();
     void WerteTabelleladen1Click();
     void WerteTabellespeichern1Click();
+    // Both axes to the range of the engine's points (nothing without points).
+    void AchsenAnpassen1Click();
     // Loads a table file into the value table (menu, drop, command line); false when cancelled.
     bool LoadTableFile(const std::string& fileName, bool skipMissing = false);
     void FormMouseMove();
@@ -119,6 +122,9 @@ public:
     void StripCurveItems();
     void UpdateOrderLimit();
     void DrawSplineCurve();
+    // Both axes to show x from xLow to xHigh and y from yLow to yHigh with a margin, as "Reset
+    // Axis" sets them; the upper ends go into "Graph Xmax" and "Graph Ymax".
+    void FitAxes(double xLow, double xHigh, double yLow, double yHigh);
     // Switches the interface to `language` ("de" or "en") and remembers the choice.
     void SpracheClick(const QString& language);
     // Every text of the window in the current language, with its mnemonic.
@@ -149,6 +155,12 @@ private:
     void LayoutPanel2();
     void ReleaseFitButtons();
     void ShowResult(const std::string& formula, const std::string& params);
+    void ClearResult();
+    bool PointRange(double& xLow, double& xHigh, double& yLow, double& yHigh) const;
+    bool DataInSight() const;
+    void FitAxesToPoints();
+    void AddCurveItems(const TSampledCurve& curve);
+    bool MarksAreDense() const;
     std::string TruncationText(const TFitResult& fit) const;
     bool FitAndDraw(const TModel& model);
     void DrawFit(const TFitResult& fit, const TSampledCurve& curve);

@@ -55,6 +55,8 @@ void TFrmMain::SetUpKeyboard()
     // Ctrl+C copies the value table's cells; the result has a shortcut of its own.
     ErgebnisAnClipboard->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
     Grafikspeichern1->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    // Ctrl+0 beside the fit commands' Ctrl+1 to Ctrl+8: the view that shows all the data.
+    AchsenAnpassen1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
     Hilfe1->setShortcut(QKeySequence(Qt::Key_F1));
     Ende1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
@@ -109,6 +111,7 @@ void TFrmMain::RetranslateUi()
     WerteTabellespeichern1->setText(tr("Werte-Tabelle &speichern"));
     WerteTabelleladen1->setText(tr("Werte-Tabelle &laden"));
     Grafikspeichern1->setText(tr("&Grafik speichern"));
+    AchsenAnpassen1->setText(tr("&Achsen an Daten anpassen"));
     Ende1->setText(tr("E&nde"));
     Hilfe1->setText(tr("&Hilfe"));
     Info1->setText(tr("&Info"));

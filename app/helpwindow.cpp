@@ -43,7 +43,8 @@ Parametern und ihrem Anpassungsgrad.</p>
 <li><b>Mit der Maus:</b> &bdquo;Test-Eingabe&ldquo; drücken und in die Grafik klicken (jede
 Maustaste). Jeder Klick ist ein Punkt.</li>
 <li><b>In der Tabelle:</b> X und Y eintippen (mit dem Dezimaltrennzeichen des Systems) und
-&bdquo;Werte übernehmen&ldquo; drücken. Die erste leere X-Zelle beendet die Tabelle.
+&bdquo;Werte übernehmen&ldquo; drücken. Die erste leere X-Zelle beendet die Tabelle. Die Tabelle
+ersetzt die Punkte, die vorher in der Grafik standen; danach geklickte Punkte kommen hinzu.
 &bdquo;Clear Table&ldquo; leert die Tabelle. Aus einer Tabellenkalkulation kopierte Blöcke lassen
 sich mit Strg+V einfügen.</li>
 <li><b>Aus einer Datei:</b> &bdquo;Datei &rarr; Werte-Tabelle laden&ldquo;, eine Datei auf das
@@ -85,6 +86,9 @@ mit gedrückter rechter Taste ein Rechteck ziehen zeigt genau dieses Rechteck. E
 der rechten Taste stellt den Bereich von &bdquo;Reset Axis&ldquo; wieder her. Während
 &bdquo;Test-Eingabe&ldquo; gedrückt ist, setzt jeder Klick einen Punkt, auch mit der rechten Taste.</li>
 <li>&bdquo;Reset Axis&ldquo; setzt beide Achsen auf 0 bis &bdquo;Graph Xmax&ldquo; und &bdquo;Graph Ymax&ldquo;.</li>
+<li>&bdquo;Datei &rarr; Achsen an Daten anpassen&ldquo; (Strg+0) zeigt alle Punkte und schreibt die
+oberen Enden in &bdquo;Graph Xmax&ldquo; und &bdquo;Graph Ymax&ldquo;; so auch nach dem Laden einer
+Datei und wenn übernommene Werte über die Achsen hinausreichen.</li>
 </ul>
 
 <h3>Dateien</h3>
@@ -133,7 +137,8 @@ its goodness of fit.</p>
 <li><b>With the mouse:</b> press &ldquo;Test input&rdquo; and click into the graph (any mouse
 button). Every click is a point.</li>
 <li><b>In the table:</b> type X and Y (with the system's decimal separator) and press
-&ldquo;Take values&rdquo;. The first empty X cell ends the table. &ldquo;Clear Table&rdquo;
+&ldquo;Take values&rdquo;. The first empty X cell ends the table. The table replaces the points
+the graph showed before; points clicked in afterwards are added. &ldquo;Clear Table&rdquo;
 empties the table. Blocks copied from a spreadsheet can be pasted with Ctrl+V.</li>
 <li><b>From a file:</b> &ldquo;File &rarr; Load value table&rdquo;, drop a file onto the
 window or name it at start (<code>kalmira measurements.csv</code>). The values then stand in the
@@ -175,6 +180,9 @@ the right button restores the range of &ldquo;Reset Axis&rdquo;. While &ldquo;Te
 is pressed, every click sets a point, with the right button too.</li>
 <li>&ldquo;Reset Axis&rdquo; sets both axes to 0 up to &ldquo;Graph Xmax&rdquo; and &ldquo;Graph
 Ymax&rdquo;.</li>
+<li>&ldquo;File &rarr; Fit axes to the data&rdquo; (Ctrl+0) shows every point and writes the upper
+ends into &ldquo;Graph Xmax&rdquo; and &ldquo;Graph Ymax&rdquo;; so does loading a file, and taking
+over values that reach beyond the axes.</li>
 </ul>
 
 <h3>Files</h3>

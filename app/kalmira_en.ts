@@ -164,12 +164,20 @@ to the file cfit.asc.</translation>
         <translation>The x values lie too close together to determine every coefficient; the solution of the smallest norm is shown</translation>
     </message>
     <message>
-        <source>k%1 ist durch die Daten nicht bestimmt (nur %2 verschiedene x-Werte); gezeigt wird die Lösung mit der kleinsten Norm</source>
-        <translation>k%1 is not determined by the data (only %2 distinct x values); the solution of the smallest norm is shown</translation>
+        <source>nur 1 verschiedener x-Wert</source>
+        <translation>only 1 distinct x value</translation>
     </message>
     <message>
-        <source>k%1 bis k%2 sind durch die Daten nicht bestimmt (nur %3 verschiedene x-Werte); gezeigt wird die Lösung mit der kleinsten Norm</source>
-        <translation>k%1 to k%2 are not determined by the data (only %3 distinct x values); the solution of the smallest norm is shown</translation>
+        <source>nur %1 verschiedene x-Werte</source>
+        <translation>only %1 distinct x values</translation>
+    </message>
+    <message>
+        <source>k%1 ist durch die Daten nicht bestimmt (%2); gezeigt wird die Lösung mit der kleinsten Norm</source>
+        <translation>k%1 is not determined by the data (%2); the solution of the smallest norm is shown</translation>
+    </message>
+    <message>
+        <source>k%1 bis k%2 sind durch die Daten nicht bestimmt (%3); gezeigt wird die Lösung mit der kleinsten Norm</source>
+        <translation>k%1 to k%2 are not determined by the data (%3); the solution of the smallest norm is shown</translation>
     </message>
     <message>
         <source>Noch kein Ergebnis: erst Punkte eingeben und eine Kurve anpassen</source>
@@ -178,6 +186,10 @@ to the file cfit.asc.</translation>
     <message>
         <source>&amp;Grafik speichern</source>
         <translation>Save &amp;graph</translation>
+    </message>
+    <message>
+        <source>&amp;Achsen an Daten anpassen</source>
+        <translation>Fit &amp;axes to the data</translation>
     </message>
 </context>
 <context>

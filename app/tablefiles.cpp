@@ -9,6 +9,7 @@
 #include <QProgressDialog>
 #include <QString>
 #include <QStringList>
+#include <cerrno>
 #include <stdexcept>
 
 #include "app/chartexport.h"
@@ -152,7 +153,6 @@ bool LoadTableIntoGrid(QWidget* parent, TValueGridModel& grid, const std::string
     progress.reset();
     if (result.Failure.Fault == tfCancelled) return false;  // the grid keeps what it had
     if (!result.Ok()) throw std::runtime_error(TableFailureText(result.Failure));
-    rows.shrink_to_fit();
     grid.TakeRows(std::move(rows));
     grid.SetColumnNames(result.Table.ColumnNames);
     if (skippedRows) *skippedRows = result.SkippedRows;
@@ -172,8 +172,10 @@ std::string SaveGridToFile(const TValueGridModel& grid, const std::string& fileN
         case tftTabs: options.Separator = '\t'; break;
     }
     const QFileInfo target(Q(fileName));
-    const int code = WriteTableFile(fileName, table, options);
+    int code = WriteTableFile(fileName, table, options);
     if (code == 0) return {};
+    // A new file is "not found" only when a folder on its path is missing: the path was not found.
+    if (code == ENOENT) code = ENOTDIR;
     return TableFiles::tr("Die Datei „%1“ wurde nicht gespeichert: %2")
         .arg(target.fileName(), FileError(code))
         .toStdString();
@@ -196,6 +198,10 @@ bool TFrmMain::LoadTableFile(const std::string& fileName, bool skipMissing)
     if (!LoadTableIntoGrid(this, WerteTabelleGrid->Model(), fileName, skipMissing, &skipped, &first)) return false;
     WerteTabelleGrid->scrollToTop();
     WerteTabelleGrid->setCurrentIndex(WerteTabelleGrid->Model().index(0, 0));
+    // The chart is made ready for the file's points, which "Werte übernehmen" then shows.
+    double xLow = 0, xHigh = 0, yLow = 0, yHigh = 0;
+    const TValueGridModel& table = WerteTabelleGrid->Model();
+    if (table.NumberRange(0, xLow, xHigh) && table.NumberRange(1, yLow, yHigh)) FitAxes(xLow, xHigh, yLow, yHigh);
     if (skipped > 0)
         ShowMessageBox(TableFiles::tr("Übersprungen wegen fehlender Werte: %1 Zeile(n), die erste ist Zeile %2")
                            .arg(skipped)

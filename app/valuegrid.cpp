@@ -93,6 +93,17 @@ void TValueGridModel::SetDataRows(int rows)
     m_values.resize(std::size_t(rows) * 2, kEmptyCell);
     std::erase_if(m_texts, [&](const auto& kv) { return kv.first >= m_values.size(); });
     endResetModel();
+    KeepEmptyLastRow();
+}
+
+void TValueGridModel::KeepEmptyLastRow()
+{
+    const int n = DataRows();
+    if (n > 0 && RowEmpty(n)) return;
+    beginInsertRows(QModelIndex(), n, n);
+    m_values.push_back(kEmptyCell);
+    m_values.push_back(kEmptyCell);
+    endInsertRows();
 }
 
 bool TValueGridModel::CellEmpty(int col, int row) const
@@ -154,6 +165,7 @@ void TValueGridModel::SetCell(int col, int row, const std::string& text)
     StoreText(Slot(col, row), text);
     const QModelIndex i = index(row - 1, col);
     emit dataChanged(i, i);
+    KeepEmptyLastRow();
 }
 
 void TValueGridModel::SetNumbers(const std::vector<double>& x, const std::vector<double>& y)
@@ -163,7 +175,7 @@ void TValueGridModel::SetNumbers(const std::vector<double>& x, const std::vector
     m_texts.clear();
     m_values.clear();
     m_values.shrink_to_fit();
-    m_values.assign(n * 2, kEmptyCell);
+    m_values.assign((n + 1) * 2, kEmptyCell);   // with the empty row to type on
     for (std::size_t i = 0; i < x.size(); ++i) m_values[2 * i] = std::isnan(x[i]) ? kEmptyCell : x[i];
     for (std::size_t i = 0; i < y.size(); ++i) m_values[2 * i + 1] = std::isnan(y[i]) ? kEmptyCell : y[i];
     endResetModel();
@@ -177,6 +189,9 @@ void TValueGridModel::TakeRows(std::vector<double>&& rows)
     if (m_values.size() % 2 != 0) m_values.push_back(kEmptyCell);
     for (double& v : m_values)
         if (std::isnan(v)) v = kEmptyCell;
+    // The empty row to type on, and no spare capacity: a long table is held once, at 16 bytes a row.
+    if (DataRows() == 0 || !RowEmpty(DataRows())) m_values.insert(m_values.end(), 2, kEmptyCell);
+    m_values.shrink_to_fit();
     endResetModel();
 }
 
@@ -205,6 +220,19 @@ int TValueGridModel::FirstFilledRowFrom(int row) const
     for (int r = std::max(row, 1); r <= DataRows(); ++r)
         if (!CellEmpty(0, r) || !CellEmpty(1, r)) return r;
     return 0;
+}
+
+bool TValueGridModel::NumberRange(int col, double& low, double& high) const
+{
+    bool found = false;
+    for (std::size_t s = std::size_t(col); s < m_values.size(); s += 2) {
+        if (State(s) != csNumber) continue;
+        const double v = m_values[s];
+        low = found ? std::min(low, v) : v;
+        high = found ? std::max(high, v) : v;
+        found = true;
+    }
+    return found;
 }
 
 int TValueGridModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : DataRows(); }
@@ -269,8 +297,24 @@ TValueGrid::TValueGrid(QWidget* parent) : QTableView(parent), m_model(24, this)
     setSelectionMode(QAbstractItemView::ContiguousSelection);
     setTabKeyNavigation(true);
     setShowGrid(true);
+    // A click on the current cell opens no editor: its editor would open only after the double
+    // click time and take over from the one that the first keystroke opened, losing what was typed
+    // so far. Typing edits at once; a double click or F2 edits the text that is there.
     setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked |
-                    QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+                    QAbstractItemView::EditKeyPressed);
+}
+
+// Tab stops at the last cell and Shift+Tab at the first instead of going round to the other end,
+// where the next value would overwrite a row already filled.
+QModelIndex TValueGrid::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers)
+{
+    const QModelIndex current = currentIndex();
+    const int lastRow = m_model.rowCount() - 1;
+    if (current.isValid() && cursorAction == MoveNext && current.row() == lastRow && current.column() == 1)
+        return current;
+    if (current.isValid() && cursorAction == MovePrevious && current.row() == 0 && current.column() == 0)
+        return current;
+    return QTableView::moveCursor(cursorAction, modifiers);
 }
 
 void TValueGrid::keyPressEvent(QKeyEvent* event)

@@ -1,7 +1,8 @@
 #pragma once
 // The value table: a QTableView over TValueGridModel, which keeps the numbers themselves (two
 // doubles a row) and the typed text only for the rare cell that is not a number. Row 0 of the
-// cell interface is the header ("X", "Y"); data rows count from 1.
+// cell interface is the header ("X", "Y"); data rows count from 1. The last data row is always
+// empty: a value typed or pasted into it adds the next one, so there is always a row to type on.
 #include <QAbstractTableModel>
 #include <QTableView>
 #include <cstdint>
@@ -17,7 +18,7 @@ public:
 
     // the cells; col 0 or 1, row 0 the header, data rows 1..DataRows()
     int DataRows() const { return static_cast<int>(m_values.size() / 2); }
-    void SetDataRows(int rows);                  // new rows are empty
+    void SetDataRows(int rows);                  // new rows are empty; one more when the last is filled
     bool CellEmpty(int col, int row) const;      // outside the table counts as empty
     // The cell read as a number: a number cell gives its value; a text cell is read with the
     // locale's separator; an empty cell or a text that is not a number raises EConvertError.
@@ -28,6 +29,8 @@ public:
     void TakeRows(std::vector<double>&& rows);   // whole table, x and y interleaved, no copy
     void ClearCells();                           // every data cell empty, the rows stay
     int FirstFilledRowFrom(int row) const;       // the first data row from row on with a cell, 0 if none
+    // The smallest and largest number of a column (0 or 1); false when it holds none.
+    bool NumberRange(int col, double& low, double& high) const;
 
     // the model for the view
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -51,6 +54,8 @@ private:
     std::size_t Slot(int col, int row) const { return std::size_t(row - 1) * 2 + std::size_t(col); }
     TCellState State(std::size_t slot) const;
     void StoreText(std::size_t slot, const std::string& text);
+    bool RowEmpty(int row) const { return CellEmpty(0, row) && CellEmpty(1, row); }
+    void KeepEmptyLastRow();                     // appends an empty row when the last one is filled
 
     // Row-major, two per row. An empty cell and a cell of typed text hold one of two NaN patterns
     // that no number has, so a row costs its 16 bytes and no more.
@@ -70,6 +75,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
 
 private:
     void PasteClipboard();

@@ -5,6 +5,7 @@
 #include "platform/canvas.h"
 
 #include <QFontMetrics>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygonF>
@@ -320,7 +321,12 @@ public:
         m_painter->save();
         m_painter->translate(c.m_mirrorDx, c.m_mirrorDy);
         const TRect b = c.Bounds();
-        m_painter->setClipRect(QRect(b.Left, b.Top, b.Width(), b.Height()));
+        m_clip = QRectF(b.Left, b.Top, b.Width(), b.Height());
+        m_painter->setClipRect(m_clip);
+        // Qt's SVG writer leaves the clip out of the file; for it each figure is cut to the clip
+        // here, so a saved picture shows what the canvas shows.
+        const QPaintEngine* engine = m_painter->paintEngine();
+        m_cut = engine && engine->type() == QPaintEngine::SVG;
         QPen pen(Qt::NoPen);
         if (c.m_pen.Style() != psClear) {
             const int w = c.m_pen.Width();
@@ -339,6 +345,94 @@ public:
     }
     bool Active() const { return m_painter != nullptr; }
     QPainter& Painter() { return *m_painter; }
+
+    // The figures, cut to the clip where the painter does not clip.
+    void SetClip(const QRectF& clip)
+    {
+        m_clip = clip;
+        m_painter->setClipRect(clip);
+    }
+    void DrawLine(QPointF a, QPointF b)
+    {
+        if (m_cut) {
+            const QPointF a0 = a, b0 = b;
+            if (!ClipSegment(a, b, m_clip.left(), m_clip.top(), m_clip.right(), m_clip.bottom())) return;
+            if (a != a0 || b != b0) {
+                // A cut end stops at the clip; a square cap would reach past it.
+                QPen pen = m_painter->pen();
+                pen.setCapStyle(Qt::FlatCap);
+                m_painter->setPen(pen);
+            }
+        }
+        m_painter->drawLine(a, b);
+    }
+    // Outlined with the pen, filled with the brush; outside the clip the fill is cut to it and
+    // the outline drawn edge by edge.
+    void DrawPolygon(const QPolygonF& polygon)
+    {
+        if (!m_cut || m_clip.contains(polygon.boundingRect())) {
+            m_painter->drawPolygon(polygon);
+            return;
+        }
+        const QPen pen = m_painter->pen();
+        if (m_painter->brush().style() != Qt::NoBrush) {
+            m_painter->setPen(Qt::NoPen);
+            m_painter->drawPolygon(polygon.intersected(QPolygonF(m_clip)));
+            m_painter->setPen(pen);
+        }
+        if (pen.style() == Qt::NoPen) return;
+        const qsizetype n = polygon.size() - (polygon.isClosed() ? 1 : 0);
+        for (qsizetype i = 0; i < n; ++i) DrawLine(polygon[i], polygon[(i + 1) % polygon.size()]);
+    }
+    void DrawRect(const QRectF& outline) { DrawPolygon(QPolygonF(outline)); }
+    void DrawEllipse(const QRectF& outline)
+    {
+        if (!m_cut || m_clip.contains(outline)) {
+            m_painter->drawEllipse(outline);
+            return;
+        }
+        QPainterPath path;
+        path.addEllipse(outline);
+        DrawPolygon(path.toFillPolygon());
+    }
+    void FillRect(QRectF rect, const QBrush& brush)
+    {
+        if (m_cut) rect = rect.intersected(m_clip);
+        if (!rect.isEmpty()) m_painter->fillRect(rect, brush);
+    }
+    // `image` stretched over `target`; where the target leaves the clip, only the part inside.
+    void DrawImage(const QRectF& target, const QImage& image)
+    {
+        const QRectF part = m_cut ? target.intersected(m_clip) : target;
+        if (part.isEmpty()) return;
+        if (part == target) {
+            m_painter->drawImage(target, image);
+            return;
+        }
+        const double sx = image.width() / target.width(), sy = image.height() / target.height();
+        const QRect source = QRectF((part.left() - target.left()) * sx, (part.top() - target.top()) * sy,
+                                    part.width() * sx, part.height() * sy)
+                                 .toAlignedRect()
+                                 .intersected(image.rect());
+        m_painter->drawImage(part, image.copy(source));
+    }
+    // Text with its baseline's start at `origin`, in `box` (its advance and height); text that
+    // leaves the clip is cut as the outline of its glyphs.
+    void DrawText(QPointF origin, const QRectF& box, const QString& text, const QFont& font, const QColor& color)
+    {
+        m_painter->setFont(font);
+        m_painter->setPen(color);
+        if (!m_cut || m_clip.contains(box)) {
+            m_painter->drawText(origin, text);
+            return;
+        }
+        if (!m_clip.intersects(box)) return;
+        QPainterPath glyphs;
+        glyphs.addText(origin, font, text);
+        QPainterPath inside;
+        inside.addRect(m_clip);
+        m_painter->fillPath(glyphs.intersected(inside), color);
+    }
     // The centre of pixel (x, y): one-pixel lines and outlines run through pixel centres.
     static QPointF Centre(int x, int y) { return QPointF(x + 0.5, y + 0.5); }
     // The outline rectangle through the centres of the pixels x1..x2-1, y1..y2-1.
@@ -358,6 +452,8 @@ private:
     }
     TCanvas& m_canvas;
     QPainter* m_painter = nullptr;
+    QRectF m_clip;
+    bool m_cut = false;
 };
 
 TCanvas::~TCanvas() = default;
@@ -416,7 +512,7 @@ void TCanvas::Span(std::int64_t y, std::int64_t xa, std::int64_t xb, QRgb rgb, T
 void TCanvas::SetPixel(int x, int y, TColor color)
 {
     EnsureImage();
-    if (MirrorScope mirror(*this); mirror.Active()) mirror.Painter().fillRect(QRect(x, y, 1, 1), ToQColor(color));
+    if (MirrorScope mirror(*this); mirror.Active()) mirror.FillRect(QRectF(x, y, 1, 1), ToQColor(color));
     Plot(x, y, ToQRgb(color), pmCopy);
 }
 
@@ -475,7 +571,7 @@ void TCanvas::Line(int x1, int y1, int x2, int y2)
     if (m_pen.Style() == psClear) return;
     EnsureImage();
     if (MirrorScope mirror(*this); mirror.Active())
-        mirror.Painter().drawLine(MirrorScope::Centre(x1, y1), MirrorScope::Centre(x2, y2));
+        mirror.DrawLine(MirrorScope::Centre(x1, y1), MirrorScope::Centre(x2, y2));
     if (m_pen.Width() > 1)
         WideLine(x1, y1, x2, y2);
     else
@@ -512,7 +608,7 @@ void TCanvas::Polygon(const std::vector<TPoint>& points)
     if (mirror.Active()) {
         QPolygonF poly;
         for (const TPoint& p : points) poly << MirrorScope::Centre(p.X, p.Y);
-        mirror.Painter().drawPolygon(poly);
+        mirror.DrawPolygon(poly);
     }
     const TRect vis = Bounds();
     if (vis.IsEmpty()) return;
@@ -593,9 +689,9 @@ void TCanvas::Rectangle(int x1, int y1, int x2, int y2)
     MirrorScope mirror(*this);
     if (mirror.Active()) {
         if (m_pen.Style() == psClear)
-            mirror.Painter().fillRect(QRect(n.Left, n.Top, n.Width(), n.Height()), mirror.Painter().brush());
+            mirror.FillRect(QRectF(n.Left, n.Top, n.Width(), n.Height()), mirror.Painter().brush());
         else
-            mirror.Painter().drawRect(MirrorScope::Outline(n));
+            mirror.DrawRect(MirrorScope::Outline(n));
     }
     i64 L = n.Left, T = n.Top, R = n.Right, B = n.Bottom;
     const bool outlined = m_pen.Style() != psClear;
@@ -656,7 +752,7 @@ void TCanvas::FillRect(const TRect& rect)
     EnsureImage();
     const TRect r = Normalised(rect.Left, rect.Top, rect.Right, rect.Bottom);
     if (MirrorScope mirror(*this); mirror.Active())
-        mirror.Painter().fillRect(QRect(r.Left, r.Top, r.Width(), r.Height()), ToQColor(m_brush.Color()));
+        mirror.FillRect(QRectF(r.Left, r.Top, r.Width(), r.Height()), ToQColor(m_brush.Color()));
     const TRect b = Bounds();
     const int xa = std::max(r.Left, b.Left), xb = std::min(r.Right, b.Right);
     if (xa >= xb) return;
@@ -675,7 +771,7 @@ void TCanvas::FrameRect(const TRect& rect)
         pen.setCosmetic(m_mirrorHairlines);
         mirror.Painter().setPen(pen);
         mirror.Painter().setBrush(Qt::NoBrush);
-        mirror.Painter().drawRect(MirrorScope::Outline(r));
+        mirror.DrawRect(MirrorScope::Outline(r));
     }
     const QRgb rgb = ToQRgb(m_brush.Color());
     const i64 L = r.Left, T = r.Top, R = r.Right, B = r.Bottom;
@@ -696,7 +792,7 @@ void TCanvas::Ellipse(int x1, int y1, int x2, int y2)
     EnsureImage();
     const TRect n = Normalised(x1, y1, x2, y2);
     if (n.IsEmpty()) return;
-    if (MirrorScope mirror(*this); mirror.Active()) mirror.Painter().drawEllipse(MirrorScope::Outline(n));
+    if (MirrorScope mirror(*this); mirror.Active()) mirror.DrawEllipse(MirrorScope::Outline(n));
     i64 L = n.Left, T = n.Top, R = n.Right, B = n.Bottom;
     const bool outlined = m_pen.Style() != psClear;
     const int w = outlined ? m_pen.Width() : 0;
@@ -787,14 +883,11 @@ void TCanvas::DrawText(const TRect& clip, int x, int y, const std::string& text,
     const i64 advance = fonts.metrics.horizontalAdvance(s);
     const i64 height = fonts.metrics.ascent() + fonts.metrics.descent();
     if (MirrorScope mirror(*this); mirror.Active()) {
-        QPainter& p = mirror.Painter();
-        p.setClipRect(QRect(r.Left, r.Top, r.Width(), r.Height()));
+        mirror.SetClip(QRectF(r.Left, r.Top, r.Width(), r.Height()));
+        const QRectF box(x, y, double(advance), double(height));
         if (m_brush.Style() == bsSolid)
-            p.fillRect(fillClip ? QRectF(r.Left, r.Top, r.Width(), r.Height()) : QRectF(x, y, double(advance), double(height)),
-                       ToQColor(m_brush.Color()));
-        p.setFont(fonts.qfont);
-        p.setPen(ToQColor(m_font.Color()));
-        p.drawText(QPointF(x, y + fonts.metrics.ascent()), s);
+            mirror.FillRect(fillClip ? QRectF(r.Left, r.Top, r.Width(), r.Height()) : box, ToQColor(m_brush.Color()));
+        mirror.DrawText(QPointF(x, y + fonts.metrics.ascent()), box, s, fonts.qfont, ToQColor(m_font.Color()));
     }
     if (m_brush.Style() == bsSolid) {
         const i64 bl = fillClip ? r.Left : x, bt = fillClip ? r.Top : y;
@@ -823,7 +916,7 @@ void TCanvas::Draw(int x, int y, const TBitmap& bitmap) { Draw(x, y, bitmap.Imag
 void TCanvas::MirrorOnly(int x, int y, const QImage& image)
 {
     if (image.isNull()) return;
-    if (MirrorScope mirror(*this); mirror.Active()) mirror.Painter().drawImage(QPoint(x, y), image);
+    if (MirrorScope mirror(*this); mirror.Active()) mirror.DrawImage(QRectF(x, y, image.width(), image.height()), image);
 }
 
 // Copies row by row; only the visible part of the image is touched.
@@ -831,7 +924,7 @@ void TCanvas::Draw(int x, int y, const QImage& image)
 {
     if (image.isNull()) return;
     EnsureImage();
-    if (MirrorScope mirror(*this); mirror.Active()) mirror.Painter().drawImage(QPoint(x, y), image);
+    if (MirrorScope mirror(*this); mirror.Active()) mirror.DrawImage(QRectF(x, y, image.width(), image.height()), image);
     const QImage src = image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32
                            ? image
                            : image.convertToFormat(QImage::Format_RGB32);
@@ -857,7 +950,7 @@ void TCanvas::StretchDraw(const TRect& rect, const QImage& image)
     const TRect r = Normalised(rect.Left, rect.Top, rect.Right, rect.Bottom);
     if (image.isNull() || r.IsEmpty()) return;
     if (MirrorScope mirror(*this); mirror.Active())
-        mirror.Painter().drawImage(QRect(r.Left, r.Top, r.Width(), r.Height()), image);
+        mirror.DrawImage(QRectF(r.Left, r.Top, r.Width(), r.Height()), image);
     const i64 rw = i64(r.Right) - r.Left, rh = i64(r.Bottom) - r.Top;
     if (rw == image.width() && rh == image.height()) {
         Draw(r.Left, r.Top, image);

@@ -5,7 +5,7 @@
 #include "chart/chart.h"
 
 struct TProbeItem {
-    int Kind;      // 1 mark, 3 line-to, 8 move-to
+    TItemKind Kind;
     double X, Y;
 };
 
@@ -14,7 +14,7 @@ inline std::vector<TProbeItem> Items(TRChart& chart)
     std::vector<TProbeItem> out;
     for (int i = 0; i < chart.ItemCount(); ++i) {
         const TDisplayItem& it = chart.Item(i);
-        out.push_back({int(it.Kind), it.X1, it.Y1});
+        out.push_back({TItemKind(it.Kind), it.X1, it.Y1});
     }
     return out;
 }

@@ -58,7 +58,7 @@ protected:
     std::vector<TProbeItem> Curve()
     {
         std::vector<TProbeItem> c;
-        for (const TProbeItem& it : Items(*W.RChart1)) if (it.Kind != 1) c.push_back(it);
+        for (const TProbeItem& it : Items(*W.RChart1)) if (it.Kind != ikMark) c.push_back(it);
         return c;
     }
 

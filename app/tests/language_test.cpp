@@ -18,6 +18,7 @@
 #include "app/errorbox.h"
 #include "app/formhilfe.h"
 #include "app/frmmain.h"
+#include "app/spinedit.h"
 #include "app/helpwindow.h"
 #include "app/language.h"
 #include "app/speedbutton.h"
@@ -118,6 +119,7 @@ TEST_F(Languages, TheMenuSwitchesEveryTextToEnglishAndBack)
     EXPECT_EQ(W.WerteTabelleladen1->text(), "&Load value table");
     EXPECT_EQ(W.NLabFitQual->LeftText(), "Goodness of fit:  ");
     EXPECT_EQ(W.WerteUebernehmenBtn->text(), "Take &values");
+    EXPECT_EQ(W.AchsenAnpassen1->text(), "Fit &axes to the data");
     // The choice is kept for the next start.
     EXPECT_EQ(QSettings().value("language").toString(), "en");
     EXPECT_EQ(StoredLanguage(), kLanguageEnglish);
@@ -207,6 +209,17 @@ TEST_F(Languages, MessagesReachTheUserInTheWindowsLanguage)
         {[&] { RunHandler([&] { W.LoadTableFile("/nonexistent/kalmira/none.csv"); }); },
          "Die Datei „none.csv“ lässt sich nicht öffnen: Datei nicht gefunden.",
          "The file “none.csv” cannot be opened: File not found."},
+        {[&] {
+             W.Stats1().ClearData();
+             W.Stats1().AddPoint(2, 1);
+             W.Stats1().AddPoint(2, 3);
+             W.SEPolyOrder->SetValue(1);
+             W.BButPolynomialClick();
+             W.Stats1().ClearData();
+         },
+         "k1 ist durch die Daten nicht bestimmt (nur 1 verschiedener x-Wert); gezeigt wird die Lösung mit der "
+         "kleinsten Norm",
+         "k1 is not determined by the data (only 1 distinct x value); the solution of the smallest norm is shown"},
     };
     for (const char* language : {kLanguageGerman, kLanguageEnglish, kLanguageGerman}) {
         ASSERT_TRUE(SetLanguage(language));

@@ -23,6 +23,7 @@
 #include <sys/resource.h>
 
 #include "app/filedialog.h"
+#include "app/floatedit.h"
 #include "app/speedbutton.h"
 #include "app/frmmain.h"
 #include "app/tablefiles.h"
@@ -134,7 +135,7 @@ TEST_F(TableFiles, LoadFillsTheGridFromEveryLayout)
     std::string big = "x,y\n";
     for (int i = 1; i <= 10000; ++i) big += std::to_string(i) + "," + std::to_string(2 * i) + "\n";
     Load(Write("big.csv", big));
-    EXPECT_EQ(Grid().DataRows(), 10000);
+    EXPECT_EQ(Grid().DataRows(), 10001) << "the file's rows and an empty one to type on";
     QTest::mouseClick(W.WerteUebernehmenBtn, Qt::LeftButton);
     EXPECT_EQ(W.Stats1().PointCount(), 10000);
     EXPECT_TRUE(Boxes.empty());
@@ -408,4 +409,146 @@ TEST_F(TableFiles, SavedPicturesShowTheChart)
         EXPECT_TRUE(found) << "curve point at x " << x;
     }
     EXPECT_TRUE(texts.contains("5.0")) << texts.join('|').toStdString();
+}
+
+namespace {
+
+// One drawn element of a saved SVG: the points it reaches, in picture coordinates, and the
+// colours it is stroked and filled with ("none" when not).
+struct TSvgFigure {
+    QString name, stroke, fill;
+    std::vector<QPointF> points;
+};
+
+std::vector<double> Numbers(const QString& text)
+{
+    std::vector<double> out;
+    static const QRegularExpression number("-?[0-9]*\\.?[0-9]+(e-?[0-9]+)?");
+    for (auto it = number.globalMatch(text); it.hasNext();) out.push_back(it.next().captured().toDouble());
+    return out;
+}
+
+std::vector<TSvgFigure> SvgFigures(const QString& fileName)
+{
+    struct TGroup {
+        QPointF shift;
+        QString stroke, fill;
+    };
+    QFile file(fileName);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+    QXmlStreamReader xml(&file);
+    std::vector<TGroup> groups{{QPointF(0, 0), "none", "black"}};
+    std::vector<TSvgFigure> figures;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isEndElement() && xml.name() == QLatin1String("g")) groups.pop_back();
+        if (!xml.isStartElement()) continue;
+        const QXmlStreamAttributes a = xml.attributes();
+        TGroup g = groups.back();
+        if (a.hasAttribute("stroke")) g.stroke = a.value("stroke").toString();
+        if (a.hasAttribute("fill")) g.fill = a.value("fill").toString();
+        if (xml.name() == QLatin1String("g")) {
+            const std::vector<double> m = Numbers(a.value("transform").toString());
+            if (m.size() == 6) g.shift += QPointF(m[4], m[5]);
+            groups.push_back(g);
+            continue;
+        }
+        TSvgFigure f{xml.name().toString(), g.stroke, g.fill, {}};
+        const auto at = [&](double x, double y) { f.points.push_back(QPointF(x, y) + g.shift); };
+        const auto num = [&](const char* n) { return a.value(n).toDouble(); };
+        if (f.name == "polyline" || f.name == "polygon" || f.name == "path") {
+            const std::vector<double> v = Numbers(a.value(f.name == "path" ? "d" : "points").toString());
+            for (std::size_t i = 0; i + 1 < v.size(); i += 2) at(v[i], v[i + 1]);
+        } else if (f.name == "line") {
+            at(num("x1"), num("y1"));
+            at(num("x2"), num("y2"));
+        } else if (f.name == "rect" || f.name == "image") {
+            at(num("x"), num("y"));
+            at(num("x") + num("width"), num("y") + num("height"));
+        } else if (f.name == "ellipse" || f.name == "circle") {
+            const double rx = f.name == "circle" ? num("r") : num("rx"), ry = f.name == "circle" ? num("r") : num("ry");
+            at(num("cx") - rx, num("cy") - ry);
+            at(num("cx") + rx, num("cy") + ry);
+        } else if (f.name == "text") {
+            at(num("x"), num("y"));
+        } else {
+            continue;
+        }
+        figures.push_back(f);
+    }
+    EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    return figures;
+}
+
+}  // namespace
+
+// A line and marks that leave the chart area are cut at its edge in a saved SVG, as on the
+// screen and in the PNG: no figure in the data colour reaches outside the area.
+TEST_F(TableFiles, SavedSvgIsClippedToTheDataArea)
+{
+    const int entered[][2] = {{1, 3}, {2, 6}, {3, 8}, {4, 12}, {5, 14}, {6, 17}};
+    for (int row = 1; row <= 6; ++row) {
+        Grid().SetCell(0, row, std::to_string(entered[row - 1][0]));
+        Grid().SetCell(1, row, std::to_string(entered[row - 1][1]));
+    }
+    QTest::mouseClick(W.WerteUebernehmenBtn, Qt::LeftButton);
+    // Back to 0..10 on both axes: the upper marks and the line's right end leave the area.
+    W.GraphXmaxEdit->SetValue(10);
+    W.GraphYmaxEdit->SetValue(10);
+    QTest::mouseClick(W.ResetAxisButton, Qt::LeftButton);
+    QTest::mouseClick(W.BButLinFit, Qt::LeftButton);
+    ASSERT_TRUE(Boxes.empty()) << Boxes[0].Text;
+    Answer = Path("clipped.svg");
+    AnswerFilter = 3;
+    W.Grafikspeichern1->trigger();
+    ASSERT_TRUE(Boxes.empty()) << Boxes[0].Text;
+
+    const TRChart& chart = *W.RChart1;
+    // The data area in picture pixels, widened by half a pixel for a line's width.
+    const QRectF area = QRectF(chart.MarginLeft(), chart.MarginTop(), chart.AreaWidth(), chart.AreaHeight())
+                            .adjusted(-0.5, -0.5, 0.5, 0.5);
+    const QString data = "#008000";
+    int dataFigures = 0;
+    for (const TSvgFigure& f : SvgFigures(QString::fromStdString(Answer))) {
+        if (f.stroke != data && f.fill != data) continue;
+        ++dataFigures;
+        for (const QPointF& p : f.points)
+            EXPECT_TRUE(area.contains(p)) << f.name.toStdString() << " at " << p.x() << ", " << p.y();
+    }
+    EXPECT_EQ(dataFigures, 3 + 1) << "the three marks inside the area and the line";
+}
+
+// Saving into a folder that does not exist names the missing path, for tables and pictures.
+TEST_F(TableFiles, SavingIntoAMissingFolderSaysThePathIsNotFound)
+{
+    Grid().SetCell(0, 1, "1");
+    Grid().SetCell(1, 1, "2");
+    Save(Path("no-such-folder/table.csv"), 0);
+    Answer = Path("no-such-folder/chart.png");
+    AnswerFilter = 0;
+    W.Grafikspeichern1->trigger();
+    ASSERT_EQ(Boxes.size(), 2u);
+    EXPECT_EQ(Boxes[0].Text, "Die Datei „table.csv“ wurde nicht gespeichert: Pfad nicht gefunden.");
+    EXPECT_EQ(Boxes[1].Text, "Das Bild „chart.png“ wurde nicht gespeichert: Pfad nicht gefunden.");
+}
+
+// A loaded table whose values reach far beyond the axes has both axes fitted to it at once, and
+// "Werte übernehmen" then shows every point.
+TEST_F(TableFiles, LoadedTableGetsAxesThatShowIt)
+{
+    Load(Write("wide.csv", "x,y\n0.4,1.5\n500,480\n1000,1002\n"));
+    ASSERT_TRUE(Boxes.empty()) << Boxes[0].Text;
+    const TRChart& chart = *W.RChart1;
+    EXPECT_EQ(chart.ScalePropsX(1).RangeLow(), 0.0);
+    EXPECT_DOUBLE_EQ(chart.ScalePropsX(1).RangeHigh(), 1000 + 999.6 * 0.05);
+    EXPECT_EQ(chart.ScalePropsY(1).RangeLow(), 0.0);
+    EXPECT_DOUBLE_EQ(chart.ScalePropsY(1).RangeHigh(), 1002 + 1000.5 * 0.05);
+    EXPECT_DOUBLE_EQ(W.GraphXmaxEdit->Value(), 1049.98) << "written with two decimals";
+    QTest::mouseClick(W.WerteUebernehmenBtn, Qt::LeftButton);
+    EXPECT_DOUBLE_EQ(chart.ScalePropsX(1).RangeHigh(), 1000 + 999.6 * 0.05) << "the points are in sight";
+    for (double x : {0.4, 500.0, 1000.0}) {
+        int px = 0, py = 0;
+        chart.WorldToMouse(1, x, x, px, py);
+        EXPECT_TRUE(chart.ChartArea().Contains(px, py)) << x;
+    }
 }

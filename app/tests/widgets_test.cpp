@@ -201,8 +201,9 @@ TEST(ValueGrid, HoldsAMillionRowsAsNumbers)
     std::vector<double> x(1000000), y(1000000);
     for (std::size_t i = 0; i < x.size(); ++i) { x[i] = double(i); y[i] = 0.5 * double(i); }
     m.SetNumbers(x, y);
-    EXPECT_EQ(m.rowCount(), 1000000);
+    EXPECT_EQ(m.rowCount(), 1000001) << "the rows and the empty one to type on";
     EXPECT_EQ(m.CellValue(1, 1000000), 0.5 * 999999);
+    EXPECT_LE(m.MemoryBytes(), 1000001 * 16) << "16 bytes a row, no spare capacity";
 }
 
 TEST(ErrorBox, FullStopWhenTheLastCharacterSortsAfterIt)
