@@ -52,7 +52,7 @@ std::string TFrmMain::TruncationText(const TFitResult& fit) const
 bool TFrmMain::FitAndDraw(const TModel& model)
 {
     m_follower.Stop();
-    m_lastFit.reset();
+    ForgetLastFit();
     TFitResult fit;
     if (!CalcModelFit(m_stats, model, fit)) return false;
     DrawFit(fit, SampleCurve(fit, RChart1->Scale1X().RangeLow(), RChart1->Scale1X().RangeHigh(), kCurveSamples));
@@ -72,10 +72,11 @@ void TFrmMain::DrawFit(const TFitResult& fit, const TSampledCurve& curve)
             RChart1->AddLineTo(p.X, p.Y);
     }
     if (curve.Fault) std::rethrow_exception(curve.Fault);
-    RChart1->ShowItems();
-    if (fit.Model.Kind != mkSpline) ShowResult(FormulaCaption(fit.Model), ParameterCaption(fit));
     m_lastFit = fit;
     m_lastFitPoints = m_stats.PointCount();
+    FollowLastFit();
+    RChart1->ShowItems();
+    if (fit.Model.Kind != mkSpline) ShowResult(FormulaCaption(fit.Model), ParameterCaption(fit));
     if (fit.Truncated) ShowMessageBox(TruncationText(fit), "", mbiInformation, true);
 }
 

@@ -273,6 +273,7 @@ void TFrmMain::CreateControls()
     connect(WerteUebernehmenBtn, &QPushButton::clicked, this,
             [this] { RunHandler([this] { WerteUebernehmenBtnClick(); }); });
     CreateLanguageMenu();
+    CreateStatisticsMenu();
     SetUpKeyboard();
     RetranslateUi();
 }
@@ -307,7 +308,7 @@ void TFrmMain::ShowFollowedSpline(const TSplineFollower::TResult& result)
     try {
         StripCurveItems();
         SBNewPnts->SetDown(false);
-        m_lastFit.reset();
+        ForgetLastFit();
         if (result.Error) std::rethrow_exception(result.Error);
         DrawFit(result.Fit, result.Curve);
     } catch (...) {
@@ -569,6 +570,7 @@ void TFrmMain::WerteUebernehmenBtnClick()
     ReleaseFitButtons();
     m_follower.Stop();
     m_stats.ClearData();
+    m_lastFitDataKept = false;
     const TValueGridModel& table = WerteTabelleGrid->Model();
     int r = 0;
     while (!table.CellEmpty(0, r)) ++r;
@@ -628,7 +630,7 @@ void TFrmMain::SBClearClick()
 {
     m_follower.Stop();
     m_stats.ClearData();
-    m_lastFit.reset();
+    ForgetLastFit();
     RChart1->ClearItems();
     RChart1->ShowItems();
     SBNewPnts->SetDown(false);
@@ -697,6 +699,7 @@ void TFrmMain::ErgebnisAnClipboardClick()
                        mbiInformation, true);
         return;
     }
+    EnsureLastFitStatistics();  // the statistics go with the result while the fit's points are there
     const std::string text = ResultClipboardText(*m_lastFit, m_lastFitPoints, FormatSettings().DecimalSeparator);
     QApplication::clipboard()->setText(QString::fromStdString(text));
 }
