@@ -7,6 +7,8 @@
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
+#include <algorithm>
 #include <span>
 #include <vector>
 
@@ -15,6 +17,23 @@
 #include "app/frmmain.h"
 #include "app/statisticswindow.h"
 #include "chart/chart.h"
+
+namespace {
+
+// A new window opens to the right of `main`, moved inside the screen where there is no room.
+void PlaceBeside(QWidget& window, const QWidget& main)
+{
+    const QRect outer = main.frameGeometry();
+    QPoint at(outer.right() + 1, outer.top());
+    if (const QScreen* s = main.screen()) {
+        const QRect avail = s->availableGeometry();
+        at.setX(std::clamp(at.x(), avail.left(), std::max(avail.left(), avail.right() + 1 - window.width())));
+        at.setY(std::clamp(at.y(), avail.top(), std::max(avail.top(), avail.bottom() + 1 - window.height())));
+    }
+    window.move(at);
+}
+
+}  // namespace
 
 // "Anzeige" between "Datei" and "Hilfe": the statistics window and the band toggle.
 void TFrmMain::CreateStatisticsMenu()
@@ -41,7 +60,10 @@ void TFrmMain::RetranslateStatisticsMenu()
 void TFrmMain::Statistik1Click()
 {
     m_follower.Stop();  // the engine is ours for the statistics
-    if (!StatisticsWindow) StatisticsWindow = new TStatisticsWindow(this);
+    if (!StatisticsWindow) {
+        StatisticsWindow = new TStatisticsWindow(this);
+        PlaceBeside(*StatisticsWindow, *this);
+    }
     StatisticsWindow->show();
     EnsureLastFitStatistics();
     UpdateStatisticsWindow();

@@ -76,14 +76,29 @@ QTableWidgetItem* Cell(const QString& text, bool number)
     return item;
 }
 
+// A read-only table whose rows are as high as a line of its text.
 QTableWidget* MakeTable(QWidget* parent, int columns)
 {
     auto* table = new QTableWidget(0, columns, parent);
     table->verticalHeader()->hide();
+    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
+    table->horizontalHeader()->setStretchLastSection(true);
+    table->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setSelectionMode(QAbstractItemView::ContiguousSelection);
     table->setWordWrap(false);
+    // A table that takes the focus shows its current cell as chosen; the mouse still selects.
+    table->setFocusPolicy(Qt::NoFocus);
     return table;
+}
+
+// The table as high as its header and rows, so every row shows without scrolling (at most the
+// eleven coefficients of the highest polynomial, or ten statistics); the plot takes the rest.
+void FitHeightToRows(QTableWidget* table)
+{
+    const int header = table->horizontalHeader()->isHidden() ? 0 : table->horizontalHeader()->sizeHint().height();
+    const int rows = std::max(1, table->rowCount()) * table->verticalHeader()->defaultSectionSize();
+    table->setFixedHeight(header + rows + 2 * table->frameWidth());
 }
 
 }  // namespace
@@ -91,7 +106,7 @@ QTableWidget* MakeTable(QWidget* parent, int columns)
 TStatisticsWindow::TStatisticsWindow(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setFont(UiFont("Arial", 13));
-    resize(600, 720);
+    resize(600, 760);
     LblModel = new QLabel(this);
     LblModel->setFont(UiFont("Tahoma", 17));
     LblModel->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -100,7 +115,6 @@ TStatisticsWindow::TStatisticsWindow(QWidget* parent) : QWidget(parent, Qt::Wind
     ParameterTable = MakeTable(this, kParameterColumns);
     StatisticTable = MakeTable(this, 2);
     StatisticTable->horizontalHeader()->hide();
-    StatisticTable->horizontalHeader()->setStretchLastSection(true);
     LblResiduals = new QLabel(this);
 
     ResidualChart = new TRChart(this);
@@ -114,10 +128,10 @@ TStatisticsWindow::TStatisticsWindow(QWidget* parent) : QWidget(parent, Qt::Wind
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(LblModel);
     layout->addWidget(LblNote);
-    layout->addWidget(ParameterTable, 2);
-    layout->addWidget(StatisticTable, 3);
+    layout->addWidget(ParameterTable);
+    layout->addWidget(StatisticTable);
     layout->addWidget(LblResiduals);
-    layout->addWidget(ResidualChart, 4);
+    layout->addWidget(ResidualChart, 1);
     ShowNoFit();
 }
 
@@ -186,6 +200,8 @@ void TStatisticsWindow::Fill()
         LblModel->setText(tr("Keine Anpassung gezeigt"));
         LblNote->setText(tr("Erst Punkte eingeben und eine Kurve anpassen; dieses Fenster folgt jeder Anpassung."));
         LblResiduals->setText(QString());
+        FitHeightToRows(ParameterTable);
+        FitHeightToRows(StatisticTable);
         return;
     }
 
@@ -225,7 +241,8 @@ void TStatisticsWindow::Fill()
         };
         for (int c = 0; c < kParameterColumns; ++c) ParameterTable->setItem(r, c, Cell(cells[c], c > 0));
     }
-    ParameterTable->resizeColumnsToContents();
+    // Every column as wide as its text but the last, which takes the rest of the width.
+    for (int c = 0; c + 1 < kParameterColumns; ++c) ParameterTable->resizeColumnToContents(c);
 
     std::vector<std::pair<QString, QString>> rows = {
         {QCoreApplication::translate("FitReport", "Punkte"), QString::number(m_points)},
@@ -240,6 +257,8 @@ void TStatisticsWindow::Fill()
         StatisticTable->setItem(r, 1, Cell(rows[std::size_t(r)].second, true));
     }
     StatisticTable->resizeColumnToContents(0);
+    FitHeightToRows(ParameterTable);
+    FitHeightToRows(StatisticTable);
 
     LblResiduals->setText(m_hasResiduals ? tr("Residuen in %1 gegen x").arg(regressed.y)
                                          : tr("Keine Residuen zu zeigen"));
