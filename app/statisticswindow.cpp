@@ -199,6 +199,7 @@ void TStatisticsWindow::Fill()
     if (!m_hasFit) {
         LblModel->setText(tr("Keine Anpassung gezeigt"));
         LblNote->setText(tr("Erst Punkte eingeben und eine Kurve anpassen; dieses Fenster folgt jeder Anpassung."));
+        LblNote->setVisible(true);
         LblResiduals->setText(QString());
         FitHeightToRows(ParameterTable);
         FitHeightToRows(StatisticTable);
@@ -226,6 +227,7 @@ void TStatisticsWindow::Fill()
     else if (!m_hasErrors)
         notes << tr("Die Standardfehler lassen sich für diese Daten nicht berechnen.");
     LblNote->setText(notes.join('\n'));
+    LblNote->setVisible(!notes.isEmpty());
 
     ParameterTable->setRowCount(int(m_parameters.size()));
     for (int r = 0; r < int(m_parameters.size()); ++r) {
