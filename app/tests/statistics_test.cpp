@@ -15,6 +15,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QTest>
 #include <cmath>
@@ -88,7 +89,7 @@ double Read(const QString& text)
     return std::stod(t.toStdString());
 }
 
-// Within `digits` significant digits of `expected`.
+// `actual` within `relative` of `expected`, relative to its size.
 ::testing::AssertionResult Near(double actual, double expected, double relative)
 {
     if (std::fabs(actual - expected) <= relative * std::fabs(expected)) return ::testing::AssertionSuccess();
@@ -544,5 +545,19 @@ TEST_F(Statistics, MenuKeysAndEnglishTexts)
     SetLanguage(kLanguageGerman);
     QApplication::processEvents();
     EXPECT_EQ(Window().LblResiduals->text(), "Residuen in y gegen x");
+    Window().close();
+}
+
+// The smoothing bar redraws the spline, and the open window follows each of its steps.
+TEST_F(Statistics, WindowFollowsTheSmoothingBar)
+{
+    const double xs[] = {1, 2, 3, 4, 5}, ys[] = {1, 3, 2, 5, 4};
+    EnterTable(xs, ys);
+    Fit(W.BButSpline);
+    W.Statistik1->trigger();
+    EXPECT_EQ(Window().LblModel->text(), QString::fromUtf8("Glättungsspline, Glättungsfaktor 1"));
+    W.SBarSmoothSpline->setValue(500);
+    EXPECT_EQ(Window().LblModel->text(), QString::fromUtf8("Glättungsspline, Glättungsfaktor 0,5"));
+    EXPECT_EQ(Statistic("Punkte"), "5");
     Window().close();
 }
