@@ -53,7 +53,7 @@ std::string TFrmMain::TruncationText(const TFitResult& fit) const
 bool TFrmMain::FitAndDraw(const TModel& model)
 {
     m_follower.Stop();
-    m_lastFit.reset();
+    ForgetLastFit();
     TFitResult fit;
     if (!CalcModelFit(m_stats, model, fit)) return false;
     DrawFit(fit, SampleCurve(fit, RChart1->Scale1X().RangeLow(), RChart1->Scale1X().RangeHigh(), kCurveSamples));
@@ -68,10 +68,11 @@ void TFrmMain::DrawFit(const TFitResult& fit, const TSampledCurve& curve)
     // The points before a fault stay in the list; the fault ends the command before the list is shown.
     AddCurveItems(curve);
     if (curve.Fault) std::rethrow_exception(curve.Fault);
-    RChart1->ShowItems();
-    if (fit.Model.Kind != mkSpline) ShowResult(FormulaCaption(fit.Model), ParameterCaption(fit));
     m_lastFit = fit;
     m_lastFitPoints = m_stats.PointCount();
+    FollowLastFit();
+    RChart1->ShowItems();
+    if (fit.Model.Kind != mkSpline) ShowResult(FormulaCaption(fit.Model), ParameterCaption(fit));
     if (fit.Truncated) ShowMessageBox(TruncationText(fit), "", mbiInformation, true);
 }
 

@@ -276,6 +276,7 @@ void TFrmMain::CreateControls()
     connect(WerteUebernehmenBtn, &QPushButton::clicked, this,
             [this] { RunHandler([this] { WerteUebernehmenBtnClick(); }); });
     CreateLanguageMenu();
+    CreateStatisticsMenu();
     SetUpKeyboard();
     RetranslateUi();
 }
@@ -310,7 +311,7 @@ void TFrmMain::ShowFollowedSpline(const TSplineFollower::TResult& result)
     try {
         StripCurveItems();
         SBNewPnts->SetDown(false);
-        m_lastFit.reset();
+        ForgetLastFit();
         if (result.Error) std::rethrow_exception(result.Error);
         DrawFit(result.Fit, result.Curve);
     } catch (...) {
@@ -577,6 +578,7 @@ void TFrmMain::WerteUebernehmenBtnClick()
     m_stats.ClearData();
     RChart1->ClearItems();
     ClearResult();
+    m_lastFitDataKept = false;
     const TValueGridModel& table = WerteTabelleGrid->Model();
     int r = 0;
     while (!table.CellEmpty(0, r)) ++r;
@@ -651,7 +653,7 @@ void TFrmMain::SBClearClick()
 // entry mode.
 void TFrmMain::ClearResult()
 {
-    m_lastFit.reset();
+    ForgetLastFit();
     NLabFitQual->SetEmpty(true);
     LblFormula->setVisible(false);
     LblParams->setVisible(true);
@@ -783,6 +785,7 @@ void TFrmMain::ErgebnisAnClipboardClick()
                        mbiInformation, true);
         return;
     }
+    EnsureLastFitStatistics();  // the statistics go with the result while the fit's points are there
     const std::string text = ResultClipboardText(*m_lastFit, m_lastFitPoints, FormatSettings().DecimalSeparator);
     QApplication::clipboard()->setText(QString::fromStdString(text));
 }

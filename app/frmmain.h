@@ -25,6 +25,7 @@ class TPanel;
 class TRChart;
 class TSpeedButton;
 class TSpinEdit;
+class TStatisticsWindow;
 class TValueGrid;
 
 class TFrmMain : public QMainWindow {
@@ -80,10 +81,16 @@ public:
     QAction* English1 = nullptr;
     TFormHilfe* FormHilfe;
     THelpWindow* HelpWindow = nullptr;  // the help text, made at its first showing
+    QAction* Anzeige1 = nullptr;        // the menu "Anzeige": the statistics and the bands
+    QAction* Statistik1 = nullptr;
+    QAction* Konfidenzband1 = nullptr;  // checked: the last fit's bands are drawn
+    TStatisticsWindow* StatisticsWindow = nullptr;  // made at its first showing
 
     TCurveFit& Stats1() { return m_stats; }
     // A spline for the dragged smoothing bar is being prepared and not yet drawn.
     bool SplineBusy() const { return m_follower.Busy(); }
+    // The fit whose result the window shows, if any.
+    const std::optional<TFitResult>& LastFit() const { return m_lastFit; }
 
     // event handlers; each runs to its end or to its first error, which the window shows in its error box
     void RChart1MouseDown(int X, int Y);
@@ -112,6 +119,8 @@ public:
     void WerteTabellespeichern1Click();
     // Both axes to the range of the engine's points (nothing without points).
     void AchsenAnpassen1Click();
+    void Statistik1Click();
+    void Konfidenzband1Click();
     // Loads a table file into the value table (menu, drop, command line); false when cancelled.
     bool LoadTableFile(const std::string& fileName, bool skipMissing = false);
     void FormMouseMove();
@@ -166,10 +175,25 @@ private:
     void DrawFit(const TFitResult& fit, const TSampledCurve& curve);
     void ShowFollowedSpline(const TSplineFollower::TResult& result);
     void RunClosedFormCommand(TModelKind kind);
+    // the statistics of the last fit, its bands and the statistics window (fitstatistics.cpp)
+    void CreateStatisticsMenu();
+    void RetranslateStatisticsMenu();
+    void FollowLastFit();
+    void ForgetLastFit();
+    bool StatisticsAsked() const;
+    bool LastFitDataKept() const;
+    bool EnsureLastFitStatistics();
+    bool CurveIsLast() const;
+    void AddBandItems(const TFitResult& fit);
+    void UpdateStatisticsWindow();
 
     TCurveFit m_stats;
     std::optional<TFitResult> m_lastFit;  // the fit whose result the window shows, if any
     int m_lastFitPoints = 0;
+    bool m_lastFitStatistics = false;  // AddStatistics has run on the last fit
+    bool m_lastFitDataKept = false;    // no take-over has replaced the points since the last fit
+    int m_curveEnd = -1;               // the item count after the last fit's curve (-1: no fit)
+    int m_bandItems = 0;               // the band's items after the curve
     QWidget* m_client = nullptr;
     bool m_sizedToFrame = false;
     // While the bar's handle is dragged the spline of the newest position is prepared on a worker.

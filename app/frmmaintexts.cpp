@@ -124,6 +124,7 @@ void TFrmMain::RetranslateUi()
     Sprache1->setTitle(tr("Sp&rache (Language)"));
     Deutsch1->setChecked(CurrentLanguage() == kLanguageGerman);
     English1->setChecked(CurrentLanguage() == kLanguageEnglish);
+    RetranslateStatisticsMenu();
 }
 
 void TFrmMain::changeEvent(QEvent* event)

@@ -77,6 +77,16 @@ Regression; bei Reciproc, Log, Recip.Log. und Expon. gilt er für die umgerechne
 (ganz rechts). Die erlaubte Restsumme S ist f mal die Restsumme der Geraden: ganz links geht der
 Spline durch jeden Punkt, ganz rechts ist er die Gerade.</p>
 
+<h3>Statistik und Bänder</h3>
+<p>&bdquo;Anzeige &rarr; Statistik&ldquo; (Strg+T) öffnet neben dem Hauptfenster ein Fenster, das
+jeder Anpassung folgt: jeder Parameter mit Standardfehler, 95-%-Intervall, t und p; die Zahl der
+Punkte, die Freiheitsgrade, die Residuenquadratsumme, der Reststandardfehler, R&sup2; und
+korrigiertes R&sup2;, F mit seinem p-Wert, AIC und BIC; darunter die Residuen gegen x.
+&bdquo;Anzeige &rarr; Konfidenz- und Prognoseband zeigen&ldquo; (Strg+B) zeichnet gestrichelt um die
+Kurve das 95-%-Konfidenzband (wo die Kurve selbst liegen kann) und das breitere Prognoseband (wo ein
+neuer Messwert liegen kann); der Spline hat keine Bänder. Gerechnet wird beides nur, solange das
+Fenster offen oder die Bänder eingeschaltet sind.</p>
+
 <h3>Die Maus in der Grafik</h3>
 <ul>
 <li>Mit gedrückter linker Taste ziehen verschiebt den sichtbaren Ausschnitt; die nächste Anpassung
@@ -169,6 +179,16 @@ transformed quantities (1/y, ln x, ln y) in which the fit is computed.</p>
 <p>The scroll bar beside &ldquo;Spline&rdquo; chooses the smoothing factor f from 0 (far left) to 1
 (far right). The allowed residual sum S is f times the residual sum of the straight line: far
 left the spline passes through every point, far right it is the straight line.</p>
+
+<h3>Statistics and bands</h3>
+<p>&ldquo;View &rarr; Statistics&rdquo; (Ctrl+T) opens a window beside the main window that follows
+every fit: each parameter with its standard error, 95 % interval, t and p; the number of points,
+the degrees of freedom, the residual sum of squares, the residual standard error, R&sup2; and
+adjusted R&sup2;, F with its p value, AIC and BIC; below them the residuals against x.
+&ldquo;View &rarr; Show confidence and prediction bands&rdquo; (Ctrl+B) draws, dashed, the 95 %
+confidence band around the curve (where the curve itself may lie) and the wider prediction band
+(where a new observation may lie); the spline has no bands. Both are computed only while the
+window is open or the bands are on.</p>
 
 <h3>The mouse in the graph</h3>
 <ul>

@@ -2,6 +2,57 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="de">
 <context>
+    <name>FitReport</name>
+    <message>
+        <source>Residuenquadratsumme</source>
+        <translation>Residual sum of squares</translation>
+    </message>
+    <message>
+        <source>Äquivalente Freiheitsgrade</source>
+        <translation>Equivalent degrees of freedom</translation>
+    </message>
+    <message>
+        <source>GCV</source>
+        <translation>GCV</translation>
+    </message>
+    <message>
+        <source>Freiheitsgrade</source>
+        <translation>Degrees of freedom</translation>
+    </message>
+    <message>
+        <source>Reststandardfehler</source>
+        <translation>Residual standard error</translation>
+    </message>
+    <message>
+        <source>Korrigiertes R²</source>
+        <translation>Adjusted R²</translation>
+    </message>
+    <message>
+        <source>F</source>
+        <translation>F</translation>
+    </message>
+    <message>
+        <source>p-Wert von F</source>
+        <translation>p value of F</translation>
+    </message>
+    <message>
+        <source>AIC</source>
+        <translation>AIC</translation>
+    </message>
+    <message>
+        <source>BIC</source>
+        <translation>BIC</translation>
+    </message>
+    <message>
+        <source>Punkte</source>
+        <translation>Points</translation>
+    </message>
+    <message>
+        <source>Anpassungsgrad</source>
+        <translation>Goodness of fit</translation>
+    </message>
+</context>
+<context>
     <name>Message</name>
     <message>
         <source>Gleitkommadivision durch Null</source>
@@ -190,6 +241,97 @@ to the file cfit.asc.</translation>
     <message>
         <source>&amp;Achsen an Daten anpassen</source>
         <translation>Fit &amp;axes to the data</translation>
+    </message>
+    <message>
+        <source>An&amp;zeige</source>
+        <translation>Vie&amp;w</translation>
+    </message>
+    <message>
+        <source>&amp;Statistik</source>
+        <translation>&amp;Statistics</translation>
+    </message>
+    <message>
+        <source>&amp;Konfidenz- und Prognoseband zeigen</source>
+        <translation>Show &amp;confidence and prediction bands</translation>
+    </message>
+</context>
+<context>
+    <name>TStatisticsWindow</name>
+    <message>
+        <source>Parameter</source>
+        <translation>Parameter</translation>
+    </message>
+    <message>
+        <source>Wert</source>
+        <translation>Value</translation>
+    </message>
+    <message>
+        <source>Standardfehler</source>
+        <translation>Std. error</translation>
+    </message>
+    <message>
+        <source>95 %-Intervall von</source>
+        <translation>95 % interval from</translation>
+    </message>
+    <message>
+        <source>bis</source>
+        <translation>to</translation>
+    </message>
+    <message>
+        <source>t</source>
+        <translation>t</translation>
+    </message>
+    <message>
+        <source>p</source>
+        <translation>p</translation>
+    </message>
+    <message>
+        <source>Kalmira - Statistik</source>
+        <translation>Kalmira - Statistics</translation>
+    </message>
+    <message>
+        <source>Keine Anpassung gezeigt</source>
+        <translation>No fit shown</translation>
+    </message>
+    <message>
+        <source>Erst Punkte eingeben und eine Kurve anpassen; dieses Fenster folgt jeder Anpassung.</source>
+        <translation>Enter points and fit a curve first; this window follows every fit.</translation>
+    </message>
+    <message>
+        <source>Glättungsspline, Glättungsfaktor %1</source>
+        <translation>Smoothing spline, smoothing factor %1</translation>
+    </message>
+    <message>
+        <source>Regression von %1 auf %2: Anpassungsgrad, Statistik und Residuen gelten für %1.</source>
+        <translation>Regression of %1 on %2: goodness of fit, statistics and residuals are those of %1.</translation>
+    </message>
+    <message>
+        <source>Die Punkte haben sich seit dieser Anpassung geändert; Standardfehler und Statistik zeigt die nächste Anpassung.</source>
+        <translation>The points have changed since this fit; the next fit shows standard errors and statistics.</translation>
+    </message>
+    <message>
+        <source>Der Glättungsspline hat keine Parameter mit Standardfehlern.</source>
+        <translation>The smoothing spline has no parameters with standard errors.</translation>
+    </message>
+    <message>
+        <source>Die Daten bestimmen nicht jeden Koeffizienten: ohne Standardfehler.</source>
+        <translation>The data do not determine every coefficient: no standard errors.</translation>
+    </message>
+    <message>
+        <source>Keine Freiheitsgrade übrig (nicht mehr Punkte als Koeffizienten): ohne Standardfehler.</source>
+        <translation>No degrees of freedom left (no more points than coefficients): no standard errors.</translation>
+    </message>
+    <message>
+        <source>Die Standardfehler lassen sich für diese Daten nicht berechnen.</source>
+        <translation>The standard errors cannot be computed for these data.</translation>
+    </message>
+    <message>
+        <source>Residuen in %1 gegen x</source>
+        <translation>Residuals in %1 against x</translation>
+    </message>
+    <message>
+        <source>Keine Residuen zu zeigen</source>
+        <translation>No residuals to show</translation>
     </message>
 </context>
 <context>

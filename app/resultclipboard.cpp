@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "app/fitreport.h"
+
 namespace {
 
 std::string Number(double v, char decimalSeparator)
@@ -34,19 +36,33 @@ std::string ModelName(const TModel& model)
 std::string ResultClipboardText(const TFitResult& fit, int points, char decimalSeparator)
 {
     const TModel& model = fit.Model;
+    const std::vector<TParameterRow> parameters = ParameterRows(fit);
     std::string t = "Modell\t" + ModelName(model) + "\r\n";
     if (model.Kind == mkSpline) {
         t += "Glättungsfaktor\t" + Number(model.Smoothing, decimalSeparator) + "\r\n";
     } else {
         t += "Formel\t" + FormulaCaption(model) + "\r\n";
-        // The polynomial's coefficients are named as the window's parameter line names them.
-        const std::vector<std::string> names = ParameterNames(model);
-        for (std::size_t j = 0; j < fit.Coefficients.size(); ++j) {
-            const std::string name = model.Kind == mkPoly ? "k" + std::to_string(j) : j < names.size() ? names[j] : "";
-            t += name + "\t" + Number(fit.Coefficients[j], decimalSeparator) + "\r\n";
-        }
+        for (const TParameterRow& row : parameters) t += row.Name + "\t" + Number(row.Value, decimalSeparator) + "\r\n";
     }
     t += "Anpassungsgrad\t" + Number(fit.Quality, decimalSeparator) + "\r\n";
     t += "Punkte\t" + std::to_string(points) + "\r\n";
+    // The statistics follow as blocks of their own, each after an empty row.
+    if (fit.HasErrors) {
+        t += "\r\nParameter\tWert\tStandardfehler\t95 %-Intervall von\tbis\tt\tp\r\n";
+        for (const TParameterRow& row : parameters) {
+            t += row.Name + "\t" + Number(row.Value, decimalSeparator) + "\t" +
+                 Number(row.StdError, decimalSeparator) + "\t" + Number(row.Low, decimalSeparator) + "\t" +
+                 Number(row.High, decimalSeparator) + "\t";
+            if (row.HasT) t += Number(row.T, decimalSeparator) + "\t" + Number(row.P, decimalSeparator);
+            else t += "\t";
+            t += "\r\n";
+        }
+    }
+    const std::vector<TStatisticRow> statistics = StatisticRows(fit);
+    if (!statistics.empty()) t += "\r\n";
+    for (const TStatisticRow& row : statistics)
+        t += std::string(row.Name) + "\t" +
+             (row.Count ? std::to_string(static_cast<long long>(row.Value)) : Number(row.Value, decimalSeparator)) +
+             "\r\n";
     return t;
 }

@@ -20,6 +20,7 @@
 // GUI runs need QT_QPA_PLATFORM=offscreen (set here when no platform is chosen).
 #include <benchmark/benchmark.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QPushButton>
@@ -196,6 +197,32 @@ void FitCommand(benchmark::State& state)
 }
 BENCHMARK(FitCommand)
     ->ArgsProduct({{0, 1, 2, 3, 4, 5, 6, 7}, {100000, 1000000}})
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(0.5);
+
+// The same fit commands while the statistics window is open: each fit also computes its
+// statistics and residuals and shows them with the residual plot. FitCommand of the same command
+// is the peer, the command with the window closed.
+void FitCommandWithStatistics(benchmark::State& state)
+{
+    const int command = int(state.range(0)), n = int(state.range(1));
+    TFrmMain w;
+    w.show();
+    QApplication::processEvents();
+    EnterPoints(w, n);
+    w.Statistik1->trigger();
+    TSpeedButton* b = Button(w, command);
+    b->click();
+    QApplication::processEvents();
+    for (auto _ : state) {
+        b->click();
+        QApplication::processEvents();
+    }
+    state.SetLabel(kCommandNames[command]);
+    state.counters["points"] = n;
+}
+BENCHMARK(FitCommandWithStatistics)
+    ->ArgsProduct({{0, 1, 6}, {1000000}})
     ->Unit(benchmark::kMillisecond)
     ->MinTime(0.5);
 

@@ -1,0 +1,563 @@
+// What a fit is worth, in the window: the statistics window with its tables and residual plot,
+// the band toggle drawing the confidence and prediction bands on the chart, the statistics on the
+// clipboard, and the rule that none of it is computed while nobody asks for it.
+//
+// The reference figures come from R 4.2 on its `cars` data:
+//   m <- lm(dist ~ speed, data = cars); summary(m); confint(m); AIC(m); BIC(m); residuals(m)[1:3]
+//   predict(m, data.frame(speed = 10), interval = "confidence")   # and interval = "prediction"
+//   summary(lm(dist ~ speed + I(speed^2), data = cars))
+#include <gtest/gtest.h>
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QTableWidget>
+#include <QTest>
+#include <cmath>
+#include <limits>
+#include <map>
+#include <set>
+#include <sstream>
+
+#include "app/frmmain.h"
+#include "app/language.h"
+#include "app/speedbutton.h"
+#include "app/spinedit.h"
+#include "app/statisticswindow.h"
+#include "app/valuegrid.h"
+#include "chart/chart.h"
+#include "curvefit/fitresult.h"
+#include "platform/localefmt.h"
+#include "platform/msgbox.h"
+
+namespace {
+
+// R's cars: speed (x) and stopping distance (y).
+const double kSpeed[] = {4,  4,  7,  7,  8,  9,  10, 10, 10, 11, 11, 12, 12, 12, 12, 13, 13,
+                         13, 13, 14, 14, 14, 14, 15, 15, 15, 16, 16, 17, 17, 17, 18, 18, 18,
+                         18, 19, 19, 19, 20, 20, 20, 20, 20, 22, 23, 24, 24, 24, 24, 25};
+const double kDist[] = {2,  10, 4,  22, 16, 10, 18, 26, 34, 17, 28, 14, 20,  24, 28, 26, 34,
+                        34, 46, 26, 36, 60, 80, 20, 26, 54, 32, 40, 32, 40,  50, 42, 56, 76,
+                        84, 36, 46, 68, 32, 48, 52, 56, 64, 66, 54, 70, 92,  93, 120, 85};
+constexpr int kCars = 50;
+
+struct TReference {
+    const char* name;
+    double value;
+};
+
+// summary(lm(dist ~ speed)), confint, AIC, BIC.
+constexpr double kSlope = 3.932408759, kSlopeSe = 0.415512777, kSlopeT = 9.46399, kSlopeP = 1.4898365e-12;
+constexpr double kSlopeLow = 3.09696432814, kSlopeHigh = 4.76785319011;
+constexpr double kIntercept = -17.579094891, kInterceptSe = 6.758440169, kInterceptT = -2.60106,
+                 kInterceptP = 0.012319;
+constexpr double kInterceptLow = -31.16784960239, kInterceptHigh = -3.99034017863;
+const TReference kCarsStatistics[] = {
+    {"Freiheitsgrade", 48},           {"Reststandardfehler", 15.3795867488}, {"Anpassungsgrad", 0.651079381},
+    {"Korrigiertes R²", 0.643810201191}, {"F", 89.5671065365},               {"p-Wert von F", 1.4898365e-12},
+    {"AIC", 419.156863027},           {"BIC", 424.892932044},
+};
+
+constexpr double kLevelTolerance = 1e-9;  // R's twelve digits against the engine's
+
+// A decimal-comma locale, as a German user has it; the old settings come back after.
+class CommaLocale {
+public:
+    CommaLocale() : m_old(FormatSettings())
+    {
+        TFormatSettings s = TFormatSettings::English();
+        s.DecimalSeparator = ',';
+        SetFormatSettings(s);
+    }
+    ~CommaLocale() { SetFormatSettings(m_old); }
+
+private:
+    TFormatSettings m_old;
+};
+
+// A number as the window or the clipboard writes it, with a decimal comma; NaN for "–".
+double Read(const QString& text)
+{
+    if (text == QString::fromUtf8("–")) return std::numeric_limits<double>::quiet_NaN();
+    QString t = text;
+    t.replace(',', '.');
+    return std::stod(t.toStdString());
+}
+
+// `actual` within `relative` of `expected`, relative to its size.
+::testing::AssertionResult Near(double actual, double expected, double relative)
+{
+    if (std::fabs(actual - expected) <= relative * std::fabs(expected)) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << actual << " is not within " << relative << " of " << expected;
+}
+
+class Statistics : public ::testing::Test {
+protected:
+    Statistics() : m_hook([this](const TMessageBoxRequest& r) { Boxes.push_back(r.Text); })
+    {
+        W.show();
+        QApplication::processEvents();
+    }
+    ~Statistics() override { W.hide(); }
+
+    void EnterTable(std::span<const double> xs, std::span<const double> ys)
+    {
+        TValueGridModel& m = W.WerteTabelleGrid->Model();
+        m.ClearCells();
+        for (std::size_t i = 0; i < xs.size(); ++i) {
+            m.SetCell(0, int(i) + 1, Text(xs[i]));
+            m.SetCell(1, int(i) + 1, Text(ys[i]));
+        }
+        QTest::mouseClick(W.WerteUebernehmenBtn, Qt::LeftButton);
+    }
+    void EnterCars() { EnterTable(kSpeed, kDist); }
+    static std::string Text(double v)
+    {
+        std::ostringstream s;
+        s.precision(17);
+        s << v;
+        std::string t = s.str();
+        for (char& c : t)
+            if (c == '.') c = ',';
+        return t;
+    }
+    void Fit(QWidget* button) { QTest::mouseClick(button, Qt::LeftButton); }
+
+    TStatisticsWindow& Window()
+    {
+        EXPECT_NE(W.StatisticsWindow, nullptr);
+        return *W.StatisticsWindow;
+    }
+    QString ParameterCell(int row, int column)
+    {
+        const QTableWidgetItem* item = Window().ParameterTable->item(row, column);
+        return item ? item->text() : QString();
+    }
+    // The value of the statistics table's row `name` (empty when there is none).
+    QString Statistic(const QString& name)
+    {
+        QTableWidget* t = Window().StatisticTable;
+        for (int r = 0; r < t->rowCount(); ++r)
+            if (t->item(r, 0)->text() == name) return t->item(r, 1)->text();
+        return {};
+    }
+
+    // The display list's items from `first` on.
+    std::vector<TDisplayItem> ItemsFrom(int first)
+    {
+        std::vector<TDisplayItem> out;
+        for (int i = first; i < W.RChart1->ItemCount(); ++i) out.push_back(W.RChart1->Item(i));
+        return out;
+    }
+    int MarkCount()
+    {
+        int n = 0;
+        for (int i = 0; i < W.RChart1->ItemCount(); ++i) n += W.RChart1->Item(i).Kind == ikMark;
+        return n;
+    }
+
+    CommaLocale m_locale;
+    std::vector<std::string> Boxes;
+    TFrmMain W;
+
+private:
+    TMessageBoxHookScope m_hook;
+};
+
+}  // namespace
+
+// "Statistik" opens a window beside the main one that shows the cars line as R reports it and
+// follows the next fit, down to no fit at all.
+TEST_F(Statistics, WindowShowsTheFitAsRDoesAndFollowsTheNextFit)
+{
+    EnterCars();
+    Fit(W.BButLinFit);
+    W.Statistik1->trigger();
+    ASSERT_NE(W.StatisticsWindow, nullptr);
+    EXPECT_TRUE(Window().isVisible());
+    EXPECT_FALSE(Window().isModal());
+    EXPECT_EQ(Window().LblModel->text(), "y = k*x + d");
+
+    ASSERT_EQ(Window().ParameterTable->rowCount(), 2);
+    const struct {
+        int row;
+        const char* name;
+        double value, se, low, high, t, p;
+    } parameters[] = {
+        {0, "k", kSlope, kSlopeSe, kSlopeLow, kSlopeHigh, kSlopeT, kSlopeP},
+        {1, "d", kIntercept, kInterceptSe, kInterceptLow, kInterceptHigh, kInterceptT, kInterceptP},
+    };
+    for (const auto& p : parameters) {
+        SCOPED_TRACE(p.name);
+        EXPECT_EQ(ParameterCell(p.row, 0), p.name);
+        // Seven significant digits, t four and p three.
+        EXPECT_TRUE(Near(Read(ParameterCell(p.row, 1)), p.value, 1e-6));
+        EXPECT_TRUE(Near(Read(ParameterCell(p.row, 2)), p.se, 1e-6));
+        EXPECT_TRUE(Near(Read(ParameterCell(p.row, 3)), p.low, 1e-6));
+        EXPECT_TRUE(Near(Read(ParameterCell(p.row, 4)), p.high, 1e-6));
+        EXPECT_TRUE(Near(Read(ParameterCell(p.row, 5)), p.t, 1e-3));
+        EXPECT_TRUE(Near(Read(ParameterCell(p.row, 6)), p.p, 1e-2));
+        EXPECT_TRUE(ParameterCell(p.row, 1).contains(',')) << "the locale's decimal separator";
+    }
+    EXPECT_EQ(Statistic("Punkte"), "50");
+    for (const TReference& s : kCarsStatistics)
+        EXPECT_TRUE(Near(Read(Statistic(QString::fromUtf8(s.name))), s.value, 1e-6)) << s.name;
+
+    // The residual plot: a zero line, then a mark at (x, residual) for every point.
+    TRChart& plot = *Window().ResidualChart;
+    ASSERT_EQ(plot.ItemCount(), 2 + kCars);
+    EXPECT_EQ(plot.Item(0).Kind, ikMoveTo);
+    EXPECT_EQ(plot.Item(0).Y1, 0.0);
+    EXPECT_EQ(plot.Item(1).Kind, ikLineTo);
+    EXPECT_EQ(plot.Item(1).Y1, 0.0);
+    const double firstResiduals[] = {3.84945985401, 11.84945985401, -5.94776642336};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(plot.Item(2 + i).Kind, ikMark);
+        EXPECT_EQ(plot.Item(2 + i).X1, kSpeed[i]);
+        EXPECT_TRUE(Near(plot.Item(2 + i).Y1, firstResiduals[i], kLevelTolerance)) << i;
+    }
+    EXPECT_LT(plot.ScalePropsY(1).RangeLow(), -29.06908029) << "the largest negative residual is in sight";
+    EXPECT_GT(plot.ScalePropsY(1).RangeHigh(), 43.20128467);
+
+    // The next fit: the parabola of R's lm(dist ~ speed + I(speed^2)).
+    Fit(W.BButParabolFit);
+    EXPECT_EQ(Window().LblModel->text(), "y = k0 + k1*x + k2*sqr(x)");
+    ASSERT_EQ(Window().ParameterTable->rowCount(), 3);
+    EXPECT_TRUE(Near(Read(ParameterCell(2, 1)), 0.0999593020698, 1e-6));
+    EXPECT_TRUE(Near(Read(ParameterCell(2, 2)), 0.0659682106823, 1e-6));
+    EXPECT_TRUE(Near(Read(ParameterCell(0, 6)), 0.868315075849, 1e-2));
+    EXPECT_EQ(Statistic("Freiheitsgrade"), "47");
+    EXPECT_TRUE(Near(Read(Statistic("Reststandardfehler")), 15.1760701243, 1e-6));
+    EXPECT_TRUE(Near(Read(Statistic("AIC")), 418.772068471, 1e-6));
+
+    // No fit: the window says so and shows nothing of the last one.
+    QTest::mouseClick(W.SBClear, Qt::LeftButton);
+    EXPECT_EQ(Window().LblModel->text(), "Keine Anpassung gezeigt");
+    EXPECT_EQ(Window().ParameterTable->rowCount(), 0);
+    EXPECT_EQ(Window().StatisticTable->rowCount(), 0);
+    EXPECT_EQ(Window().ResidualChart->ItemCount(), 0);
+    // A fit that fails leaves no fit either.
+    Fit(W.BButLinFit);
+    ASSERT_EQ(Boxes.size(), 1u);
+    EXPECT_EQ(Window().LblModel->text(), "Keine Anpassung gezeigt");
+    Window().close();
+}
+
+// The statistics cost a pass over the points: a fit command computes them only while the window
+// is open or the bands are shown.
+TEST_F(Statistics, NothingIsComputedWhileNobodyAsks)
+{
+    EnterCars();
+    Fit(W.BButLinFit);
+    ASSERT_TRUE(W.LastFit());
+    EXPECT_FALSE(W.LastFit()->HasErrors);
+    EXPECT_EQ(W.LastFit()->Statistics.Points, 0);
+    EXPECT_TRUE(W.LastFit()->Residuals.empty());
+
+    W.Statistik1->trigger();  // opening the window computes them for the fit shown
+    EXPECT_TRUE(W.LastFit()->HasErrors);
+    EXPECT_EQ(W.LastFit()->Residuals.size(), std::size_t(kCars));
+    Fit(W.BButParabolFit);
+    EXPECT_TRUE(W.LastFit()->HasErrors) << "the open window follows the fit";
+
+    Window().close();
+    Fit(W.BButLinFit);
+    EXPECT_FALSE(W.LastFit()->HasErrors) << "a closed window costs nothing";
+
+    W.Konfidenzband1->trigger();
+    Fit(W.BButParabolFit);
+    EXPECT_TRUE(W.LastFit()->HasErrors) << "the bands need the statistics";
+    W.Konfidenzband1->trigger();
+    Fit(W.BButLinFit);
+    EXPECT_FALSE(W.LastFit()->HasErrors);
+}
+
+// The band toggle draws the confidence band and the prediction band of the last fit as dashed
+// curves in the curve's colour, one above and one below the curve each, at the curve's x steps
+// over the visible range; the next fit draws them again, the spline has none.
+TEST_F(Statistics, BandToggleDrawsDashedBandsAroundTheCurve)
+{
+    EnterCars();
+    W.RChart1->Scale1X().SetRangeHigh(40);  // samples every 0.2, so x = 10 is one of them
+    W.RChart1->Scale1Y().SetRangeHigh(150);
+    Fit(W.BButLinFit);
+    const int curveEnd = W.RChart1->ItemCount();
+    ASSERT_EQ(ItemsFrom(curveEnd - 2).size(), 2u);
+    const TDisplayItem curveEndItem = W.RChart1->Item(curveEnd - 1);
+    EXPECT_EQ(curveEndItem.PenStyle, psSolid);
+
+    W.Konfidenzband1->trigger();
+    EXPECT_TRUE(W.Konfidenzband1->isChecked());
+    const std::vector<TDisplayItem> band = ItemsFrom(curveEnd);
+    constexpr int kEdgePoints = kCurveSamples + 1;
+    ASSERT_EQ(band.size(), std::size_t(4 * kEdgePoints)) << "four edges over the whole range";
+    for (std::size_t i = 0; i < band.size(); ++i) {
+        EXPECT_EQ(band[i].Kind, i % kEdgePoints == 0 ? ikMoveTo : ikLineTo) << i;
+        EXPECT_EQ(band[i].PenStyle, psDash) << i;
+        EXPECT_EQ(band[i].Color, curveEndItem.Color) << i;
+    }
+    // Edges in the order confidence low, high, prediction low, high; each around the line.
+    const auto edge = [&](int e, int i) { return band[std::size_t(e * kEdgePoints + i)]; };
+    for (int i = 0; i < kEdgePoints; i += 20) {
+        const double x = edge(0, i).X1, line = kSlope * x + kIntercept;
+        SCOPED_TRACE(x);
+        EXPECT_LT(edge(2, i).Y1, edge(0, i).Y1);
+        EXPECT_LT(edge(0, i).Y1, line);
+        EXPECT_GT(edge(1, i).Y1, line);
+        EXPECT_GT(edge(3, i).Y1, edge(1, i).Y1);
+    }
+    // predict(m, data.frame(speed = 10), interval = ...) in R.
+    const int at10 = 50;
+    ASSERT_NEAR(edge(0, at10).X1, 10.0, 1e-12);
+    EXPECT_TRUE(Near(edge(0, at10).Y1, 15.4619173400, kLevelTolerance));
+    EXPECT_TRUE(Near(edge(1, at10).Y1, 28.0280680615, kLevelTolerance));
+    EXPECT_TRUE(Near(edge(2, at10).Y1, -9.80960078798, kLevelTolerance));
+    EXPECT_TRUE(Near(edge(3, at10).Y1, 53.2995861894, kLevelTolerance));
+
+    // Off again: the curve alone.
+    W.Konfidenzband1->trigger();
+    EXPECT_EQ(W.RChart1->ItemCount(), curveEnd);
+    // On: every fit command draws the band after its curve; the spline has none.
+    W.Konfidenzband1->trigger();
+    Fit(W.BButParabolFit);
+    const std::vector<TDisplayItem> drawn = ItemsFrom(MarkCount());
+    int dashed = 0;
+    for (const TDisplayItem& it : drawn) dashed += it.PenStyle == psDash;
+    EXPECT_EQ(dashed, 4 * kEdgePoints);
+    Fit(W.BButSpline);
+    for (const TDisplayItem& it : ItemsFrom(MarkCount())) EXPECT_EQ(it.PenStyle, psSolid);
+    W.Konfidenzband1->trigger();
+}
+
+// The dashed band shows on the screen: new pixels of the curve's colour above and below the line,
+// and along an edge the pattern's gaps.
+TEST_F(Statistics, BandIsDrawnDashedOnTheChart)
+{
+    EnterCars();
+    W.RChart1->Scale1X().SetRangeHigh(30);
+    W.RChart1->Scale1Y().SetRangeHigh(150);
+    Fit(W.BButLinFit);
+    const QImage without = W.RChart1->grab().toImage();
+    W.Konfidenzband1->trigger();
+    QApplication::processEvents();
+    const QImage with = W.RChart1->grab().toImage();
+    ASSERT_TRUE(W.LastFit() && W.LastFit()->HasErrors);
+    const TFitResult fit = *W.LastFit();
+    W.Konfidenzband1->trigger();
+
+    const qreal ratio = with.devicePixelRatio();
+    const auto pixel = [&](const QImage& image, int x, int y) { return image.pixelColor(int(x * ratio), int(y * ratio)); };
+    int px = 0, py = 0;
+    W.RChart1->WorldToMouse(1, 15, kSlope * 15 + kIntercept, px, py);
+    const QColor curve = pixel(with, px, py);
+    const TChartArea area = W.RChart1->ChartArea();
+    int above = 0, below = 0, painted = 0, gaps = 0;
+    for (int x = area.Left + 1; x < area.Right; ++x) {
+        double wx = 0, wy = 0;
+        W.RChart1->MouseToWorld(1, x, 0, wx, wy);
+        int lineX = 0, lineY = 0;
+        W.RChart1->WorldToMouse(1, wx, kSlope * wx + kIntercept, lineX, lineY);
+        for (int y = area.Top + 1; y < area.Bottom; ++y)
+            if (pixel(with, x, y) == curve && pixel(without, x, y) != curve) (y < lineY ? above : below) += 1;
+        // The upper prediction edge where it is inside the chart: painted or a gap of the dashes.
+        const TBandPoint b = BandAt(fit, wx, 0.95);
+        int edgeX = 0, edgeY = 0;
+        W.RChart1->WorldToMouse(1, wx, b.PredHigh, edgeX, edgeY);
+        if (edgeY <= area.Top + 2 || edgeY >= area.Bottom - 2) continue;
+        bool hit = false;
+        for (int y = edgeY - 1; y <= edgeY + 1; ++y) hit |= pixel(with, x, y) == curve;
+        (hit ? painted : gaps) += 1;
+    }
+    EXPECT_GT(above, 100) << "two edges above the line";
+    EXPECT_GT(below, 100) << "two edges below the line";
+    EXPECT_GT(painted, 5 * gaps / 2) << "mostly dashes";
+    EXPECT_GT(gaps, painted / 10) << "dashed, not solid";
+}
+
+// The band changes only where the last curve still ends the display list: after new points the
+// toggle waits for the next fit.
+TEST_F(Statistics, BandToggleLeavesACurveBehindNewMarksAlone)
+{
+    EnterCars();
+    Fit(W.BButLinFit);
+    const double more[] = {30}, moreY[] = {100};
+    QTest::mouseClick(W.SBNewPnts, Qt::LeftButton);  // entry mode strips the curve
+    const int count = W.RChart1->ItemCount();
+    W.Konfidenzband1->trigger();
+    EXPECT_EQ(W.RChart1->ItemCount(), count) << "no curve, so no band";
+    W.Konfidenzband1->trigger();
+    QTest::mouseClick(W.SBNewPnts, Qt::LeftButton);
+    Fit(W.BButLinFit);
+    EnterTable(more, moreY);  // the old curve stays in front of the new mark
+    const int afterTakeOver = W.RChart1->ItemCount();
+    W.Konfidenzband1->trigger();
+    EXPECT_EQ(W.RChart1->ItemCount(), afterTakeOver);
+    EXPECT_EQ(W.RChart1->KindOfLastItem(), ikMark);
+    W.Konfidenzband1->trigger();
+}
+
+// "Ergebnis an Clipboard": today's rows, then the parameter table and the statistics, each block
+// after an empty row, with every digit and the locale's separator.
+TEST_F(Statistics, ClipboardCarriesTheParameterTableAndTheStatistics)
+{
+    EnterCars();
+    Fit(W.BButLinFit);
+    W.ErgebnisAnClipboard->trigger();
+    const QStringList lines = QApplication::clipboard()->text().split("\r\n");
+    ASSERT_GE(lines.size(), 19);
+    EXPECT_EQ(lines[0], "Modell\tGerade");
+    EXPECT_EQ(lines[1], "Formel\ty = k*x + d");
+    EXPECT_TRUE(lines[2].startsWith("k\t"));
+    EXPECT_TRUE(lines[3].startsWith("d\t"));
+    EXPECT_TRUE(lines[4].startsWith("Anpassungsgrad\t"));
+    EXPECT_EQ(lines[5], "Punkte\t50");
+    EXPECT_EQ(lines[6], "");
+    EXPECT_EQ(lines[7], "Parameter\tWert\tStandardfehler\t95 %-Intervall von\tbis\tt\tp");
+    const struct {
+        int line;
+        const char* name;
+        double values[6];
+    } parameters[] = {
+        {8, "k", {kSlope, kSlopeSe, kSlopeLow, kSlopeHigh, kSlopeT, kSlopeP}},
+        {9, "d", {kIntercept, kInterceptSe, kInterceptLow, kInterceptHigh, kInterceptT, kInterceptP}},
+    };
+    for (const auto& p : parameters) {
+        const QStringList cells = lines[p.line].split('\t');
+        ASSERT_EQ(cells.size(), 7) << p.name;
+        EXPECT_EQ(cells[0], p.name);
+        // R prints t and p with fewer digits than the rest.
+        const double tolerance[] = {kLevelTolerance, 1e-8, 1e-8, 1e-8, 1e-5, 1e-4};
+        for (int c = 0; c < 6; ++c) {
+            EXPECT_FALSE(cells[c + 1].contains('.')) << "the locale's separator is a comma";
+            EXPECT_TRUE(Near(Read(cells[c + 1]), p.values[c], tolerance[c])) << p.name << " column " << c + 1;
+        }
+    }
+    EXPECT_EQ(lines[10], "");
+    std::map<QString, QString> statistics;
+    for (int i = 11; i < lines.size() && !lines[i].isEmpty(); ++i) {
+        const QStringList cells = lines[i].split('\t');
+        ASSERT_EQ(cells.size(), 2) << lines[i].toStdString();
+        statistics[cells[0]] = cells[1];
+    }
+    EXPECT_EQ(statistics["Freiheitsgrade"], "48");
+    for (const TReference& s : kCarsStatistics) {
+        const QString name = QString::fromUtf8(s.name);
+        if (name == "Anpassungsgrad" || name == "Freiheitsgrade") continue;  // rows above
+        ASSERT_TRUE(statistics.count(name)) << s.name;
+        EXPECT_TRUE(Near(Read(statistics[name]), s.value, name == "p-Wert von F" ? 1e-6 : kLevelTolerance)) << s.name;
+    }
+    EXPECT_TRUE(statistics.count("Residuenquadratsumme"));
+}
+
+// Statistics need the points the fit was made from: after a take-over of other points (as many
+// as before) the window and the clipboard show the fit without them and say why.
+TEST_F(Statistics, NoStatisticsForPointsThatAreGone)
+{
+    EnterCars();
+    Fit(W.BButLinFit);
+    std::vector<double> otherDist(std::begin(kDist), std::end(kDist));
+    for (double& d : otherDist) d *= 2;
+    EnterTable(kSpeed, otherDist);
+    W.Statistik1->trigger();
+    EXPECT_FALSE(W.LastFit()->HasErrors);
+    EXPECT_TRUE(Near(Read(ParameterCell(0, 1)), kSlope, 1e-6)) << "the fit shown is the old one";
+    EXPECT_EQ(ParameterCell(0, 2), QString::fromUtf8("–"));
+    EXPECT_TRUE(Window().LblNote->text().contains("geändert")) << Window().LblNote->text().toStdString();
+    EXPECT_EQ(Window().ResidualChart->ItemCount(), 0);
+    W.ErgebnisAnClipboard->trigger();
+    EXPECT_FALSE(QApplication::clipboard()->text().contains("Standardfehler"));
+    Window().close();
+}
+
+// The window names what it cannot show: a transformed model's regressed variable, a fit without
+// degrees of freedom, the polynomial fitted to no points at all.
+TEST_F(Statistics, WindowSaysWhatItsFiguresAreIn)
+{
+    W.Statistik1->trigger();
+    EXPECT_EQ(Window().LblModel->text(), "Keine Anpassung gezeigt");
+    // The polynomial draws y = 0 without points: no statistics, no failure.
+    W.SEPolyOrder->SetValue(1);
+    Fit(W.BButPolynomial);
+    EXPECT_TRUE(Boxes.empty()) << Boxes.front();
+    EXPECT_EQ(Window().ParameterTable->rowCount(), 2);
+
+    const double xs[] = {1, 2, 3, 4, 5}, ys[] = {2.7, 7.4, 20.1, 54.6, 148.4};
+    EnterTable(xs, ys);
+    Fit(W.SBExpo);
+    EXPECT_TRUE(Window().LblNote->text().contains("ln y")) << Window().LblNote->text().toStdString();
+    EXPECT_EQ(Window().LblResiduals->text(), "Residuen in ln y gegen x");
+    EXPECT_EQ(Window().ResidualChart->ItemCount(), 2 + 5);
+
+    const double two[] = {1, 2}, twoY[] = {1, 3};
+    EnterTable(two, twoY);
+    Fit(W.BButLinFit);
+    EXPECT_EQ(Statistic("Freiheitsgrade"), "0");
+    EXPECT_EQ(ParameterCell(0, 2), QString::fromUtf8("–"));
+    EXPECT_TRUE(Window().LblNote->text().contains("Freiheitsgrade")) << Window().LblNote->text().toStdString();
+    Window().close();
+}
+
+// The menu "Anzeige" has its mnemonic, its entries theirs and their shortcuts; in English every
+// text of the window is English.
+TEST_F(Statistics, MenuKeysAndEnglishTexts)
+{
+    EXPECT_EQ(QKeySequence::mnemonic(W.Anzeige1->text()), QKeySequence(Qt::ALT | Qt::Key_Z));
+    std::set<QKeySequence> inMenu;
+    for (QAction* a : W.Anzeige1->menu()->actions()) EXPECT_TRUE(inMenu.insert(QKeySequence::mnemonic(a->text())).second);
+    EXPECT_EQ(W.Statistik1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_T));
+    EXPECT_EQ(W.Konfidenzband1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_B));
+    EXPECT_EQ(W.menuBar()->actions().indexOf(W.Anzeige1), 1) << "between Datei and Hilfe";
+
+    const double xs[] = {1, 2, 3, 4, 5}, ys[] = {1, 3, 2, 5, 4};  // the spline needs distinct x
+    EnterTable(xs, ys);
+    Fit(W.BButSpline);
+    QApplication::setActiveWindow(&W);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&W));
+    QTest::keyClick(&W, Qt::Key_T, Qt::ControlModifier);
+    ASSERT_NE(W.StatisticsWindow, nullptr);
+    EXPECT_TRUE(Window().isVisible());
+    EXPECT_TRUE(Window().LblModel->text().startsWith(QString::fromUtf8("Glättungsspline")));
+    EXPECT_EQ(Window().ParameterTable->rowCount(), 0) << "the spline has no parameters with errors";
+    QApplication::setActiveWindow(&W);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&W));
+    QTest::keyClick(&W, Qt::Key_B, Qt::ControlModifier);
+    EXPECT_TRUE(W.Konfidenzband1->isChecked());
+    W.Konfidenzband1->trigger();
+
+    Fit(W.BButLinFit);
+    ASSERT_TRUE(SetLanguage(kLanguageEnglish));
+    QApplication::processEvents();
+    EXPECT_EQ(W.Anzeige1->text(), "Vie&w");
+    EXPECT_EQ(W.Statistik1->text(), "&Statistics");
+    std::vector<QString> texts = {Window().windowTitle(), Window().LblNote->text(), Window().LblResiduals->text(),
+                                  W.Konfidenzband1->text()};
+    for (int c = 0; c < Window().ParameterTable->columnCount(); ++c)
+        texts.push_back(Window().ParameterTable->horizontalHeaderItem(c)->text());
+    for (int r = 0; r < Window().StatisticTable->rowCount(); ++r) texts.push_back(Window().StatisticTable->item(r, 0)->text());
+    static const QRegularExpression german("[äöüÄÖÜß]|Wert|Fehler|Punkte|Freiheit|Residuen|Anpassung|Statistik|Korrig|bis|von|gegen");
+    for (const QString& t : texts) EXPECT_FALSE(german.match(t).hasMatch()) << t.toStdString();
+    EXPECT_EQ(Window().LblResiduals->text(), "Residuals in y against x");
+    SetLanguage(kLanguageGerman);
+    QApplication::processEvents();
+    EXPECT_EQ(Window().LblResiduals->text(), "Residuen in y gegen x");
+    Window().close();
+}
+
+// The smoothing bar redraws the spline, and the open window follows each of its steps.
+TEST_F(Statistics, WindowFollowsTheSmoothingBar)
+{
+    const double xs[] = {1, 2, 3, 4, 5}, ys[] = {1, 3, 2, 5, 4};
+    EnterTable(xs, ys);
+    Fit(W.BButSpline);
+    W.Statistik1->trigger();
+    EXPECT_EQ(Window().LblModel->text(), QString::fromUtf8("Glättungsspline, Glättungsfaktor 1"));
+    W.SBarSmoothSpline->setValue(500);
+    EXPECT_EQ(Window().LblModel->text(), QString::fromUtf8("Glättungsspline, Glättungsfaktor 0,5"));
+    EXPECT_EQ(Statistic("Punkte"), "5");
+    Window().close();
+}
