@@ -1009,7 +1009,7 @@ double TCurveFit::ChooseSplineSmoothingForDf(double df)
     // df falls from the number of knots (the interpolating spline) to 2 (factor 1, the line).
     const double most = double(m_splineX.size()) - 1.0;
     if (!(df >= 2.0 && df <= most))
-        throw EQZLMath2Error("SplineSmoothingForDf: the degrees of freedom must lie from 2 to the number of distinct x");
+        throw EQZLMath2Error("ChooseSplineSmoothingForDf: the degrees of freedom must lie from 2 to the number of distinct x");
     double chosen = df == 2.0 ? 1.0 : 0.0;
     if (df > 2.0 && df < most) {
         // Bisection over the positions of SplineFactorAt, to the resolution of df itself.
