@@ -114,7 +114,8 @@ private:
     void PrepareSpline();
     void SortSplinePoints();
     double SplineDf() const;
-    double SplineFactorAt(double t) const;
+    void PrepareSplineAtP(double p);
+    void FinishSpline();
 
     TMatrix m_points{2, 1000};
     int m_pointCount = 0;

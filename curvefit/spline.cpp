@@ -793,47 +793,73 @@ int MergeTies(std::vector<double>& x, std::vector<double>& y, int n, std::vector
 // The trace of (p Q^T D^2 Q + T)^-1 T over the knots x[1..m] with standard deviations dy (nullptr:
 // all 1): the smoother matrix's trace less 2. The pentadiagonal matrix is factored as L diag L^T
 // and the band of its inverse follows from the bottom up (Hutchinson and de Hoog), in long double,
-// linear in m: only the band meets T.
+// linear in m: only the band meets T. Two divisions a knot.
 long double TraceOfInverseTimesT(const double* x, const double* dy, int m, double p)
 {
     const int count = m - 2;   // the unknowns at the inner knots 2..m-1, here 0..count-1
     if (count <= 0) return 0.0L;
-    auto h = [x](int i) { return static_cast<long double>(x[i + 1]) - x[i]; };
     auto variance = [dy](int i) { return dy ? static_cast<long double>(dy[i]) * dy[i] : 1.0L; };
-    std::vector<long double> diag(std::size_t(count) + 2, 0.0L), lower1(diag), lower2(diag), t0(diag), t1(diag);
+    // Per unknown k: the reciprocal of the factor's diagonal and its two subdiagonals.
+    std::vector<long double> inverseDiag(std::size_t(count), 0.0L), lower1(inverseDiag), lower2(inverseDiag);
+    long double hLeft = static_cast<long double>(x[2]) - x[1], hRight = static_cast<long double>(x[3]) - x[2];
+    long double left = 1.0L / hLeft, right = 1.0L / hRight;
+    long double d1 = 0.0L, d2 = 0.0L, l1 = 0.0L, l1Prev = 0.0L, l2Prev = 0.0L, l2PrevPrev = 0.0L;
     for (int k = 0; k < count; ++k) {
         const int j = k + 2;
-        const long double left = 1.0L / h(j - 1), right = 1.0L / h(j);
         const long double m0 = variance(j - 1) * left * left + variance(j) * (left + right) * (left + right) +
                                variance(j + 1) * right * right;
-        t0[k] = 2.0L * (h(j - 1) + h(j)) / 3.0L;
-        t1[k] = k + 1 < count ? h(j) / 3.0L : 0.0L;
-        long double m1 = 0.0L, m2 = 0.0L;
+        long double m1 = 0.0L, m2 = 0.0L, hNext = 0.0L, next = 0.0L;
         if (k + 1 < count) {
-            const long double next = 1.0L / h(j + 1);
+            hNext = static_cast<long double>(x[j + 2]) - x[j + 1];
+            next = 1.0L / hNext;
             m1 = -(left + right) * right * variance(j) - right * (right + next) * variance(j + 1);
             if (k + 2 < count) m2 = right * next * variance(j + 1);
         }
-        // Row k of the factor from the rows above it.
-        const long double d1 = k >= 1 ? diag[k - 1] : 0.0L, d2 = k >= 2 ? diag[k - 2] : 0.0L;
-        const long double l1 = k >= 1 ? lower1[k - 1] : 0.0L, l2 = k >= 2 ? lower2[k - 2] : 0.0L;
-        const long double l2Prev = k >= 1 ? lower2[k - 1] : 0.0L;
-        diag[k] = p * m0 + t0[k] - l1 * l1 * d1 - l2 * l2 * d2;
-        lower1[k] = (p * m1 + t1[k] - l2Prev * l1 * d1) / diag[k];
-        lower2[k] = p * m2 / diag[k];
+        // Row k of the factor from the two rows above it.
+        const long double diag = p * m0 + 2.0L * (hLeft + hRight) / 3.0L - l1Prev * l1Prev * d1 - l2PrevPrev * l2PrevPrev * d2;
+        const long double inverse = 1.0L / diag;
+        const long double t1 = k + 1 < count ? hRight / 3.0L : 0.0L;
+        l1 = (p * m1 + t1 - l2Prev * l1Prev * d1) * inverse;
+        inverseDiag[k] = inverse;
+        lower1[k] = l1;
+        lower2[k] = p * m2 * inverse;
+        d2 = d1;
+        d1 = diag;
+        l2PrevPrev = l2Prev;
+        l2Prev = lower2[k];
+        l1Prev = l1;
+        hLeft = hRight;
+        hRight = hNext;
+        left = right;
+        right = next;
     }
     long double trace = 0.0L;
     long double s11 = 0.0L, s12 = 0.0L, s22 = 0.0L;   // the inverse at (k+1, k+1), (k+1, k+2), (k+2, k+2)
     for (int k = count - 1; k >= 0; --k) {
+        const int j = k + 2;
         const long double s02 = -lower1[k] * s12 - lower2[k] * s22;
         const long double s01 = -lower1[k] * s11 - lower2[k] * s12;
-        const long double s00 = 1.0L / diag[k] - lower1[k] * s01 - lower2[k] * s02;
-        trace += s00 * t0[k] + 2.0L * s01 * t1[k];
+        const long double s00 = inverseDiag[k] - lower1[k] * s01 - lower2[k] * s02;
+        const long double h0 = static_cast<long double>(x[j]) - x[j - 1], h1 = static_cast<long double>(x[j + 1]) - x[j];
+        trace += s00 * (2.0L * (h0 + h1) / 3.0L) + (k + 1 < count ? 2.0L * s01 * (h1 / 3.0L) : 0.0L);
         s22 = s11;
         s12 = s01;
         s11 = s00;
     }
     return trace;
+}
+
+// The scale of p at which the penalty and the data weigh alike: trace(T) / trace(Q^T D^2 Q).
+double PenaltyScale(const double* x, const double* dy, int m)
+{
+    double penalty = 0.0, data = 0.0;
+    for (int j = 2; j < m; ++j) {
+        const double left = 1.0 / (x[j] - x[j - 1]), right = 1.0 / (x[j + 1] - x[j]);
+        auto variance = [dy](int i) { return dy ? dy[i] * dy[i] : 1.0; };
+        penalty += 2.0 * (x[j + 1] - x[j - 1]) / 3.0;
+        data += variance(j - 1) * left * left + variance(j) * (left + right) * (left + right) + variance(j + 1) * right * right;
+    }
+    return penalty / data;
 }
 
 // The spline at x from its knots x[1..n] (scaled by 2^-xExponent), values a and halved curvatures
@@ -863,16 +889,12 @@ double EvaluateSpline(const std::vector<double>& knots, const std::vector<double
     return std::ldexp(result, yExponent);
 }
 
-// The positions of the smoothings tried for the user reach this far either way (see
-// SplineFactorAt): within e^-28, some 1e-12, of the interpolating spline and of the line, where
-// the allowance is within the residual's rounding noise of either.
-constexpr double kChoiceReach = 28.0;
 // A chosen df this close (relative) to its target is as close as the allowance's own resolution
 // lets it be.
-constexpr double kDfResolution = 1e-8;
-// Golden-section steps stop when the bracket of ln factor is this narrow: the smoothing parameter
-// is then known to a part in a thousand, finer than the score's flat minimum tells apart.
-constexpr double kChoiceResolution = 1e-3;
+constexpr double kDfResolution = 1e-9;
+// Golden-section steps stop when the bracket of log10 p is this narrow: p is then known to a part
+// in a thousand, finer than the score's flat minimum tells apart.
+constexpr double kChoiceResolution = 4e-4;
 
 }  // namespace
 
@@ -943,38 +965,63 @@ TSplineStats TCurveFit::SplineStats()
     return stats;
 }
 
-// The factor for a position t on the smoothings worth trying: the allowance beyond the scatter
-// within ties, which every factor below W / L leaves at the interpolating spline of the knots'
-// means, as the logistic share 1 / (1 + e^-t) of what remains up to the straight line's residual.
-// Large negative t comes close to that interpolation, large positive t to the line: both ends
-// are reached in steps of equal weight on the logarithm of the distance from them.
-double TCurveFit::SplineFactorAt(double t) const
+// The spline of the knots at the Lagrange parameter p itself (one pass of the band solver), held
+// as the spline of the factor it amounts to: its residual over every point as a share of the
+// straight line's.
+void TCurveFit::PrepareSplineAtP(double p)
 {
-    const double line = m_splineLineResidual, within = m_splineWithin;
-    const double share = 1.0 / (1.0 + std::exp(-t));
-    return line > 0.0 ? std::min((within + share * (line - within)) / line, 1.0) : 0.0;
+    const int knots = int(m_splineX.size()) - 1;
+    const double* dy = m_splineDy.empty() ? nullptr : m_splineDy.data();
+    m_splineValid = m_splineHeld = false;
+    m_splineA.assign(std::size_t(knots) + 1, 0.0);
+    m_splineC.assign(std::size_t(knots) + 1, 0.0);
+    const std::unique_ptr<double[]> b(new double[std::size_t(knots) + 1]), d(new double[std::size_t(knots) + 1]);
+    // A positive allowance equal to the settled one makes the solver take p as it is.
+    m_splineStartP = p;
+    m_splinePasses = SmoothingSpline(1.0, 1, knots, m_splineX.data(), m_splineY.data(), dy, m_splineA.data(), b.get(),
+                                     m_splineC.data(), d.get(), m_splineStartP, 1.0);
+    m_splineIsLine = false;
+    FinishSpline();
+    m_splineSmoothing = m_splineLineResidual > 0.0 ? m_splineRss / m_splineLineResidual : 0.0;
+    m_splineSettledS = std::max(m_splineLineResidual * m_splineSmoothing - m_splineWithin, 0.0);
+    m_splineHeld = true;
+    m_splineHeldFactor = m_splineSmoothing;
+    m_splineValid = true;
 }
+
+// The positions tried for the user are p = scale 10^k: from where the data rule (the spline all
+// but interpolates) in steps of a decade until the penalty has left the straight line.
+constexpr double kFirstDecade = -3.0;
+constexpr int kMostDecades = 60;
+constexpr double kLineDf = 2.001;
 
 double TCurveFit::ChooseSplineSmoothingByGcv()
 {
     if (!m_splineSorted) SortSplinePoints();
-    auto score = [this](double t) {
-        SetSplineSmoothing(SplineFactorAt(t));
+    const int knots = int(m_splineX.size()) - 1;
+    if (knots < 3) {
+        // Two knots: the line through them is every spline.
+        SetSplineSmoothing(1.0);
+        PrepareSpline();
+        return m_splineSmoothing;
+    }
+    const double scale = PenaltyScale(m_splineX.data(), m_splineDy.empty() ? nullptr : m_splineDy.data(), knots);
+    auto score = [&](double decade) {
+        PrepareSplineAtP(scale * std::pow(10.0, decade));
         return SplineStats().Gcv;
     };
-    // The score may have more than one minimum: a pass over the whole range in steps of a decade
-    // of the distance from either end finds the lowest, a golden-section search between its
-    // neighbours settles it.
-    const double step = std::log(10.0);
-    double best = -kChoiceReach, bestScore = score(best);
-    for (double t = -kChoiceReach + step; t <= kChoiceReach + 1e-9; t += step) {
-        const double s = score(t);
+    // The score may have more than one minimum: a pass over the decades finds the lowest, a
+    // golden-section search between its neighbours settles it.
+    double best = kFirstDecade, bestScore = score(best);
+    for (int k = 1; k < kMostDecades; ++k) {
+        const double s = score(kFirstDecade + k);
         if (s < bestScore) {
-            best = t;
+            best = kFirstDecade + k;
             bestScore = s;
         }
+        if (SplineDf() < kLineDf) break;
     }
-    double a = best - step, b = best + step;
+    double a = best - 1.0, b = best + 1.0;
     const double ratio = (std::sqrt(5.0) - 1.0) / 2.0;
     double c = b - ratio * (b - a), d = a + ratio * (b - a);
     double sc = score(c), sd = score(d);
@@ -994,39 +1041,63 @@ double TCurveFit::ChooseSplineSmoothingByGcv()
         }
     }
     const double chosen = std::min(sc, sd) <= bestScore ? (sc <= sd ? c : d) : best;
-    SetSplineSmoothing(SplineFactorAt(chosen));
-    PrepareSpline();
+    PrepareSplineAtP(scale * std::pow(10.0, chosen));
     return m_splineSmoothing;
 }
 
 double TCurveFit::ChooseSplineSmoothingForDf(double df)
 {
     if (!m_splineSorted) SortSplinePoints();
-    auto dfAt = [this](double factor) {
-        SetSplineSmoothing(factor);
-        return SplineStats().Df;
-    };
-    // df falls from the number of knots (the interpolating spline) to 2 (factor 1, the line).
-    const double most = double(m_splineX.size()) - 1.0;
-    if (!(df >= 2.0 && df <= most))
+    const int knots = int(m_splineX.size()) - 1;
+    // df falls from the number of knots (the interpolating spline) to 2 (the line).
+    if (!(df >= 2.0 && df <= knots))
         throw EQZLMath2Error("ChooseSplineSmoothingForDf: the degrees of freedom must lie from 2 to the number of distinct x");
-    double chosen = df == 2.0 ? 1.0 : 0.0;
-    if (df > 2.0 && df < most) {
-        // Bisection over the positions of SplineFactorAt, to the resolution of df itself.
-        double a = -kChoiceReach, b = kChoiceReach;
-        for (int k = 0; k < 100 && b - a > 1e-12; ++k) {
-            const double middle = 0.5 * (a + b);
-            const double at = dfAt(SplineFactorAt(middle));
-            if (std::fabs(at - df) <= kDfResolution * df) {
-                a = b = middle;
-                break;
-            }
-            (at > df ? a : b) = middle;
-        }
-        chosen = SplineFactorAt(0.5 * (a + b));
+    if (df == 2.0 || df == knots) {
+        SetSplineSmoothing(df == 2.0 ? 1.0 : 0.0);
+        PrepareSpline();
+        return m_splineSmoothing;
     }
-    SetSplineSmoothing(chosen);
-    PrepareSpline();
+    const double* dy = m_splineDy.empty() ? nullptr : m_splineDy.data();
+    const double scale = PenaltyScale(m_splineX.data(), dy, knots);
+    auto dfAt = [&](double decade) {
+        TFloatGuard guard;
+        const double at = double(2.0L + TraceOfInverseTimesT(m_splineX.data(), dy, knots, scale * std::pow(10.0, decade)));
+        guard.Check(at);
+        return at;
+    };
+    // df needs no spline: bracket the target by decades, then close in by false position on the
+    // decade (halving the weight of an end that stays, so that neither end sticks).
+    double a = kFirstDecade, b = kFirstDecade;
+    double fa = dfAt(a) - df;
+    while (fa < 0.0 && a > kFirstDecade - kMostDecades) fa = dfAt(a -= 1.0) - df;
+    b = a;
+    double fb = fa;
+    while (fb > 0.0 && b < kFirstDecade + kMostDecades) {
+        a = b;
+        fa = fb;
+        fb = dfAt(b += 1.0) - df;
+    }
+    int side = 0;
+    for (int k = 0; k < 100 && b - a > 1e-13 && fa != fb; ++k) {
+        const double middle = (a * fb - b * fa) / (fb - fa);
+        const double at = dfAt(middle) - df;
+        if (std::fabs(at) <= kDfResolution * df) {
+            a = b = middle;
+            break;
+        }
+        if (at > 0.0) {
+            a = middle;
+            fa = at;
+            if (side == 1) fb *= 0.5;
+            side = 1;
+        } else {
+            b = middle;
+            fb = at;
+            if (side == -1) fa *= 0.5;
+            side = -1;
+        }
+    }
+    PrepareSplineAtP(scale * std::pow(10.0, 0.5 * (a + b)));
     return m_splineSmoothing;
 }
 
@@ -1076,6 +1147,24 @@ void TCurveFit::SortSplinePoints()
     // All x equal: one knot, no spline.
     if (knots < 2) throw EQZLMath2Error(kMsgIdentical);
     m_splineSorted = true;
+}
+
+// The residual sum of squares over every point, and the quality, of the spline in m_splineA.
+void TCurveFit::FinishSpline()
+{
+    const int knots = int(m_splineX.size()) - 1;
+    const double* dy = m_splineDy.empty() ? nullptr : m_splineDy.data();
+    TFloatGuard guard;
+    double rss = m_splineWithin;
+    for (int i = 1; i <= knots; ++i) {
+        const double residual = m_splineY[i] - m_splineA[i];
+        rss += dy ? residual * residual / (dy[i] * dy[i]) : residual * residual;
+    }
+    m_splineRss = rss;
+    const double sst = m_splineSpread;
+    // Without spread of y the quality is the residual sum of squares itself, in the unit of y.
+    m_splineQuality = sst != 0.0 ? (sst - rss) / sst : std::ldexp(rss, 2 * m_splineYExponent);
+    guard.Check(m_splineQuality);
 }
 
 // Computes the spline of the knots under the allowance and its coefficient of determination over
@@ -1141,17 +1230,7 @@ void TCurveFit::PrepareSpline()
         m_splineSettledS = allowance;
     }
 
-    TFloatGuard guard;
-    double rss = m_splineWithin;
-    for (int i = 1; i <= knots; ++i) {
-        const double residual = ys[i] - m_splineA[i];
-        rss += dy ? residual * residual / (dy[i] * dy[i]) : residual * residual;
-    }
-    m_splineRss = rss;
-    const double sst = m_splineSpread;
-    // Without spread of y the quality is the residual sum of squares itself, in the unit of y.
-    m_splineQuality = sst != 0.0 ? (sst - rss) / sst : std::ldexp(rss, 2 * m_splineYExponent);
-    guard.Check(m_splineQuality);
+    FinishSpline();
     m_splineHeld = true;
     m_splineHeldFactor = m_splineSmoothing;
     m_splineValid = true;
