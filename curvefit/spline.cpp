@@ -791,62 +791,85 @@ int MergeTies(std::vector<double>& x, std::vector<double>& y, int n, std::vector
 }
 
 // The trace of (p Q^T D^2 Q + T)^-1 T over the knots x[1..m] with standard deviations dy (nullptr:
-// all 1): the smoother matrix's trace less 2. The pentadiagonal matrix is factored as L diag L^T
-// and the band of its inverse follows from the bottom up (Hutchinson and de Hoog), in long double,
-// linear in m: only the band meets T. Two divisions a knot.
-long double TraceOfInverseTimesT(const double* x, const double* dy, int m, double p)
+// all 1): the smoother matrix's trace less 2. Factoring that matrix itself meets the square of the
+// condition that the spline's solver avoids (at a million random points it leaves no digit, even
+// in long double); so, as the solver does, the stacked matrix [D Q; L^T / sqrt(p)], whose normal
+// matrix is (p Q^T D^2 Q + T) / p, is reduced to its triangular factor R by Givens rotations, and
+// the band of (R^T R)^-1 follows from the bottom up (Hutchinson and de Hoog): linear in m.
+double TraceOfInverseTimesT(const double* x, const double* dy, int m, double p)
 {
-    const int count = m - 2;   // the unknowns at the inner knots 2..m-1, here 0..count-1
-    if (count <= 0) return 0.0L;
-    auto variance = [dy](int i) { return dy ? static_cast<long double>(dy[i]) * dy[i] : 1.0L; };
-    // Per unknown k: the reciprocal of the factor's diagonal and its two subdiagonals.
-    std::vector<long double> inverseDiag(std::size_t(count), 0.0L), lower1(inverseDiag), lower2(inverseDiag);
-    long double hLeft = static_cast<long double>(x[2]) - x[1], hRight = static_cast<long double>(x[3]) - x[2];
-    long double left = 1.0L / hLeft, right = 1.0L / hRight;
-    long double d1 = 0.0L, d2 = 0.0L, l1 = 0.0L, l1Prev = 0.0L, l2Prev = 0.0L, l2PrevPrev = 0.0L;
+    const int count = m - 2;   // the unknowns at the inner knots 2..m-1, here columns 0..count-1
+    if (count <= 0) return 0.0;
+    auto h = [x](int i) { return x[i + 1] - x[i]; };
+    auto weight = [dy](int i) { return dy ? dy[i] : 1.0; };
+    // Row k of R: r0 on the diagonal, r1 and r2 right of it; r0 = 0 while the row is empty.
+    std::vector<double> r0(std::size_t(count) + 2, 0.0), r1(r0), r2(r0);
+    auto rotateIn = [&](int k, double e0, double e1, double e2) {
+        for (; k < count; ++k) {
+            if (e0 != 0.0) {
+                if (r0[k] == 0.0) {
+                    r0[k] = e0;
+                    r1[k] = e1;
+                    r2[k] = e2;
+                    return;
+                }
+                const double r = std::sqrt(r0[k] * r0[k] + e0 * e0);
+                const double cs = r0[k] / r, sn = e0 / r;
+                const double n1 = -sn * r1[k] + cs * e1, n2 = -sn * r2[k] + cs * e2;
+                r0[k] = r;
+                r1[k] = cs * r1[k] + sn * e1;
+                r2[k] = cs * r2[k] + sn * e2;
+                e1 = n1;
+                e2 = n2;
+            }
+            e0 = e1;
+            e1 = e2;
+            e2 = 0.0;
+            if (e0 == 0.0 && e1 == 0.0) return;
+        }
+    };
+    const double root = std::sqrt(p);
+    double lo = 0.0;
+    // Data row r (knot r) has 1/h_(r-1), -1/h_(r-1) - 1/h_r, 1/h_r at the knots r-1, r, r+1, of
+    // which the inner knots are unknowns; its first unknown is the column max(r - 3, 0).
+    auto dataRow = [&](int r) {
+        const double left = r > 1 ? 1.0 / h(r - 1) : 0.0, right = r < m ? 1.0 / h(r) : 0.0, w = weight(r);
+        double e[3] = {0.0, 0.0, 0.0};
+        int first = r - 3;   // column of knot r - 1
+        const double values[3] = {w * left, -w * (left + right), w * right};
+        int n = 0;
+        for (int k = 0; k < 3; ++k) {
+            const int column = first + k;
+            if (column < 0 || column >= count) continue;
+            if (n == 0) first = column;
+            e[n++] = values[k];
+        }
+        if (n > 0) rotateIn(first, e[0], e[1], e[2]);
+    };
+    dataRow(1);
+    dataRow(2);
     for (int k = 0; k < count; ++k) {
         const int j = k + 2;
-        const long double m0 = variance(j - 1) * left * left + variance(j) * (left + right) * (left + right) +
-                               variance(j + 1) * right * right;
-        long double m1 = 0.0L, m2 = 0.0L, hNext = 0.0L, next = 0.0L;
-        if (k + 1 < count) {
-            hNext = static_cast<long double>(x[j + 2]) - x[j + 1];
-            next = 1.0L / hNext;
-            m1 = -(left + right) * right * variance(j) - right * (right + next) * variance(j + 1);
-            if (k + 2 < count) m2 = right * next * variance(j + 1);
-        }
-        // Row k of the factor from the two rows above it.
-        const long double diag = p * m0 + 2.0L * (hLeft + hRight) / 3.0L - l1Prev * l1Prev * d1 - l2PrevPrev * l2PrevPrev * d2;
-        const long double inverse = 1.0L / diag;
-        const long double t1 = k + 1 < count ? hRight / 3.0L : 0.0L;
-        l1 = (p * m1 + t1 - l2Prev * l1Prev * d1) * inverse;
-        inverseDiag[k] = inverse;
-        lower1[k] = l1;
-        lower2[k] = p * m2 * inverse;
-        d2 = d1;
-        d1 = diag;
-        l2PrevPrev = l2Prev;
-        l2Prev = lower2[k];
-        l1Prev = l1;
-        hLeft = hRight;
-        hRight = hNext;
-        left = right;
-        right = next;
+        // Row k of L^T / sqrt(p), T = L L^T (T's diagonal 2 (h_(j-1) + h_j) / 3, off-diagonal h_j / 3).
+        const double ld = std::sqrt(2.0 * (h(j - 1) + h(j)) / 3.0 - lo * lo);
+        const double next = k + 1 < count ? h(j) / 3.0 / ld : 0.0;
+        rotateIn(k, ld / root, next / root, 0.0);
+        lo = next;
+        dataRow(j + 1);
     }
-    long double trace = 0.0L;
-    long double s11 = 0.0L, s12 = 0.0L, s22 = 0.0L;   // the inverse at (k+1, k+1), (k+1, k+2), (k+2, k+2)
+    double trace = 0.0;
+    double s11 = 0.0, s12 = 0.0, s22 = 0.0;   // (R^T R)^-1 at (k+1, k+1), (k+1, k+2), (k+2, k+2)
     for (int k = count - 1; k >= 0; --k) {
         const int j = k + 2;
-        const long double s02 = -lower1[k] * s12 - lower2[k] * s22;
-        const long double s01 = -lower1[k] * s11 - lower2[k] * s12;
-        const long double s00 = inverseDiag[k] - lower1[k] * s01 - lower2[k] * s02;
-        const long double h0 = static_cast<long double>(x[j]) - x[j - 1], h1 = static_cast<long double>(x[j + 1]) - x[j];
-        trace += s00 * (2.0L * (h0 + h1) / 3.0L) + (k + 1 < count ? 2.0L * s01 * (h1 / 3.0L) : 0.0L);
+        const double s02 = -(r1[k] * s12 + r2[k] * s22) / r0[k];
+        const double s01 = -(r1[k] * s11 + r2[k] * s12) / r0[k];
+        const double s00 = (1.0 / r0[k] - r1[k] * s01 - r2[k] * s02) / r0[k];
+        trace += s00 * (2.0 * (h(j - 1) + h(j)) / 3.0) + (k + 1 < count ? 2.0 * s01 * (h(j) / 3.0) : 0.0);
         s22 = s11;
         s12 = s01;
         s11 = s00;
     }
-    return trace;
+    return trace / p;
 }
 
 // The scale of p at which the penalty and the data weigh alike: trace(T) / trace(Q^T D^2 Q).
@@ -944,9 +967,9 @@ double TCurveFit::SplineDf() const
     if (m_splineIsLine) return 2.0;
     if (m_splineStartP == 0.0) return knots;
     TFloatGuard guard;
-    const double df = static_cast<double>(
-        2.0L + TraceOfInverseTimesT(m_splineX.data(), m_splineDy.empty() ? nullptr : m_splineDy.data(), knots,
-                                    m_splineStartP));
+    const double df =
+        2.0 + TraceOfInverseTimesT(m_splineX.data(), m_splineDy.empty() ? nullptr : m_splineDy.data(), knots,
+                                   m_splineStartP);
     guard.Check(df);
     return df;
 }
@@ -1061,7 +1084,7 @@ double TCurveFit::ChooseSplineSmoothingForDf(double df)
     const double scale = PenaltyScale(m_splineX.data(), dy, knots);
     auto dfAt = [&](double decade) {
         TFloatGuard guard;
-        const double at = double(2.0L + TraceOfInverseTimesT(m_splineX.data(), dy, knots, scale * std::pow(10.0, decade)));
+        const double at = 2.0 + TraceOfInverseTimesT(m_splineX.data(), dy, knots, scale * std::pow(10.0, decade));
         guard.Check(at);
         return at;
     };
