@@ -872,17 +872,19 @@ double TraceOfInverseTimesT(const double* x, const double* dy, int m, double p)
     return trace / p;
 }
 
-// The scale of p at which the penalty and the data weigh alike: trace(T) / trace(Q^T D^2 Q).
+// The scale of p at which the penalty and the data weigh alike for evenly spread knots:
+// trace(T) / trace(Q^T D^2 Q) = 2 h^3 / 9 for the mean spacing h and unit weights. (The traces of
+// randomly spread knots are ruled by their closest pairs, which say nothing about the curve.)
 double PenaltyScale(const double* x, const double* dy, int m)
 {
-    double penalty = 0.0, data = 0.0;
-    for (int j = 2; j < m; ++j) {
-        const double left = 1.0 / (x[j] - x[j - 1]), right = 1.0 / (x[j + 1] - x[j]);
-        auto variance = [dy](int i) { return dy ? dy[i] * dy[i] : 1.0; };
-        penalty += 2.0 * (x[j + 1] - x[j - 1]) / 3.0;
-        data += variance(j - 1) * left * left + variance(j) * (left + right) * (left + right) + variance(j + 1) * right * right;
+    const double h = (x[m] - x[1]) / (m - 1);
+    double variance = 1.0;
+    if (dy) {
+        variance = 0.0;
+        for (int i = 1; i <= m; ++i) variance += dy[i] * dy[i];
+        variance /= m;
     }
-    return penalty / data;
+    return 2.0 * h * h * h / 9.0 / variance;
 }
 
 // The spline at x from its knots x[1..n] (scaled by 2^-xExponent), values a and halved curvatures
@@ -915,9 +917,9 @@ double EvaluateSpline(const std::vector<double>& knots, const std::vector<double
 // A chosen df this close (relative) to its target is as close as the allowance's own resolution
 // lets it be.
 constexpr double kDfResolution = 1e-9;
-// Golden-section steps stop when the bracket of log10 p is this narrow: p is then known to a part
-// in a thousand, finer than the score's flat minimum tells apart.
-constexpr double kChoiceResolution = 4e-4;
+// Golden-section steps stop when the bracket of log10 p is this narrow: p is then known to half a
+// per cent, finer than the score's flat minimum tells apart (df moves by about a tenth of that).
+constexpr double kChoiceResolution = 2e-3;
 
 }  // namespace
 
@@ -1017,6 +1019,8 @@ void TCurveFit::PrepareSplineAtP(double p)
 constexpr double kFirstDecade = -3.0;
 constexpr int kMostDecades = 60;
 constexpr double kLineDf = 2.001;
+constexpr double kScanStep = 2.0;
+constexpr double kRiseFactor = 1.01;
 
 double TCurveFit::ChooseSplineSmoothingByGcv()
 {
@@ -1033,18 +1037,23 @@ double TCurveFit::ChooseSplineSmoothingByGcv()
         PrepareSplineAtP(scale * std::pow(10.0, decade));
         return SplineStats().Gcv;
     };
-    // The score may have more than one minimum: a pass over the decades finds the lowest, a
-    // golden-section search between its neighbours settles it.
+    // The score may have more than one minimum: a pass over the decades of p, two at a time, finds
+    // the lowest, a golden-section search between its neighbours settles it. df falls like p^-1/4,
+    // so the pass crosses the whole range in about 2 log10(n) steps; it ends at the straight line,
+    // or once the score has risen well above the lowest twice in a row (towards the line it
+    // only rises further).
     double best = kFirstDecade, bestScore = score(best);
-    for (int k = 1; k < kMostDecades; ++k) {
-        const double s = score(kFirstDecade + k);
+    int rises = 0;
+    for (double decade = kFirstDecade + kScanStep; decade < kFirstDecade + kMostDecades; decade += kScanStep) {
+        const double s = score(decade);
         if (s < bestScore) {
-            best = kFirstDecade + k;
+            best = decade;
             bestScore = s;
         }
-        if (SplineDf() < kLineDf) break;
+        rises = s > kRiseFactor * bestScore ? rises + 1 : 0;
+        if (SplineDf() < kLineDf || rises >= 2) break;
     }
-    double a = best - 1.0, b = best + 1.0;
+    double a = best - kScanStep, b = best + kScanStep;
     const double ratio = (std::sqrt(5.0) - 1.0) / 2.0;
     double c = b - ratio * (b - a), d = a + ratio * (b - a);
     double sc = score(c), sd = score(d);
