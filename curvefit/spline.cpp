@@ -921,6 +921,16 @@ constexpr double kDfResolution = 1e-9;
 // per cent, finer than the score's flat minimum tells apart (df moves by about a tenth of that).
 constexpr double kChoiceResolution = 2e-3;
 
+// The positions tried for the user are p = scale 10^k (PenaltyScale): from where the data rule
+// (the spline all but interpolates) in steps of kScanStep decades until the penalty has left the
+// straight line (df within kLineDf of it), at most kMostDecades decades.
+constexpr double kFirstDecade = -3.0;
+constexpr int kMostDecades = 60;
+constexpr double kLineDf = 2.001;
+constexpr double kScanStep = 2.0;
+// A score this much above the lowest (relative) has risen out of the minimum.
+constexpr double kRiseFactor = 1.01;
+
 }  // namespace
 
 bool TSplineCurve::Value(double x, double& y) const
@@ -1014,16 +1024,9 @@ void TCurveFit::PrepareSplineAtP(double p)
     m_splineValid = true;
 }
 
-// The positions tried for the user are p = scale 10^k: from where the data rule (the spline all
-// but interpolates) in steps of a decade until the penalty has left the straight line.
-constexpr double kFirstDecade = -3.0;
-constexpr int kMostDecades = 60;
-constexpr double kLineDf = 2.001;
-constexpr double kScanStep = 2.0;
-constexpr double kRiseFactor = 1.01;
-
 double TCurveFit::ChooseSplineSmoothingByGcv()
 {
+    if (m_pointCount < 2) throw EQZLMath2Error("CalcLinFit: not enough data points");
     if (!m_splineSorted) SortSplinePoints();
     const int knots = int(m_splineX.size()) - 1;
     if (knots < 3) {
@@ -1079,6 +1082,7 @@ double TCurveFit::ChooseSplineSmoothingByGcv()
 
 double TCurveFit::ChooseSplineSmoothingForDf(double df)
 {
+    if (m_pointCount < 2) throw EQZLMath2Error("CalcLinFit: not enough data points");
     if (!m_splineSorted) SortSplinePoints();
     const int knots = int(m_splineX.size()) - 1;
     // df falls from the number of knots (the interpolating spline) to 2 (the line).

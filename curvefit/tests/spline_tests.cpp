@@ -788,7 +788,9 @@ TEST(SplineStats, LineAndInterpolationBoundTheDegreesOfFreedom)
         EXPECT_GE(stats.Df, 2.0 - 1e-9) << factor;
         EXPECT_EQ(stats.Smoothing, factor);
         EXPECT_NEAR(stats.Rss, SplineRss(fit, points), 1e-9 * LineRss(points)) << factor;
-        if (factor > 0.0) EXPECT_TRUE(AgreesTo(stats.Gcv, 300 * stats.Rss / ((300 - stats.Df) * (300 - stats.Df)), 14.0));
+        if (factor > 0.0) {
+            EXPECT_TRUE(AgreesTo(stats.Gcv, 300 * stats.Rss / ((300 - stats.Df) * (300 - stats.Df)), 14.0));
+        }
         previous = stats.Df;
     }
     fit.SetSplineSmoothing(0.0);
@@ -875,9 +877,13 @@ TEST(SplineChoice, AgreesWithR)
         const double factor = tc.df > 0.0 ? fit.ChooseSplineSmoothingForDf(tc.df) : fit.ChooseSplineSmoothingByGcv();
         EXPECT_EQ(fit.SplineSmoothing(), factor) << tc.name;
         const TSplineStats stats = fit.SplineStats();
-        if (tc.df > 0.0) EXPECT_NEAR(stats.Df, tc.df, 1e-6 * tc.df) << tc.name;
+        if (tc.df > 0.0) {
+            EXPECT_NEAR(stats.Df, tc.df, 1e-6 * tc.df) << tc.name;
+        }
         EXPECT_NEAR(stats.Df, tc.rDf, 0.01 * tc.rDf) << tc.name;
-        if (tc.df == 0.0) EXPECT_NEAR(stats.Gcv, tc.rGcv, 0.01 * tc.rGcv) << tc.name;
+        if (tc.df == 0.0) {
+            EXPECT_NEAR(stats.Gcv, tc.rGcv, 0.01 * tc.rGcv) << tc.name;
+        }
         for (std::size_t k = 0; k < tc.at.size(); ++k)
             EXPECT_NEAR(Spline(fit, tc.at[k]), tc.rValues[k], 1e-3 * tc.yRange) << tc.name << " at " << tc.at[k];
     }
@@ -891,4 +897,13 @@ TEST(SplineChoice, RefusesDegreesOfFreedomOutsideTheLineAndTheInterpolation)
     EXPECT_THROW(fit.ChooseSplineSmoothingForDf(19.5), EQZLMath2Error);
     EXPECT_EQ(fit.ChooseSplineSmoothingForDf(2.0), 1.0);
     EXPECT_EQ(fit.ChooseSplineSmoothingForDf(19.0), 0.0);
+    fit.ClearData();
+    fit.AddPoint(1.0, 2.0);
+    EXPECT_EQ(MessageOf([&] { fit.ChooseSplineSmoothingByGcv(); }), "CalcLinFit: not enough data points");
+    EXPECT_EQ(MessageOf([&] { fit.ChooseSplineSmoothingForDf(2.0); }), "CalcLinFit: not enough data points");
+    fit.AddPoint(1.0, 3.0);
+    EXPECT_EQ(MessageOf([&] { fit.ChooseSplineSmoothingByGcv(); }),
+              "PenalizedCubicSpline: two or more x-values are identical");
+    fit.AddPoint(std::nan(""), 3.0);
+    EXPECT_THROW(fit.ChooseSplineSmoothingByGcv(), EInvalidOp);
 }
