@@ -5,8 +5,10 @@
 // it occurs; what it did before stays done.
 #include <QLabel>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <algorithm>
 #include <cstdint>
+#include <cmath>
 #include <exception>
 
 #include "app/frmmain.h"
@@ -177,4 +179,17 @@ void TFrmMain::DrawSplineCurve()
 void TFrmMain::SBarSmoothSplineChange()
 {
     DrawSplineCurve();
+}
+
+// The spline with the smoothing generalised cross-validation chooses; the bar moves to the
+// nearest of its positions without drawing again, and the curve is the one of the chosen factor.
+void TFrmMain::BtnSplineAutoClick()
+{
+    StripCurveItems();
+    SBNewPnts->SetDown(false);
+    TModel model{mkSpline};
+    model.SplineAuto = true;
+    const bool fitted = FitAndDraw(model);
+    const QSignalBlocker quiet(SBarSmoothSpline);
+    if (fitted) SBarSmoothSpline->setValue(int(std::lround(m_stats.SplineSmoothing() * 1000.0)));
 }

@@ -232,6 +232,9 @@ void TFrmMain::CreateControls()
     SBarSmoothSpline->setValue(1000);
     LblSmoothSpline = MakeLabel(Panel2, "Smoot\nFactor", 212, 126, 38, 32);
     LblSmoothSpline->setEnabled(false);
+    BtnSplineAuto = new QPushButton("Auto", Panel2);
+    BtnSplineAuto->setGeometry(100, 156, 56, 19);
+    BtnSplineAuto->setEnabled(false);
 
     GraphXmaxEdit = new TFloatEdit(Panel2);
     GraphXmaxEdit->setGeometry(8, 192, 80, 24);
@@ -271,6 +274,7 @@ void TFrmMain::CreateControls()
     // change comes from another handler lowering the order, which then goes on.
     SEPolyOrder->OnChange = [this](TSpinEdit&) { RunHandler([this] { SEPolyOrderChange(); }); };
     connect(SBarSmoothSpline, &QScrollBar::valueChanged, this, [this] { SmoothBarMoved(); });
+    connect(BtnSplineAuto, &QPushButton::clicked, this, [this] { RunHandler([this] { BtnSplineAutoClick(); }); });
     connect(ResetAxisButton, &QPushButton::clicked, this, [this] { RunHandler([this] { ResetAxisButtonClick(); }); });
     connect(BitBtn2, &QPushButton::clicked, this, [this] { RunHandler([this] { BitBtn2Click(); }); });
     connect(WerteUebernehmenBtn, &QPushButton::clicked, this,
@@ -510,6 +514,7 @@ void TFrmMain::SetOptionWidgets(bool order, bool smoothing)
 {
     SBarSmoothSpline->setEnabled(smoothing);
     LblSmoothSpline->setEnabled(smoothing);
+    BtnSplineAuto->setEnabled(smoothing);
     LblPolyOrder->setEnabled(order);
     // Switching off the order edit while it has the focus clamps its typed text as the focus
     // leaves; that clamp is no order chosen by the user, so it does not rerun the polynomial

@@ -58,6 +58,7 @@ public:
     TSpeedButton* BButSpline;
     QScrollBar* SBarSmoothSpline;
     QLabel* LblSmoothSpline;
+    QPushButton* BtnSplineAuto;   // "Auto": the smoothing that generalised cross-validation chooses
     TFloatEdit* GraphXmaxEdit;
     QLabel* GraphXmaxLabel;
     TFloatEdit* GraphYmaxEdit;
@@ -109,6 +110,7 @@ public:
     void SEPolyOrderChange();
     void BButSplineClick();
     void SBarSmoothSplineChange();
+    void BtnSplineAutoClick();
     void FormClose();
     void Ende1Click();
     void Info1Click();

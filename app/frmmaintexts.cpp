@@ -68,6 +68,8 @@ void TFrmMain::SetUpKeyboard()
         TSpeedButton* b = fits[i];
         connect(key, &QShortcut::activated, b, [b] { b->click(); });
     }
+    // Every letter of "Auto" is another button's mnemonic: it takes the next of the fit keys.
+    BtnSplineAuto->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_9));
 
     // The captions that read the same in every language. Each button has a mnemonic of its own
     // that no menu title of either language takes.
@@ -96,10 +98,10 @@ void TFrmMain::SetUpKeyboard()
     for (TSpeedButton* b : fits) b->setFocusPolicy(Qt::TabFocus);
     // Tab goes through the controls as they are laid out: toolbar, fit commands row by row with
     // their options, axis edits, table and its buttons.
-    const std::array<QWidget*, 18> order = {
+    const std::array<QWidget*, 19> order = {
         SBNewPnts,  SBClear,         BButLinFit,    BButLogFit,       BButParabolFit,   BButCalcReciprLine,
         SBRecipLog, SBExpo,          BButPolynomial, SEPolyOrder,     BButSpline,       SBarSmoothSpline,
-        GraphXmaxEdit, GraphYmaxEdit, ResetAxisButton, WerteTabelleGrid, BitBtn2,        WerteUebernehmenBtn};
+        BtnSplineAuto, GraphXmaxEdit, GraphYmaxEdit, ResetAxisButton, WerteTabelleGrid, BitBtn2,        WerteUebernehmenBtn};
     for (std::size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 }
 

@@ -225,6 +225,32 @@ void BM_SplineRedraw(benchmark::State& state)
     Report(state, extra, n);
 }
 
+// The spline smoothed by generalised cross-validation (kalmira-fit's spline:auto) on new points,
+// with its 201 drawn values: the peer is R's smooth.spline(x, y, all.knots = TRUE) on the same
+// data, timed beside it by bench/peer_smooth_spline.R.
+void BM_SplineAuto(benchmark::State& state)
+{
+    const std::size_t n = std::size_t(state.range(0));
+    const Data& data = MakeData(n);
+    double df = 0.0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto fit = std::make_unique<TCurveFit>();
+        Fill(*fit, data);
+        state.ResumeTiming();
+        fit->ChooseSplineSmoothingByGcv();
+        double quality = 0.0, sum = 0.0;
+        bool valid = false;
+        for (int i = 0; i <= 200; ++i) sum += fit->SplineValue(i * 0.05, quality, valid);
+        benchmark::DoNotOptimize(sum);
+        state.PauseTiming();
+        df = fit->SplineStats().Df;
+        fit.reset();
+        state.ResumeTiming();
+    }
+    state.counters["df"] = df;
+}
+
 void BM_SplineFirstDrawingInApplication(benchmark::State& state)
 {
     static int argc = 1;
@@ -247,6 +273,9 @@ BENCHMARK(BM_SplineFirstDrawing)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(be
 BENCHMARK(BM_SplineRedraw)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)
     ->Repetitions(5)->ReportAggregatesOnly(true)->Iterations(1);
 BENCHMARK(BM_SplineFirstDrawing)->Arg(10000000)->Unit(benchmark::kMillisecond)->Repetitions(3)
+    ->ReportAggregatesOnly(true)->Iterations(1);
+
+BENCHMARK(BM_SplineAuto)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Repetitions(3)
     ->ReportAggregatesOnly(true)->Iterations(1);
 
 // Last: the application stays for the rest of the run.

@@ -817,6 +817,9 @@ Models (--model):
   poly:N           y = c0 + c1*x + ... + cN*x^N     N from 0 to 10
   spline:F         cubic smoothing spline; F from 0 (through every point)
                    to 1 (as much residue as the straight line)
+  spline:auto      the spline smoothed as generalised cross-validation chooses
+  spline:df=N      the spline with N equivalent degrees of freedom, from 2 (the
+                   line) to the number of distinct x
   all              line, parabola, reciprocal, log, reciprocal-log, exp,
                    poly:3 and spline:0.5, one line each, the best first
   A comma-separated list (line,exp,poly:4) compares the models named.

@@ -109,6 +109,23 @@ bool ParseModel(std::string_view text, TModelChoice& choice, std::string& messag
         choice.Order = order;
         return true;
     }
+    if (text == "spline:auto") {
+        choice.Kind = mkSpline;
+        choice.SplineAuto = true;
+        return true;
+    }
+    if (text.starts_with("spline:df=")) {
+        const std::string_view number = text.substr(10);
+        double df = 0;
+        if (!ReadDouble(number, df) || df < 2) {
+            message = "spline:df=N takes degrees of freedom N from 2 (the line) to the number of distinct x, not '" +
+                      std::string(number) + "'";
+            return false;
+        }
+        choice.Kind = mkSpline;
+        choice.SplineDf = df;
+        return true;
+    }
     if (text.starts_with("spline:")) {
         const std::string_view number = text.substr(7);
         double factor = -1;
@@ -121,7 +138,7 @@ bool ParseModel(std::string_view text, TModelChoice& choice, std::string& messag
         return true;
     }
     message = "unknown model '" + std::string(text) +
-              "' (models: line, parabola, reciprocal, log, reciprocal-log, exp, poly:N, spline:F, all)";
+              "' (models: line, parabola, reciprocal, log, reciprocal-log, exp, poly:N, spline:F, spline:auto, spline:df=N, all)";
     return false;
 }
 

@@ -26,6 +26,29 @@ public:
     const char* what() const noexcept override { return "spline preparation cancelled"; }
 };
 
+// The smoothing spline's statistics over every point entered (tied x included).
+struct TSplineStats {
+    double Rss = 0.0;        // residual sum of squares over every point
+    double Df = 0.0;         // equivalent degrees of freedom: the trace of the smoother matrix
+    double Gcv = 0.0;        // generalised cross-validation score n RSS / (n - df)^2
+    double Smoothing = 0.0;  // the factor: the allowance as a share of the straight line's residual
+};
+
+// The smoothing spline as a value of its own: its knots and the values and halved curvatures of
+// its pieces there, as the engine keeps them (scaled by powers of two). Value gives exactly what
+// the engine's SplineValue gives, without the engine.
+class TSplineCurve {
+public:
+    // The spline at x: false (y = 0) outside the smallest and largest x entered.
+    bool Value(double x, double& y) const;
+
+private:
+    friend class TCurveFit;
+    std::vector<double> m_x, m_a, m_c;   // indices 1..knots
+    int m_xExponent = 0, m_yExponent = 0;
+    double m_lowX = 0.0, m_highX = 0.0;
+};
+
 class TCurveFit {
 public:
     TCurveFit();
@@ -80,6 +103,16 @@ public:
 
     // the smoothing spline at x; valid is true for x inside [smallest x, largest x]
     double SplineValue(double x, double& quality, bool& valid);
+    // The spline of the current points and factor (prepared first when needed) as a value, and
+    // its statistics.
+    TSplineCurve SplineCurve();
+    TSplineStats SplineStats();
+    // Smoothing chosen for the user: each sets SplineSmoothing to the factor that minimises the
+    // generalised cross-validation score, or that gives `df` equivalent degrees of freedom (from 2,
+    // the straight line, to the number of distinct x, the interpolating spline), prepares that
+    // spline and returns the factor.
+    double ChooseSplineSmoothingByGcv();
+    double ChooseSplineSmoothingForDf(double df);
 
     // writes the points as a tab-separated text file with CR LF line ends
     void WriteDataFile(const std::string& fileName, const std::string& comment, int decimals,
@@ -87,6 +120,10 @@ public:
 
 private:
     void PrepareSpline();
+    void SortSplinePoints();
+    double SplineDf() const;
+    void PrepareSplineAtP(double p);
+    void FinishSpline();
 
     TMatrix m_points{2, 1000};
     int m_pointCount = 0;
@@ -109,9 +146,18 @@ private:
     double m_splineSmoothing = 0.5;
     bool m_splineValid = false;
     double m_splineQuality = 0.0;
-    // sorted x and y, the spline's values and halved curvatures; indices 1..n
+    // the knots (the sorted x, ties merged) and the mean y there, the spline's values and halved
+    // curvatures; indices 1..knots
     std::vector<double> m_splineX, m_splineY, m_splineA, m_splineC;
-    bool m_splineSorted = false;     // m_splineX, m_splineY hold the current points
+    // the standard deviation of each knot's mean y, 1 / sqrt(points merged into it); empty when
+    // no points were merged
+    std::vector<double> m_splineDy;
+    double m_splineWithin = 0.0;     // the scatter of y about their knots' means, which no curve removes
+    double m_splineLineResidual = 0.0, m_splineLineMeanX = 0.0, m_splineLineMeanY = 0.0, m_splineLineSlope = 0.0;
+    double m_splineSpread = 0.0;     // sum((y - mean y)^2) over every point
+    double m_splineRss = 0.0;        // the spline's residual sum of squares over every point
+    bool m_splineIsLine = false;     // the spline is the straight line (factor 1 or more)
+    bool m_splineSorted = false;     // the knots above belong to the current points
     int m_splineXExponent = 0;       // m_splineX holds x 2^-m_splineXExponent, |x| < 1
     int m_splineYExponent = 0;       // m_splineY and m_splineA hold y 2^-m_splineYExponent, |y| < 1
     double m_splineLowX = 0.0, m_splineHighX = 0.0;  // the smallest and largest x, unscaled

@@ -298,10 +298,44 @@ double StudentTwoSidedP(double t, int dof)
     return 2 * boost::math::cdf(boost::math::complement(dist, std::fabs(t)));
 }
 
-void AddStatistics(const TCurveFit& engine, TFitResult& fit, const TStatisticsOptions& options)
+namespace {
+
+// The spline has no parameter errors: its statistics are the engine's residual sum, trace of the
+// smoother matrix and GCV score of the spline it holds, and its residuals in y.
+void AddSplineStatistics(TCurveFit& engine, TFitResult& fit, const TStatisticsOptions& options)
+{
+    if (!options.Sigma.empty())
+        throw EQZLMath2Error("AddStatistics: standard deviations of y apply to the line, the parabola and the "
+                             "polynomial only");
+    const TSplineStats spline = engine.SplineStats();
+    TFitStatistics& st = fit.Statistics;
+    st = {};
+    st.Points = engine.PointCount();
+    st.Rss = spline.Rss;
+    st.Df = spline.Df;
+    st.Gcv = spline.Gcv;
+    st.RSquared = fit.Quality;
+    if (!options.Residuals) return;
+    const double* xs = engine.PointTable().ColumnData(1);
+    const double* ys = engine.PointTable().ColumnData(2);
+    fit.Residuals.resize(std::size_t(st.Points));
+    for (int i = 0; i < st.Points; ++i) {
+        double quality = 0;
+        bool valid = false;
+        fit.Residuals[std::size_t(i)] = ys[i] - engine.SplineValue(xs[i], quality, valid);
+    }
+}
+
+}  // namespace
+
+void AddStatistics(TCurveFit& engine, TFitResult& fit, const TStatisticsOptions& options)
 {
     const TModelKind kind = fit.Model.Kind;
-    if (fit.Status == fsFailed || kind == mkSpline) return;
+    if (fit.Status == fsFailed) return;
+    if (kind == mkSpline) {
+        AddSplineStatistics(engine, fit, options);
+        return;
+    }
     const bool weighted = !options.Sigma.empty();
     if (weighted && kind != mkLine && kind != mkParabola && kind != mkPoly)
         throw EQZLMath2Error("AddStatistics: standard deviations of y apply to the line, the parabola and the "

@@ -96,11 +96,13 @@ struct TStatisticsOptions {
     bool AbsoluteSigma = false;
 };
 
-// The statistics of a fitted model (Status fsFitted or fsUndetermined) over the engine's points.
+// The statistics of a fitted model (Status fsFitted or fsUndetermined) over the engine's points;
+// for the spline its residual sum, equivalent degrees of freedom and GCV score, which the engine
+// works out for its current spline (so the engine is not const).
 // With Sigma given, the line, the parabola and the polynomial are fitted again by weighted least
 // squares, and their coefficients become the weighted ones. Raises EQZLMath2Error for a sigma
 // that is not a positive finite number, naming its row, and for a model that takes no weights.
-void AddStatistics(const TCurveFit& engine, TFitResult& fit, const TStatisticsOptions& options = {});
+void AddStatistics(TCurveFit& engine, TFitResult& fit, const TStatisticsOptions& options = {});
 
 // The confidence and prediction band of a fit with errors at x, at the level (0.95 for 95 %).
 struct TBandPoint {

@@ -61,10 +61,19 @@ bool CalcModelFit(TCurveFit& engine, const TModel& model, TFitResult& fit)
         break;
     }
     case mkSpline: {
-        engine.SetSplineSmoothing(model.Smoothing);
+        if (model.SplineAuto)
+            engine.ChooseSplineSmoothingByGcv();
+        else if (model.SplineDf > 0.0)
+            engine.ChooseSplineSmoothingForDf(model.SplineDf);
+        else
+            engine.SetSplineSmoothing(model.Smoothing);
         bool valid = false;
         engine.SplineValue(engine.MinX(), q, valid);  // prepares the spline; raises on bad data
-        fit.Coefficients = {model.Smoothing};
+        fit.Coefficients = {engine.SplineSmoothing()};
+        if (model.SplineAuto || model.SplineDf > 0.0) {
+            const TSplineStats stats = engine.SplineStats();
+            fit.Coefficients.insert(fit.Coefficients.end(), {stats.Df, stats.Gcv});
+        }
         fit.Engine = &engine;
         break;
     }
@@ -208,7 +217,9 @@ std::vector<std::string> ParameterNames(const TModel& model)
         for (int j = 0; j <= PolyOrder(model); ++j) names.push_back("c" + std::to_string(j));
         return names;
     }
-    case mkSpline: return {"smoothing"};
+    case mkSpline:
+        if (model.SplineAuto || model.SplineDf > 0.0) return {"smoothing", "df", "gcv"};
+        return {"smoothing"};
     default: return ClosedFormTexts(model.Kind).names;
     }
 }

@@ -443,3 +443,29 @@ TEST_F(MainWindow, CurveStaysVisibleOverDenseMarks)
     EXPECT_EQ(Items(*W.RChart1).back().Kind, ikMark);
     EXPECT_EQ(W.RChart1->DataColor(), clGreen) << "marks entered later keep the data colour";
 }
+
+// "Auto" beside the smoothing bar fits the spline with the smoothing generalised cross-validation
+// chooses and moves the bar to its nearest position; tied x are smoothed, not refused.
+TEST_F(MainWindow, AutoSetsTheBarToTheCrossValidatedSmoothing)
+{
+    std::vector<std::pair<double, double>> pts;
+    for (int i = 0; i < 30; ++i) pts.emplace_back(i % 10, std::sin(0.6 * (i % 10)) + 0.3 * ((i * 7) % 4));
+    EXPECT_FALSE(W.BtnSplineAuto->isEnabled()) << "an option of the spline, like the bar";
+    EnterTable(pts);
+    Click(W.BButSpline);
+    ASSERT_TRUE(Boxes.empty()) << Boxes[0].Text;
+    ASSERT_TRUE(W.BtnSplineAuto->isEnabled());
+    Click(W.BtnSplineAuto);
+    ASSERT_TRUE(Boxes.empty()) << Boxes[0].Text;
+    TCurveFit reference;
+    for (auto [x, y] : pts) reference.AddPoint(x, y);
+    const double chosen = reference.ChooseSplineSmoothingByGcv();
+    EXPECT_EQ(W.Stats1().SplineSmoothing(), chosen);
+    EXPECT_EQ(W.SBarSmoothSpline->value(), int(std::lround(chosen * 1000.0)));
+    const std::vector<TProbeItem> c = Curve();
+    ASSERT_FALSE(c.empty());
+    bool valid = false;
+    double q = 0.0;
+    EXPECT_EQ(c[0].Y, reference.SplineValue(c[0].X, q, valid));
+    EXPECT_EQ(W.NLabFitQual->Value(), q);
+}

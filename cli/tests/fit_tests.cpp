@@ -324,6 +324,35 @@ TEST(FitProgram, WeighsByAColumnOfStandardDeviations)
     std::remove(path.c_str());
 }
 
+// The spline smoothed for the user: by generalised cross-validation, or for degrees of freedom;
+// both report the factor they amount to, df and gcv, and a df beyond the data is refused.
+TEST(FitProgram, ChoosesTheSplinesSmoothing)
+{
+    const std::string path = TempFile("ties.txt");
+    TTable table;
+    for (int i = 0; i < 60; ++i) {
+        table.X.push_back(i % 20);   // every x three times
+        table.Y.push_back(std::sin(0.3 * (i % 20)) + 0.1 * ((i * 7) % 5));
+    }
+    ASSERT_EQ(WriteTableFile(path, table), 0);
+    const auto chosen = CsvItems(Fit({"--model", "spline:df=6", "--format", "csv", path}).out);
+    EXPECT_NEAR(Read(chosen.at("df")), 6.0, 1e-6);
+    EXPECT_GT(Read(chosen.at("smoothing")), 0.0);
+    EXPECT_GT(Read(chosen.at("gcv")), 0.0);
+    const auto automatic = CsvItems(Fit({"--model", "spline:auto", "--format", "csv", path}).out);
+    EXPECT_GT(Read(automatic.at("df")), 2.0);
+    EXPECT_LE(Read(automatic.at("df")), 20.0);
+    EXPECT_EQ(automatic.count("gcv"), 1u);
+    const TOutput tooMany = Fit({"--model", "spline:df=21", path});
+    EXPECT_EQ(tooMany.status, 1);
+    EXPECT_NE(tooMany.err.find("degrees of freedom must lie from 2 to the number of distinct x"), std::string::npos)
+        << tooMany.err;
+    const TOutput bad = Fit({"--model", "spline:df=1", path});
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_NE(bad.err.find("spline:df=N takes degrees of freedom N from 2"), std::string::npos) << bad.err;
+    std::remove(path.c_str());
+}
+
 TEST(FitModel, ALineThroughPointsOfOneXIsNoFit)
 {
     TCurveFit engine;

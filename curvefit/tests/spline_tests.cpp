@@ -212,12 +212,13 @@ TEST(SplineValue, RefusesTooFewPointsAndEqualX)
     EXPECT_EQ(MessageOf([&] { Spline(fit, 0.0); }), "CalcLinFit: not enough data points");
     fit.AddPoint(1, 1);
     EXPECT_EQ(MessageOf([&] { Spline(fit, 1.0); }), "CalcLinFit: not enough data points");
-    Fill(fit, {{0, 1}, {2, 3}, {0, 2}, {1, 0}});
-    EXPECT_EQ(MessageOf([&] { Spline(fit, 1.0); }), "PenalizedCubicSpline: two or more x-values are identical");
-    Fill(fit, {{0.0, 1}, {2, 3}, {-0.0, 2}, {1, 0}});
-    EXPECT_EQ(MessageOf([&] { Spline(fit, 1.0); }), "PenalizedCubicSpline: two or more x-values are identical");
+    // Tied x are merged into one knot; only when every x is the same is there no spline.
+    Fill(fit, {{2, 1}, {2, 3}, {2, 2}});
+    EXPECT_EQ(MessageOf([&] { Spline(fit, 2.0); }), "PenalizedCubicSpline: two or more x-values are identical");
+    Fill(fit, {{0.0, 1}, {-0.0, 3}});
+    EXPECT_EQ(MessageOf([&] { Spline(fit, 0.0); }), "PenalizedCubicSpline: two or more x-values are identical");
     // The cache stayed invalid, so asking again fails again instead of using partial values.
-    EXPECT_EQ(MessageOf([&] { Spline(fit, 1.0); }), "PenalizedCubicSpline: two or more x-values are identical");
+    EXPECT_EQ(MessageOf([&] { Spline(fit, 0.0); }), "PenalizedCubicSpline: two or more x-values are identical");
 }
 
 TEST(PenalizedCubicSpline, RefusesBadBoundsAndDecreasingX)
@@ -644,4 +645,265 @@ TEST(SplineValue, ACancelledPreparationLeavesNothingHalfDone)
         for (std::size_t i = 0; i < points.size(); i += 97)
             EXPECT_TRUE(AgreesTo(Spline(fit, points[i].first), Spline(fresh, points[i].first), 9));
     }
+}
+
+// A point that is not finite stops the spline with the platform's invalid-operation error at
+// every factor: below 1 (the iteration), at 1 and far above (the straight line taken at once).
+TEST(SplineValue, NonFinitePointsRaiseAtEveryFactor)
+{
+    const double nan = std::nan(""), inf = HUGE_VAL;
+    const std::pair<double, double> bad[] = {{nan, 1e-228}, {4.5, nan}, {inf, 1.0}, {-inf, 1.0}, {2.5, -inf}};
+    for (const double factor : {0.0, 0.5, 1.0, 1e300}) {
+        for (const auto& [x, y] : bad) {
+            TCurveFit fit;
+            for (int i = 0; i < 10; ++i) fit.AddPoint(i, i / 2.0 + i % 3);
+            fit.AddPoint(x, y);
+            fit.SetSplineSmoothing(factor);
+            EXPECT_THROW(Spline(fit, 4.5), EInvalidOp) << "factor " << factor << " point " << x << ", " << y;
+        }
+    }
+}
+
+// R's cars: speed (x, rounded to whole miles per hour, so most x are tied) and stopping distance.
+const double kCarsSpeed[] = {4,  4,  7,  7,  8,  9,  10, 10, 10, 11, 11, 12, 12, 12, 12, 13, 13,
+                             13, 13, 14, 14, 14, 14, 15, 15, 15, 16, 16, 17, 17, 17, 18, 18, 18,
+                             18, 19, 19, 19, 20, 20, 20, 20, 20, 22, 23, 24, 24, 24, 24, 25};
+const double kCarsDist[] = {2,  10, 4,  22, 16, 10, 18, 26, 34, 17, 28, 14, 20, 24, 28, 26, 34,
+                            34, 46, 26, 36, 60, 80, 20, 26, 54, 32, 40, 32, 40, 50, 42, 56, 76,
+                            84, 36, 46, 68, 32, 48, 52, 56, 64, 66, 54, 70, 92, 93, 120, 85};
+
+Points Cars(double nearTieShare = 0.0)
+{
+    Points points;
+    for (int i = 0; i < 50; ++i) {
+        // Near ties: the k-th repetition of an x moved right by k times the share of the range.
+        int k = 0;
+        while (i - k - 1 >= 0 && kCarsSpeed[i - k - 1] == kCarsSpeed[i]) ++k;
+        points.emplace_back(kCarsSpeed[i] + k * nearTieShare * 21.0, kCarsDist[i]);
+    }
+    return points;
+}
+
+// The residual sum of squares of the engine's spline over every point.
+double SplineRss(TCurveFit& fit, const Points& points)
+{
+    double rss = 0.0;
+    for (auto [x, y] : points) rss += (y - Spline(fit, x)) * (y - Spline(fit, x));
+    return rss;
+}
+
+// The mean y at each distinct x.
+std::vector<std::pair<double, double>> GroupMeans(const Points& points)
+{
+    std::vector<std::pair<double, double>> means;
+    for (double x : kCarsSpeed) {
+        if (!means.empty() && means.back().first == x) continue;
+        double sum = 0.0;
+        int count = 0;
+        for (auto [px, py] : points)
+            if (px == x) sum += py, ++count;
+        means.emplace_back(x, sum / count);
+    }
+    return means;
+}
+
+TEST(SplineValue, TiedXAreSmoothedAndMeetTheAllowanceOverEveryPoint)
+{
+    const Points cars = Cars();
+    const double line = LineRss(cars);
+    TCurveFit fit;
+    Fill(fit, cars);
+    // cars' scatter within its ties is 0.59 of the line's residual: above it the allowance is met
+    // over all the points.
+    for (const double factor : {0.6, 0.75, 0.9, 0.99}) {
+        fit.SetSplineSmoothing(factor);
+        double quality = 0.0;
+        Spline(fit, 10.0, nullptr, &quality);
+        EXPECT_TRUE(AgreesTo(SplineRss(fit, cars), factor * line, 9.0)) << factor;
+        EXPECT_TRUE(AgreesTo(fit.SplineStats().Rss, factor * line, 9.0)) << factor;
+    }
+}
+
+TEST(SplineValue, AllowancesBelowTheScatterWithinTiesPassThroughTheMeans)
+{
+    const Points cars = Cars();
+    TCurveFit fit;
+    Fill(fit, cars);
+    for (const double factor : {0.0, 0.3, 0.5}) {
+        fit.SetSplineSmoothing(factor);
+        for (auto [x, mean] : GroupMeans(cars)) EXPECT_NEAR(Spline(fit, x), mean, 1e-12 * 120) << factor << " " << x;
+        EXPECT_EQ(fit.SplineStats().Df, 19.0);   // cars has 19 distinct speeds
+    }
+}
+
+TEST(SplineValue, NearTiesGiveTheSplineOfExactTies)
+{
+    TCurveFit exact, near;
+    Fill(exact, Cars());
+    Fill(near, Cars(1e-12));
+    for (const double factor : {0.0, 0.7, 0.95}) {
+        exact.SetSplineSmoothing(factor);
+        near.SetSplineSmoothing(factor);
+        for (double x = 4.0; x <= 25.0; x += 0.37) EXPECT_NEAR(Spline(near, x), Spline(exact, x), 1e-9 * 118) << x;
+        EXPECT_TRUE(AgreesTo(near.SplineStats().Df, exact.SplineStats().Df, 9.0));
+    }
+}
+
+// x closer to their neighbour than 1e-8 of the range of x (runs of them whole) become one knot:
+// the interpolating spline's degrees of freedom count the knots.
+TEST(SplineValue, XWithinTheTieShareOfTheRangeBecomeOneKnot)
+{
+    struct TCase {
+        std::vector<double> offsets;   // added to x = 1, in shares of the range 10
+        double knots;
+    };
+    const TCase cases[] = {
+        {{0.0}, 11},                 // an exact tie
+        {{0.9e-8}, 11},              // within the share
+        {{1.1e-8}, 12},              // beyond it
+        {{0.9e-8, 1.8e-8, 2.7e-8}, 11},   // a run: each within the share of its neighbour
+        {{-0.9e-8, 0.9e-8}, 11},
+    };
+    for (const TCase& tc : cases) {
+        Points points;
+        for (int i = 0; i <= 10; ++i) points.emplace_back(i, std::sin(i));
+        for (double offset : tc.offsets) points.emplace_back(1.0 + offset * 10.0, 2.0);
+        TCurveFit fit;
+        Fill(fit, points);
+        fit.SetSplineSmoothing(0.0);
+        EXPECT_EQ(fit.SplineStats().Df, tc.knots) << tc.offsets.size() << " " << tc.offsets[0];
+    }
+}
+
+TEST(SplineStats, LineAndInterpolationBoundTheDegreesOfFreedom)
+{
+    const Points points = RandomPoints(300, 7);
+    TCurveFit fit;
+    Fill(fit, points);
+    double previous = 301.0;
+    for (const double factor : {0.0, 1e-6, 0.01, 0.3, 0.9, 0.999, 1.0}) {
+        fit.SetSplineSmoothing(factor);
+        const TSplineStats stats = fit.SplineStats();
+        EXPECT_LT(stats.Df, previous) << factor;
+        EXPECT_GE(stats.Df, 2.0 - 1e-9) << factor;
+        EXPECT_EQ(stats.Smoothing, factor);
+        EXPECT_NEAR(stats.Rss, SplineRss(fit, points), 1e-9 * LineRss(points)) << factor;
+        if (factor > 0.0) {
+            EXPECT_TRUE(AgreesTo(stats.Gcv, 300 * stats.Rss / ((300 - stats.Df) * (300 - stats.Df)), 14.0));
+        }
+        previous = stats.Df;
+    }
+    fit.SetSplineSmoothing(0.0);
+    EXPECT_EQ(fit.SplineStats().Df, 300.0);
+    fit.SetSplineSmoothing(1.0);
+    EXPECT_EQ(fit.SplineStats().Df, 2.0);
+}
+
+TEST(SplineCurve, ACopyEvaluatesAsTheEngineDoes)
+{
+    Points points = RandomPoints(2000, 3);
+    for (int i = 0; i < 100; ++i) points.push_back(points[i]);   // ties too
+    TCurveFit fit;
+    Fill(fit, points);
+    fit.SetSplineSmoothing(0.4);
+    const TSplineCurve curve = fit.SplineCurve();
+    const TSplineCurve copy = curve;
+    fit.ClearData();   // the value needs the engine no longer
+    Fill(fit, points);
+    fit.SetSplineSmoothing(0.4);
+    for (double x = -0.5; x <= 10.5; x += 0.0137) {
+        bool valid = false;
+        double quality = 0.0;
+        const double expected = fit.SplineValue(x, quality, valid);
+        double y = -1.0;
+        EXPECT_EQ(copy.Value(x, y), valid) << x;
+        EXPECT_EQ(y, expected) << x;
+    }
+    double y = 0.0;
+    EXPECT_TRUE(copy.Value(points[0].first, y));
+}
+
+// The smoothing chosen by generalised cross-validation and for a number of degrees of freedom,
+// against R's smooth.spline on all knots (R 4.2.2; R's penalty is scaled otherwise, so the curves
+// and degrees of freedom are compared):
+//   s <- smooth.spline(cars$speed, cars$dist, all.knots = TRUE)
+//   c(s$df, s$cv.crit); predict(s, c(4, 7.5, 10, 13.3, 18, 25))$y
+//   s5 <- smooth.spline(cars$speed, cars$dist, all.knots = TRUE, df = 5)
+//   s5$df; predict(s5, c(4, 7.5, 10, 13.3, 18, 25))$y
+//   i <- 1:200; x <- ((i * 7919) %% 101) / 10
+//   y <- sin(x) + (((i * 31337) %% 1000) / 1000 - 0.5) * 0.6
+//   s2 <- smooth.spline(x, y, all.knots = TRUE)
+//   c(s2$df, s2$cv.crit); predict(s2, c(0, 1.25, 3.3, 5, 7.77, 10))$y; range(y)
+struct TChoiceCase {
+    const char* name;
+    Points points;
+    double df;                 // 0: chosen by GCV
+    double rDf, rGcv;
+    std::vector<double> at, rValues;
+    double yRange;
+};
+
+Points Synthetic()
+{
+    Points points;
+    for (int i = 1; i <= 200; ++i) {
+        const double x = double((i * 7919) % 101) / 10;
+        points.emplace_back(x, std::sin(x) + (double((i * 31337) % 1000) / 1000 - 0.5) * 0.6);
+    }
+    return points;
+}
+
+TEST(SplineChoice, AgreesWithR)
+{
+    const std::vector<double> carsAt = {4, 7.5, 10, 13.3, 18, 25};
+    const TChoiceCase cases[] = {
+        {"cars by GCV", Cars(), 0.0, 2.63527791363357888, 244.10441590606211548, carsAt,
+         {1.6578086081859746, 13.3698113488521564, 21.9470782317668558, 33.8167881482215265, 52.1156272010006063,
+          84.1036875153560857},
+         118.0},
+        {"cars at df 5", Cars(), 5.0, 5.0005533810996114, 251.5913831960182279, carsAt,
+         {5.230665983308100, 13.928122861924248, 21.559163068042562, 34.642722483806651, 50.047494134588483,
+          92.462007980672041},
+         118.0},
+        {"synthetic by GCV", Synthetic(), 0.0, 94.962577783118391, 0.010106830514485637,
+         {0, 1.25, 3.3, 5, 7.77, 10},
+         {-0.27771846197155131, 1.05630927872575220, -0.11568645159662763, -1.02198310726696917,
+          1.17654052433505329, -0.36280411820103303},
+         1.2593581854171929 + 1.2384020738895161},
+    };
+    for (const TChoiceCase& tc : cases) {
+        TCurveFit fit;
+        Fill(fit, tc.points);
+        const double factor = tc.df > 0.0 ? fit.ChooseSplineSmoothingForDf(tc.df) : fit.ChooseSplineSmoothingByGcv();
+        EXPECT_EQ(fit.SplineSmoothing(), factor) << tc.name;
+        const TSplineStats stats = fit.SplineStats();
+        if (tc.df > 0.0) {
+            EXPECT_NEAR(stats.Df, tc.df, 1e-6 * tc.df) << tc.name;
+        }
+        EXPECT_NEAR(stats.Df, tc.rDf, 0.01 * tc.rDf) << tc.name;
+        if (tc.df == 0.0) {
+            EXPECT_NEAR(stats.Gcv, tc.rGcv, 0.01 * tc.rGcv) << tc.name;
+        }
+        for (std::size_t k = 0; k < tc.at.size(); ++k)
+            EXPECT_NEAR(Spline(fit, tc.at[k]), tc.rValues[k], 1e-3 * tc.yRange) << tc.name << " at " << tc.at[k];
+    }
+}
+
+TEST(SplineChoice, RefusesDegreesOfFreedomOutsideTheLineAndTheInterpolation)
+{
+    TCurveFit fit;
+    Fill(fit, Cars());
+    EXPECT_THROW(fit.ChooseSplineSmoothingForDf(1.5), EQZLMath2Error);
+    EXPECT_THROW(fit.ChooseSplineSmoothingForDf(19.5), EQZLMath2Error);
+    EXPECT_EQ(fit.ChooseSplineSmoothingForDf(2.0), 1.0);
+    EXPECT_EQ(fit.ChooseSplineSmoothingForDf(19.0), 0.0);
+    fit.ClearData();
+    fit.AddPoint(1.0, 2.0);
+    EXPECT_EQ(MessageOf([&] { fit.ChooseSplineSmoothingByGcv(); }), "CalcLinFit: not enough data points");
+    EXPECT_EQ(MessageOf([&] { fit.ChooseSplineSmoothingForDf(2.0); }), "CalcLinFit: not enough data points");
+    fit.AddPoint(1.0, 3.0);
+    EXPECT_EQ(MessageOf([&] { fit.ChooseSplineSmoothingByGcv(); }),
+              "PenalizedCubicSpline: two or more x-values are identical");
+    fit.AddPoint(std::nan(""), 3.0);
+    EXPECT_THROW(fit.ChooseSplineSmoothingByGcv(), EInvalidOp);
 }
