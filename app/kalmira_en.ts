@@ -258,6 +258,14 @@ to the file cfit.asc.</translation>
 <context>
     <name>TStatisticsWindow</name>
     <message>
+        <source>Zentrierte Form: %1</source>
+        <translation>Centred form: %1</translation>
+    </message>
+    <message>
+        <source>Die Koeffizienten k0 bis k%1 heben sich bei diesen x beim Summieren in doppelter Genauigkeit auf; Werte daher aus der zentrierten Form berechnen.</source>
+        <translation>The coefficients k0 to k%1 cancel at these x when summed in double precision; compute values from the centred form.</translation>
+    </message>
+    <message>
         <source>Parameter</source>
         <translation>Parameter</translation>
     </message>

@@ -148,6 +148,8 @@ void TStatisticsWindow::ShowFit(const TFitResult& fit, int points, std::span<con
 {
     m_hasFit = true;
     m_model = fit.Model;
+    m_centred = fit.Centered;
+    m_rawCancels = !m_centred.Coefficients.empty() && RawFormCancels(m_centred, fit.Coefficients);
     m_status = fit.Status;
     m_hasErrors = fit.HasErrors;
     m_statisticsKnown = statisticsKnown;
@@ -226,6 +228,20 @@ void TStatisticsWindow::Fill()
         notes << tr("Keine Freiheitsgrade übrig (nicht mehr Punkte als Koeffizienten): ohne Standardfehler.");
     else if (!m_hasErrors)
         notes << tr("Die Standardfehler lassen sich für diese Daten nicht berechnen.");
+    if (!m_centred.Coefficients.empty()) {
+        // The form every value is computed from, whose terms do not cancel: x' runs from -1 to 1.
+        QString form = QString::fromUtf8("x' = (x − %1) / %2:   y = %3")
+                           .arg(Figure(m_centred.Centre, kValueDigits), Figure(m_centred.Scale, kValueDigits),
+                                Figure(m_centred.Coefficients[0], kValueDigits));
+        for (std::size_t j = 1; j < m_centred.Coefficients.size(); ++j)
+            form += QString(" + %1·x'%2").arg(Figure(m_centred.Coefficients[j], kValueDigits),
+                                               j > 1 ? QString("^%1").arg(j) : QString());
+        notes << tr("Zentrierte Form: %1").arg(form);
+        if (m_rawCancels)
+            notes << tr("Die Koeffizienten k0 bis k%1 heben sich bei diesen x beim Summieren in doppelter "
+                        "Genauigkeit auf; Werte daher aus der zentrierten Form berechnen.")
+                         .arg(m_centred.Coefficients.size() - 1);
+    }
     LblNote->setText(notes.join('\n'));
     LblNote->setVisible(!notes.isEmpty());
 

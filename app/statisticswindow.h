@@ -44,6 +44,8 @@ private:
     // What the window shows, kept for a change of language.
     bool m_hasFit = false;
     TModel m_model;
+    TCenteredPoly m_centred;   // the polynomial's and the parabola's centred form (no coefficients otherwise)
+    bool m_rawCancels = false; // their raw coefficients cancel over the data
     TFitStatus m_status = fsFailed;
     bool m_hasErrors = false;
     bool m_statisticsKnown = false;

@@ -29,6 +29,7 @@
 #include "app/speedbutton.h"
 #include "app/spinedit.h"
 #include "app/statisticswindow.h"
+#include "mainwindow.h"
 #include "app/valuegrid.h"
 #include "chart/chart.h"
 #include "curvefit/fitresult.h"
@@ -65,20 +66,6 @@ const TReference kCarsStatistics[] = {
 
 constexpr double kLevelTolerance = 1e-9;  // R's twelve digits against the engine's
 
-// A decimal-comma locale, as a German user has it; the old settings come back after.
-class CommaLocale {
-public:
-    CommaLocale() : m_old(FormatSettings())
-    {
-        TFormatSettings s = TFormatSettings::English();
-        s.DecimalSeparator = ',';
-        SetFormatSettings(s);
-    }
-    ~CommaLocale() { SetFormatSettings(m_old); }
-
-private:
-    TFormatSettings m_old;
-};
 
 // A number as the window or the clipboard writes it, with a decimal comma; NaN for "–".
 double Read(const QString& text)
@@ -558,5 +545,34 @@ TEST_F(Statistics, WindowFollowsTheSmoothingBar)
     W.SBarSmoothSpline->setValue(500);
     EXPECT_EQ(Window().LblModel->text(), QString::fromUtf8("Glättungsspline, Glättungsfaktor 0,5"));
     EXPECT_EQ(Statistic("Punkte"), "5");
+    Window().close();
+}
+
+// A polynomial over the years shows the centred form its values come from, x' = (x - 1985) / 35
+// for 1950 to 2020, and says where the raw coefficients cancel: a cubic over hourly timestamps.
+TEST_F(Statistics, ShowsTheCentredFormAndWhereTheRawFormCancels)
+{
+    std::vector<double> years, values;
+    for (int i = 0; i <= 14; ++i) {
+        years.push_back(1950 + 5 * i);
+        values.push_back(280 + 0.02 * i * i + 0.3 * ((i * 7) % 3));
+    }
+    EnterTable(years, values);
+    W.SEPolyOrder->SetValue(2);
+    Fit(W.BButPolynomial);
+    W.Statistik1->trigger();
+    const QString note = Window().LblNote->text();
+    EXPECT_TRUE(note.contains(QString::fromUtf8("x' = (x − 1985) / 35:   y = "))) << note.toStdString();
+    EXPECT_FALSE(note.contains("heben sich")) << note.toStdString();
+
+    std::vector<double> hours, level;
+    for (int i = 0; i < 200; ++i) {
+        hours.push_back(1.7e9 + 3600.0 * i);
+        level.push_back(3.0 + std::sin(0.0455 * i));
+    }
+    EnterTable(hours, level);
+    W.SEPolyOrder->SetValue(3);
+    Fit(W.BButPolynomial);
+    EXPECT_TRUE(Window().LblNote->text().contains("k0 bis k3 heben sich")) << Window().LblNote->text().toStdString();
     Window().close();
 }
