@@ -75,6 +75,8 @@ std::string FormulaFaultText(TFormulaFault code, const std::string& argument, do
         return "unknown function '" + argument + "' (the functions are exp, ln, log10, sqrt, sin, cos, tan, atan, abs)";
     case ffResponseOnRight:
         return "y is the response and cannot stand on the right-hand side";
+    case ffNestedTooDeep:
+        return "nested more than " + std::to_string(kMaxFormulaNesting) + " levels deep";
     case ffLogOfNonPositive:
         return argument + " of " + NumberText(value) + ", a number <= 0";
     case ffSqrtOfNegative:
@@ -138,6 +140,20 @@ public:
 
 private:
     using TOp = TFormula::TOpCode;
+
+    class TNesting {
+    public:
+        explicit TNesting(TFormulaParser& parser) : m_parser(parser)
+        {
+            if (++m_parser.m_depth > kMaxFormulaNesting) m_parser.Fail(ffNestedTooDeep);
+        }
+        ~TNesting() { --m_parser.m_depth; }
+        TNesting(const TNesting&) = delete;
+        TNesting& operator=(const TNesting&) = delete;
+
+    private:
+        TFormulaParser& m_parser;
+    };
 
     [[noreturn]] void Fail(TFormulaFault code, std::string argument = {}, std::size_t at = std::string::npos)
     {
@@ -209,9 +225,11 @@ private:
         }
     }
 
+    // Every recursion of the grammar passes here.
     void ParseUnary()
     {
         SkipBlanks();
+        const TNesting nesting(*this);
         const std::size_t at = m_pos;
         if (Accept('-')) {
             ParseUnary();
@@ -337,6 +355,7 @@ private:
     TFormula& m_formula;
     const std::string& m_text;
     std::size_t m_pos = 0;
+    int m_depth = 0;
     std::vector<bool> m_varies;  // the simulated stack: does the slot depend on the parameters?
 };
 
@@ -527,17 +546,26 @@ T TFormula::Run(T x, std::span<const double> b, T* gradientOut, std::vector<T>& 
 }
 
 namespace {
-void CheckParameterCount(std::size_t given, int expected)
+void CheckParameters(std::span<const double> b, int expected)
 {
-    if (given != static_cast<std::size_t>(expected))
+    if (b.size() != static_cast<std::size_t>(expected))
         throw EQZLMath2Error("TFormula: " + std::to_string(expected) + " parameter values expected, " +
-                             std::to_string(given) + " given");
+                             std::to_string(b.size()) + " given");
+    for (double v : b)
+        if (!std::isfinite(v)) throw EQZLMath2Error("TFormula: a parameter value is not finite");
+}
+
+template <class T>
+void CheckPoint(T x, std::size_t i)
+{
+    if (!InDoubleRange(x)) throw EQZLMath2Error("TFormula: x of point " + std::to_string(i + 1) + " is not finite");
 }
 }  // namespace
 
 double TFormula::Value(double x, std::span<const double> b) const
 {
-    CheckParameterCount(b.size(), ParameterCount());
+    CheckParameters(b, ParameterCount());
+    CheckPoint(x, 0);
     std::vector<double> stack(m_stackDepth);
     return Run<double, false>(x, b, nullptr, stack);
 }
@@ -545,7 +573,7 @@ double TFormula::Value(double x, std::span<const double> b) const
 void TFormula::Evaluate(std::span<const double> x, std::span<const double> b, std::span<double> values,
                         std::span<double> jacobian) const
 {
-    CheckParameterCount(b.size(), ParameterCount());
+    CheckParameters(b, ParameterCount());
     const std::size_t n = x.size();
     const std::size_t k = b.size();
     if (values.size() != n || jacobian.size() != n * k)
@@ -553,6 +581,7 @@ void TFormula::Evaluate(std::span<const double> x, std::span<const double> b, st
     std::vector<double> stack(m_stackDepth * (k + 1));
     std::vector<double> gradient(k);
     for (std::size_t i = 0; i < n; ++i) {
+        CheckPoint(x[i], i);
         try {
             values[i] = Run<double, true>(x[i], b, gradient.data(), stack);
         } catch (const EFormulaError& e) {
@@ -564,11 +593,12 @@ void TFormula::Evaluate(std::span<const double> x, std::span<const double> b, st
 
 void TFormula::EvaluateExtended(std::span<const long double> x, std::span<const double> b, std::span<long double> values) const
 {
-    CheckParameterCount(b.size(), ParameterCount());
+    CheckParameters(b, ParameterCount());
     if (values.size() != x.size())
         throw EQZLMath2Error("TFormula.EvaluateExtended: the value span does not match the points");
     std::vector<long double> stack(m_stackDepth);
     for (std::size_t i = 0; i < x.size(); ++i) {
+        CheckPoint(x[i], i);
         try {
             values[i] = Run<long double, false>(x[i], b, nullptr, stack);
         } catch (const EFormulaError& e) {

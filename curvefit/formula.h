@@ -32,6 +32,7 @@ enum TFormulaFault {
     ffExpectedEquals,        // a formula starting with y lacks its '='
     ffUnknownFunction,       // a name followed by '(' that is no function (Argument: the name)
     ffResponseOnRight,       // y on the right-hand side of the formula
+    ffNestedTooDeep,         // parentheses, functions, signs and powers nested beyond kMaxFormulaNesting
     ffLogOfNonPositive,      // ln or log10 of a number <= 0 (Value: the argument)
     ffSqrtOfNegative,        // sqrt of a negative number (Value: the argument)
     ffDivisionByZero,        // a divisor of 0
@@ -42,6 +43,10 @@ enum TFormulaFault {
                              // (Argument: the operation)
     ffOverflow               // a value or derivative beyond the range of double
 };
+
+// The deepest nesting a formula may have; the parser recurses once a level, so a text of a
+// million '(' ends in an error, not in a stack overflow.
+constexpr int kMaxFormulaNesting = 200;
 
 // A formula error: the fault, the 1-based character position in the formula's text of the
 // token at fault (0 when no single place is at fault), its argument (a name or a number) and,
@@ -80,7 +85,8 @@ public:
 
     // operations
     // f(x; b), with b in the order of Parameters(). A point without a value (ln of a negative
-    // number, a division by 0, an overflow) throws EFormulaError.
+    // number, a division by 0, an overflow) throws EFormulaError; an x or b that is not finite,
+    // or b of the wrong length, EQZLMath2Error (so do the other evaluations).
     double Value(double x, std::span<const double> b) const;
 
     // f(x_i; b) into values[i] and the derivative df/db_j (x_i) into jacobian[j * n + i] (column

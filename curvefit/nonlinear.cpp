@@ -301,6 +301,16 @@ void Summarise(std::span<const double> y, const VectorXd& residuals, TNonlinearR
     result.RSquared = result.Tss > 0.0 ? 1.0 - result.Rss / result.Tss : (result.Rss == 0.0 ? 1.0 : 0.0);
 }
 
+// The numbers of a result are finite, or the fit ends in the platform's error: data near the
+// ends of the double range can square to infinity on the way to the sum of squares or the
+// covariance.
+void CheckResultFinite(const TNonlinearResult& result)
+{
+    for (const std::vector<double>* numbers : {&result.Values, &result.StdErrors, &result.Covariance, &result.Residuals})
+        for (double v : *numbers) CheckFinite(v);
+    for (double v : {result.Rss, result.ResidualStdError, result.Tss, result.RSquared}) CheckFinite(v);
+}
+
 }  // namespace
 
 std::string NonlinearStopText(TNonlinearStop stop)
@@ -365,13 +375,14 @@ TNonlinearResult FitNonlinear(const TFormula& model, std::span<const double> x, 
     Summarise(y, residuals, result);
     result.Evaluations = functor.Evaluations;
     result.Iterations = static_cast<int>(search.njev) + polishSteps;
-    if (result.Stop != nsConverged) return result;
-    if (functor.df(b, jacobian) != 0) {
+    if (result.Stop == nsConverged && functor.df(b, jacobian) != 0) {
         result.Stop = nsEvaluationFault;
         result.Message = NonlinearStopText(nsEvaluationFault) + ": " + functor.JacobianFault->what();
-        return result;
     }
-    result.Converged = true;
-    Conclude(jacobian, y, result);
+    if (result.Stop == nsConverged) {
+        result.Converged = true;
+        Conclude(jacobian, y, result);
+    }
+    CheckResultFinite(result);
     return result;
 }

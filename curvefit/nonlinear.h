@@ -51,8 +51,9 @@ struct TNonlinearOptions {
 // squares: from the Jacobian J at the solution, s^2 (J^T J)^-1 with s^2 = Rss / (n - k).
 // Throws EQZLMath2Error for input that cannot be fitted at all: x and y of different lengths,
 // a start of the wrong length or not finite, a model without parameters, no more points than
-// parameters, a point that is not finite. Everything else, including non-convergence, is told
-// by the result.
+// parameters, a point that is not finite. Numbers of the result beyond the range of double
+// (data near its ends) raise EOverflow or EInvalidOp. Everything else, including
+// non-convergence, is told by the result.
 TNonlinearResult FitNonlinear(const TFormula& model, std::span<const double> x, std::span<const double> y,
                               std::span<const double> start, const TNonlinearOptions& options = {});
 

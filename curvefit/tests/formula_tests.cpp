@@ -136,6 +136,18 @@ const SyntaxCase kSyntaxCases[] = {
     {"PointWithoutDigits", "y = .", ffExpectedOperand, 5},
 };
 
+TEST(Formula, DeepNestingIsAnErrorNotAStackOverflow)
+{
+    try {
+        TFormula formula(std::string(100000, '('));
+        FAIL();
+    } catch (const EFormulaError& e) {
+        EXPECT_EQ(e.Code, ffNestedTooDeep);
+        EXPECT_EQ(e.Position, kMaxFormulaNesting + 1);
+    }
+    EXPECT_NO_THROW(TFormula(std::string(150, '(') + "x" + std::string(150, ')')));
+}
+
 class FormulaSyntax : public ::testing::TestWithParam<SyntaxCase> {};
 
 TEST_P(FormulaSyntax, NamesThePositionAndWhatWasExpected)
