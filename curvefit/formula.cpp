@@ -591,18 +591,29 @@ void TFormula::Evaluate(std::span<const double> x, std::span<const double> b, st
     }
 }
 
-void TFormula::EvaluateExtended(std::span<const long double> x, std::span<const double> b, std::span<long double> values) const
+template <class T>
+void TFormula::EvaluateValues(std::span<const T> x, std::span<const double> b, std::span<T> values) const
 {
     CheckParameters(b, ParameterCount());
-    if (values.size() != x.size())
-        throw EQZLMath2Error("TFormula.EvaluateExtended: the value span does not match the points");
-    std::vector<long double> stack(m_stackDepth);
+    if (values.size() != x.size()) throw EQZLMath2Error("TFormula.Evaluate: the value span does not match the points");
+    std::vector<T> stack(m_stackDepth);
     for (std::size_t i = 0; i < x.size(); ++i) {
         CheckPoint(x[i], i);
         try {
-            values[i] = Run<long double, false>(x[i], b, nullptr, stack);
+            values[i] = Run<T, false>(x[i], b, nullptr, stack);
         } catch (const EFormulaError& e) {
             throw EFormulaError(e.Code, e.Position, e.Argument, e.Value, static_cast<int>(i) + 1, static_cast<double>(x[i]));
         }
     }
+}
+
+void TFormula::Evaluate(std::span<const double> x, std::span<const double> b, std::span<double> values) const
+{
+    EvaluateValues(x, b, values);
+}
+
+void TFormula::EvaluateExtended(std::span<const long double> x, std::span<const double> b,
+                                std::span<long double> values) const
+{
+    EvaluateValues(x, b, values);
 }

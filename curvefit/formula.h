@@ -95,6 +95,9 @@ public:
     void Evaluate(std::span<const double> x, std::span<const double> b, std::span<double> values,
                   std::span<double> jacobian) const;
 
+    // f(x_i; b) into values[i], without derivatives.
+    void Evaluate(std::span<const double> x, std::span<const double> b, std::span<double> values) const;
+
     // f(x_i; b) in extended precision (long double), without derivatives: residuals at a
     // solution, where y and f agree in most of their digits, keep the digits that double loses.
     void EvaluateExtended(std::span<const long double> x, std::span<const double> b, std::span<long double> values) const;
@@ -117,6 +120,8 @@ private:
     friend class TFormulaParser;
     template <class T, bool WithGradient>
     T Run(T x, std::span<const double> b, T* gradient, std::vector<T>& stack) const;
+    template <class T>
+    void EvaluateValues(std::span<const T> x, std::span<const double> b, std::span<T> values) const;
 
     std::string m_text;
     std::vector<std::string> m_parameters;

@@ -50,7 +50,7 @@ constexpr int kDecimalDigits = 15;
 constexpr long double kRssNoise = 1e-15L;
 // A pivot of the column-scaled Jacobian's QR factor below this share of the largest one marks a
 // column that the others already explain (a parameter without effect). The certified problems,
-// badly conditioned as some are, stay above 1e-9.
+// badly conditioned as some are, stay above 3e-5.
 constexpr double kRankTolerance = 1e-12;
 // A parameter b_j whose whole value moves the model by less than this share of its size,
 // |J_j| |b_j| <= share |f|, changes no model value beyond rounding: the search has run off onto
@@ -92,7 +92,7 @@ public:
     using JacobianType = MatrixXd;
 
     TResidualFunctor(const TFormula& model, std::span<const double> x, std::span<const double> y)
-        : m_model(model), m_x(x), m_values(x.size()), m_extended(x.size())
+        : m_model(model), m_x(x), m_y(y), m_values(x.size()), m_extended(x.size())
     {
         for (double v : x) m_xExtended.push_back(DecimalValue(v));
         for (double v : y) m_yExtended.push_back(DecimalValue(v));
@@ -126,22 +126,29 @@ public:
     }
 
     // The residuals at b, or false with the fault in `fault` where the model has no value.
-    // The model is evaluated in extended precision and y subtracted there: near a solution f
-    // and y share most of their digits, and a residual formed in double would keep only the
-    // rounding errors of f (Lanczos1's residuals are 1e-13 of y).
+    // Once Extended is set, the model is evaluated in extended precision and y subtracted
+    // there: near a solution f and y share most of their digits, and a residual formed in double
+    // would keep only the rounding errors of f (Lanczos1's residuals are 1e-13 of y). The search
+    // itself needs no more than double.
     bool TryResiduals(const VectorXd& b, VectorXd& residuals, std::optional<EFormulaError>* fault = nullptr)
     {
         residuals.resize(values());
+        const std::span<const double> parameters(b.data(), std::size_t(b.size()));
         try {
-            m_model.EvaluateExtended(m_xExtended, {b.data(), std::size_t(b.size())}, m_extended);
+            if (Extended)
+                m_model.EvaluateExtended(m_xExtended, parameters, m_extended);
+            else
+                m_model.Evaluate(m_x, parameters, m_values);
         } catch (const EFormulaError& e) {
             if (fault) *fault = e;
             return false;
         }
-        for (int i = 0; i < values(); ++i) residuals[i] = static_cast<double>(m_extended[i] - m_yExtended[i]);
+        for (int i = 0; i < values(); ++i)
+            residuals[i] = Extended ? static_cast<double>(m_extended[i] - m_yExtended[i]) : m_values[i] - m_y[i];
         return true;
     }
 
+    bool Extended = false;
     int Evaluations = 0;
     int JacobianEvaluations = 0;
     std::optional<EFormulaError> JacobianFault;
@@ -155,9 +162,9 @@ private:
     }
 
     const TFormula& m_model;
-    std::span<const double> m_x;
+    std::span<const double> m_x, m_y;
     std::vector<long double> m_xExtended, m_yExtended;  // the points as the decimals they came from
-    std::vector<double> m_values;         // df computes the values too and drops them
+    std::vector<double> m_values;
     std::vector<long double> m_extended;  // the model's values in extended precision
 };
 
@@ -369,7 +376,12 @@ TNonlinearResult FitNonlinear(const TFormula& model, std::span<const double> x, 
         result.Stop = nsEvaluationFault;
         result.Message = NonlinearStopText(nsEvaluationFault) + ": " + functor.JacobianFault->what();
     }
-    const int polishSteps = result.Stop == nsConverged ? Polish(functor, b, residuals) : 0;
+    int polishSteps = 0;
+    if (result.Stop == nsConverged) {
+        functor.Extended = true;
+        functor.TryResiduals(b, residuals);  // the point was accepted, so it has a value
+        polishSteps = Polish(functor, b, residuals);
+    }
 
     result.Values.assign(b.data(), b.data() + k);
     Summarise(y, residuals, result);

@@ -39,9 +39,15 @@ TRun Run(const TNistProblem& problem, int start)
     const TNonlinearResult fit = FitNonlinear(model, problem.X, problem.Y, b0);
     const auto end = std::chrono::steady_clock::now();
 
-    TRun run{problem.Name, problem.Difficulty, start, fit.Converged, fit.Message, fit.Iterations,
-             std::chrono::duration<double, std::milli>(end - begin).count(),
-             LogRelativeError(fit.Rss, problem.Rss, 11)};
+    TRun run;
+    run.Problem = problem.Name;
+    run.Difficulty = problem.Difficulty;
+    run.Start = start;
+    run.Converged = fit.Converged;
+    run.Message = fit.Message;
+    run.Iterations = fit.Iterations;
+    run.Milliseconds = std::chrono::duration<double, std::milli>(end - begin).count();
+    run.RssDigits = LogRelativeError(fit.Rss, problem.Rss, 11);
     for (const TNistParameter& p : problem.Parameters) {
         const auto at = std::find(fit.Names.begin(), fit.Names.end(), p.Name) - fit.Names.begin();
         run.ValueDigits.push_back(LogRelativeError(fit.Values[at], p.Value, p.ValueDigits));
