@@ -178,10 +178,11 @@ std::vector<double> GaussStart(std::span<const double> x, std::span<const double
             const double centre = mid - halfRange * p[1] / (2.0 * p[2]);
             const double width = halfRange * std::sqrt(-1.0 / (2.0 * p[2]));
             const double height = sign * std::exp(p[0] - p[1] * p[1] / (4.0 * p[2]));
-            // A centre far outside the data or a height beyond reason means the parabola
-            // followed noise; the shape below is safer then.
-            const bool plausible = std::abs(centre - mid) <= 2.0 * halfRange && std::isfinite(height) &&
-                                   std::abs(height) <= 10.0 * std::abs(y[peak]) && width > 0.0;
+            // A centre more than a data range outside the data, or a height ten times the
+            // largest |y|, means the parabola followed noise; the shape below is safer then.
+            constexpr double kFarCentre = 2.0, kTallPeak = 10.0;
+            const bool plausible = std::abs(centre - mid) <= kFarCentre * halfRange && std::isfinite(height) &&
+                                   std::abs(height) <= kTallPeak * std::abs(y[peak]) && width > 0.0;
             if (plausible) return {height, centre, width};
         }
     }

@@ -372,7 +372,7 @@ T TFormula::Run(T x, std::span<const double> b, T* gradientOut, std::vector<T>& 
 {
     const int k = ParameterCount();
     const int stride = WithGradient ? k + 1 : 1;
-    T* top = stack.data() - stride;  // the slot on top of the stack
+    T* next = stack.data();  // the first free slot; the top of the stack is the slot before it
     auto gradient = [](auto* slot) { return slot + 1; };
 
     for (const TInstruction& in : m_program) {
@@ -381,28 +381,28 @@ T TFormula::Run(T x, std::span<const double> b, T* gradientOut, std::vector<T>& 
         };
         switch (in.Op) {
         case opConst:
-            top += stride;
-            top[0] = std::is_same_v<T, double> ? in.Constant : in.ConstantExtended;
+            next[0] = std::is_same_v<T, double> ? in.Constant : in.ConstantExtended;
+            next += stride;
             continue;
         case opX:
-            top += stride;
-            top[0] = x;
+            next[0] = x;
+            next += stride;
             continue;
         case opParam:
-            top += stride;
-            top[0] = b[in.Parameter];
+            next[0] = b[in.Parameter];
             if constexpr (WithGradient) {
-                std::fill(gradient(top), gradient(top) + k, T(0));
-                gradient(top)[in.Parameter] = 1.0;
+                std::fill(gradient(next), gradient(next) + k, T(0));
+                gradient(next)[in.Parameter] = 1.0;
             }
+            next += stride;
             continue;
         default:
             break;
         }
 
         if (in.Op <= opPow) {  // binary: the left operand's slot receives the result
-            T* left = top - stride;
-            const T* right = top;
+            T* left = next - 2 * stride;
+            const T* right = next - stride;
             const T l = left[0];
             const T r = right[0];
             T* gl = gradient(left);
@@ -468,11 +468,12 @@ T TFormula::Run(T x, std::span<const double> b, T* gradientOut, std::vector<T>& 
             }
             if (!InDoubleRange(result)) fail(ffOverflow);
             left[0] = result;
-            top = left;
+            next -= stride;
             continue;
         }
 
         // unary: the operand's slot receives the result; `slope` is df/du
+        T* top = next - stride;
         const T u = top[0];
         T result = 0;
         T slope = 0;
@@ -536,13 +537,13 @@ T TFormula::Run(T x, std::span<const double> b, T* gradientOut, std::vector<T>& 
     }
 
     if constexpr (WithGradient) {
-        const T* g = top + 1;
+        const T* g = gradient(stack.data());
         for (int j = 0; j < k; ++j) {
             if (!InDoubleRange(g[j])) throw EFormulaError(ffOverflow, 0);
             gradientOut[j] = g[j];
         }
     }
-    return top[0];
+    return stack[0];
 }
 
 namespace {

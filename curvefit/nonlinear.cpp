@@ -379,8 +379,10 @@ TNonlinearResult FitNonlinear(const TFormula& model, std::span<const double> x, 
     int polishSteps = 0;
     if (result.Stop == nsConverged) {
         functor.Extended = true;
-        functor.TryResiduals(b, residuals);  // the point was accepted, so it has a value
-        polishSteps = Polish(functor, b, residuals);
+        if (functor.TryResiduals(b, residuals))
+            polishSteps = Polish(functor, b, residuals);
+        else
+            residuals = search.fvec;  // a value at the edge of a domain, in double only: kept as found
     }
 
     result.Values.assign(b.data(), b.data() + k);
