@@ -57,6 +57,7 @@ struct TNonlinearOptions {
 TNonlinearResult FitNonlinear(const TFormula& model, std::span<const double> x, std::span<const double> y,
                               std::span<const double> start, const TNonlinearOptions& options = {});
 
-// The message of a stop reason ("the iteration limit was reached"); for nsNoEffect with the
-// parameters named.
+// The general message of a stop reason ("the iteration limit was reached before the fit
+// converged"); a result's Message adds the particulars (the evaluations, the parameters named,
+// the formula's fault).
 std::string NonlinearStopText(TNonlinearStop stop);

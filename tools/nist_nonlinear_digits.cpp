@@ -4,8 +4,8 @@
 //
 //   nist_nonlinear_digits [--markdown] [DIR]
 //
-// DIR defaults to the repository's testdata/nist-nonlinear. --markdown prints the table for the
-// README: the smallest digits of the estimates and of the standard errors from each start.
+// DIR defaults to the repository's testdata/nist-nonlinear. --markdown prints the same as a
+// table for the README, one row a run.
 #include "curvefit/nonlinear.h"
 #include "nist_nonlinear.h"
 
@@ -73,14 +73,14 @@ void PrintText(const std::vector<TRun>& runs)
 
 void PrintMarkdown(const std::vector<TRun>& runs)
 {
-    std::printf("| problem | difficulty | digits of b, start 1 | start 2 | digits of the standard errors, start 1 | start 2 |"
-                " time of a fit (ms), start 1 | start 2 |\n|---|---|---|---|---|---|---|---|\n");
-    for (std::size_t i = 0; i + 1 < runs.size(); i += 2) {
-        const TRun& a = runs[i];
-        const TRun& b = runs[i + 1];
-        std::printf("| %s | %s | %.1f | %.1f | %.1f | %.1f | %.2f | %.2f |\n", a.Problem.c_str(), a.Difficulty.c_str(),
-                    a.MinValueDigits(), b.MinValueDigits(), a.MinErrorDigits(), b.MinErrorDigits(), a.Milliseconds,
-                    b.Milliseconds);
+    std::printf("| problem | difficulty | start | smallest LRE | LRE of b1, b2, ... | LRE of their standard errors | ms |\n"
+                "|---|---|---|---|---|---|---|\n");
+    for (const TRun& r : runs) {
+        std::printf("| %s | %s | %d | %.1f |", r.Problem.c_str(), r.Difficulty.c_str(), r.Start, r.MinValueDigits());
+        for (double d : r.ValueDigits) std::printf(" %.1f", d);
+        std::printf(" |");
+        for (double d : r.ErrorDigits) std::printf(" %.1f", d);
+        std::printf(" | %.2f |\n", r.Milliseconds);
     }
 }
 
