@@ -3,7 +3,7 @@
 set -euo pipefail
 PACKAGES="build-essential clang libclang-rt-dev cmake pkg-config qt6-base-dev qt6-svg-dev qt6-tools-dev qt6-l10n-tools
   qt6-translations-l10n
-  libgl-dev libgtest-dev libbenchmark-dev libboost-dev fonts-liberation fonts-dejavu-core"
+  libgl-dev libgtest-dev libbenchmark-dev libboost-dev libeigen3-dev fonts-liberation fonts-dejavu-core"
 missing=""
 for p in $PACKAGES; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
