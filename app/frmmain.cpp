@@ -273,6 +273,7 @@ void TFrmMain::CreateControls()
     connect(WerteUebernehmenBtn, &QPushButton::clicked, this,
             [this] { RunHandler([this] { WerteUebernehmenBtnClick(); }); });
     CreateLanguageMenu();
+    CreateCurveMenu();
     SetUpKeyboard();
     RetranslateUi();
 }
