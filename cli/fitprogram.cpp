@@ -783,7 +783,7 @@ std::string DescribeTableFailure(const TTableFailure& f)
 
 std::string FitProgramHelp()
 {
-    return R"(Usage: kalmira-fit [options] FILE
+    return R"help(Usage: kalmira-fit [options] FILE
 
 Fits a model to the points (x, y) of a table and prints its parameters, the fit
 quality and the number of points. FILE is a table of numbers, or - for standard
@@ -874,7 +874,7 @@ A logistic growth curve, and a formula of your own with starting values:
   kalmira-fit --model logistic examples/yeast.csv
   kalmira-fit --model "y = b1*(1-exp(-b2*x))" --start b1=500,b2=1e-4 \
       examples/Misra1a.csv
-)";
+)help";
 }
 
 int RunFitProgram(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
