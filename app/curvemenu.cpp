@@ -11,6 +11,7 @@
 #include "app/formuladialog.h"
 #include "app/frmmain.h"
 #include "app/speedbutton.h"
+#include "chart/chart.h"
 #include "curvefit/builtinmodels.h"
 
 namespace {
