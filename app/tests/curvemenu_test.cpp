@@ -135,4 +135,19 @@ TEST_F(CurveMenu, ANonConvergingFitShowsWhy)
     EXPECT_EQ(CurveSamples(), 0);
 }
 
+// The menu and the dialog in English; German comes back after.
+TEST_F(CurveMenu, SpeakEnglish)
+{
+    ASSERT_TRUE(SetLanguage(kLanguageEnglish));
+    QApplication::processEvents();
+    EXPECT_EQ(W.Kurve1->title(), "Cur&ve");
+    EXPECT_EQ(W.KurveModelle[1]->text(), "&Logistic\ty = a/(1+exp(-b*(x-c)))");
+    EXPECT_EQ(W.Formel1->text(), "&Formula …");
+    TFormulaDialog dialog;
+    dialog.FormulaEdit->setText("y = a*(x+");
+    EXPECT_EQ(dialog.StatusLabel->text(), "position 10: expected a number, a name or '('");
+    EXPECT_EQ(dialog.FitButton->text(), "&Fit");
+    SetLanguage(kLanguageGerman);
+}
+
 }  // namespace
