@@ -5,13 +5,11 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <iterator>
-#include <stdexcept>
 
 #include "app/errorbox.h"
 #include "app/formuladialog.h"
 #include "app/frmmain.h"
 #include "app/speedbutton.h"
-#include "chart/chart.h"
 #include "curvefit/builtinmodels.h"
 
 namespace {
@@ -60,14 +58,7 @@ void TFrmMain::KurveClick(const TModel& model)
     DisableOptionWidgets();
     StripCurveItems();
     SBNewPnts->SetDown(false);
-    m_follower.Stop();
-    m_lastFit.reset();
-    TFitResult fit;
-    CalcModelFit(m_stats, model, fit);
-    if (fit.Status == fsFailed)
-        throw std::runtime_error(
-            tr("Die Anpassung ist nicht konvergiert: %1").arg(QString::fromStdString(fit.Failure)).toStdString());
-    DrawFit(fit, SampleCurve(fit, RChart1->Scale1X().RangeLow(), RChart1->Scale1X().RangeHigh(), kCurveSamples));
+    FitAndDraw(model);
 }
 
 void TFrmMain::Formel1Click()

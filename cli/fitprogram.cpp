@@ -813,6 +813,7 @@ Models (--model):
                    poly:3, spline:0.5 and the six models above, one line
                    each, the best first
   A comma-separated list (line,exp,poly:4) compares the models named.
+
 The models from power on are fitted by nonlinear least squares in y
 (Levenberg-Marquardt with exact derivatives); the six named ones find their
 own starting values in the data. A fit that does not converge fails and
