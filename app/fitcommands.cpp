@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cmath>
 #include <exception>
+#include <stdexcept>
 
 #include "app/frmmain.h"
 #include "app/speedbutton.h"
@@ -51,13 +52,17 @@ std::string TFrmMain::TruncationText(const TFitResult& fit) const
 }
 
 // Fit, quality, curve, texts: the steps every fit command shares after removing the old curve.
-// False when the polynomial's decomposition failed (nothing is shown then).
+// False when the polynomial's decomposition failed (nothing is shown then); a nonlinear fit that
+// did not converge raises with its reason.
 bool TFrmMain::FitAndDraw(const TModel& model)
 {
     m_follower.Stop();
     ForgetLastFit();
     TFitResult fit;
     if (!CalcModelFit(m_stats, model, fit)) return false;
+    if (fit.Status == fsFailed)
+        throw std::runtime_error(
+            tr("Die Anpassung ist nicht konvergiert: %1").arg(QString::fromStdString(fit.Failure)).toStdString());
     DrawFit(fit, SampleCurve(fit, RChart1->Scale1X().RangeLow(), RChart1->Scale1X().RangeHigh(), kCurveSamples));
     return true;
 }

@@ -280,6 +280,7 @@ void TFrmMain::CreateControls()
     connect(WerteUebernehmenBtn, &QPushButton::clicked, this,
             [this] { RunHandler([this] { WerteUebernehmenBtnClick(); }); });
     CreateLanguageMenu();
+    CreateCurveMenu();
     CreateStatisticsMenu();
     SetUpKeyboard();
     RetranslateUi();

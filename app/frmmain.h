@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/splinefollower.h"
 #include "curvefit/curvefit.h"
@@ -18,6 +19,7 @@ class QMenu;
 class QPushButton;
 class QScrollBar;
 class TFloatEdit;
+class TFormulaDialog;
 class TFormHilfe;
 class THelpWindow;
 class TNumLab;
@@ -80,6 +82,10 @@ public:
     QMenu* Sprache1 = nullptr;        // the language: "Deutsch" or "English"
     QAction* Deutsch1 = nullptr;
     QAction* English1 = nullptr;
+    QMenu* Kurve1 = nullptr;                // the nonlinear models: the built-ins and "Formel ..."
+    std::vector<QAction*> KurveModelle;     // the built-ins, in the order of BuiltinModels()
+    QAction* Formel1 = nullptr;
+    TFormulaDialog* FormelDialog = nullptr; // made at its first showing; keeps the last formula
     TFormHilfe* FormHilfe;
     THelpWindow* HelpWindow = nullptr;  // the help text, made at its first showing
     QAction* Anzeige1 = nullptr;        // the menu "Anzeige": the statistics and the bands
@@ -111,6 +117,8 @@ public:
     void BButSplineClick();
     void SBarSmoothSplineChange();
     void BtnSplineAutoClick();
+    void KurveClick(const TModel& model);   // fits a nonlinear model; one that does not converge raises
+    void Formel1Click();
     void FormClose();
     void Ende1Click();
     void Info1Click();
@@ -160,6 +168,8 @@ private:
     void CreateControls();
     void SetUpKeyboard();
     void CreateLanguageMenu();
+    void CreateCurveMenu();
+    void RetranslateCurveMenu();
     void SmoothBarMoved();
     void ConfigureChart();
     void LayoutClient();

@@ -124,6 +124,7 @@ void TFrmMain::RetranslateUi()
     WerteUebernehmenBtn->setText(tr("&Werte übernehmen"));
     // The entry keeps the other language's word beside its own, for a user who reads only that.
     Sprache1->setTitle(tr("Sp&rache (Language)"));
+    RetranslateCurveMenu();
     Deutsch1->setChecked(CurrentLanguage() == kLanguageGerman);
     English1->setChecked(CurrentLanguage() == kLanguageEnglish);
     RetranslateStatisticsMenu();

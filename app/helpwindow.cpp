@@ -87,6 +87,17 @@ Kurve das 95-%-Konfidenzband (wo die Kurve selbst liegen kann) und das breitere 
 neuer Messwert liegen kann); der Spline hat keine Bänder. Gerechnet wird beides nur, solange das
 Fenster offen oder die Bänder eingeschaltet sind.</p>
 
+<h3>Das Menü &bdquo;Kurve&ldquo;</h3>
+<p>Potenz (y = a&middot;x<sup>b</sup>), logistische Kurve (y = a/(1 + e<sup>&minus;b(x &minus; c)</sup>)),
+Gauß-Glocke (y = a&middot;e<sup>&minus;(x &minus; b)&sup2;/(2c&sup2;)</sup>), Sättigung (y = a&middot;x/(b + x)),
+Exponentiell mit Versatz (y = a&middot;e<sup>b&middot;x</sup> + c) und Exponentiell in y
+(y = a&middot;e<sup>b&middot;x</sup>, anders als &bdquo;Expon.&ldquo; in y selbst angepasst) minimieren
+&Sigma; (y &minus; f(x))&sup2; nichtlinear, von Startwerten aus, die sie in den Daten finden.
+&bdquo;Formel &hellip;&ldquo; nimmt ein eigenes Modell wie y = b1*(1-exp(-b2*x)) mit + &minus; * / ^,
+Klammern, Zahlen, x, pi und exp, ln, log10, sqrt, sin, cos, tan, atan, abs; jeder andere Name ist
+ein Parameter. Startwerte (b1 = 500; b2 = 1e-4) sind freiwillig, die übrigen beginnen bei 1. Der
+Anpassungsgrad ist hier R&sup2; in y. Eine Anpassung, die nicht konvergiert, sagt warum.</p>
+
 <h3>Die Maus in der Grafik</h3>
 <ul>
 <li>Mit gedrückter linker Taste ziehen verschiebt den sichtbaren Ausschnitt; die nächste Anpassung
@@ -189,6 +200,17 @@ adjusted R&sup2;, F with its p value, AIC and BIC; below them the residuals agai
 confidence band around the curve (where the curve itself may lie) and the wider prediction band
 (where a new observation may lie); the spline has no bands. Both are computed only while the
 window is open or the bands are on.</p>
+
+<h3>The &ldquo;Curve&rdquo; menu</h3>
+<p>Power (y = a&middot;x<sup>b</sup>), logistic curve (y = a/(1 + e<sup>&minus;b(x &minus; c)</sup>)),
+Gaussian peak (y = a&middot;e<sup>&minus;(x &minus; b)&sup2;/(2c&sup2;)</sup>), saturation (y = a&middot;x/(b + x)),
+exponential with offset (y = a&middot;e<sup>b&middot;x</sup> + c) and exponential in y
+(y = a&middot;e<sup>b&middot;x</sup>, fitted in y itself, unlike &ldquo;Expon.&rdquo;) minimise
+&Sigma; (y &minus; f(x))&sup2; by nonlinear least squares, from starting values they find in the data.
+&ldquo;Formula &hellip;&rdquo; takes a model of your own such as y = b1*(1-exp(-b2*x)) with + &minus; * / ^,
+parentheses, numbers, x, pi and exp, ln, log10, sqrt, sin, cos, tan, atan, abs; every other name
+is a parameter. Starting values (b1 = 500; b2 = 1e-4) are optional, the others start at 1. The
+goodness of fit is R&sup2; in y here. A fit that does not converge says why.</p>
 
 <h3>The mouse in the graph</h3>
 <ul>

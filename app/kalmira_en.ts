@@ -145,6 +145,93 @@ to the file cfit.asc.</translation>
     </message>
 </context>
 <context>
+    <name>TFormulaDialog</name>
+    <message>
+        <source>erwartet wird eine Zahl, ein Name oder &apos;(&apos;</source>
+        <translation>expected a number, a name or &apos;(&apos;</translation>
+    </message>
+    <message>
+        <source>erwartet wird ein Operator oder das Ende der Formel</source>
+        <translation>expected an operator or the end of the formula</translation>
+    </message>
+    <message>
+        <source>erwartet wird &apos;)&apos;</source>
+        <translation>expected &apos;)&apos;</translation>
+    </message>
+    <message>
+        <source>erwartet wird &apos;(&apos; nach dem Funktionsnamen</source>
+        <translation>expected &apos;(&apos; after the function name</translation>
+    </message>
+    <message>
+        <source>erwartet werden die Ziffern des Exponenten</source>
+        <translation>expected the digits of the exponent</translation>
+    </message>
+    <message>
+        <source>erwartet wird &apos;=&apos; nach y</source>
+        <translation>expected &apos;=&apos; after y</translation>
+    </message>
+    <message>
+        <source>unbekannte Funktion &apos;%1&apos;</source>
+        <translation>unknown function &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>y darf rechts vom &apos;=&apos; nicht stehen</source>
+        <translation>y must not appear right of the &apos;=&apos;</translation>
+    </message>
+    <message>
+        <source>zu tief geschachtelt</source>
+        <translation>nested too deeply</translation>
+    </message>
+    <message>
+        <source>die Formel hat hier keinen Wert</source>
+        <translation>the formula has no value here</translation>
+    </message>
+    <message>
+        <source>Position %1: %2</source>
+        <translation>position %1: %2</translation>
+    </message>
+    <message>
+        <source>Formel</source>
+        <translation>Formula</translation>
+    </message>
+    <message>
+        <source>&amp;Formel:</source>
+        <translation>&amp;Formula:</translation>
+    </message>
+    <message>
+        <source>&amp;Startwerte:</source>
+        <translation>&amp;Starting values:</translation>
+    </message>
+    <message>
+        <source>zum Beispiel b1 = 500; b2 = 1e-4 (sonst 1)</source>
+        <translation>for example b1 = 500; b2 = 1e-4 (otherwise 1)</translation>
+    </message>
+    <message>
+        <source>&amp;Anpassen</source>
+        <translation>&amp;Fit</translation>
+    </message>
+    <message>
+        <source>Abbrechen</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Die Formel hat keinen Parameter.</source>
+        <translation>The formula has no parameter.</translation>
+    </message>
+    <message>
+        <source>Parameter: %1</source>
+        <translation>Parameters: %1</translation>
+    </message>
+    <message>
+        <source>Startwert &apos;%1&apos;: erwartet wird Name = Zahl</source>
+        <translation>Starting value &apos;%1&apos;: expected name = number</translation>
+    </message>
+    <message>
+        <source>Die Formel hat keinen Parameter &apos;%1&apos;.</source>
+        <translation>The formula has no parameter &apos;%1&apos;.</translation>
+    </message>
+</context>
+<context>
     <name>TFrmMain</name>
     <message>
         <source>Tabelle ist leer</source>
@@ -241,6 +328,42 @@ to the file cfit.asc.</translation>
     <message>
         <source>&amp;Achsen an Daten anpassen</source>
         <translation>Fit &amp;axes to the data</translation>
+    </message>
+    <message>
+        <source>&amp;Kurve</source>
+        <translation>Cur&amp;ve</translation>
+    </message>
+    <message>
+        <source>&amp;Potenz</source>
+        <translation>&amp;Power</translation>
+    </message>
+    <message>
+        <source>&amp;Logistisch</source>
+        <translation>&amp;Logistic</translation>
+    </message>
+    <message>
+        <source>&amp;Gauß-Glocke</source>
+        <translation>&amp;Gaussian peak</translation>
+    </message>
+    <message>
+        <source>&amp;Sättigung</source>
+        <translation>&amp;Saturation</translation>
+    </message>
+    <message>
+        <source>&amp;Exponentiell mit Versatz</source>
+        <translation>&amp;Exponential with offset</translation>
+    </message>
+    <message>
+        <source>Exponentiell &amp;in y</source>
+        <translation>Exponential &amp;in y</translation>
+    </message>
+    <message>
+        <source>&amp;Formel …</source>
+        <translation>&amp;Formula …</translation>
+    </message>
+    <message>
+        <source>Die Anpassung ist nicht konvergiert: %1</source>
+        <translation>The fit did not converge: %1</translation>
     </message>
     <message>
         <source>An&amp;zeige</source>

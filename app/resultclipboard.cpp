@@ -27,6 +27,7 @@ std::string ModelName(const TModel& model)
         case mkExp: return "Exponentiell";
         case mkPoly: return "Polynom " + std::to_string(model.Order) + ". Ordnung";
         case mkSpline: return "Glättungsspline";
+        case mkNonlinear: return model.Builtin.empty() ? "Formel" : model.Builtin;
     }
     return {};
 }

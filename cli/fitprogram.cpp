@@ -24,6 +24,7 @@ enum TFormat { fmText, fmCsv, fmJson };
 
 struct TOptions {
     std::vector<TModelChoice> Models;
+    std::string Start;     // --start, given to the nonlinear models once all options are read
     bool Several = false;  // --model all or a list: one line per model, sorted by quality
     std::vector<double> At;
     std::vector<double> Band;
@@ -65,6 +66,8 @@ void ParseOption(const std::string& name, const std::string& value, TOptions& o)
         std::string message;
         if (!ParseModelList(value, o.Models, message)) throw TUsageError{message};
         o.Several = value == "all" || o.Models.size() > 1;
+    } else if (name == "--start") {
+        o.Start = value;
     } else if (name == "--at" || name == "--band") {
         std::vector<double>& xs = name == "--at" ? o.At : o.Band;
         xs.clear();
@@ -109,7 +112,7 @@ void ParseOption(const std::string& name, const std::string& value, TOptions& o)
 
 TOptions ParseArguments(const std::vector<std::string>& args)
 {
-    static const char* const kWithValue[] = {"--model", "-m", "--at", "--band", "--level", "--sigma-column",
+    static const char* const kWithValue[] = {"--model", "-m", "--start", "--at", "--band", "--level", "--sigma-column",
                                              "--format", "--digits", "--columns", "--skip", "--separator"};
     TOptions o;
     std::string unused;
@@ -154,6 +157,10 @@ TOptions ParseArguments(const std::vector<std::string>& args)
         ParseOption(name, value, o);
     }
     if (!o.Help && o.File.empty()) throw TUsageError{"no FILE given (use - for standard input)"};
+    if (!o.Start.empty()) {
+        std::string message;
+        if (!ApplyStart(o.Start, o.Models, message)) throw TUsageError{message};
+    }
     if (o.AbsoluteSigma && o.SigmaColumn == 0) throw TUsageError{"--absolute-sigma needs --sigma-column"};
     // Rows of three values or more: x and y are the first two unless chosen.
     if (o.SigmaColumn > 0 && o.Read.ColumnX == 0 && o.Read.ColumnY == 0) {
@@ -373,6 +380,7 @@ void PrintTextOne(std::ostream& out, const TModelFit& fit, int points, int digit
     if (RawFormCancels(fit)) rows.emplace_back("note", CancellationNote(fit));
     rows.emplace_back("quality", Number(r.Quality, digits));
     rows.emplace_back("points", std::to_string(points));
+    if (r.Model.Kind == mkNonlinear) rows.emplace_back("iterations", std::to_string(r.Iterations));
     if (r.Truncated) rows.emplace_back("note", TruncationNote(fit, distinctX));
     if (HasCentredForm(fit)) {
         rows.emplace_back("centred", CentredFormula(fit));
@@ -478,6 +486,7 @@ void PrintCsv(std::ostream& out, const std::vector<TModelFit>& fits, int points,
         for (const TFitParameter& p : r.Parameters) row(p.Name, Number(p.Value, digits));
         row("quality", Number(r.Quality, digits));
         row("points", std::to_string(points));
+        if (r.Model.Kind == mkNonlinear) row("iterations", std::to_string(r.Iterations));
         if (r.Truncated) row("truncated", "1");
         if (HasCentredForm(f)) {
             row("centre", Number(r.Centered.Centre, digits));
@@ -554,6 +563,7 @@ std::string JsonModel(const TModelFit& f, int points, int digits, double level, 
             j += (i ? ", " : "") + Number(r.Centered.Coefficients[i], digits);
         j += std::string("]}, \"raw_form_cancels\": ") + (RawFormCancels(f) ? "true" : "false");
     }
+    if (f.Choice.Kind == mkNonlinear) j += ", \"iterations\": " + std::to_string(r.Iterations);
     if (r.HasErrors) {
         j += ", \"uncertainty\": {";
         for (std::size_t i = 0; i < r.Parameters.size(); ++i) {
@@ -801,7 +811,7 @@ std::string DescribeTableFailure(const TTableFailure& f)
 
 std::string FitProgramHelp()
 {
-    return R"(Usage: kalmira-fit [options] FILE
+    return R"help(Usage: kalmira-fit [options] FILE
 
 Fits a model to the points (x, y) of a table and prints its parameters, the fit
 quality and the number of points. FILE is a table of numbers, or - for standard
@@ -820,9 +830,25 @@ Models (--model):
   spline:auto      the spline smoothed as generalised cross-validation chooses
   spline:df=N      the spline with N equivalent degrees of freedom, from 2 (the
                    line) to the number of distinct x
+  power            y = a*x^b
+  logistic         y = a/(1+exp(-b*(x-c)))
+  gauss            y = a*exp(-(x-b)^2/(2*c^2))
+  saturation       y = a*x/(b+x)
+  exp-offset       y = a*exp(b*x)+c
+  exp-y            y = a*exp(b*x), fitted in y itself (exp fits ln y)
+  "y = FORMULA"    a model of your own, such as "y = b1*(1-exp(-b2*x))":
+                   + - * / ^, parentheses, numbers, x, pi, exp, ln, log10,
+                   sqrt, sin, cos, tan, atan, abs; every other name is a
+                   parameter, starting at 1 unless --start gives it
   all              line, parabola, reciprocal, log, reciprocal-log, exp,
-                   poly:3 and spline:0.5, one line each, the best first
+                   poly:3, spline:0.5 and the six models above, one line
+                   each, the best first
   A comma-separated list (line,exp,poly:4) compares the models named.
+
+The models from power on are fitted by nonlinear least squares in y
+(Levenberg-Marquardt with exact derivatives); the six named ones find their
+own starting values in the data. A fit that does not converge fails and
+says why.
 The quality is the coefficient of determination R^2; reciprocal, log,
 reciprocal-log and exp measure it in the variables they regress (1/y, ln x,
 ln y). Several models are ranked by the AIC of their residuals in y itself,
@@ -833,9 +859,14 @@ every parameter, the residual standard error, adjusted R^2, F with its p
 value, AIC and BIC, following the usual conventions of linear regression
 (s^2 = RSS/(n - p), t on n - p degrees of freedom); the transformed models
 in the variables they regress, exp's k0 with the interval e^(that of ln k0).
+The nonlinear models take their standard errors from the Jacobian at the
+solution (s^2 (J^T J)^-1), their bands by the delta method, and print the
+number of iterations; they have no F.
 
 Options:
   -m, --model MODEL     the model, or all, or a list (default line)
+  --start NAME=V,...    starting values of a formula's (or a built-in's)
+                        parameters, such as b1=500,b2=1e-4
   --at X,...            also print the fitted value at each X
   --band X,...          also print the confidence band of the curve and the
                         prediction band of a new point at each X
@@ -871,7 +902,11 @@ Example: which model suits a table best, and a polynomial's value at 0.5 as
 JSON (the files are in the examples folder of the sources):
   kalmira-fit --model all --digits 5 examples/growth.csv
   kalmira-fit --model poly:5 --at 0.5 --format json examples/Wampler1.csv
-)";
+A logistic growth curve, and a formula of your own with starting values:
+  kalmira-fit --model logistic examples/yeast.csv
+  kalmira-fit --model "y = b1*(1-exp(-b2*x))" --start b1=500,b2=1e-4 \
+      examples/Misra1a.csv
+)help";
 }
 
 int RunFitProgram(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)

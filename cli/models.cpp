@@ -1,5 +1,6 @@
 #include "cli/models.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -7,7 +8,9 @@
 #include <numbers>
 
 #include "common/errors.h"
+#include "curvefit/builtinmodels.h"
 #include "curvefit/curvefit.h"
+#include "curvefit/formula.h"
 
 namespace {
 
@@ -96,6 +99,23 @@ bool ParseModel(std::string_view text, TModelChoice& choice, std::string& messag
             return true;
         }
     }
+    // "spline:df=N" names a model of its own; any other text with "=" is a formula.
+    if (text.find('=') != std::string_view::npos && !text.starts_with("spline:")) {
+        try {
+            TFormula formula(text);
+        } catch (const EFormulaError& e) {
+            message = "the formula '" + std::string(text) + "' does not parse: " + e.what();
+            return false;
+        }
+        choice.Kind = mkNonlinear;
+        choice.Formula = std::string(text);
+        return true;
+    }
+    if (FindBuiltinModel(text)) {
+        choice.Kind = mkNonlinear;
+        choice.Builtin = std::string(text);
+        return true;
+    }
     if (text.starts_with("poly:")) {
         const std::string_view number = text.substr(5);
         int order = -1;
@@ -138,7 +158,9 @@ bool ParseModel(std::string_view text, TModelChoice& choice, std::string& messag
         return true;
     }
     message = "unknown model '" + std::string(text) +
-              "' (models: line, parabola, reciprocal, log, reciprocal-log, exp, poly:N, spline:F, spline:auto, spline:df=N, all)";
+              "' (models: line, parabola, reciprocal, log, reciprocal-log, exp, poly:N, spline:F, spline:auto, "
+              "spline:df=N, power, logistic, gauss, saturation, exp-offset, exp-y, a formula such as \"y = a*x^b\", "
+              "all)";
     return false;
 }
 
@@ -149,6 +171,10 @@ std::vector<TModelChoice> AllModels()
     for (const char* name : {"line", "parabola", "reciprocal", "log", "reciprocal-log", "exp", "poly:3", "spline:0.5"}) {
         all.emplace_back();
         ParseModel(name, all.back(), unused);
+    }
+    for (const TBuiltinModel& builtin : BuiltinModels()) {
+        all.emplace_back();
+        ParseModel(builtin.Name, all.back(), unused);
     }
     return all;
 }
@@ -168,6 +194,50 @@ bool ParseModelList(std::string_view text, std::vector<TModelChoice>& choices, s
         if (comma == std::string_view::npos) return true;
         text.remove_prefix(comma + 1);
     }
+}
+
+bool ApplyStart(std::string_view text, std::vector<TModelChoice>& choices, std::string& message)
+{
+    std::vector<std::pair<std::string, double>> start;
+    while (true) {
+        const std::size_t comma = text.find(',');
+        const std::string_view part = text.substr(0, comma);
+        const std::size_t equals = part.find('=');
+        double value = 0;
+        if (equals == std::string_view::npos || equals == 0 || !ReadDouble(part.substr(equals + 1), value)) {
+            message = "--start takes starting values such as b1=500,b2=1e-4; not '" + std::string(part) + "'";
+            return false;
+        }
+        const std::string name(part.substr(0, equals));
+        for (const auto& given : start)
+            if (given.first == name) {
+                message = "--start gives " + name + " twice";
+                return false;
+            }
+        start.emplace_back(name, value);
+        if (comma == std::string_view::npos) break;
+        text.remove_prefix(comma + 1);
+    }
+    bool any = false;
+    for (TModelChoice& choice : choices) {
+        if (choice.Kind != mkNonlinear) continue;
+        any = true;
+        const std::vector<std::string> names = ParameterNames(choice);
+        for (const auto& given : start)
+            if (std::find(names.begin(), names.end(), given.first) == names.end()) {
+                std::string list;
+                for (const std::string& n : names) list += (list.empty() ? "" : ", ") + n;
+                message = "--start: the model '" + choice.Text + "' has no parameter '" + given.first +
+                          "' (its parameters: " + list + ")";
+                return false;
+            }
+        choice.Start = start;
+    }
+    if (!any) {
+        message = "--start applies to a formula or a built-in nonlinear model only";
+        return false;
+    }
+    return true;
 }
 
 namespace {
@@ -206,6 +276,10 @@ TModelFit FitModel(TCurveFit& engine, const TModelChoice& choice, const TFitRequ
         if (!fit.Message.empty()) return fit;
         if (!CalcModelFit(engine, choice, model)) {
             fit.Message = choice.Text + ": the singular value decomposition did not converge";
+            return fit;
+        }
+        if (model.Status == fsFailed) {
+            fit.Message = choice.Text + ": " + model.Failure;
             return fit;
         }
         AddStatistics(engine, model, request.Statistics);

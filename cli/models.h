@@ -13,15 +13,22 @@ struct TModelChoice : TModel {
     std::string Text;         // as the user names it: "line", "poly:5", "spline:0.25"
 };
 
-// Reads one model name ("line", "poly:5", "spline:0.25"); false with an English message when
-// the name is unknown or its number is out of range.
+// Reads one model name ("line", "poly:5", "spline:0.25", "logistic") or a formula (a text with
+// "=", such as "y = a*x^b"); false with an English message when the name is unknown, its number
+// is out of range, or the formula does not parse (the message names the position and what was
+// expected there).
 bool ParseModel(std::string_view text, TModelChoice& choice, std::string& message);
 
 // "all" or a comma-separated list of model names.
 bool ParseModelList(std::string_view text, std::vector<TModelChoice>& choices, std::string& message);
 
-// The models that "all" stands for.
+// The models that "all" stands for: the eight of the engine and the built-in nonlinear models.
 std::vector<TModelChoice> AllModels();
+
+// Reads starting values "b1=500,b2=1e-4" and gives them to every nonlinear model of `choices`;
+// false with an English message for a value that is no number, a name given twice, or a name
+// that one of those models does not hold.
+bool ApplyStart(std::string_view text, std::vector<TModelChoice>& choices, std::string& message);
 
 // The fitted value at one x. Defined is false where the model has no value there (the spline
 // outside its data, a logarithm of x <= 0, a zero denominator) or where its evaluation faults

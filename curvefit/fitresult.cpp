@@ -23,9 +23,11 @@
 #include <boost/math/distributions/students_t.hpp>
 #include <cmath>
 #include <numbers>
+#include <span>
 
 #include "common/errors.h"
 #include "curvefit/curvefit.h"
+#include "curvefit/formula.h"
 #include "curvefit/kernels.h"
 #include "curvefit/models.h"
 #include "curvefit/numeric.h"
@@ -340,6 +342,8 @@ void AddStatistics(TCurveFit& engine, TFitResult& fit, const TStatisticsOptions&
     if (weighted && kind != mkLine && kind != mkParabola && kind != mkPoly)
         throw EQZLMath2Error("AddStatistics: standard deviations of y apply to the line, the parabola and the "
                              "polynomial only");
+    // A nonlinear model's statistics come with its fit.
+    if (kind == mkNonlinear) return;
     const TXOf xOf = XOfKind(kind);
     const TYOf yOf = YOfKind(kind);
     const TRegressionData d = RegressionData(engine, xOf, yOf, options.Sigma);
@@ -526,10 +530,44 @@ double BackToY(TYOf yOf, double Y)
     }
 }
 
+// The delta method's band of a nonlinear model: var f(x) = g^T C g with the gradient g of f in
+// the parameters at x; a new point adds the residual variance s^2.
+TBandPoint NonlinearBandAt(const TFitResult& fit, double x, double level)
+{
+    TBandPoint band;
+    band.X = x;
+    const TFitStatistics& st = fit.Statistics;
+    if (!fit.HasErrors || !fit.Formula || st.Dof <= 0) return band;
+    const std::size_t k = fit.Coefficients.size();
+    double y = 0;
+    std::vector<double> g(k);
+    try {
+        fit.Formula->Evaluate(std::span<const double>(&x, 1), fit.Coefficients, std::span<double>(&y, 1), g);
+    } catch (const EQZLError&) {
+        return band;  // the model has no value or no derivative at x
+    }
+    long double variance = 0;
+    for (std::size_t i = 0; i < k; ++i)
+        for (std::size_t j = 0; j < k; ++j) variance += g[i] * static_cast<long double>(fit.Covariance[i * k + j]) * g[j];
+    const long double s2 = static_cast<long double>(st.ResidualStdError) * st.ResidualStdError;
+    const double q = StudentQuantile(level, st.Dof);
+    const double conf = q * static_cast<double>(std::sqrt(std::max(0.0L, variance)));
+    const double pred = q * static_cast<double>(std::sqrt(std::max(0.0L, variance) + s2));
+    if (!std::isfinite(conf) || !std::isfinite(pred) || !std::isfinite(y + pred) || !std::isfinite(y - pred)) return band;
+    band.Defined = true;
+    band.Y = y;
+    band.ConfLow = y - conf;
+    band.ConfHigh = y + conf;
+    band.PredLow = y - pred;
+    band.PredHigh = y + pred;
+    return band;
+}
+
 }  // namespace
 
 TBandPoint BandAt(const TFitResult& fit, double x, double level)
 {
+    if (fit.Model.Kind == mkNonlinear) return NonlinearBandAt(fit, x, level);
     TBandPoint band;
     band.X = x;
     const TRegressionBasis& basis = fit.Basis;

@@ -12,6 +12,10 @@
 // counted as a parameter. The transformed models are regressions in the variables they regress
 // (reciprocal: 1/y on x; log: y on ln x; reciprocal-log: 1/y on ln x; exp: ln y on x), as their
 // quality is; exp's k0 = e^b0 gets the standard error k0 se(b0) and the interval e^(interval of b0).
+// A nonlinear model is fitted in y itself and brings its statistics from its fit: the standard
+// errors from the Jacobian at the solution, R^2 in y, AIC and BIC as for a linear model with k
+// parameters, and no F (a curve through no intercept has no null model that F would test).
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,6 +23,7 @@
 #include "curvefit/modelkind.h"
 
 class TCurveFit;
+class TFormula;
 
 enum TFitStatus {
     fsFitted,        // every parameter is determined by the data
@@ -78,8 +83,10 @@ struct TFitResult {
     bool Truncated = false;            // mkPoly: a singular value was discarded
     TCenteredPoly Centered;            // mkPoly, mkParabola: the form every value is computed from
     TCurveFit* Engine = nullptr;       // mkSpline: the engine whose spline cache is the curve
+    std::shared_ptr<const TFormula> Formula;  // mkNonlinear: the compiled model the values come from
+    int Iterations = 0;                // mkNonlinear: the Jacobian evaluations of the search
 
-    // Filled by AddStatistics.
+    // Filled by AddStatistics; for mkNonlinear by CalcModelFit, with the residuals always.
     bool HasErrors = false;            // standard errors, intervals and bands are there
     std::vector<TFitParameter> Parameters;
     TFitStatistics Statistics;
@@ -105,6 +112,8 @@ struct TStatisticsOptions {
 void AddStatistics(TCurveFit& engine, TFitResult& fit, const TStatisticsOptions& options = {});
 
 // The confidence and prediction band of a fit with errors at x, at the level (0.95 for 95 %).
+// A nonlinear model's band is the delta method's: the variance of f(x) is g^T C g with the
+// gradient g of f in its parameters at x and their covariance C.
 struct TBandPoint {
     double X = 0.0;
     bool Defined = false;  // false where the model has no value or the band does not map back

@@ -3,10 +3,17 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <memory>
+#include <numbers>
+#include <span>
 
+#include "common/errors.h"
 #include "common/fpguard.h"
 #include "common/numtext.h"
+#include "curvefit/builtinmodels.h"
 #include "curvefit/curvefit.h"
+#include "curvefit/formula.h"
+#include "curvefit/nonlinear.h"
 
 namespace {
 
@@ -35,6 +42,82 @@ const TClosedFormTexts& ClosedFormTexts(TModelKind kind)
 int PolyOrder(const TModel& model) { return std::clamp(model.Order, 0, kMaxPolyOrder); }
 
 std::string N(double v) { return NumberToText(v, 1, 3); }
+
+// The formula a nonlinear model stands for: the built-in's, or the user's own.
+std::string NonlinearFormula(const TModel& model)
+{
+    if (model.Builtin.empty()) return model.Formula;
+    const TBuiltinModel* builtin = FindBuiltinModel(model.Builtin);
+    if (!builtin) throw EQZLMath2Error("unknown built-in model '" + model.Builtin + "'");
+    return builtin->Formula;
+}
+
+// The starting values in the formula's parameter order: those given by name, the rest the
+// built-in's own from the data, or 1 for a formula of the user's. A name the formula does not
+// hold is an error, since a mistyped name would otherwise start silently at 1.
+std::vector<double> StartingValues(const TModel& model, const TFormula& formula, std::span<const double> x,
+                                   std::span<const double> y)
+{
+    const std::vector<std::string>& names = formula.Parameters();
+    const TBuiltinModel* builtin = model.Builtin.empty() ? nullptr : FindBuiltinModel(model.Builtin);
+    std::vector<double> start = builtin && model.Start.size() < names.size() ? builtin->Start(x, y)
+                                                                              : std::vector<double>(names.size(), 1.0);
+    for (const auto& [name, value] : model.Start) {
+        const auto at = std::find(names.begin(), names.end(), name);
+        if (at == names.end()) {
+            std::string list;
+            for (const std::string& n : names) list += (list.empty() ? "" : ", ") + n;
+            throw EQZLMath2Error("the model has no parameter '" + name + "' (its parameters: " + list + ")");
+        }
+        start[std::size_t(at - names.begin())] = value;
+    }
+    return start;
+}
+
+// Fits a nonlinear model by least squares in y and takes over what the fit reports: the
+// estimates with their standard errors, the covariance, the residuals and the statistics. A fit
+// that did not converge fails with the reason, never with the values where the search stopped.
+void FitNonlinearModel(const TCurveFit& engine, TFitResult& fit)
+{
+    auto formula = std::make_shared<const TFormula>(NonlinearFormula(fit.Model));
+    const std::size_t n = std::size_t(engine.PointCount());
+    const std::span<const double> x(engine.PointTable().ColumnData(1), n), y(engine.PointTable().ColumnData(2), n);
+    const TNonlinearResult r = FitNonlinear(*formula, x, y, StartingValues(fit.Model, *formula, x, y));
+    fit.Formula = std::move(formula);
+    fit.Iterations = r.Iterations;
+    if (!r.Converged) {
+        fit.Status = fsFailed;
+        fit.Failure = r.Message;
+        return;
+    }
+    fit.Status = fsFitted;
+    fit.Coefficients = r.Values;
+    fit.Quality = r.RSquared;
+    fit.Covariance = r.Covariance;
+    fit.Residuals = r.Residuals;
+    fit.HasErrors = !r.Covariance.empty() && r.DegreesOfFreedom > 0;
+    for (std::size_t j = 0; j < r.Values.size(); ++j)
+        fit.Parameters.push_back({r.Names[j], r.Values[j], fit.HasErrors ? r.StdErrors[j] : 0.0, r.Determined[j]});
+
+    TFitStatistics& st = fit.Statistics;
+    const int k = static_cast<int>(r.Values.size());
+    st.Points = r.Points;
+    st.Rank = k;
+    st.Dof = r.DegreesOfFreedom;
+    st.Rss = r.Rss;
+    st.ResidualStdError = r.ResidualStdError;
+    st.RSquared = r.RSquared;
+    st.AdjRSquared = 1 - (1 - r.RSquared) * (r.Points - 1) / double(r.DegreesOfFreedom);
+    if (r.Rss > 0) {
+        // -2 log L of the normal model with the maximum-likelihood variance RSS / n, the
+        // variance counted as a parameter, as for the linear models.
+        const double minus2LogL =
+            r.Points * (std::log(2 * std::numbers::pi) + 1 - std::log(double(r.Points)) + std::log(r.Rss));
+        st.HasInformation = true;
+        st.Aic = minus2LogL + 2.0 * (k + 1);
+        st.Bic = minus2LogL + std::log(double(r.Points)) * (k + 1);
+    }
+}
 
 }  // namespace
 
@@ -77,6 +160,10 @@ bool CalcModelFit(TCurveFit& engine, const TModel& model, TFitResult& fit)
         fit.Engine = &engine;
         break;
     }
+    case mkNonlinear:
+        // Its status, parameters and statistics all come from the search.
+        FitNonlinearModel(engine, fit);
+        return true;
     }
     fit.Quality = q;
     fit.Status = fit.Truncated ? fsUndetermined : fsFitted;
@@ -117,6 +204,16 @@ bool UnguardedValue(const TFitResult& fit, double x, double& y)
         y = fit.Engine->SplineValue(x, quality, valid);
         return valid;
     }
+    case mkNonlinear:
+        try {
+            y = fit.Formula->Value(x, k);
+            return true;
+        } catch (const EFormulaError& e) {
+            // An overflow is a fault of the curve; a point outside the formula's domain (ln of a
+            // negative number, a division by 0) is one where the model has no value.
+            if (e.Code == ffOverflow) throw EOverflow();
+            return false;
+        }
     }
     return false;
 }
@@ -195,6 +292,19 @@ TSampledCurve SampleCurve(const TFitResult& fit, double low, double high, int sa
     return Sample(fit, low, high, samples, ModelValue);
 }
 
+namespace {
+
+// The formula as the user wrote it, with "y = " in front where it starts with its right side.
+std::string WithResponse(const std::string& formula)
+{
+    std::string text = formula;
+    text.erase(0, text.find_first_not_of(" \t"));
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.pop_back();
+    return text.find('=') == std::string::npos ? "y = " + text : text;
+}
+
+}  // namespace
+
 std::string FormulaText(const TModel& model)
 {
     switch (model.Kind) {
@@ -205,6 +315,7 @@ std::string FormulaText(const TModel& model)
         return f;
     }
     case mkSpline: return "y = cubic smoothing spline";
+    case mkNonlinear: return WithResponse(NonlinearFormula(model));
     default: return ClosedFormTexts(model.Kind).formula;
     }
 }
@@ -220,6 +331,7 @@ std::vector<std::string> ParameterNames(const TModel& model)
     case mkSpline:
         if (model.SplineAuto || model.SplineDf > 0.0) return {"smoothing", "df", "gcv"};
         return {"smoothing"};
+    case mkNonlinear: return TFormula(NonlinearFormula(model)).Parameters();
     default: return ClosedFormTexts(model.Kind).names;
     }
 }
@@ -234,6 +346,7 @@ std::string FormulaCaption(const TModel& model)
         return t;
     }
     case mkSpline: return {};
+    case mkNonlinear: return WithResponse(NonlinearFormula(model));
     default: return ClosedFormTexts(model.Kind).caption;
     }
 }
@@ -247,6 +360,10 @@ std::string ParameterCaption(const TFitResult& fit)
             t += "k" + std::to_string(j) + "=" + N(fit.Coefficients[j]) + "  ";
         return t;
     case mkSpline: return t;
+    case mkNonlinear:
+        for (std::size_t j = 0; j < fit.Parameters.size(); ++j)
+            t += (j > 0 ? "    " : "") + fit.Parameters[j].Name + " = " + N(fit.Parameters[j].Value);
+        return t;
     default: {
         const TClosedFormTexts& texts = ClosedFormTexts(fit.Model.Kind);
         for (std::size_t j = 0; j < texts.names.size(); ++j) {

@@ -3,7 +3,8 @@
 # relative error (LRE: the number of correct significant digits) of every coefficient, of every
 # coefficient's standard deviation, of the residual standard deviation, of R^2 and of F.
 # Writes the figures to cli/tests/nist_accuracy.txt, which the test suite holds the program to,
-# and the table between the accuracy markers of README.md.
+# and the table between the accuracy markers of README.md. Then the certified nonlinear problems
+# from both starts (tools/nist_nonlinear_digits) between the nonlinear markers.
 #
 #   bash scripts/accuracy.sh [build-dir]     (default: build; kalmira-fit is built when missing)
 set -euo pipefail
@@ -12,9 +13,9 @@ BUILD=${1:-build}
 DATA=testdata/nist
 FIGURES=cli/tests/nist_accuracy.txt
 
-if [ ! -x "$BUILD/cli/kalmira-fit" ]; then
+if [ ! -x "$BUILD/cli/kalmira-fit" ] || [ ! -x "$BUILD/tools/nist_nonlinear_digits" ]; then
   [ -f "$BUILD/CMakeCache.txt" ] || cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKALMIRA_BENCH=OFF >/dev/null
-  cmake --build "$BUILD" --target kalmira-fit -j2 >/dev/null
+  cmake --build "$BUILD" --target kalmira-fit nist_nonlinear_digits -j2 >/dev/null
 fi
 FIT=$BUILD/cli/kalmira-fit
 
@@ -109,3 +110,12 @@ awk -v table="$table" '
   !skipping { print }' README.md >README.md.new
 mv README.md.new README.md
 printf '%s\n' "$table"
+
+# The nonlinear problems: the tool prints the table, its summary lines after it.
+nonlinear=$("$BUILD/tools/nist_nonlinear_digits" --markdown)
+awk -v table="$nonlinear" '
+  /<!-- nonlinear accuracy table begin -->/ { print; print table; skipping = 1; next }
+  /<!-- nonlinear accuracy table end -->/ { skipping = 0 }
+  !skipping { print }' README.md >README.md.new
+mv README.md.new README.md
+printf '%s\n' "$nonlinear"

@@ -184,6 +184,7 @@ TEST(FitProgram, RunsOnEveryExample)
     const std::map<std::string, std::string> points = {
         {"Norris.csv", "36"}, {"Pontius.csv", "40"}, {"Wampler1.csv", "21"},
         {"Filip.csv", "82"},  {"growth.csv", "5"},   {"cfit.asc", "10"},
+        {"Misra1a.csv", "14"}, {"yeast.csv", "19"},
     };
     std::set<std::string> seen;
     for (const auto& entry : std::filesystem::directory_iterator(KALMIRA_EXAMPLES_DIR)) {
