@@ -8,7 +8,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
-#include <algorithm>
 #include <span>
 #include <vector>
 
@@ -18,22 +17,6 @@
 #include "app/statisticswindow.h"
 #include "chart/chart.h"
 
-namespace {
-
-// A new window opens to the right of `main`, moved inside the screen where there is no room.
-void PlaceBeside(QWidget& window, const QWidget& main)
-{
-    const QRect outer = main.frameGeometry();
-    QPoint at(outer.right() + 1, outer.top());
-    if (const QScreen* s = main.screen()) {
-        const QRect avail = s->availableGeometry();
-        at.setX(std::clamp(at.x(), avail.left(), std::max(avail.left(), avail.right() + 1 - window.width())));
-        at.setY(std::clamp(at.y(), avail.top(), std::max(avail.top(), avail.bottom() + 1 - window.height())));
-    }
-    window.move(at);
-}
-
-}  // namespace
 
 // "Anzeige" between "Datei" and "Hilfe": the statistics window and the band toggle.
 void TFrmMain::CreateStatisticsMenu()
@@ -62,7 +45,11 @@ void TFrmMain::Statistik1Click()
     m_follower.Stop();  // the engine is ours for the statistics
     if (!StatisticsWindow) {
         StatisticsWindow = new TStatisticsWindow(this);
-        PlaceBeside(*StatisticsWindow, *this);
+        const QScreen* screen = this->screen();
+        const QRect at = screen ? PlaceBeside(frameGeometry(), StatisticsWindow->size(), screen->availableGeometry())
+                                : QRect(frameGeometry().topRight() + QPoint(1, 0), StatisticsWindow->size());
+        StatisticsWindow->resize(at.size());
+        StatisticsWindow->move(at.topLeft());
     }
     StatisticsWindow->show();
     EnsureLastFitStatistics();

@@ -287,3 +287,13 @@ void TStatisticsWindow::changeEvent(QEvent* event)
     QWidget::changeEvent(event);
     if (event->type() == QEvent::LanguageChange) Fill();
 }
+
+// Right of the main window, moved inside `avail` where there is no room and made no larger than it (a
+// small screen, or a large scale factor).
+QRect PlaceBeside(const QRect& mainFrame, QSize size, const QRect& avail)
+{
+    size = size.boundedTo(avail.size());
+    const int x = std::clamp(mainFrame.right() + 1, avail.left(), avail.right() + 1 - size.width());
+    const int y = std::clamp(mainFrame.top(), avail.top(), avail.bottom() + 1 - size.height());
+    return {QPoint(x, y), size};
+}

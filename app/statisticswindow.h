@@ -3,6 +3,7 @@
 // that follows every fit: the parameters with their standard errors, 95 % intervals, t and p; the
 // fit's statistics; and its residuals against x, drawn with the chart control. It formats the
 // TFitResult it is given and keeps nothing of the engine.
+#include <QRect>
 #include <QWidget>
 #include <span>
 #include <vector>
@@ -13,6 +14,10 @@
 class QLabel;
 class QTableWidget;
 class TRChart;
+
+// Where a window of `size` opens beside a main window whose frame is `mainFrame`, on a screen whose
+// free area is `avail`.
+QRect PlaceBeside(const QRect& mainFrame, QSize size, const QRect& avail);
 
 class TStatisticsWindow : public QWidget {
     Q_OBJECT

@@ -577,3 +577,25 @@ TEST_F(Statistics, ShowsTheCentredFormAndWhereTheRawFormCancels)
     EXPECT_TRUE(Window().LblNote->text().contains("k0 bis k3 heben sich")) << Window().LblNote->text().toStdString();
     Window().close();
 }
+
+// The statistics window opens right of the main window; where the screen has no room it moves
+// inside the screen, and on a screen smaller than itself (a large scale factor) it shrinks to it.
+TEST(PlaceBeside, StaysOnTheScreen)
+{
+    struct TCase {
+        QRect main, avail, expected;
+        QSize size;
+    };
+    const TCase cases[] = {
+        {{0, 0, 500, 400}, {0, 0, 1920, 1080}, {500, 0, 600, 760}, {600, 760}},      // room beside
+        {{900, 100, 500, 400}, {0, 0, 1280, 1024}, {680, 100, 600, 760}, {600, 760}},  // moved left
+        {{0, 0, 640, 480}, {0, 0, 640, 512}, {40, 0, 600, 512}, {600, 760}},          // shrunk to the screen
+        {{0, 0, 300, 300}, {0, 0, 320, 240}, {0, 0, 320, 240}, {600, 760}},            // both shrunk
+        {{2000, 50, 500, 400}, {1920, 30, 1920, 1050}, {2500, 50, 600, 760}, {600, 760}},  // second screen
+    };
+    for (const TCase& c : cases) {
+        const QRect at = PlaceBeside(c.main, c.size, c.avail);
+        EXPECT_EQ(at, c.expected) << at.x() << "," << at.y() << " " << at.width() << "x" << at.height();
+        EXPECT_TRUE(c.avail.contains(at));
+    }
+}
