@@ -41,6 +41,8 @@ class TSplineCurve {
 public:
     // The spline at x: false (y = 0) outside the smallest and largest x entered.
     bool Value(double x, double& y) const;
+    // The smallest x entered: where the curve starts.
+    double LowX() const { return m_lowX; }
 
 private:
     friend class TCurveFit;
