@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -235,6 +236,35 @@ TEST(CalcModelFit, TheSplineOutlivesItsEngineAndCopiesEvaluateAlike)
     holds("other points");
     engine.reset();
     holds("the engine gone");
+}
+
+// The window searches the smoothing for the user on a worker thread and cancels the search when
+// the user goes on: a cancelled search raises, and the next one chooses as an engine that was
+// never stopped.
+TEST(CalcModelFit, ACancelledSmoothingSearchRaisesAndTheNextOneChoosesAsEver)
+{
+    Points points;
+    for (int i = 0; i < 200; ++i) points.emplace_back(0.05 * i, std::sin(0.1 * i) + 0.3 * ((i * 7) % 5));
+    TModel automatic{mkSpline};
+    automatic.SplineAuto = true;
+    TCurveFit reference;
+    const TFitResult expected = Fitted(reference, points, automatic);
+
+    TCurveFit engine;
+    for (auto [x, y] : points) engine.AddPoint(x, y);
+    std::atomic<bool> cancel{true};
+    engine.SetSplineCancel(&cancel);
+    TFitResult fit;
+    EXPECT_THROW(CalcModelFit(engine, automatic, fit), ESplineCancelled);
+    cancel = false;
+    ASSERT_TRUE(CalcModelFit(engine, automatic, fit));
+    EXPECT_EQ(fit.Coefficients, expected.Coefficients) << "factor, df and GCV score";
+    for (double x : {0.0, 3.3, 9.95}) {
+        double y = 0, z = 0;
+        ASSERT_TRUE(ModelValue(fit, x, y));
+        ASSERT_TRUE(ModelValue(expected, x, z));
+        EXPECT_EQ(y, z) << x;
+    }
 }
 
 TEST(CalcModelFit, TheEnginesErrorsRaiseAndThePolynomialOrderIsCapped)
