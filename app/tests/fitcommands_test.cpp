@@ -1,5 +1,6 @@
 // The fit commands: each model's curve, captions and quality, the order edit and the smoothing
 // bar, failures, and the result on the clipboard.
+#include <cstdio>
 #include <memory>
 
 #include "app/statisticswindow.h"
@@ -546,8 +547,17 @@ TEST_F(AutoSearch, RunsOnTheWorkerWhileTheWindowGoesOn)
     const std::vector<TProbeItem> drawn = Curve();
     ASSERT_EQ(drawn.size(), kStrokes * curve.Points.size());
     for (std::size_t i = 0; i < drawn.size(); ++i) EXPECT_EQ(drawn[i].Y, curve.Points[i % curve.Points.size()].Y) << i;
-    EXPECT_TRUE(W.StatisticsWindow->LblModel->text().startsWith(QString::fromUtf8("Glättungsspline")));
+    // The statistics window and the clipboard name the factor chosen, not the bar's before.
+    char factor[32];
+    std::snprintf(factor, sizeof factor, "%.7g", expected.Coefficients[0]);
+    EXPECT_EQ(W.StatisticsWindow->LblModel->text(),
+              QString::fromUtf8("Glättungsspline, Glättungsfaktor ") + QString(factor).replace('.', ','));
     W.StatisticsWindow->close();
+    W.ErgebnisAnClipboard->trigger();
+    const QStringList rows = QApplication::clipboard()->text().split("\r\n");
+    ASSERT_GE(rows.size(), 2);
+    EXPECT_TRUE(rows[1].startsWith(QString::fromUtf8("Glättungsfaktor\t0,"))) << rows[1].toStdString();
+    EXPECT_EQ(std::stod(ReplaceComma(rows[1].section('\t', 1).toStdString())), expected.Coefficients[0]);
 }
 
 // Whatever needs the engine while the search runs stops it, and nothing of it comes back later:
