@@ -5,10 +5,8 @@
 // it occurs; what it did before stays done.
 #include <QLabel>
 #include <QScrollBar>
-#include <QSignalBlocker>
 #include <algorithm>
 #include <cstdint>
-#include <cmath>
 #include <exception>
 #include <stdexcept>
 
@@ -186,15 +184,19 @@ void TFrmMain::SBarSmoothSplineChange()
     DrawSplineCurve();
 }
 
-// The spline with the smoothing generalised cross-validation chooses; the bar moves to the
-// nearest of its positions without drawing again, and the curve is the one of the chosen factor.
+// The spline with the smoothing generalised cross-validation chooses. The search tries the spline
+// of many factors (seconds at a million points), so it runs on the bar's worker while the window
+// goes on; any command that needs the engine cancels it. Its result lands as a position of the
+// bar does (ShowFollowedSpline): the curve of the chosen factor, and the bar at its nearest
+// position. Until then the chart shows no curve and the window the busy cursor.
 void TFrmMain::BtnSplineAutoClick()
 {
     StripCurveItems();
     SBNewPnts->SetDown(false);
+    ForgetLastFit();
+    RChart1->ShowItems();
     TModel model{mkSpline};
     model.SplineAuto = true;
-    const bool fitted = FitAndDraw(model);
-    const QSignalBlocker quiet(SBarSmoothSpline);
-    if (fitted) SBarSmoothSpline->setValue(int(std::lround(m_stats.SplineSmoothing() * 1000.0)));
+    m_follower.Start(m_stats, model, RChart1->Scale1X().RangeLow(), RChart1->Scale1X().RangeHigh());
+    setCursor(Qt::BusyCursor);
 }

@@ -42,7 +42,6 @@ void TFrmMain::RetranslateStatisticsMenu()
 
 void TFrmMain::Statistik1Click()
 {
-    m_follower.Stop();  // the engine is ours for the statistics
     if (!StatisticsWindow) {
         StatisticsWindow = new TStatisticsWindow(this);
         const QScreen* screen = this->screen();
@@ -60,7 +59,6 @@ void TFrmMain::Statistik1Click()
 
 void TFrmMain::Konfidenzband1Click()
 {
-    m_follower.Stop();
     // The band goes with the curve: it changes now only where the last fit's curve is still the
     // end of the display list; otherwise the next fit draws it or not.
     if (!CurveIsLast()) return;
@@ -105,7 +103,8 @@ bool TFrmMain::LastFitDataKept() const
 }
 
 // The statistics (with the residuals) of the last fit; false when there is no fit or the points
-// it was made from are gone.
+// it was made from are gone. Only computing them takes the engine from the spline worker: the
+// search of "Auto" goes on while the window and the band toggle are used, as it has no fit shown.
 bool TFrmMain::EnsureLastFitStatistics()
 {
     if (!m_lastFit) return false;
@@ -113,6 +112,7 @@ bool TFrmMain::EnsureLastFitStatistics()
     if (!LastFitDataKept()) return false;
     // Without points (the polynomial draws y = 0 then) there is nothing to compute.
     if (m_stats.PointCount() > 0) {
+        m_follower.Stop();  // the engine is ours for the statistics
         TStatisticsOptions options;
         options.Residuals = true;
         AddStatistics(m_stats, *m_lastFit, options);

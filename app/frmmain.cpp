@@ -14,7 +14,9 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <algorithm>
+#include <cmath>
 #include <utility>
 #include <vector>
 
@@ -275,6 +277,8 @@ void TFrmMain::CreateControls()
     SEPolyOrder->OnChange = [this](TSpinEdit&) { RunHandler([this] { SEPolyOrderChange(); }); };
     connect(SBarSmoothSpline, &QScrollBar::valueChanged, this, [this] { SmoothBarMoved(); });
     connect(BtnSplineAuto, &QPushButton::clicked, this, [this] { RunHandler([this] { BtnSplineAutoClick(); }); });
+    // The busy cursor of "Auto" goes when the worker's run ends, however it ends.
+    m_follower.OnIdle = [this](TSplineFollower&) { unsetCursor(); };
     connect(ResetAxisButton, &QPushButton::clicked, this, [this] { RunHandler([this] { ResetAxisButtonClick(); }); });
     connect(BitBtn2, &QPushButton::clicked, this, [this] { RunHandler([this] { BitBtn2Click(); }); });
     connect(WerteUebernehmenBtn, &QPushButton::clicked, this,
@@ -307,7 +311,7 @@ void TFrmMain::SmoothBarMoved()
     }
     // While the handle is dragged the spline of the newest position is prepared on the worker;
     // the curve shown stays until the new one is there.
-    m_follower.Start(m_stats, SBarSmoothSpline->value() / 1000.0, RChart1->Scale1X().RangeLow(),
+    m_follower.Start(m_stats, {mkSpline, 0, SBarSmoothSpline->value() / 1000.0}, RChart1->Scale1X().RangeLow(),
                      RChart1->Scale1X().RangeHigh());
 }
 
@@ -319,6 +323,12 @@ void TFrmMain::ShowFollowedSpline(const TSplineFollower::TResult& result)
         ForgetLastFit();
         if (result.Error) std::rethrow_exception(result.Error);
         DrawFit(result.Fit, result.Curve);
+        if (result.Fit.Model.SplineAuto) {
+            // The bar goes to the position nearest the chosen factor without drawing again: the
+            // curve is the one of the factor itself.
+            const QSignalBlocker quiet(SBarSmoothSpline);
+            SBarSmoothSpline->setValue(int(std::lround(result.Fit.Coefficients.front() * 1000.0)));
+        }
     } catch (...) {
         // The error box takes the mouse, so the release of the press held on the bar never
         // reaches it; the press ends here.
@@ -785,7 +795,7 @@ void TFrmMain::dropEvent(QDropEvent* event)
 
 void TFrmMain::ErgebnisAnClipboardClick()
 {
-    m_follower.Stop();  // the result shown is the last one drawn
+    // The result shown is the last one drawn, whatever the spline worker prepares meanwhile.
     if (!m_lastFit) {
         ShowMessageBox(tr("Noch kein Ergebnis: erst Punkte eingeben und eine Kurve anpassen").toStdString(), "",
                        mbiInformation, true);

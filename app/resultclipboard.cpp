@@ -40,7 +40,8 @@ std::string ResultClipboardText(const TFitResult& fit, int points, char decimalS
     const std::vector<TParameterRow> parameters = ParameterRows(fit);
     std::string t = "Modell\t" + ModelName(model) + "\r\n";
     if (model.Kind == mkSpline) {
-        t += "Glättungsfaktor\t" + Number(model.Smoothing, decimalSeparator) + "\r\n";
+        // The factor fitted: the model's own, or the one chosen for the user.
+        t += "Glättungsfaktor\t" + Number(fit.Coefficients.front(), decimalSeparator) + "\r\n";
     } else {
         t += "Formel\t" + FormulaCaption(model) + "\r\n";
         for (const TParameterRow& row : parameters) t += row.Name + "\t" + Number(row.Value, decimalSeparator) + "\r\n";

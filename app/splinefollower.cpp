@@ -9,20 +9,21 @@ TSplineFollower::TSplineFollower(QObject* receiver, std::function<void(const TRe
 {
 }
 
-TSplineFollower::~TSplineFollower() { Stop(); }
+// The window is going: the run ends without telling it.
+TSplineFollower::~TSplineFollower() { Cancel(); }
 
-void TSplineFollower::Start(TCurveFit& engine, double smoothing, double low, double high)
+void TSplineFollower::Start(TCurveFit& engine, const TModel& model, double low, double high)
 {
-    Stop();
+    Cancel();
     m_cancel.store(false, std::memory_order_relaxed);
     m_engine = &engine;
     engine.SetSplineCancel(&m_cancel);
     const std::uint64_t generation = ++m_generation;
     m_busy = true;
-    m_worker = std::thread([this, &engine, smoothing, low, high, generation] {
+    m_worker = std::thread([this, &engine, model, low, high, generation] {
         auto result = std::make_shared<TResult>();
         try {
-            if (CalcModelFit(engine, {mkSpline, 0, smoothing}, result->Fit))
+            if (CalcModelFit(engine, model, result->Fit))
                 result->Curve = SampleCurve(result->Fit, low, high, kCurveSamples);
         } catch (const ESplineCancelled&) {
             result->Cancelled = true;
@@ -38,6 +39,7 @@ void TSplineFollower::Start(TCurveFit& engine, double smoothing, double low, dou
                 if (m_worker.joinable()) m_worker.join();
                 m_engine->SetSplineCancel(nullptr);
                 m_busy = false;
+                if (OnIdle) OnIdle(*this);
                 m_done(*result);
             },
             Qt::QueuedConnection);
@@ -45,6 +47,13 @@ void TSplineFollower::Start(TCurveFit& engine, double smoothing, double low, dou
 }
 
 void TSplineFollower::Stop()
+{
+    const bool wasBusy = m_busy;
+    Cancel();
+    if (wasBusy && OnIdle) OnIdle(*this);
+}
+
+void TSplineFollower::Cancel()
 {
     m_cancel.store(true, std::memory_order_relaxed);
     if (m_worker.joinable()) m_worker.join();

@@ -1,10 +1,11 @@
 #pragma once
-// TSplineFollower: while the smoothing bar's handle is dragged, the spline of the newest factor is
-// prepared and sampled on a worker thread, so the window keeps taking the mouse. A newer factor
-// cancels a preparation still running (the engine stops between passes and keeps the p it
-// reached as the next start), so the curve shown never trails the bar by more than the redraw at
-// hand. The engine belongs to the worker from Start until the result arrives or Stop returns;
-// every other use of the engine calls Stop first.
+// TSplineFollower: a spline fit on a worker thread, so the window keeps taking the mouse and the
+// keys. While the smoothing bar's handle is dragged it prepares the spline of the newest factor;
+// "Auto" has it search the smoothing that cross-validation chooses, a second or more at a million
+// points. A newer start cancels a run still going (the engine stops between passes and keeps the
+// p it reached as the next start), so the curve shown never trails the bar by more than the
+// redraw at hand. The engine belongs to the worker from Start until the result arrives or Stop
+// returns; every other use of the engine calls Stop first.
 #include <QObject>
 #include <QPointer>
 #include <atomic>
@@ -32,15 +33,21 @@ public:
     TSplineFollower(const TSplineFollower&) = delete;
     TSplineFollower& operator=(const TSplineFollower&) = delete;
 
-    // Fits the spline of `smoothing` to the engine's points and samples it over [low, high]
-    // on the worker, after cancelling the run before.
-    void Start(TCurveFit& engine, double smoothing, double low, double high);
+    // Fits `model` (a spline: a factor, or the smoothing chosen for the user) to the engine's
+    // points and samples it over [low, high] on the worker, after cancelling the run before.
+    void Start(TCurveFit& engine, const TModel& model, double low, double high);
     // Cancels a run and waits for its end; afterwards the engine is the caller's alone.
     void Stop();
     // A run was started and its result has not been handed over yet.
     bool Busy() const { return m_busy; }
 
+    // Called on the receiver's thread when a run ends without a newer one after it: stopped, or
+    // its result about to be handed over.
+    std::function<void(TSplineFollower& sender)> OnIdle;
+
 private:
+    void Cancel();
+
     QPointer<QObject> m_receiver;
     std::function<void(const TResult&)> m_done;
     std::thread m_worker;

@@ -156,6 +156,7 @@ void TStatisticsWindow::ShowFit(const TFitResult& fit, int points, std::span<con
     m_points = points;
     m_dof = fit.Statistics.Dof;
     m_quality = fit.Quality;
+    m_smoothing = fit.Model.Kind == mkSpline ? fit.Coefficients.front() : 0.0;
     m_parameters = ParameterRows(fit);
     m_statistics = StatisticRows(fit);
     PlotResiduals(x, fit.Residuals);
@@ -210,7 +211,7 @@ void TStatisticsWindow::Fill()
 
     const TRegressed regressed = RegressedVariables(m_model.Kind);
     if (m_model.Kind == mkSpline)
-        LblModel->setText(tr("Glättungsspline, Glättungsfaktor %1").arg(Figure(m_model.Smoothing, kValueDigits)));
+        LblModel->setText(tr("Glättungsspline, Glättungsfaktor %1").arg(Figure(m_smoothing, kValueDigits)));
     else
         LblModel->setText(QString::fromStdString(FormulaCaption(m_model)));
     QStringList notes;

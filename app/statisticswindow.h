@@ -57,6 +57,7 @@ private:
     int m_points = 0;
     int m_dof = 0;
     double m_quality = 0.0;
+    double m_smoothing = 0.0;  // the spline's factor as fitted: the bar's, or the one "Auto" chose
     bool m_hasResiduals = false;
     std::vector<TParameterRow> m_parameters;
     std::vector<TStatisticRow> m_statistics;

@@ -41,6 +41,8 @@ class TSplineCurve {
 public:
     // The spline at x: false (y = 0) outside the smallest and largest x entered.
     bool Value(double x, double& y) const;
+    // The smallest x entered: where the curve starts.
+    double LowX() const { return m_lowX; }
 
 private:
     friend class TCurveFit;
@@ -68,7 +70,9 @@ public:
     void SetSplineSmoothing(double factor);              // no range check; invalidates the spline
     // A flag another thread may set to stop a spline preparation between two passes of its
     // solver (nullptr: none). A stopped preparation raises ESplineCancelled, leaves the spline to
-    // be prepared again, and the next one starts from the p it reached.
+    // be prepared again, and the next one starts from the p it reached. The search of
+    // ChooseSplineSmoothingByGcv stops between two of its tries the same way, SplineSmoothing at
+    // the factor last tried.
     void SetSplineCancel(const std::atomic<bool>* flag) { m_splineCancel = flag; }
     // The passes of the band solver the last preparation of the spline took on all the points.
     int SplinePasses() const { return m_splinePasses; }

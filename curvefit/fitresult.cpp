@@ -303,12 +303,17 @@ double StudentTwoSidedP(double t, int dof)
 namespace {
 
 // The spline has no parameter errors: its statistics are the engine's residual sum, trace of the
-// smoother matrix and GCV score of the spline it holds, and its residuals in y.
+// smoother matrix and GCV score of the spline of the fit's factor, and its residuals in y are
+// those of the fit's own curve.
 void AddSplineStatistics(TCurveFit& engine, TFitResult& fit, const TStatisticsOptions& options)
 {
     if (!options.Sigma.empty())
         throw EQZLMath2Error("AddStatistics: standard deviations of y apply to the line, the parabola and the "
                              "polynomial only");
+    // The engine may have gone on to another factor since the fit (the smoothing bar's worker
+    // does while the handle is dragged): its statistics are to be those of the curve fitted.
+    const double factor = fit.Coefficients.front();
+    if (engine.SplineSmoothing() != factor) engine.SetSplineSmoothing(factor);
     const TSplineStats spline = engine.SplineStats();
     TFitStatistics& st = fit.Statistics;
     st = {};
@@ -322,9 +327,9 @@ void AddSplineStatistics(TCurveFit& engine, TFitResult& fit, const TStatisticsOp
     const double* ys = engine.PointTable().ColumnData(2);
     fit.Residuals.resize(std::size_t(st.Points));
     for (int i = 0; i < st.Points; ++i) {
-        double quality = 0;
-        bool valid = false;
-        fit.Residuals[std::size_t(i)] = ys[i] - engine.SplineValue(xs[i], quality, valid);
+        double y = 0;
+        fit.Spline->Value(xs[i], y);
+        fit.Residuals[std::size_t(i)] = ys[i] - y;
     }
 }
 

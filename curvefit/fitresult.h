@@ -24,6 +24,7 @@
 
 class TCurveFit;
 class TFormula;
+class TSplineCurve;
 
 enum TFitStatus {
     fsFitted,        // every parameter is determined by the data
@@ -82,7 +83,9 @@ struct TFitResult {
     double Quality = 0.0;
     bool Truncated = false;            // mkPoly: a singular value was discarded
     TCenteredPoly Centered;            // mkPoly, mkParabola: the form every value is computed from
-    TCurveFit* Engine = nullptr;       // mkSpline: the engine whose spline cache is the curve
+    // mkSpline: the curve, copied from the engine once per fit; copies of the result share it,
+    // and it stays the fitted curve whatever the engine does next.
+    std::shared_ptr<const TSplineCurve> Spline;
     std::shared_ptr<const TFormula> Formula;  // mkNonlinear: the compiled model the values come from
     int Iterations = 0;                // mkNonlinear: the Jacobian evaluations of the search
 
@@ -103,9 +106,11 @@ struct TStatisticsOptions {
     bool AbsoluteSigma = false;
 };
 
-// The statistics of a fitted model (Status fsFitted or fsUndetermined) over the engine's points;
-// for the spline its residual sum, equivalent degrees of freedom and GCV score, which the engine
-// works out for its current spline (so the engine is not const).
+// The statistics of a fitted model (Status fsFitted or fsUndetermined) over the engine's points,
+// which are to be the ones it was fitted to; for the spline its residual sum, equivalent degrees
+// of freedom and GCV score, which the engine works out for the spline of the fit's factor (so the
+// engine is not const: where it has moved on to another factor since, it is set back to the
+// fit's and prepares that spline again).
 // With Sigma given, the line, the parabola and the polynomial are fitted again by weighted least
 // squares, and their coefficients become the weighted ones. Raises EQZLMath2Error for a sigma
 // that is not a positive finite number, naming its row, and for a model that takes no weights.

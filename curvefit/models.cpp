@@ -157,7 +157,7 @@ bool CalcModelFit(TCurveFit& engine, const TModel& model, TFitResult& fit)
             const TSplineStats stats = engine.SplineStats();
             fit.Coefficients.insert(fit.Coefficients.end(), {stats.Df, stats.Gcv});
         }
-        fit.Engine = &engine;
+        fit.Spline = std::make_shared<const TSplineCurve>(engine.SplineCurve());
         break;
     }
     case mkNonlinear:
@@ -198,12 +198,7 @@ bool UnguardedValue(const TFitResult& fit, double x, double& y)
         y = k[0] + k[1] * std::log(x);
         return true;
     case mkExp: y = k[0] * std::exp(k[1] * x); return true;
-    case mkSpline: {
-        double quality = 0;
-        bool valid = false;
-        y = fit.Engine->SplineValue(x, quality, valid);
-        return valid;
-    }
+    case mkSpline: return fit.Spline->Value(x, y);
     case mkNonlinear:
         try {
             y = fit.Formula->Value(x, k);
@@ -245,9 +240,10 @@ TSampledCurve Sample(const TFitResult& fit, double low, double high, int samples
             points.push_back({0.0, kLogStartBelow, true});
         } else if (kind == mkSpline) {
             // The spline starts at its first data point whether or not the range shows it.
+            const double first = fit.Spline->LowX();
             double y = 0.0;
-            value(fit, fit.Engine->MinX(), y);
-            points.push_back({fit.Engine->MinX(), y, true});
+            value(fit, first, y);
+            points.push_back({first, y, true});
         } else {
             add(low, true);
         }
@@ -262,7 +258,7 @@ TSampledCurve Sample(const TFitResult& fit, double low, double high, int samples
 
 bool ModelValue(const TFitResult& fit, double x, double& y)
 {
-    // The spline's values are its engine's, read as they are.
+    // The spline's values are its curve's, read as they are.
     if (fit.Model.Kind == mkSpline) return UnguardedValue(fit, x, y);
     TFloatGuard guard;
     const bool defined = UnguardedValue(fit, x, y);

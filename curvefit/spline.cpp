@@ -1037,6 +1037,8 @@ double TCurveFit::ChooseSplineSmoothingByGcv()
     }
     const double scale = PenaltyScale(m_splineX.data(), m_splineDy.empty() ? nullptr : m_splineDy.data(), knots);
     auto score = [&](double decade) {
+        // The cancel flag stops the search between two tries; the spline of the last try is held.
+        if (m_splineCancel && m_splineCancel->load(std::memory_order_relaxed)) throw ESplineCancelled();
         PrepareSplineAtP(scale * std::pow(10.0, decade));
         return SplineStats().Gcv;
     };

@@ -1,5 +1,9 @@
 // The fit commands: each model's curve, captions and quality, the order edit and the smoothing
 // bar, failures, and the result on the clipboard.
+#include <cstdio>
+#include <memory>
+
+#include "app/statisticswindow.h"
 #include "mainwindow.h"
 
 TEST_F(MainWindow, EachFitCommandGivesItsCurveCaptionsAndQuality)
@@ -456,6 +460,7 @@ TEST_F(MainWindow, AutoSetsTheBarToTheCrossValidatedSmoothing)
     ASSERT_TRUE(Boxes.empty()) << Boxes[0].Text;
     ASSERT_TRUE(W.BtnSplineAuto->isEnabled());
     Click(W.BtnSplineAuto);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !W.SplineBusy(); }, 60000)) << "the search runs on the worker";
     ASSERT_TRUE(Boxes.empty()) << Boxes[0].Text;
     TCurveFit reference;
     for (auto [x, y] : pts) reference.AddPoint(x, y);
@@ -468,4 +473,146 @@ TEST_F(MainWindow, AutoSetsTheBarToTheCrossValidatedSmoothing)
     double q = 0.0;
     EXPECT_EQ(c[0].Y, reference.SplineValue(c[0].X, q, valid));
     EXPECT_EQ(W.NLabFitQual->Value(), q);
+}
+
+namespace {
+
+// Enough noisy points that the search of "Auto" takes a while (a few tenths of a second at
+// least), taken over through the table as a user's file would be.
+class AutoSearch : public MainWindow {
+protected:
+    static constexpr int kPoints = 100000;
+    static constexpr std::size_t kStrokes = 2;  // over marks this dense a curve goes on a halo of itself
+    AutoSearch()
+    {
+        std::vector<double> x, y;
+        for (std::int64_t i = 0; i < kPoints; ++i) {
+            x.push_back(0.05 + 9.9 * double((i * 7919) % kPoints) / kPoints);
+            y.push_back(3.0 + std::sin(x.back()) + 0.3 * (double((i * 104729) % 1000) / 1000.0 - 0.5));
+        }
+        W.WerteTabelleGrid->Model().SetNumbers(x, y);
+        Click(W.WerteUebernehmenBtn);
+        Click(W.BButSpline);
+        m_spline = Curve();
+    }
+    bool WaitForTheSearch() { return QTest::qWaitFor([&] { return !W.SplineBusy(); }, 120000); }
+
+    std::vector<TProbeItem> m_spline;  // the curve of the bar's factor before "Auto"
+};
+
+}  // namespace
+
+// "Auto" searches on the worker: the click returns at once, the window goes on taking events
+// (the statistics window opens without stopping the search), and the result lands as a position
+// of the bar does: the curve of the chosen factor, the bar at its nearest position, the quality,
+// and the statistics window following.
+TEST_F(AutoSearch, RunsOnTheWorkerWhileTheWindowGoesOn)
+{
+    Click(W.BtnSplineAuto);
+    ASSERT_TRUE(W.SplineBusy()) << "the click returned before the search ended";
+    EXPECT_EQ(W.cursor().shape(), Qt::BusyCursor);
+    EXPECT_TRUE(Curve().empty()) << "the old curve goes at once";
+    EXPECT_TRUE(W.NLabFitQual->Empty());
+    W.Statistik1->trigger();
+    ASSERT_NE(W.StatisticsWindow, nullptr);
+    EXPECT_TRUE(W.SplineBusy()) << "showing the statistics needs no engine while no fit is shown";
+    EXPECT_EQ(W.StatisticsWindow->LblModel->text(), "Keine Anpassung gezeigt");
+    int ticks = 0, ticksWhileBusy = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        ++ticks;
+        ticksWhileBusy += W.SplineBusy();
+    });
+    timer.start(1);
+    ASSERT_TRUE(WaitForTheSearch());
+    timer.stop();
+    EXPECT_GT(ticksWhileBusy, 0) << "the event loop ran during the search (" << ticks << " ticks)";
+    ASSERT_TRUE(Boxes.empty()) << Boxes[0].Text;
+    EXPECT_NE(W.cursor().shape(), Qt::BusyCursor) << "the busy cursor went with the search";
+
+    TCurveFit reference;
+    const double* xs = W.Stats1().PointTable().ColumnData(1);
+    const double* ys = W.Stats1().PointTable().ColumnData(2);
+    for (int i = 0; i < W.Stats1().PointCount(); ++i) reference.AddPoint(xs[i], ys[i]);
+    TModel automatic{mkSpline};
+    automatic.SplineAuto = true;
+    TFitResult expected;
+    ASSERT_TRUE(CalcModelFit(reference, automatic, expected));
+    ASSERT_TRUE(W.LastFit());
+    EXPECT_EQ(W.LastFit()->Coefficients, expected.Coefficients) << "factor, df and GCV score";
+    EXPECT_EQ(W.SBarSmoothSpline->value(), int(std::lround(expected.Coefficients[0] * 1000.0)));
+    EXPECT_EQ(W.NLabFitQual->Value(), expected.Quality);
+    const TSampledCurve curve =
+        SampleCurve(expected, W.RChart1->Scale1X().RangeLow(), W.RChart1->Scale1X().RangeHigh(), kCurveSamples);
+    const std::vector<TProbeItem> drawn = Curve();
+    ASSERT_EQ(drawn.size(), kStrokes * curve.Points.size());
+    for (std::size_t i = 0; i < drawn.size(); ++i) EXPECT_EQ(drawn[i].Y, curve.Points[i % curve.Points.size()].Y) << i;
+    // The statistics window and the clipboard name the factor chosen, not the bar's before.
+    char factor[32];
+    std::snprintf(factor, sizeof factor, "%.7g", expected.Coefficients[0]);
+    EXPECT_EQ(W.StatisticsWindow->LblModel->text(),
+              QString::fromUtf8("Glättungsspline, Glättungsfaktor ") + QString(factor).replace('.', ','));
+    W.StatisticsWindow->close();
+    W.ErgebnisAnClipboard->trigger();
+    const QStringList rows = QApplication::clipboard()->text().split("\r\n");
+    ASSERT_GE(rows.size(), 2);
+    EXPECT_TRUE(rows[1].startsWith(QString::fromUtf8("Glättungsfaktor\t0,"))) << rows[1].toStdString();
+    EXPECT_EQ(std::stod(ReplaceComma(rows[1].section('\t', 1).toStdString())), expected.Coefficients[0]);
+}
+
+// Whatever needs the engine while the search runs stops it, and nothing of it comes back later:
+// a new fit, new points, clearing the chart, the statistics of a fit shown by another command.
+TEST_F(AutoSearch, WhatComesNextSupersedesIt)
+{
+    struct Step {
+        const char* name;
+        std::function<void()> act;
+        std::size_t curveItems;  // after the step, and still after a wait
+        int barMove;             // of the bar's value by the step
+    };
+    const std::vector<Step> steps = {
+        {"a new fit", [&] { Click(W.BButLinFit); }, kStrokes * 2, 0},
+        {"the bar moved", [&] { W.SBarSmoothSpline->setValue(W.SBarSmoothSpline->value() - 10); }, m_spline.size(), -10},
+        {"points entered", [&] { EnterByClicks({{120, 120}}); }, 0, 0},
+        {"the chart cleared", [&] { Click(W.SBClear); }, 0, 0},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.name);
+        if (!W.BtnSplineAuto->isEnabled()) Click(W.BButSpline);
+        const int bar = W.SBarSmoothSpline->value();
+        Click(W.BtnSplineAuto);
+        ASSERT_TRUE(W.SplineBusy());
+        s.act();
+        EXPECT_FALSE(W.SplineBusy()) << "stopped at once";
+        EXPECT_NE(W.cursor().shape(), Qt::BusyCursor);
+        EXPECT_EQ(Curve().size(), s.curveItems);
+        QTest::qWait(300);
+        EXPECT_EQ(Curve().size(), s.curveItems) << "no late result";
+        EXPECT_EQ(W.SBarSmoothSpline->value(), bar + s.barMove) << "the search moved no bar";
+        if (W.SBNewPnts->Down()) Click(W.SBNewPnts);
+        ASSERT_TRUE(Boxes.empty()) << Boxes[0].Text;
+    }
+}
+
+// A window closed while its search runs stops it and goes without waiting for it to end.
+TEST_F(AutoSearch, ClosingTheWindowEndsTheSearch)
+{
+    QTemporaryDir dir;
+    const QString old = QDir::currentPath();
+    QDir::setCurrent(dir.path());  // closing writes the points to cfit.asc here
+    Click(W.BtnSplineAuto);
+    ASSERT_TRUE(W.SplineBusy());
+    EXPECT_TRUE(W.close());
+    EXPECT_FALSE(W.SplineBusy());
+    QTest::qWait(100);
+    EXPECT_TRUE(Curve().empty());
+    QDir::setCurrent(old);
+    // A window destroyed in the middle of a search (the fixture's end) is the same case; here a
+    // second window goes that way.
+    auto other = std::make_unique<TFrmMain>();
+    other->Stats1().AddPoint(1, 1);
+    for (int i = 2; i < 20000; ++i) other->Stats1().AddPoint(i, std::sin(i));
+    other->BtnSplineAutoClick();
+    EXPECT_TRUE(other->SplineBusy());
+    other.reset();
 }

@@ -18,12 +18,15 @@
 #include <QScrollBar>
 #include <QTableWidget>
 #include <QTest>
+#include <QTimer>
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <map>
 #include <set>
 #include <sstream>
 
+#include "app/formuladialog.h"
 #include "app/frmmain.h"
 #include "app/language.h"
 #include "app/speedbutton.h"
@@ -547,6 +550,138 @@ TEST_F(Statistics, WindowFollowsTheSmoothingBar)
     EXPECT_EQ(Window().LblModel->text(), QString::fromUtf8("Glättungsspline, Glättungsfaktor 0,5"));
     EXPECT_EQ(Statistic("Punkte"), "5");
     Window().close();
+}
+
+namespace {
+
+// The yeast culture of examples/yeast.csv against the hour: a logistic growth curve. Its figures
+// are R's (4.2), the nonlinear fit and the delta method's band by hand:
+//   m <- nls(y ~ a/(1+exp(-b*(x-c))), start = list(a = 665, b = 0.5, c = 8),
+//            control = nls.control(tol = 1e-7))
+//   summary(m); q <- qt(0.975, 16); coef(m) -/+ q * se; sigma(m); deviance(m); AIC(m); BIC(m)
+//   e <- exp(-b*(10-c)); g <- c(1/(1+e), a*e*(10-c)/(1+e)^2, -a*e*b/(1+e)^2)
+//   se <- sqrt(t(g) %*% vcov(m) %*% g); f(10) -/+ q*se; f(10) -/+ q*sqrt(se^2 + sigma(m)^2)
+const double kYeast[] = {9.6,   18.3,  29.0,  47.2,  71.1,  119.1, 174.6, 257.3, 350.7, 441.0,
+                         513.3, 559.7, 594.8, 629.4, 640.8, 651.1, 655.9, 659.6, 661.8};
+const double kHours[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18};
+struct TNonlinearParameter {
+    double value, se, low, high, t, p;
+};
+const TNonlinearParameter kLogistic[] = {
+    {663.021990912, 1.70272872274, 659.412367270, 666.631614554, 389.3879, 3.01712e-33},
+    {0.546994726278, 0.00558266541212, 0.535160004287, 0.558829448269, 97.98093, 1.15433e-23},
+    {7.80768759450, 0.0223374542602, 7.76033430684, 7.85504088215, 349.5335, 1.69750e-32},
+};
+const TReference kLogisticStatistics[] = {
+    {"Freiheitsgrade", 16},           {"Residuenquadratsumme", 194.325378212}, {"Reststandardfehler", 3.48501594519},
+    {"Anpassungsgrad", 0.999845766545}, {"Korrigiertes R²", 0.999826487363}, {"AIC", 106.096468924},
+    {"BIC", 109.874224841},
+};
+const double kLogisticResiduals[] = {0.464482759078, 2.670143252049, 2.446529025610};
+// The fit at x = 10, the confidence band's ends and the prediction band's.
+const double kLogisticBandAt10[] = {505.875484399, 513.029486954, 501.244193512, 517.660777841};
+// R stops its search at a relative change of 1e-7 and shows ~12 digits: the window's seven
+// significant digits are compared to the sixth.
+constexpr double kNonlinearTolerance = 1e-6;
+
+}  // namespace
+
+// A nonlinear model, built in ("Kurve" menu) or typed as a formula, shows in the statistics
+// window like every other fit: its parameters with standard error, interval, t and p, the
+// statistics of a fit in y (no F: such a curve has no null model F would test), and the
+// residuals against x.
+TEST_F(Statistics, NonlinearFitsShowTheirErrorsStatisticsAndResiduals)
+{
+    EnterTable(kHours, kYeast);
+    W.Statistik1->trigger();
+    struct Case {
+        const char* name;
+        std::function<void()> fit;
+        const char* formula;
+        std::vector<QString> names;
+    };
+    const std::vector<Case> cases = {
+        {"the built-in logistic curve", [&] { W.KurveModelle[1]->trigger(); }, "y = a/(1+exp(-b*(x-c)))",
+         {"a", "b", "c"}},
+        {"a typed formula",
+         [&] {
+             QTimer::singleShot(0, [&] {
+                 W.FormelDialog->FormulaEdit->setText("y = K/(1+exp(r*(m-x)))");
+                 W.FormelDialog->StartEdit->setText("K = 600; r = 0,5; m = 8");
+                 QTest::mouseClick(W.FormelDialog->FitButton, Qt::LeftButton);
+             });
+             W.Formel1->trigger();
+         },
+         "y = K/(1+exp(r*(m-x)))", {"K", "r", "m"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Fit(W.BButLinFit);  // another fit first, so the window has to follow
+        c.fit();
+        ASSERT_TRUE(Boxes.empty()) << Boxes.front();
+        EXPECT_EQ(Window().LblModel->text(), c.formula);
+        EXPECT_TRUE(Window().LblNote->text().isEmpty()) << Window().LblNote->text().toStdString();
+        ASSERT_EQ(Window().ParameterTable->rowCount(), 3);
+        for (int r = 0; r < 3; ++r) {
+            SCOPED_TRACE(r);
+            const TNonlinearParameter& p = kLogistic[r];
+            EXPECT_EQ(ParameterCell(r, 0), c.names[std::size_t(r)]);
+            EXPECT_TRUE(Near(Read(ParameterCell(r, 1)), p.value, kNonlinearTolerance));
+            EXPECT_TRUE(Near(Read(ParameterCell(r, 2)), p.se, kNonlinearTolerance));
+            EXPECT_TRUE(Near(Read(ParameterCell(r, 3)), p.low, kNonlinearTolerance));
+            EXPECT_TRUE(Near(Read(ParameterCell(r, 4)), p.high, kNonlinearTolerance));
+            EXPECT_TRUE(Near(Read(ParameterCell(r, 5)), p.t, 1e-3));
+            EXPECT_TRUE(Near(Read(ParameterCell(r, 6)), p.p, 1e-2));
+        }
+        EXPECT_EQ(Statistic("Punkte"), "19");
+        for (const TReference& st : kLogisticStatistics)
+            EXPECT_TRUE(Near(Read(Statistic(QString::fromUtf8(st.name))), st.value, kNonlinearTolerance)) << st.name;
+        EXPECT_TRUE(Statistic("F").isEmpty());
+
+        TRChart& plot = *Window().ResidualChart;
+        ASSERT_EQ(plot.ItemCount(), 2 + 19);
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ(plot.Item(2 + i).Kind, ikMark);
+            EXPECT_EQ(plot.Item(2 + i).X1, kHours[i]);
+            EXPECT_TRUE(Near(plot.Item(2 + i).Y1, kLogisticResiduals[i], 1e-4)) << i;
+        }
+        EXPECT_EQ(Window().LblResiduals->text(), "Residuen in y gegen x");
+    }
+    Window().close();
+}
+
+// The band toggle draws a nonlinear fit's bands too: the delta method's, around the curve.
+TEST_F(Statistics, BandToggleDrawsTheBandsOfANonlinearFit)
+{
+    EnterTable(kHours, kYeast);
+    W.RChart1->Scale1X().SetRangeLow(0);
+    W.RChart1->Scale1X().SetRangeHigh(40);  // samples every 0.2, so x = 10 is one of them
+    W.RChart1->Scale1Y().SetRangeHigh(800);
+    W.KurveModelle[1]->trigger();
+    ASSERT_TRUE(Boxes.empty()) << Boxes.front();
+    const int curveEnd = W.RChart1->ItemCount();
+    const TDisplayItem curveEndItem = W.RChart1->Item(curveEnd - 1);
+    W.Konfidenzband1->trigger();
+    const std::vector<TDisplayItem> band = ItemsFrom(curveEnd);
+    constexpr int kEdgePoints = kCurveSamples + 1;
+    ASSERT_EQ(band.size(), std::size_t(4 * kEdgePoints)) << "four edges over the whole range";
+    for (const TDisplayItem& it : band) {
+        EXPECT_EQ(it.PenStyle, psDash);
+        EXPECT_EQ(it.Color, curveEndItem.Color);
+    }
+    const auto edge = [&](int e, int i) { return band[std::size_t(e * kEdgePoints + i)]; };
+    const int at10 = 50;
+    ASSERT_NEAR(edge(0, at10).X1, 10.0, 1e-12);
+    for (int e = 0; e < 4; ++e) EXPECT_TRUE(Near(edge(e, at10).Y1, kLogisticBandAt10[e], kNonlinearTolerance)) << e;
+    // Around the curve everywhere: the prediction band outside the confidence band.
+    for (int i = 0; i < kEdgePoints; i += 10) {
+        SCOPED_TRACE(edge(0, i).X1);
+        EXPECT_LT(edge(2, i).Y1, edge(0, i).Y1);
+        EXPECT_LT(edge(0, i).Y1, edge(1, i).Y1);
+        EXPECT_LT(edge(1, i).Y1, edge(3, i).Y1);
+    }
+    W.Konfidenzband1->trigger();
+    EXPECT_EQ(W.RChart1->ItemCount(), curveEnd);
 }
 
 // A polynomial over the years shows the centred form its values come from, x' = (x - 1985) / 35

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -175,6 +179,91 @@ TEST(ModelTexts, CaptionsAndPlainFormulas)
         EXPECT_EQ(ParameterCaption(r.fit), r.params);
         EXPECT_EQ(FormulaText(r.fit.Model), r.formula);
         EXPECT_EQ(ParameterNames(r.fit.Model), r.names);
+    }
+}
+
+// The spline of a fit result is a value of its own: what the engine does afterwards (another
+// factor, more points, other points, its end) changes none of its values, and a copy of the
+// result evaluates as it does, bit for bit.
+TEST(CalcModelFit, TheSplineOutlivesItsEngineAndCopiesEvaluateAlike)
+{
+    Points points;
+    for (int i = 0; i < 40; ++i) points.emplace_back(0.25 * i, std::sin(0.3 * i) + 0.2 * ((i * 7) % 5));
+    auto engine = std::make_unique<TCurveFit>();
+    const TFitResult fit = Fitted(*engine, points, {mkSpline, 0, 0.3});
+    std::vector<double> xs = {points.front().first, points.back().first, -1.0, 11.0};
+    for (int i = 0; i <= 100; ++i) xs.push_back(0.0975 * i);
+    std::vector<double> expected;
+    std::vector<bool> inside;
+    for (double x : xs) {
+        double quality = 0.0;
+        bool valid = false;
+        expected.push_back(engine->SplineValue(x, quality, valid));
+        inside.push_back(valid);
+    }
+    const TSampledCurve curve = SampleCurve(fit, -1.0, 11.0, kCurveSamples);
+    ASSERT_FALSE(curve.Fault);
+
+    const TFitResult copy = fit;
+    const auto holds = [&](const char* after) {
+        SCOPED_TRACE(after);
+        for (const TFitResult* f : {&fit, &copy}) {
+            for (std::size_t i = 0; i < xs.size(); ++i) {
+                double y = -1.0;
+                EXPECT_EQ(ModelValue(*f, xs[i], y), inside[i]) << xs[i];
+                EXPECT_EQ(std::bit_cast<std::uint64_t>(y), std::bit_cast<std::uint64_t>(expected[i])) << xs[i];
+            }
+            const TSampledCurve again = SampleCurve(*f, -1.0, 11.0, kCurveSamples);
+            ASSERT_EQ(again.Points.size(), curve.Points.size());
+            for (std::size_t i = 0; i < curve.Points.size(); ++i) {
+                EXPECT_EQ(again.Points[i].X, curve.Points[i].X) << i;
+                EXPECT_EQ(std::bit_cast<std::uint64_t>(again.Points[i].Y), std::bit_cast<std::uint64_t>(curve.Points[i].Y))
+                    << i;
+            }
+        }
+    };
+    holds("the fit");
+    TFitResult other;
+    engine->SetSplineSmoothing(0.9);
+    ASSERT_TRUE(CalcModelFit(*engine, {mkSpline, 0, 0.9}, other));
+    holds("another factor fitted");
+    engine->AddPoint(12.0, 40.0);
+    ASSERT_TRUE(CalcModelFit(*engine, {mkSpline, 0, 0.3}, other));
+    holds("a point added and the same factor fitted");
+    engine->ClearData();
+    for (auto [x, y] : points) engine->AddPoint(2 * x, -y);
+    ASSERT_TRUE(CalcModelFit(*engine, {mkSpline, 0, 0.3}, other));
+    holds("other points");
+    engine.reset();
+    holds("the engine gone");
+}
+
+// The window searches the smoothing for the user on a worker thread and cancels the search when
+// the user goes on: a cancelled search raises, and the next one chooses as an engine that was
+// never stopped.
+TEST(CalcModelFit, ACancelledSmoothingSearchRaisesAndTheNextOneChoosesAsEver)
+{
+    Points points;
+    for (int i = 0; i < 200; ++i) points.emplace_back(0.05 * i, std::sin(0.1 * i) + 0.3 * ((i * 7) % 5));
+    TModel automatic{mkSpline};
+    automatic.SplineAuto = true;
+    TCurveFit reference;
+    const TFitResult expected = Fitted(reference, points, automatic);
+
+    TCurveFit engine;
+    for (auto [x, y] : points) engine.AddPoint(x, y);
+    std::atomic<bool> cancel{true};
+    engine.SetSplineCancel(&cancel);
+    TFitResult fit;
+    EXPECT_THROW(CalcModelFit(engine, automatic, fit), ESplineCancelled);
+    cancel = false;
+    ASSERT_TRUE(CalcModelFit(engine, automatic, fit));
+    EXPECT_EQ(fit.Coefficients, expected.Coefficients) << "factor, df and GCV score";
+    for (double x : {0.0, 3.3, 9.95}) {
+        double y = 0, z = 0;
+        ASSERT_TRUE(ModelValue(fit, x, y));
+        ASSERT_TRUE(ModelValue(expected, x, z));
+        EXPECT_EQ(y, z) << x;
     }
 }
 

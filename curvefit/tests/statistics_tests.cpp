@@ -355,6 +355,39 @@ TEST(FitStatistics, RefusesBadStandardDeviations)
     EXPECT_THROW(AddStatistics(positive, exp, options), EQZLMath2Error);
 }
 
+// A spline fit's statistics are those of its own factor, even when the engine has fitted another
+// since (the smoothing bar's worker does while the handle is dragged): the residuals are those of
+// the fit's curve, and the residual sum, df and GCV those of its factor.
+TEST(FitStatistics, TheSplinesAreThoseOfItsOwnFactor)
+{
+    TCurveFit engine;
+    for (int i = 0; i < 60; ++i) engine.AddPoint(0.1 * i, std::cos(0.2 * i) + 0.15 * ((i * 5) % 7));
+    struct Row {
+        const char* name;
+        TModel model;
+    };
+    TModel automatic{mkSpline};
+    automatic.SplineAuto = true;
+    const Row rows[] = {{"factor 0.3", {mkSpline, 0, 0.3}}, {"chosen by GCV", automatic}};
+    TStatisticsOptions withResiduals;
+    withResiduals.Residuals = true;
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        const TFitResult fresh = FitWithStatistics(engine, r.model, withResiduals);
+        TFitResult fit;
+        ASSERT_TRUE(CalcModelFit(engine, r.model, fit));
+        TFitResult later;
+        ASSERT_TRUE(CalcModelFit(engine, {mkSpline, 0, 0.8}, later));
+        AddStatistics(engine, fit, withResiduals);
+        EXPECT_EQ(fit.Residuals, fresh.Residuals);
+        // The engine prepares the factor's spline again, from another start of its iteration.
+        EXPECT_NEAR(fit.Statistics.Rss, fresh.Statistics.Rss, 1e-6 * fresh.Statistics.Rss);
+        EXPECT_NEAR(fit.Statistics.Df, fresh.Statistics.Df, 1e-4 * fresh.Statistics.Df);
+        EXPECT_NEAR(fit.Statistics.Gcv, fresh.Statistics.Gcv, 1e-4 * fresh.Statistics.Gcv);
+        EXPECT_EQ(fit.Statistics.Points, 60);
+    }
+}
+
 // Fewer distinct x than coefficients: the coefficients beyond them are marked open and no errors
 // are claimed; the residual statistics stand.
 TEST(FitStatistics, AnUndeterminedPolynomialClaimsNoErrors)
