@@ -122,7 +122,7 @@ std::string ErrorWords(TErrorCode code, const std::vector<std::string>& args)
 std::string ErrorWordsOf(const std::exception& error)
 {
     if (const auto* formula = dynamic_cast<const EFormulaError*>(&error)) return FormulaErrorWords(*formula);
-    if (const auto* coded = dynamic_cast<const TCodedError*>(&error)) return ErrorWords(coded->Code, coded->Args);
+    if (const auto* coded = dynamic_cast<const ECodedError*>(&error)) return ErrorWords(coded->Code, coded->Args);
     return error.what();
 }
 

@@ -39,7 +39,7 @@ bool ReadDouble(std::string_view text, double& value)
 // platform's, which name no operation, after the model's name.
 std::string FailureText(const TModelChoice& choice, const std::exception& e)
 {
-    const auto* coded = dynamic_cast<const TCodedError*>(&e);
+    const auto* coded = dynamic_cast<const ECodedError*>(&e);
     if (coded && IsPlatformError(coded->Code)) return choice.Text + ": " + ErrorWordsOf(e);
     std::string text = ErrorWordsOf(e);
     if (!text.empty() && static_cast<unsigned char>(text.back()) > '.') text += '.';

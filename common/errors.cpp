@@ -164,6 +164,6 @@ std::string FileErrorMessage(int errnoValue)
 }
 
 EInOutError::EInOutError(int errnoValue)
-    : TCodedError(FileErrorCode(errnoValue), FileErrorArgs(errnoValue)), ErrorCode(errnoValue)
+    : ECodedError(FileErrorCode(errnoValue), FileErrorArgs(errnoValue)), ErrorCode(errnoValue)
 {
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The exception classes: the component library's EQZLError family (English messages that name
-// the operation first) and the platform's own errors with their German messages. Every one is a
-// TCodedError: it carries a code and the code's arguments beside its message, and the message is
+// the operation first) and the platform's own errors with their German messages. Every one is an
+// ECodedError: it carries a code and the code's arguments beside its message, and the message is
 // made from them by the one table of messages (ErrorMessage), so the two never disagree.
 #include <stdexcept>
 #include <string>
@@ -17,10 +17,12 @@ const char* ErrorMessageFormat(TErrorCode code);
 // Puts args[i] in for every %(i+1) of `format`; %1 to %9.
 std::string FillPlaceholders(const std::string& format, const std::vector<std::string>& args);
 
-class TCodedError : public std::runtime_error {
+// An error with its code and the code's arguments; its message is the code's message with the
+// arguments put in.
+class ECodedError : public std::runtime_error {
 public:
-    explicit TCodedError(TErrorCode code, std::vector<std::string> args = {})
-        : TCodedError(code, std::move(args), std::string())
+    explicit ECodedError(TErrorCode code, std::vector<std::string> args = {})
+        : ECodedError(code, std::move(args), std::string())
     {
     }
     TErrorCode Code;
@@ -28,20 +30,21 @@ public:
 
 protected:
     // For an error that frames the code's message (a formula's position and point).
-    TCodedError(TErrorCode code, std::vector<std::string> args, const std::string& prefix, const std::string& suffix = {})
+    ECodedError(TErrorCode code, std::vector<std::string> args, const std::string& prefix,
+                const std::string& suffix = {})
         : std::runtime_error(prefix + ErrorMessage(code, args) + suffix), Code(code), Args(std::move(args))
     {
     }
 };
 
-class EQZLError : public TCodedError { using TCodedError::TCodedError; };
+class EQZLError : public ECodedError { using ECodedError::ECodedError; };
 class EQZLMath2Error : public EQZLError { using EQZLError::EQZLError; };
 class EQZLMatrixError : public EQZLError { using EQZLError::EQZLError; };
 class EQZLVectorError : public EQZLError { using EQZLError::EQZLError; };
 class EQZLRChartError : public EQZLError { using EQZLError::EQZLError; };
 
 // Base of the platform's floating-point errors.
-class EMathError : public TCodedError { using TCodedError::TCodedError; };
+class EMathError : public ECodedError { using ECodedError::ECodedError; };
 
 inline constexpr const char* kMsgZeroDivide = "Gleitkommadivision durch Null";
 inline constexpr const char* kMsgInvalidOp = "Ungültige Gleitkommaoperation";
@@ -61,13 +64,13 @@ public:
 };
 
 // A text that is not a number: "'<text>' ist kein gültiger Gleitkommawert".
-class EConvertError : public TCodedError {
+class EConvertError : public ECodedError {
 public:
-    explicit EConvertError(const std::string& text) : TCodedError(ecConvert, {text}) {}
+    explicit EConvertError(const std::string& text) : ECodedError(ecConvert, {text}) {}
 };
 
 // File errors: the platform's code and message for an operating-system error number.
-class EInOutError : public TCodedError {
+class EInOutError : public ECodedError {
 public:
     explicit EInOutError(int errnoValue);
     int ErrorCode;  // the errno value

@@ -64,7 +64,7 @@ std::string FormulaNumberText(double v)
 namespace {
 
 // The arguments of a fault's message: the name it names, then the number it names.
-std::vector<std::string> FaultArgs(TErrorCode code, const std::string& argument, double value)
+std::vector<std::string> FaultArgs(TFormulaFault code, const std::string& argument, double value)
 {
     switch (code) {
     case ffExpectedOpenParen:
@@ -96,7 +96,8 @@ std::string PointSuffix(int point, double x)
 
 }  // namespace
 
-EFormulaError::EFormulaError(TErrorCode code, int position, std::string argument, double value, int point, double x)
+EFormulaError::EFormulaError(TFormulaFault code, int position, std::string argument, double value, int point,
+                             double x)
     : EQZLMath2Error(code, FaultArgs(code, argument, value), PositionPrefix(position), PointSuffix(point, x)),
       Position(position),
       Argument(std::move(argument)),
@@ -143,7 +144,7 @@ private:
         TFormulaParser& m_parser;
     };
 
-    [[noreturn]] void Fail(TErrorCode code, std::string argument = {}, std::size_t at = std::string::npos)
+    [[noreturn]] void Fail(TFormulaFault code, std::string argument = {}, std::size_t at = std::string::npos)
     {
         throw EFormulaError(code, static_cast<int>((at == std::string::npos ? m_pos : at) + 1), std::move(argument));
     }
@@ -364,7 +365,7 @@ T TFormula::Run(T x, std::span<const double> b, T* gradientOut, std::vector<T>& 
     auto gradient = [](auto* slot) { return slot + 1; };
 
     for (const TInstruction& in : m_program) {
-        auto fail = [&](TErrorCode code, T value = 0, std::string argument = {}) {
+        auto fail = [&](TFormulaFault code, T value = 0, std::string argument = {}) {
             throw EFormulaError(code, in.Position, std::move(argument), static_cast<double>(value));
         };
         switch (in.Op) {

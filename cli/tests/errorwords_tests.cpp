@@ -32,7 +32,9 @@ TEST(ErrorWords, EveryCodeHasEnglishWordsWithItsArguments)
         EXPECT_FALSE(std::regex_search(words, german)) << words;
         EXPECT_EQ(Placeholders(words), Placeholders(engine));
         // The engine speaks English except where the platform speaks German.
-        if (!IsPlatformError(code)) EXPECT_EQ(words, engine);
+        if (!IsPlatformError(code)) {
+            EXPECT_EQ(words, engine);
+        }
     }
 }
 
