@@ -11,7 +11,7 @@
 #include <QSvgGenerator>
 #include <cerrno>
 
-#include "app/language.h"
+#include "app/errortext.h"
 #include "chart/chart.h"
 #include "common/errors.h"
 
@@ -58,7 +58,7 @@ std::string SaveChartPicture(TCustomRChart& chart, const std::string& fileName, 
     // A missing folder is named as the platform names it; other faults as the toolkit words them.
     const QString why = QFileInfo(name).absoluteDir().exists()
                             ? file.errorString()
-                            : QString::fromStdString(TranslateMessage(FileErrorMessage(ENOTDIR)));
+                            : ErrorText(FileErrorCode(ENOTDIR), FileErrorArgs(ENOTDIR));
     return QCoreApplication::translate("TableFiles", "Das Bild „%1“ wurde nicht gespeichert: %2")
         .arg(QFileInfo(name).fileName(), why)
         .toStdString();

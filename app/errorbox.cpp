@@ -2,7 +2,7 @@
 
 #include <cctype>
 
-#include "app/language.h"
+#include "app/errortext.h"
 #include "platform/msgbox.h"
 
 std::string ApplicationTitleFrom(const std::string& filePath)
@@ -31,16 +31,15 @@ std::string ErrorBoxText(const std::string& message)
 
 void ShowCurrentException()
 {
-    std::string message;
+    QString message;
     try {
         throw;
     } catch (const std::exception& e) {
-        message = e.what();
+        message = ErrorTextOf(e);  // in the window's language
     } catch (...) {
-        message = "Unbekannter Fehler";
+        message = UnknownErrorText();
     }
-    // The engine words its messages in one language; the box shows them in the window's.
-    ShowMessageBox(ErrorBoxText(TranslateMessage(message)), ApplicationTitle(), mbiError);
+    ShowMessageBox(ErrorBoxText(message.toStdString()), ApplicationTitle(), mbiError);
 }
 
 TKalmiraApplication::TKalmiraApplication(int& argc, char** argv) : QApplication(argc, argv) {}

@@ -9,25 +9,8 @@
 #include <QPushButton>
 #include <algorithm>
 
+#include "app/errortext.h"
 #include "curvefit/formula.h"
-
-QString FormulaFaultMessage(int code, int position, const QString& argument)
-{
-    QString what;
-    switch (TFormulaFault(code)) {
-    case ffExpectedOperand: what = TFormulaDialog::tr("erwartet wird eine Zahl, ein Name oder '('"); break;
-    case ffExpectedOperator: what = TFormulaDialog::tr("erwartet wird ein Operator oder das Ende der Formel"); break;
-    case ffExpectedCloseParen: what = TFormulaDialog::tr("erwartet wird ')'"); break;
-    case ffExpectedOpenParen: what = TFormulaDialog::tr("erwartet wird '(' nach dem Funktionsnamen"); break;
-    case ffExpectedExponent: what = TFormulaDialog::tr("erwartet werden die Ziffern des Exponenten"); break;
-    case ffExpectedEquals: what = TFormulaDialog::tr("erwartet wird '=' nach y"); break;
-    case ffUnknownFunction: what = TFormulaDialog::tr("unbekannte Funktion '%1'").arg(argument); break;
-    case ffResponseOnRight: what = TFormulaDialog::tr("y darf rechts vom '=' nicht stehen"); break;
-    case ffNestedTooDeep: what = TFormulaDialog::tr("zu tief geschachtelt"); break;
-    default: what = TFormulaDialog::tr("die Formel hat hier keinen Wert"); break;
-    }
-    return position > 0 ? TFormulaDialog::tr("Position %1: %2").arg(position).arg(what) : what;
-}
 
 TFormulaDialog::TFormulaDialog(QWidget* parent) : QDialog(parent)
 {
@@ -99,7 +82,7 @@ void TFormulaDialog::Check()
         }
     } catch (const EFormulaError& e) {
         // Positions count characters of the UTF-8 text; a formula is ASCII where it parses.
-        status = FormulaFaultMessage(e.Code, e.Position, QString::fromStdString(e.Argument));
+        status = ErrorTextOf(e);
     }
     StatusLabel->setText(status);
     FitButton->setEnabled(ok);

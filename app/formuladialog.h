@@ -43,7 +43,3 @@ private:
     QDialogButtonBox* m_buttons;
     TModel m_model;
 };
-
-// The text of a formula's parse fault in the current language ("Position 7: erwartet wird eine
-// Zahl, ein Name oder '('").
-QString FormulaFaultMessage(int code, int position, const QString& argument);

@@ -102,6 +102,234 @@
         <source>Unbekannter Fehler</source>
         <translation>Unknown error</translation>
     </message>
+    <message>
+        <source>%1: not enough data points</source>
+        <translation>%1: not enough data points</translation>
+    </message>
+    <message>
+        <source>%1: y values must not be zero</source>
+        <translation>%1: y values must not be zero</translation>
+    </message>
+    <message>
+        <source>%1: y values must not be negative or zero</source>
+        <translation>%1: y values must not be negative or zero</translation>
+    </message>
+    <message>
+        <source>%1: x values must not be negative or zero</source>
+        <translation>%1: x values must not be negative or zero</translation>
+    </message>
+    <message>
+        <source>%1: cannot fit function</source>
+        <translation>%1: cannot fit function</translation>
+    </message>
+    <message>
+        <source>PenalizedCubicSpline: n1 must not be greater than n2</source>
+        <translation>PenalizedCubicSpline: n1 must not be greater than n2</translation>
+    </message>
+    <message>
+        <source>PenalizedCubicSpline: two or more x-values are identical</source>
+        <translation>PenalizedCubicSpline: two or more x-values are identical</translation>
+    </message>
+    <message>
+        <source>PenalizedCubicSpline: x-values must be increasing</source>
+        <translation>PenalizedCubicSpline: x-values must be increasing</translation>
+    </message>
+    <message>
+        <source>ChooseSplineSmoothingForDf: die Freiheitsgrade müssen von 2 bis zur Zahl der verschiedenen x-Werte reichen</source>
+        <translation>ChooseSplineSmoothingForDf: the degrees of freedom must lie from 2 to the number of distinct x</translation>
+    </message>
+    <message>
+        <source>Component &quot;%1&quot;: not enough memory</source>
+        <translation>Component &quot;%1&quot;: not enough memory</translation>
+    </message>
+    <message>
+        <source>Component &quot;%1&quot;: not enough memory on heap</source>
+        <translation>Component &quot;%1&quot;: not enough memory on heap</translation>
+    </message>
+    <message>
+        <source>AddStatistics: je Punkt wird eine Standardabweichung gebraucht</source>
+        <translation>AddStatistics: one standard deviation per point is needed</translation>
+    </message>
+    <message>
+        <source>AddStatistics: die Standardabweichung von Punkt %1 ist keine positive Zahl</source>
+        <translation>AddStatistics: the standard deviation of point %1 is not a positive number</translation>
+    </message>
+    <message>
+        <source>AddStatistics: Standardabweichungen von y gelten nur für die Gerade, die Parabel und das Polynom</source>
+        <translation>AddStatistics: standard deviations of y apply to the line, the parabola and the polynomial only</translation>
+    </message>
+    <message>
+        <source>AddStatistics: die gewichtete Anpassung ist singulär</source>
+        <translation>AddStatistics: the weighted fit is singular</translation>
+    </message>
+    <message>
+        <source>unbekanntes eingebautes Modell &apos;%1&apos;</source>
+        <translation>unknown built-in model &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>das Modell hat keinen Parameter &apos;%1&apos; (seine Parameter: %2)</source>
+        <translation>the model has no parameter &apos;%1&apos; (its parameters: %2)</translation>
+    </message>
+    <message>
+        <source>%1: x und y sind verschieden lang</source>
+        <translation>%1: x and y differ in length</translation>
+    </message>
+    <message>
+        <source>%1: keine Startwerte: keine Punkte</source>
+        <translation>%1: no starting values: no points</translation>
+    </message>
+    <message>
+        <source>%1: keine Startwerte: nötig sind zwei Punkte mit verschiedenem x &gt; 0 und y eines Vorzeichens</source>
+        <translation>%1: no starting values: needs two points with different x &gt; 0 and y of one sign</translation>
+    </message>
+    <message>
+        <source>%1: keine Startwerte: nötig sind zwei Punkte mit verschiedenem x und y eines Vorzeichens</source>
+        <translation>%1: no starting values: needs two points with different x and y of one sign</translation>
+    </message>
+    <message>
+        <source>%1: keine Startwerte: nötig sind y, die bei x &gt; 0 von 0 aus steigen</source>
+        <translation>%1: no starting values: needs y that rise from 0 at x &gt; 0</translation>
+    </message>
+    <message>
+        <source>%1: keine Startwerte: nötig sind Punkte eines Vorzeichens, die mit x steigen oder fallen</source>
+        <translation>%1: no starting values: needs points of one sign that rise or fall with x</translation>
+    </message>
+    <message>
+        <source>%1: keine Startwerte: nötig ist ein Gipfel über Punkten mit verschiedenem x</source>
+        <translation>%1: no starting values: needs a peak over points of different x</translation>
+    </message>
+    <message>
+        <source>%1: keine Startwerte: nötig sind Punkte mit verschiedenem x</source>
+        <translation>%1: no starting values: needs points of different x</translation>
+    </message>
+    <message>
+        <source>%1: das Modell hat keinen Parameter</source>
+        <translation>%1: the model has no parameter</translation>
+    </message>
+    <message>
+        <source>%1: %2 Startwerte erwartet, %3 angegeben</source>
+        <translation>%1: %2 starting values expected, %3 given</translation>
+    </message>
+    <message>
+        <source>%1: mehr Punkte als Parameter nötig (%2 Parameter)</source>
+        <translation>%1: more points than parameters needed (%2 parameters)</translation>
+    </message>
+    <message>
+        <source>%1: ein Startwert ist keine endliche Zahl</source>
+        <translation>%1: a starting value is not finite</translation>
+    </message>
+    <message>
+        <source>%1: Punkt %2 ist keine endliche Zahl</source>
+        <translation>%1: point %2 is not finite</translation>
+    </message>
+    <message>
+        <source>TFormula: %1 Parameterwerte erwartet, %2 angegeben</source>
+        <translation>TFormula: %1 parameter values expected, %2 given</translation>
+    </message>
+    <message>
+        <source>TFormula: ein Parameterwert ist keine endliche Zahl</source>
+        <translation>TFormula: a parameter value is not finite</translation>
+    </message>
+    <message>
+        <source>TFormula: x von Punkt %1 ist keine endliche Zahl</source>
+        <translation>TFormula: x of point %1 is not finite</translation>
+    </message>
+    <message>
+        <source>TFormula.Evaluate: die Felder der Werte und der Jacobi-Matrix passen nicht zu den Punkten</source>
+        <translation>TFormula.Evaluate: the value and Jacobian spans do not match the points</translation>
+    </message>
+    <message>
+        <source>TFormula.Evaluate: das Feld der Werte passt nicht zu den Punkten</source>
+        <translation>TFormula.Evaluate: the value span does not match the points</translation>
+    </message>
+    <message>
+        <source>erwartet wird eine Zahl, ein Name oder &apos;(&apos;</source>
+        <translation>expected a number, a name or &apos;(&apos;</translation>
+    </message>
+    <message>
+        <source>erwartet wird ein Operator oder das Ende der Formel</source>
+        <translation>expected an operator or the end of the formula</translation>
+    </message>
+    <message>
+        <source>erwartet wird ein Operator oder &apos;)&apos;</source>
+        <translation>expected an operator or &apos;)&apos;</translation>
+    </message>
+    <message>
+        <source>erwartet wird &apos;(&apos; nach %1</source>
+        <translation>expected &apos;(&apos; after %1</translation>
+    </message>
+    <message>
+        <source>erwartet werden die Ziffern des Exponenten</source>
+        <translation>expected the digits of the exponent</translation>
+    </message>
+    <message>
+        <source>erwartet wird &apos;=&apos; nach y</source>
+        <translation>expected &apos;=&apos; after y</translation>
+    </message>
+    <message>
+        <source>unbekannte Funktion &apos;%1&apos; (die Funktionen sind exp, ln, log10, sqrt, sin, cos, tan, atan, abs)</source>
+        <translation>unknown function &apos;%1&apos; (the functions are exp, ln, log10, sqrt, sin, cos, tan, atan, abs)</translation>
+    </message>
+    <message>
+        <source>y darf rechts vom &apos;=&apos; nicht stehen</source>
+        <translation>y must not appear right of the &apos;=&apos;</translation>
+    </message>
+    <message>
+        <source>tiefer als %1 Ebenen geschachtelt</source>
+        <translation>nested more than %1 levels deep</translation>
+    </message>
+    <message>
+        <source>%1 von %2, einer Zahl &lt;= 0</source>
+        <translation>%1 of %2, a number &lt;= 0</translation>
+    </message>
+    <message>
+        <source>sqrt von %1, einer negativen Zahl</source>
+        <translation>sqrt of %1, a negative number</translation>
+    </message>
+    <message>
+        <source>Division durch 0</source>
+        <translation>division by 0</translation>
+    </message>
+    <message>
+        <source>Potenz von %1, einer negativen Basis, mit einem Exponenten, der keine ganze Zahl ist</source>
+        <translation>power of %1, a negative base, to an exponent that is no whole number</translation>
+    </message>
+    <message>
+        <source>0 hoch %1</source>
+        <translation>0 to the power %1</translation>
+    </message>
+    <message>
+        <source>die Ableitung von %1 ist dort unendlich</source>
+        <translation>the derivative of %1 is infinite there</translation>
+    </message>
+    <message>
+        <source>ein Wert jenseits des Bereichs von double</source>
+        <translation>a value beyond the range of double</translation>
+    </message>
+    <message>
+        <source>Logarithmic axis must not be negative.</source>
+        <translation>Logarithmic axis must not be negative.</translation>
+    </message>
+    <message>
+        <source>Destination layer %1 is out of range</source>
+        <translation>Destination layer %1 is out of range</translation>
+    </message>
+    <message>
+        <source>Destination layer %1 is already joined</source>
+        <translation>Destination layer %1 is already joined</translation>
+    </message>
+    <message>
+        <source>Layer %1 is joined by other layers (%2)</source>
+        <translation>Layer %1 is joined by other layers (%2)</translation>
+    </message>
+    <message>
+        <source>Position %1: %2</source>
+        <translation>position %1: %2</translation>
+    </message>
+    <message>
+        <source>%1, bei Punkt %2 (x = %3)</source>
+        <translation>%1, at point %2 (x = %3)</translation>
+    </message>
 </context>
 <context>
     <name>TFormHilfe</name>
@@ -146,50 +374,6 @@ to the file cfit.asc.</translation>
 </context>
 <context>
     <name>TFormulaDialog</name>
-    <message>
-        <source>erwartet wird eine Zahl, ein Name oder &apos;(&apos;</source>
-        <translation>expected a number, a name or &apos;(&apos;</translation>
-    </message>
-    <message>
-        <source>erwartet wird ein Operator oder das Ende der Formel</source>
-        <translation>expected an operator or the end of the formula</translation>
-    </message>
-    <message>
-        <source>erwartet wird &apos;)&apos;</source>
-        <translation>expected &apos;)&apos;</translation>
-    </message>
-    <message>
-        <source>erwartet wird &apos;(&apos; nach dem Funktionsnamen</source>
-        <translation>expected &apos;(&apos; after the function name</translation>
-    </message>
-    <message>
-        <source>erwartet werden die Ziffern des Exponenten</source>
-        <translation>expected the digits of the exponent</translation>
-    </message>
-    <message>
-        <source>erwartet wird &apos;=&apos; nach y</source>
-        <translation>expected &apos;=&apos; after y</translation>
-    </message>
-    <message>
-        <source>unbekannte Funktion &apos;%1&apos;</source>
-        <translation>unknown function &apos;%1&apos;</translation>
-    </message>
-    <message>
-        <source>y darf rechts vom &apos;=&apos; nicht stehen</source>
-        <translation>y must not appear right of the &apos;=&apos;</translation>
-    </message>
-    <message>
-        <source>zu tief geschachtelt</source>
-        <translation>nested too deeply</translation>
-    </message>
-    <message>
-        <source>die Formel hat hier keinen Wert</source>
-        <translation>the formula has no value here</translation>
-    </message>
-    <message>
-        <source>Position %1: %2</source>
-        <translation>position %1: %2</translation>
-    </message>
     <message>
         <source>Formel</source>
         <translation>Formula</translation>

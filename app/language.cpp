@@ -1,58 +1,13 @@
 #include "app/language.h"
 
 #include <QCoreApplication>
-#include <QRegularExpression>
 #include <QSettings>
 #include <QLibraryInfo>
 #include <QTranslator>
-#include <vector>
 
 namespace {
 
 constexpr const char* kSettingsKey = "language";
-
-// The engine's and the platform's German messages; %1 stands for the part that varies.
-const char* const kMessages[] = {
-    QT_TRANSLATE_NOOP("Message", "Gleitkommadivision durch Null"),
-    QT_TRANSLATE_NOOP("Message", "Ungültige Gleitkommaoperation"),
-    QT_TRANSLATE_NOOP("Message", "Gleitkommaüberlauf"),
-    QT_TRANSLATE_NOOP("Message", "'%1' ist kein gültiger Gleitkommawert"),
-    QT_TRANSLATE_NOOP("Message", "Datei nicht gefunden"),
-    QT_TRANSLATE_NOOP("Message", "Pfad nicht gefunden"),
-    QT_TRANSLATE_NOOP("Message", "Zu viele geöffnete Dateien"),
-    QT_TRANSLATE_NOOP("Message", "Dateizugriff verweigert"),
-    QT_TRANSLATE_NOOP("Message", "Ungültiges Dateihandle"),
-    QT_TRANSLATE_NOOP("Message", "Zu wenig Speicherplatz"),
-    QT_TRANSLATE_NOOP("Message", "E/A-Fehler %1"),
-    QT_TRANSLATE_NOOP("Message", "Unbekannter Fehler"),
-};
-
-struct TMessagePattern {
-    const char* source;
-    QRegularExpression pattern;  // the source with every %n as a group
-};
-
-const std::vector<TMessagePattern>& MessagePatterns()
-{
-    static const std::vector<TMessagePattern> patterns = [] {
-        std::vector<TMessagePattern> out;
-        const QRegularExpression placeholder("%[1-9]");
-        for (const char* source : kMessages) {
-            const QString text = QString::fromUtf8(source);
-            QString re = "^";
-            qsizetype at = 0;
-            for (auto it = placeholder.globalMatch(text); it.hasNext();) {
-                const QRegularExpressionMatch m = it.next();
-                re += QRegularExpression::escape(text.mid(at, m.capturedStart() - at)) + "(.*)";
-                at = m.capturedEnd();
-            }
-            re += QRegularExpression::escape(text.mid(at)) + "$";
-            out.push_back({source, QRegularExpression(re, QRegularExpression::DotMatchesEverythingOption)});
-        }
-        return out;
-    }();
-    return patterns;
-}
 
 QTranslator* g_english = nullptr;  // installed while English is shown
 // Qt's own texts (file dialogs, standard buttons) in German while German is shown, when the
@@ -133,18 +88,4 @@ QString TakeLanguageArgument(QStringList& arguments)
         }
     }
     return language;
-}
-
-std::string TranslateMessage(const std::string& message)
-{
-    if (!g_english) return message;
-    const QString text = QString::fromStdString(message);
-    for (const TMessagePattern& p : MessagePatterns()) {
-        const QRegularExpressionMatch m = p.pattern.match(text);
-        if (!m.hasMatch()) continue;
-        QString out = QCoreApplication::translate("Message", p.source);
-        for (int i = 1; i <= m.lastCapturedIndex(); ++i) out = out.arg(m.captured(i));
-        return out.toStdString();
-    }
-    return message;
 }

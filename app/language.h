@@ -4,7 +4,6 @@
 // the user's settings; "--lang en" on the command line chooses for one run.
 #include <QString>
 #include <QStringList>
-#include <string>
 
 inline constexpr const char* kLanguageGerman = "de";
 inline constexpr const char* kLanguageEnglish = "en";
@@ -22,7 +21,3 @@ void StoreLanguage(const QString& language);
 
 // Takes "--lang xx" or "--lang=xx" out of the arguments and gives "xx"; empty when not given.
 QString TakeLanguageArgument(QStringList& arguments);
-
-// An engine or platform message (German or English, as the engine words it) in the language
-// now shown. Messages the program does not know pass unchanged.
-std::string TranslateMessage(const std::string& message);

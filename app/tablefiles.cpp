@@ -13,10 +13,10 @@
 #include <stdexcept>
 
 #include "app/chartexport.h"
+#include "app/errortext.h"
 #include "app/filedialog.h"
 #include "chart/chart.h"
 #include "app/frmmain.h"
-#include "app/language.h"
 #include "app/valuegrid.h"
 #include "common/errors.h"
 #include "platform/msgbox.h"
@@ -44,8 +44,8 @@ QString Q(const std::string& s) { return QString::fromStdString(s); }
 class TableFiles {
     Q_DECLARE_TR_FUNCTIONS(TableFiles)
 };
-// A platform message inside one of ours.
-QString FileError(int code) { return Q(TranslateMessage(FileErrorMessage(code))); }
+// The platform's file error for an errno value, inside one of ours.
+QString FileError(int code) { return ErrorText(FileErrorCode(code), FileErrorArgs(code)); }
 
 std::vector<std::string> TrAll(const std::vector<std::string>& texts)
 {

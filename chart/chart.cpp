@@ -1,7 +1,6 @@
 // The chart control: construction, the published properties and their setter rules, loading,
 // the paint lock and the change reactions.
 #include "chart/chart.h"
-#include "chart/mouse.h"
 
 #include <QShowEvent>
 

@@ -12,11 +12,11 @@
 // synchronisation and layout presets), sharing.cpp (clearing and showing the display list, data
 // sharing), paint.cpp (the paint pipeline, the render frame with its grid positions, the
 // crosshairs), export.cpp (the picture drawn once more onto a painter: saved pictures and
-// screens of a higher pixel ratio) and mouse.cpp (the widget's mouse and key events). Its parts
-// are objects of their own: the display list (displaylist.h) holds the items and the sharing
-// group, the renderer (render.h) draws a frame value with the grid (grid.h) and label drawing
-// (labeldraw.h), and none of them includes this header; the mouse handling (mouse.h) works on
-// the chart through its public operations. What a program using the control does not need
+// screens of a higher pixel ratio) and chartevents.cpp (the widget's mouse and key events). Its
+// parts are objects of their own: the display list (displaylist.h) holds the items and the
+// sharing group, the renderer (render.h) draws a frame value with the grid (grid.h) and label
+// drawing (labeldraw.h), and none of them includes this header; the mouse handling (mouse.h)
+// works on the chart through its public operations, and only chartevents.cpp includes it. What a program using the control does not need
 // takes a TChartKey (chartkey.h), which only the chart, its mouse handling and its test support
 // can make.
 #include <QWidget>
@@ -49,6 +49,9 @@
 class QPainter;
 
 class TChartMouse;
+struct TChartMouseDeleter {
+    void operator()(TChartMouse* mouse) const;
+};
 class TCustomRChart;
 
 // events
@@ -426,7 +429,7 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    // Mouse and keyboard handling (mouse.cpp).
+    // Mouse and keyboard handling (chartevents.cpp).
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -436,7 +439,7 @@ protected:
     void leaveEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
-    // Hands Tab to keyPressEvent instead of moving the focus (mouse.cpp).
+    // Hands Tab to keyPressEvent instead of moving the focus (chartevents.cpp).
     bool event(QEvent* event) override;
     // The window exists: painting may start.
     void WindowCreated();
@@ -473,7 +476,7 @@ private:
     // device image on the widget.
     void PaintScreenOverlay(QPainter& painter) const;
     void ConnectScale(int layer, bool horizontal);
-    void InitMouse();              // mouse.cpp: cursors and the idle mouse state
+    void InitMouse();              // chartevents.cpp: cursors and the idle mouse state
     void DrawCrossHairs(TCanvas& canvas, int x0, int y0);  // paint.cpp
     // The grid positions along both axes of a layer (paint.cpp).
     void GridPositionsOf(int layer, std::vector<double>& xs, std::vector<double>& ys) const;
@@ -550,8 +553,9 @@ private:
     // display list, shared with the charts of a group
     TDisplayList m_list{*this};
 
-    // the mouse handling
-    std::unique_ptr<TChartMouse> m_mouse;
+    // the mouse handling, deleted where its class is known (chartevents.cpp), so that the chart's
+    // own code needs no mouse.h
+    std::unique_ptr<TChartMouse, TChartMouseDeleter> m_mouse;
 };
 
 // The chart control placed on windows.

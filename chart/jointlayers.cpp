@@ -37,13 +37,13 @@ void TJointLayers::Join(std::array<int, kMaxLayers>& table, bool isX, int layer,
     // Only the 16 entries exist; another layer number names no entry.
     if (layer < 1 || layer > kMaxLayers) return;
     if (controller < 1 || controller > kMaxLayers)
-        throw EQZLRChartError("Destination layer " + std::to_string(controller) + " is out of range");
+        throw EQZLRChartError(ecLayerOutOfRange, {std::to_string(controller)});
     if (controller == layer) {
         table[std::size_t(layer - 1)] = layer;
         return;
     }
     if (table[std::size_t(controller - 1)] != controller)
-        throw EQZLRChartError("Destination layer " + std::to_string(controller) + " is already joined");
+        throw EQZLRChartError(ecLayerAlreadyJoined, {std::to_string(controller)});
     std::string followers;
     for (int k = 1; k <= kMaxLayers; ++k) {
         if (k == layer || table[std::size_t(k - 1)] != layer) continue;
@@ -51,7 +51,7 @@ void TJointLayers::Join(std::array<int, kMaxLayers>& table, bool isX, int layer,
         followers += std::to_string(k);
     }
     if (!followers.empty())
-        throw EQZLRChartError("Layer " + std::to_string(layer) + " is joined by other layers (" + followers + ")");
+        throw EQZLRChartError(ecLayerJoinedByOthers, {std::to_string(layer), followers});
     table[std::size_t(layer - 1)] = controller;
     if (OnJoin) OnJoin(*this, layer, controller, isX);
     if (OnChange) OnChange(*this);

@@ -15,7 +15,6 @@
 
 namespace {
 
-constexpr const char* kMsgLogNegative = "Logarithmic axis must not be negative.";
 // The smallest chart area a resize leaves (pixels).
 constexpr int kMinAreaWidth = 80;
 constexpr int kMinAreaHeight = 20;
@@ -54,14 +53,14 @@ void TCustomRChart::RecalcTransforms()
         if (AreaWidth() <= 0)
             m_mapX[n] = TAxisMap::Collapsed(x.RangeLow(), x.RangeHigh(), x.Logarithmic(), a.Left, a.Right, width() / 2, offX);
         else if (!TAxisMap::Mappable(x.RangeLow(), x.RangeHigh(), x.Logarithmic()))
-            throw EQZLRChartError(kMsgLogNegative);
+            throw EQZLRChartError(ecLogAxisNegative);
         else
             m_mapX[n] = TAxisMap::Between(x.RangeLow(), x.RangeHigh(), x.Logarithmic(), a.Left, a.Right, offX);
         const int offY = y.RangeHigh() < y.RangeLow() ? 0 : height();
         if (AreaHeight() <= 0)
             m_mapY[n] = TAxisMap::Collapsed(y.RangeLow(), y.RangeHigh(), y.Logarithmic(), a.Bottom, a.Top, height() / 2, offY);
         else if (!TAxisMap::Mappable(y.RangeLow(), y.RangeHigh(), y.Logarithmic()))
-            throw EQZLRChartError(kMsgLogNegative);
+            throw EQZLRChartError(ecLogAxisNegative);
         else
             m_mapY[n] = TAxisMap::Between(y.RangeLow(), y.RangeHigh(), y.Logarithmic(), a.Bottom, a.Top, offY);
     }

@@ -1,4 +1,4 @@
-// The chart's reaction to the mouse and the keyboard.
+// The chart's reaction to the mouse.
 //
 // Every notification first runs the application's own handler (OnMouseDown, OnMouseUp, OnClick,
 // OnMouseMove, OnDblClick), then the chart's work for the current MouseAction:
@@ -19,11 +19,8 @@
 //
 // Pan and zoom change layer 1 only; the layers joined to it follow through SetLayerRange.
 #include <QApplication>
-#include <QEnterEvent>
-#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QRegion>
-#include <QWheelEvent>
 
 #include <algorithm>
 #include <cmath>
@@ -46,18 +43,6 @@ constexpr double kFarAway = 1.7e308;
 // widens them by it, so a notch forward and one back give the ranges back.
 constexpr long double kWheelZoomStep = 1.25L;
 constexpr int kWheelNotch = 120;
-
-TShiftState ShiftOf(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons)
-{
-    TShiftState shift = 0;
-    if (modifiers & Qt::ShiftModifier) shift |= ssShift;
-    if (modifiers & Qt::AltModifier) shift |= ssAlt;
-    if (modifiers & Qt::ControlModifier) shift |= ssCtrl;
-    if (buttons & Qt::LeftButton) shift |= ssLeft;
-    if (buttons & Qt::RightButton) shift |= ssRight;
-    if (buttons & Qt::MiddleButton) shift |= ssMiddle;
-    return shift;
-}
 
 TShiftState ShiftOf(const QMouseEvent& event) { return ShiftOf(event.modifiers(), event.buttons()); }
 
@@ -109,6 +94,18 @@ std::int64_t Square(int a, int b)
 }
 
 }  // namespace
+
+TShiftState ShiftOf(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons)
+{
+    TShiftState shift = 0;
+    if (modifiers & Qt::ShiftModifier) shift |= ssShift;
+    if (modifiers & Qt::AltModifier) shift |= ssAlt;
+    if (modifiers & Qt::ControlModifier) shift |= ssCtrl;
+    if (buttons & Qt::LeftButton) shift |= ssLeft;
+    if (buttons & Qt::RightButton) shift |= ssRight;
+    if (buttons & Qt::MiddleButton) shift |= ssMiddle;
+    return shift;
+}
 
 void TChartMouse::DoubleClick()
 {
@@ -577,102 +574,4 @@ void TChartMouse::Release(const QMouseEvent& event)
 void TChartMouse::Move(const QMouseEvent& event)
 {
     MouseMove(ShiftOf(event), PosOf(event));
-}
-
-void TCustomRChart::InitMouse()
-{
-    RegisterChartCursors();
-    m_mouse = std::make_unique<TChartMouse>(*this);
-    // Moves without a button held are reported too (OnMouseMoveInChart, cursors).
-    setMouseTracking(true);
-}
-
-void TCustomRChart::mousePressEvent(QMouseEvent* event) { m_mouse->Press(*event); }
-
-void TCustomRChart::mouseDoubleClickEvent(QMouseEvent* event) { m_mouse->DoubleClickPress(*event); }
-
-void TCustomRChart::mouseReleaseEvent(QMouseEvent* event) { m_mouse->Release(*event); }
-
-void TCustomRChart::mouseMoveEvent(QMouseEvent* event) { m_mouse->Move(*event); }
-
-void TCustomRChart::wheelEvent(QWheelEvent* event)
-{
-    bool handled = false;
-    if (OnMouseWheel) {
-        const QPoint pos = event->position().toPoint();
-        OnMouseWheel(*this, ShiftOf(event->modifiers(), event->buttons()), event->angleDelta().y(), pos.x(),
-                     pos.y(), handled);
-    }
-    if (!handled && m_wheelZoom) {
-        const QPoint pos = event->position().toPoint();
-        handled = m_mouse->Wheel(pos.x(), pos.y(), event->angleDelta().y());
-    }
-    if (handled) event->accept();
-    else QWidget::wheelEvent(event);
-}
-
-void TCustomRChart::enterEvent(QEnterEvent* event)
-{
-    QWidget::enterEvent(event);
-    if (OnMouseEnter) OnMouseEnter(*this);
-}
-
-void TCustomRChart::leaveEvent(QEvent* event)
-{
-    QWidget::leaveEvent(event);
-    // Outside the control the chart's cursor has no business either; without this a quick
-    // move from the chart area straight onto another control would take the hand along.
-    if (!m_mouseCursorFixed) SetScreenCursor(crDefault);
-    if (OnMouseLeave) OnMouseLeave(*this);
-}
-
-namespace {
-
-bool IsNavigationKey(int key)
-{
-    switch (key) {
-    case Qt::Key_Left: case Qt::Key_Right: case Qt::Key_Up: case Qt::Key_Down:
-    case Qt::Key_Tab: case Qt::Key_Backtab:
-        return true;
-    default:
-        return false;
-    }
-}
-
-}  // namespace
-
-// Key codes are Qt's (Qt::Key_Left ...). A handler that sets Key to 0 has taken the key. The
-// arrow keys and Tab stay with the chart: they never move the focus away from it.
-void TCustomRChart::keyPressEvent(QKeyEvent* event)
-{
-    int key = event->key();
-    if (OnKeyDown) OnKeyDown(*this, key, ShiftOf(event->modifiers(), QApplication::mouseButtons()));
-    const QString text = event->text();
-    if (key != 0 && OnKeyPress && text.size() == 1 && text[0].unicode() < 256) {
-        char ch = char(text[0].unicode());
-        OnKeyPress(*this, ch);
-    }
-    if (key == 0 || IsNavigationKey(event->key())) event->accept();
-    else QWidget::keyPressEvent(event);
-}
-
-void TCustomRChart::keyReleaseEvent(QKeyEvent* event)
-{
-    int key = event->key();
-    if (OnKeyUp) OnKeyUp(*this, key, ShiftOf(event->modifiers(), QApplication::mouseButtons()));
-    if (key == 0 || IsNavigationKey(event->key())) event->accept();
-    else QWidget::keyReleaseEvent(event);
-}
-
-bool TCustomRChart::event(QEvent* event)
-{
-    if (event->type() == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        const bool tab = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
-        if (tab && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
-            keyPressEvent(key);
-            return true;
-        }
-    }
-    return QWidget::event(event);
 }

@@ -16,6 +16,9 @@ class TCustomRChart;
 class TScaleProps;
 class TAxisMap;
 
+// The chart's shift state (keys and buttons held) of the toolkit's modifiers and buttons.
+TShiftState ShiftOf(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons);
+
 class TChartMouse {
 public:
     explicit TChartMouse(TCustomRChart& chart) : m_chart(chart) {}

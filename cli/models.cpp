@@ -7,6 +7,7 @@
 #include <new>
 #include <numbers>
 
+#include "cli/errorwords.h"
 #include "common/errors.h"
 #include "curvefit/builtinmodels.h"
 #include "curvefit/curvefit.h"
@@ -34,15 +35,13 @@ bool ReadDouble(std::string_view text, double& value)
     return ec == std::errc() && ptr == text.data() + text.size() && std::isfinite(value);
 }
 
-// The engine's messages as they are, ended with a full stop as the window shows them; the
-// platform's floating-point faults in English, since this program speaks English, after the
-// model's name.
+// The engine's errors in their words, ended with a full stop as the window shows them; the
+// platform's, which name no operation, after the model's name.
 std::string FailureText(const TModelChoice& choice, const std::exception& e)
 {
-    if (dynamic_cast<const EZeroDivide*>(&e)) return choice.Text + ": floating-point division by zero";
-    if (dynamic_cast<const EInvalidOp*>(&e)) return choice.Text + ": invalid floating-point operation";
-    if (dynamic_cast<const EOverflow*>(&e)) return choice.Text + ": floating-point overflow";
-    std::string text = e.what();
+    const auto* coded = dynamic_cast<const ECodedError*>(&e);
+    if (coded && IsPlatformError(coded->Code)) return choice.Text + ": " + ErrorWordsOf(e);
+    std::string text = ErrorWordsOf(e);
     if (!text.empty() && static_cast<unsigned char>(text.back()) > '.') text += '.';
     return text;
 }
@@ -76,12 +75,8 @@ TValueAt ValueAt(const TFitResult& fit, double x)
     try {
         v.Defined = ModelValue(fit, x, v.Y);
         if (!v.Defined) v.Note = fit.Model.Kind == mkSpline ? "outside the data" : "undefined";
-    } catch (const EZeroDivide&) {
-        v.Note = "floating-point division by zero";
-    } catch (const EInvalidOp&) {
-        v.Note = "invalid floating-point operation";
-    } catch (const EOverflow&) {
-        v.Note = "floating-point overflow";
+    } catch (const EMathError& e) {
+        v.Note = ErrorWordsOf(e);
     }
     if (!v.Defined) v.Y = 0.0;
     return v;
@@ -104,7 +99,7 @@ bool ParseModel(std::string_view text, TModelChoice& choice, std::string& messag
         try {
             TFormula formula(text);
         } catch (const EFormulaError& e) {
-            message = "the formula '" + std::string(text) + "' does not parse: " + e.what();
+            message = "the formula '" + std::string(text) + "' does not parse: " + ErrorWordsOf(e);
             return false;
         }
         choice.Kind = mkNonlinear;

@@ -31,9 +31,9 @@ struct TLine {
     double Slope = 0.0;
 };
 
-[[noreturn]] void NoStart(const char* model, const std::string& need)
+[[noreturn]] void NoStart(const char* model, TErrorCode need)
 {
-    throw EQZLMath2Error(std::string(model) + ": no starting values: " + need);
+    throw EQZLMath2Error(need, {model});
 }
 
 // The least-squares line v = Intercept + Slope u through the pairs, each weighted by w (all 1
@@ -86,7 +86,7 @@ std::vector<double> PowerStart(std::span<const double> x, std::span<const double
             v.push_back(std::log(sign * y[i]));
         }
     TLine line;
-    if (!FitLine(u, v, line)) NoStart("power", "needs two points with different x > 0 and y of one sign");
+    if (!FitLine(u, v, line)) NoStart("power", ecNoStartPower);
     return {sign * std::exp(line.Intercept), line.Slope};
 }
 
@@ -100,7 +100,7 @@ std::vector<double> ExpYStart(std::span<const double> x, std::span<const double>
             v.push_back(std::log(sign * y[i]));
         }
     TLine line;
-    if (!FitLine(u, v, line)) NoStart("exp-y", "needs two points with different x and y of one sign");
+    if (!FitLine(u, v, line)) NoStart("exp-y", ecNoStartExpY);
     return {sign * std::exp(line.Intercept), line.Slope};
 }
 
@@ -126,7 +126,7 @@ std::vector<double> SaturationStart(std::span<const double> x, std::span<const d
     std::size_t half = peak;
     for (std::size_t i = 0; i < x.size(); ++i)
         if (std::abs(y[i]) >= 0.5 * std::abs(y[peak]) && x[i] < x[half]) half = i;
-    if (y[peak] == 0.0 || x[half] <= 0.0) NoStart("saturation", "needs y that rise from 0 at x > 0");
+    if (y[peak] == 0.0 || x[half] <= 0.0) NoStart("saturation", ecNoStartSaturation);
     return {y[peak], x[half]};
 }
 
@@ -148,7 +148,7 @@ std::vector<double> LogisticStart(std::span<const double> x, std::span<const dou
     }
     TLine line;
     if (!FitLine(u, v, line) || line.Slope == 0.0)
-        NoStart("logistic", "needs points of one sign that rise or fall with x");
+        NoStart("logistic", ecNoStartLogistic);
     return {sign * asymptote, line.Slope, -line.Intercept / line.Slope};
 }
 
@@ -159,7 +159,7 @@ std::vector<double> GaussStart(std::span<const double> x, std::span<const double
     const double xMin = *std::min_element(x.begin(), x.end());
     const double xMax = *std::max_element(x.begin(), x.end());
     const double mid = 0.5 * (xMin + xMax), halfRange = 0.5 * (xMax - xMin);
-    if (y[peak] == 0.0 || halfRange <= 0.0) NoStart("gauss", "needs a peak over points of different x");
+    if (y[peak] == 0.0 || halfRange <= 0.0) NoStart("gauss", ecNoStartGauss);
 
     // ln|y| = p0 + p1 u + p2 u^2 in u = (x - mid) / halfRange, weighted by y^2.
     std::vector<Eigen::Index> rows;
@@ -203,7 +203,7 @@ std::vector<double> ExpOffsetStart(std::span<const double> x, std::span<const do
     const double xMin = *std::min_element(x.begin(), x.end());
     const double xMax = *std::max_element(x.begin(), x.end());
     const double range = xMax - xMin;
-    if (range <= 0.0) NoStart("exp-offset", "needs points of different x");
+    if (range <= 0.0) NoStart("exp-offset", ecNoStartSpreadX);
     const double xAbsMax = std::max(std::abs(xMin), std::abs(xMax));
 
     // Rates b = t / range with |t| from 0.01 to 100, 20 steps a decade: curves from nearly
@@ -233,7 +233,7 @@ std::vector<double> ExpOffsetStart(std::span<const double> x, std::span<const do
             }
         }
     }
-    if (best.empty()) NoStart("exp-offset", "needs points of different x");
+    if (best.empty()) NoStart("exp-offset", ecNoStartSpreadX);
     return best;
 }
 
@@ -259,8 +259,8 @@ const TBuiltinModel* FindBuiltinModel(std::string_view name)
 
 TNonlinearResult FitBuiltinModel(const TBuiltinModel& model, std::span<const double> x, std::span<const double> y)
 {
-    if (x.size() != y.size()) throw EQZLMath2Error(std::string(model.Name) + ": x and y differ in length");
-    if (x.empty()) NoStart(model.Name, "no points");
+    if (x.size() != y.size()) throw EQZLMath2Error(ecLengthMismatch, {model.Name});
+    if (x.empty()) NoStart(model.Name, ecNoStartNoPoints);
     const TFormula formula(model.Formula);
     std::vector<double> start;
     {

@@ -114,7 +114,7 @@ TLine TransformedLine(const TPairMoments& p, const TRawPair& raw)
     return line;
 }
 
-[[noreturn]] void Fail(const char* message) { throw EQZLMath2Error(message); }
+[[noreturn]] void Fail(TErrorCode code, const char* operation) { throw EQZLMath2Error(code, {operation}); }
 
 // The closed-form line and parabola (order m = 1, 2) are refined like the polynomial fit: one
 // pass forms the residuals r = y - cy - sum c_j (x - cx)^j of the centred coefficients so far in
@@ -211,7 +211,7 @@ void TCurveFit::AddPoint(double x, double y)
     // Make room first: when the table cannot grow, the point is neither counted nor summed.
     if (m_pointCount + 1 > m_points.NrOfRows()) {
         if (m_points.NrOfRows() > INT_MAX - kTableGrowRows)
-            throw EQZLMatrixError("Component \"" + m_points.Name() + "\": not enough memory on heap");
+            throw EQZLMatrixError(ecNoMemoryOnHeap, {m_points.Name()});
         m_points.Resize(2, m_points.NrOfRows() + kTableGrowRows);
     }
 
@@ -293,7 +293,7 @@ void TCurveFit::CalcLinFit(double& k, double& d, double& quality)
 {
     k = d = quality = 0;
     const int n = m_pointCount;
-    if (n < 2) Fail("CalcLinFit: not enough data points");
+    if (n < 2) Fail(ecNotEnoughPoints, "CalcLinFit");
 
     TFloatGuard guard;
     // The sums as doubles first: a sum beyond the doubles overflows as the table's column mean would.
@@ -353,7 +353,7 @@ void TCurveFit::CalcParabolFit(double& k0, double& k1, double& k2, double& quali
     k0 = k1 = k2 = quality = 0;
     centered = {};
     const int n = m_pointCount;
-    if (n < 3) Fail("CalcParabolFit: not enough data points");
+    if (n < 3) Fail(ecNotEnoughPoints, "CalcParabolFit");
 
     TFloatGuard guard;
     // The sums as doubles first: a sum beyond the doubles overflows as the table's column mean would.
@@ -417,9 +417,9 @@ void TCurveFit::CalcParabolFit(double& k0, double& k1, double& k2, double& quali
 void TCurveFit::CalcReciLinFit(double& k0, double& k1, double& quality)
 {
     k0 = k1 = quality = 0;
-    if (m_pointCount <= 2) Fail("CalcReciLinFit: not enough data points");
+    if (m_pointCount <= 2) Fail(ecNotEnoughPoints, "CalcReciLinFit");
     SumTransformed();
-    if (m_sumFlags & sfYNearZero) Fail("CalcReciLinFit: y values must not be zero");
+    if (m_sumFlags & sfYNearZero) Fail(ecYZero, "CalcReciLinFit");
     const TRunningSums& s = *m_sums;
     const TLine line = TransformedLine(s.reciLin, {s.x, s.xx, s.recY, s.xRecY});
     k0 = line.intercept;
@@ -430,9 +430,9 @@ void TCurveFit::CalcReciLinFit(double& k0, double& k1, double& quality)
 void TCurveFit::CalcLogFit(double& k0, double& k1, double& quality)
 {
     k0 = k1 = quality = 0;
-    if (m_pointCount <= 2) Fail("CalcLogFit: not enough data points");
+    if (m_pointCount <= 2) Fail(ecNotEnoughPoints, "CalcLogFit");
     SumTransformed();
-    if (m_sumFlags & sfXNotPositive) Fail("CalcLogFit: x values must not be negative or zero");
+    if (m_sumFlags & sfXNotPositive) Fail(ecXNotPositive, "CalcLogFit");
     const TRunningSums& s = *m_sums;
     const TLine line = TransformedLine(s.log, {s.lnX, s.lnXlnX, s.y, s.yLnX});
     k0 = line.intercept;
@@ -443,10 +443,10 @@ void TCurveFit::CalcLogFit(double& k0, double& k1, double& quality)
 void TCurveFit::CalcReciLogFit(double& k0, double& k1, double& quality)
 {
     k0 = k1 = quality = 0;
-    if (m_pointCount <= 2) Fail("CalcReciLogFit: not enough data points");
+    if (m_pointCount <= 2) Fail(ecNotEnoughPoints, "CalcReciLogFit");
     SumTransformed();
-    if (m_sumFlags & (sfYNearZero | sfYNotPositive)) Fail("CalcReciLogFit: y values must not be negative or zero");
-    if (m_sumFlags & sfXNotPositive) Fail("CalcReciLogFit: x values must not be negative or zero");
+    if (m_sumFlags & (sfYNearZero | sfYNotPositive)) Fail(ecYNotPositive, "CalcReciLogFit");
+    if (m_sumFlags & sfXNotPositive) Fail(ecXNotPositive, "CalcReciLogFit");
     const TRunningSums& s = *m_sums;
     const TLine line = TransformedLine(s.reciLog, {s.lnX, s.lnXlnX, s.recY, s.lnXRecY});
     k0 = line.intercept;
@@ -457,14 +457,14 @@ void TCurveFit::CalcReciLogFit(double& k0, double& k1, double& quality)
 void TCurveFit::CalcExponentialFit(double& k0, double& k1, double& quality)
 {
     k0 = k1 = quality = 0;
-    if (m_pointCount <= 2) Fail("CalcExponentialFit: not enough data points");
+    if (m_pointCount <= 2) Fail(ecNotEnoughPoints, "CalcExponentialFit");
     SumTransformed();
-    if (m_sumFlags & sfYNotPositive) Fail("CalcExponentialFit: y values must not be negative or zero");
-    if (m_sumFlags & sfXNotPositive) Fail("CalcExponentialFit: x values must not be negative or zero");
+    if (m_sumFlags & sfYNotPositive) Fail(ecYNotPositive, "CalcExponentialFit");
+    if (m_sumFlags & sfXNotPositive) Fail(ecXNotPositive, "CalcExponentialFit");
     const TRunningSums& s = *m_sums;
     const TLine line = TransformedLine(s.exp, {s.x, s.xx, s.lnY, s.xLnY});
     k1 = line.slope;
-    if (line.interceptExtended < kLnSmallestDouble) Fail("CalcExponentialFit: cannot fit function");
+    if (line.interceptExtended < kLnSmallestDouble) Fail(ecCannotFit, "CalcExponentialFit");
     TFloatGuard guard;
     const double factor = static_cast<double>(std::exp(line.interceptExtended));
     guard.Check(factor);

@@ -23,7 +23,7 @@ void WriteLine(std::FILE* file, const std::string& text)
     const std::string line = text + "\r\n";
     if (std::fwrite(line.data(), 1, line.size(), file) != line.size()) {
         const int code = errno;
-        throw EInOutError(code, FileErrorMessage(code));
+        throw EInOutError(code);
     }
 }
 
@@ -59,6 +59,6 @@ void TCurveFit::WriteDataFile(const std::string& fileName, const std::string& co
     const bool closed = std::fclose(raw) == 0;
     if (!flushed || !closed) {
         const int reported = flushed ? errno : code;
-        throw EInOutError(reported, FileErrorMessage(reported));
+        throw EInOutError(reported);
     }
 }

@@ -100,13 +100,12 @@ TRegressionData RegressionData(const TCurveFit& engine, TXOf xOf, TYOf yOf, cons
         d.Y = d.OwnY.data();
     }
     if (!sigma.empty()) {
-        if (int(sigma.size()) != n) throw EQZLMath2Error("AddStatistics: one standard deviation per point is needed");
+        if (int(sigma.size()) != n) throw EQZLMath2Error(ecSigmaCount);
         d.W.resize(std::size_t(n));
         for (int i = 0; i < n; ++i) {
             const double s = sigma[std::size_t(i)];
             if (!(s > 0) || !std::isfinite(s) || !std::isfinite(1.0 / (s * s)))
-                throw EQZLMath2Error("AddStatistics: the standard deviation of point " + std::to_string(i + 1) +
-                                     " is not a positive number");
+                throw EQZLMath2Error(ecSigmaNotPositive, {std::to_string(i + 1)});
             d.W[std::size_t(i)] = 1.0 / (s * s);
             d.SumLogW += std::log(d.W[std::size_t(i)]);
         }
@@ -308,8 +307,7 @@ namespace {
 void AddSplineStatistics(TCurveFit& engine, TFitResult& fit, const TStatisticsOptions& options)
 {
     if (!options.Sigma.empty())
-        throw EQZLMath2Error("AddStatistics: standard deviations of y apply to the line, the parabola and the "
-                             "polynomial only");
+        throw EQZLMath2Error(ecSigmaModel);
     // The engine may have gone on to another factor since the fit (the smoothing bar's worker
     // does while the handle is dragged): its statistics are to be those of the curve fitted.
     const double factor = fit.Coefficients.front();
@@ -345,8 +343,7 @@ void AddStatistics(TCurveFit& engine, TFitResult& fit, const TStatisticsOptions&
     }
     const bool weighted = !options.Sigma.empty();
     if (weighted && kind != mkLine && kind != mkParabola && kind != mkPoly)
-        throw EQZLMath2Error("AddStatistics: standard deviations of y apply to the line, the parabola and the "
-                             "polynomial only");
+        throw EQZLMath2Error(ecSigmaModel);
     // A nonlinear model's statistics come with its fit.
     if (kind == mkNonlinear) return;
     const TXOf xOf = XOfKind(kind);
@@ -399,7 +396,7 @@ void AddStatistics(TCurveFit& engine, TFitResult& fit, const TStatisticsOptions&
         rss = pass.RssPower;
         tss = pass.Tss;
     } else {
-        throw EQZLMath2Error("AddStatistics: the weighted fit is singular");
+        throw EQZLMath2Error(ecWeightedSingular);
     }
     long double M[kMaxBasis][kMaxBasis];
     PowerMap(map, r, M);

@@ -56,60 +56,49 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
 
-std::string FormulaFaultText(TFormulaFault code, const std::string& argument, double value)
+std::string FormulaNumberText(double v)
 {
-    switch (code) {
-    case ffExpectedOperand:
-        return "expected a number, a name or '('";
-    case ffExpectedOperator:
-        return "expected an operator or the end of the formula";
-    case ffExpectedCloseParen:
-        return "expected an operator or ')'";
-    case ffExpectedOpenParen:
-        return "expected '(' after " + argument;
-    case ffExpectedExponent:
-        return "expected the digits of the exponent";
-    case ffExpectedEquals:
-        return "expected '=' after y";
-    case ffUnknownFunction:
-        return "unknown function '" + argument + "' (the functions are exp, ln, log10, sqrt, sin, cos, tan, atan, abs)";
-    case ffResponseOnRight:
-        return "y is the response and cannot stand on the right-hand side";
-    case ffNestedTooDeep:
-        return "nested more than " + std::to_string(kMaxFormulaNesting) + " levels deep";
-    case ffLogOfNonPositive:
-        return argument + " of " + NumberText(value) + ", a number <= 0";
-    case ffSqrtOfNegative:
-        return "sqrt of " + NumberText(value) + ", a negative number";
-    case ffDivisionByZero:
-        return "division by 0";
-    case ffPowerOfNegative:
-        return "power of " + NumberText(value) + ", a negative base, to an exponent that is no whole number";
-    case ffZeroToNegativePower:
-        return "0 to the power " + NumberText(value);
-    case ffNoDerivative:
-        return "the derivative of " + argument + " is infinite there";
-    case ffOverflow:
-        return "a value beyond the range of double";
-    }
-    return {};
+    return NumberText(v);
 }
 
 namespace {
-std::string FormulaMessage(TFormulaFault code, int position, const std::string& argument, double value, int point,
-                           double x)
+
+// The arguments of a fault's message: the name it names, then the number it names.
+std::vector<std::string> FaultArgs(TFormulaFault code, const std::string& argument, double value)
 {
-    std::string message = FormulaFaultText(code, argument, value);
-    if (position > 0) message = "position " + std::to_string(position) + ": " + message;
-    if (point > 0) message += ", at point " + std::to_string(point) + " (x = " + NumberText(x) + ")";
-    return message;
+    switch (code) {
+    case ffExpectedOpenParen:
+    case ffUnknownFunction:
+    case ffNoDerivative:
+        return {argument};
+    case ffNestedTooDeep:
+        return {std::to_string(kMaxFormulaNesting)};
+    case ffLogOfNonPositive:
+        return {argument, NumberText(value)};
+    case ffSqrtOfNegative:
+    case ffPowerOfNegative:
+    case ffZeroToNegativePower:
+        return {NumberText(value)};
+    default:
+        return {};
+    }
 }
+
+std::string PositionPrefix(int position)
+{
+    return position > 0 ? "position " + std::to_string(position) + ": " : std::string();
+}
+
+std::string PointSuffix(int point, double x)
+{
+    return point > 0 ? ", at point " + std::to_string(point) + " (x = " + NumberText(x) + ")" : std::string();
+}
+
 }  // namespace
 
 EFormulaError::EFormulaError(TFormulaFault code, int position, std::string argument, double value, int point,
                              double x)
-    : EQZLMath2Error(FormulaMessage(code, position, argument, value, point, x)),
-      Code(code),
+    : EQZLMath2Error(code, FaultArgs(code, argument, value), PositionPrefix(position), PointSuffix(point, x)),
       Position(position),
       Argument(std::move(argument)),
       Value(value),
@@ -550,16 +539,15 @@ namespace {
 void CheckParameters(std::span<const double> b, int expected)
 {
     if (b.size() != static_cast<std::size_t>(expected))
-        throw EQZLMath2Error("TFormula: " + std::to_string(expected) + " parameter values expected, " +
-                             std::to_string(b.size()) + " given");
+        throw EQZLMath2Error(ecParameterCount, {std::to_string(expected), std::to_string(b.size())});
     for (double v : b)
-        if (!std::isfinite(v)) throw EQZLMath2Error("TFormula: a parameter value is not finite");
+        if (!std::isfinite(v)) throw EQZLMath2Error(ecParameterNotFinite);
 }
 
 template <class T>
 void CheckPoint(T x, std::size_t i)
 {
-    if (!InDoubleRange(x)) throw EQZLMath2Error("TFormula: x of point " + std::to_string(i + 1) + " is not finite");
+    if (!InDoubleRange(x)) throw EQZLMath2Error(ecFormulaXNotFinite, {std::to_string(i + 1)});
 }
 }  // namespace
 
@@ -578,7 +566,7 @@ void TFormula::Evaluate(std::span<const double> x, std::span<const double> b, st
     const std::size_t n = x.size();
     const std::size_t k = b.size();
     if (values.size() != n || jacobian.size() != n * k)
-        throw EQZLMath2Error("TFormula.Evaluate: the value and Jacobian spans do not match the points");
+        throw EQZLMath2Error(ecJacobianSpans);
     std::vector<double> stack(m_stackDepth * (k + 1));
     std::vector<double> gradient(k);
     for (std::size_t i = 0; i < n; ++i) {
@@ -596,7 +584,7 @@ template <class T>
 void TFormula::EvaluateValues(std::span<const T> x, std::span<const double> b, std::span<T> values) const
 {
     CheckParameters(b, ParameterCount());
-    if (values.size() != x.size()) throw EQZLMath2Error("TFormula.Evaluate: the value span does not match the points");
+    if (values.size() != x.size()) throw EQZLMath2Error(ecValueSpans);
     std::vector<T> stack(m_stackDepth);
     for (std::size_t i = 0; i < x.size(); ++i) {
         CheckPoint(x[i], i);

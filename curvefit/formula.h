@@ -21,43 +21,23 @@
 #include <string_view>
 #include <vector>
 
-// What went wrong with a formula: the first group are parse errors (what was expected at the
-// position), the second faults of an evaluation (the operation at the position had no value).
-enum TFormulaFault {
-    ffExpectedOperand,       // expected a number, a name or '('
-    ffExpectedOperator,      // expected an operator or the end of the formula
-    ffExpectedCloseParen,    // expected ')'
-    ffExpectedOpenParen,     // expected '(' after a function name
-    ffExpectedExponent,      // expected the digits of a number's exponent
-    ffExpectedEquals,        // a formula starting with y lacks its '='
-    ffUnknownFunction,       // a name followed by '(' that is no function (Argument: the name)
-    ffResponseOnRight,       // y on the right-hand side of the formula
-    ffNestedTooDeep,         // parentheses, functions, signs and powers nested beyond kMaxFormulaNesting
-    ffLogOfNonPositive,      // ln or log10 of a number <= 0 (Value: the argument)
-    ffSqrtOfNegative,        // sqrt of a negative number (Value: the argument)
-    ffDivisionByZero,        // a divisor of 0
-    ffPowerOfNegative,       // a negative base with an exponent that is no whole number, or
-                             // one that depends on the parameters (Value: the base)
-    ffZeroToNegativePower,   // 0 to a negative power (Value: the exponent)
-    ffNoDerivative,          // a derivative that is infinite: sqrt at 0, 0^b with b < 1
-                             // (Argument: the operation)
-    ffOverflow               // a value or derivative beyond the range of double
-};
+// What went wrong with a formula is one of the ff codes of TErrorCode (common/errorcode.h): parse
+// errors and faults of an evaluation.
+using TFormulaFault = TErrorCode;
 
 // The deepest nesting a formula may have; the parser recurses once a level, so a text of a
 // million '(' ends in an error, not in a stack overflow.
 constexpr int kMaxFormulaNesting = 200;
 
-// A formula error: the fault, the 1-based character position in the formula's text of the
-// token at fault (0 when no single place is at fault), its argument (a name or a number) and,
-// for a fault of an evaluation, the 1-based number of the point and its x. The message reads
+// A formula error: the fault (Code, one of the ff codes), the 1-based character position in the
+// formula's text of the token at fault (0 when no single place is at fault), its argument (a name
+// or a number) and, for a fault of an evaluation, the 1-based number of the point and its x. The message reads
 // "position 7: expected a number, a name or '('" or "position 4: ln of -2, a number <= 0, at
 // point 3 (x = 0.5)".
 class EFormulaError : public EQZLMath2Error {
 public:
     EFormulaError(TFormulaFault code, int position, std::string argument = {}, double value = 0.0, int point = 0,
                   double x = 0.0);
-    TFormulaFault Code;
     int Position;
     std::string Argument;  // the name of a function or operation
     double Value;          // the domain faults: the argument that has no value
@@ -129,5 +109,5 @@ private:
     int m_stackDepth = 0;
 };
 
-// The message of a formula fault without its position ("expected ')'", "ln of -2").
-std::string FormulaFaultText(TFormulaFault code, const std::string& argument, double value);
+// A number as a formula's messages write it: the shortest text that reads back as the same double.
+std::string FormulaNumberText(double v);

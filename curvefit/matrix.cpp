@@ -20,7 +20,7 @@ constexpr double kRowGrowthFactor = 1.5;
 
 [[noreturn]] void ThrowNoMemory(const std::string& name)
 {
-    throw EQZLMatrixError("Component \"" + name + "\": not enough memory on heap");
+    throw EQZLMatrixError(ecNoMemoryOnHeap, {name});
 }
 
 std::vector<double> ZeroStorage(std::size_t columns, std::size_t rows, const std::string& name)

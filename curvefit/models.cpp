@@ -48,7 +48,7 @@ std::string NonlinearFormula(const TModel& model)
 {
     if (model.Builtin.empty()) return model.Formula;
     const TBuiltinModel* builtin = FindBuiltinModel(model.Builtin);
-    if (!builtin) throw EQZLMath2Error("unknown built-in model '" + model.Builtin + "'");
+    if (!builtin) throw EQZLMath2Error(ecUnknownBuiltin, {model.Builtin});
     return builtin->Formula;
 }
 
@@ -67,7 +67,7 @@ std::vector<double> StartingValues(const TModel& model, const TFormula& formula,
         if (at == names.end()) {
             std::string list;
             for (const std::string& n : names) list += (list.empty() ? "" : ", ") + n;
-            throw EQZLMath2Error("the model has no parameter '" + name + "' (its parameters: " + list + ")");
+            throw EQZLMath2Error(ecNoSuchParameter, {name, list});
         }
         start[std::size_t(at - names.begin())] = value;
     }

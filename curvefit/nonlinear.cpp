@@ -230,20 +230,19 @@ std::string ParameterList(const std::vector<std::string>& names)
 void CheckInput(const TFormula& model, std::span<const double> x, std::span<const double> y,
                 std::span<const double> start)
 {
-    const std::string op = "FitNonlinear: ";
+    const std::string op = "FitNonlinear";
     const int k = model.ParameterCount();
-    if (x.size() != y.size()) throw EQZLMath2Error(op + "x and y differ in length");
-    if (k == 0) throw EQZLMath2Error(op + "the model has no parameter");
+    if (x.size() != y.size()) throw EQZLMath2Error(ecLengthMismatch, {op});
+    if (k == 0) throw EQZLMath2Error(ecNoParameter, {op});
     if (start.size() != static_cast<std::size_t>(k))
-        throw EQZLMath2Error(op + std::to_string(k) + " starting values expected, " + std::to_string(start.size()) +
-                             " given");
+        throw EQZLMath2Error(ecStartCount, {op, std::to_string(k), std::to_string(start.size())});
     if (x.size() <= static_cast<std::size_t>(k))
-        throw EQZLMath2Error(op + "more points than parameters needed (" + std::to_string(k) + " parameters)");
+        throw EQZLMath2Error(ecTooFewPoints, {op, std::to_string(k)});
     for (double v : start)
-        if (!std::isfinite(v)) throw EQZLMath2Error(op + "a starting value is not finite");
+        if (!std::isfinite(v)) throw EQZLMath2Error(ecStartNotFinite, {op});
     for (std::size_t i = 0; i < x.size(); ++i)
         if (!std::isfinite(x[i]) || !std::isfinite(y[i]))
-            throw EQZLMath2Error(op + "point " + std::to_string(i + 1) + " is not finite");
+            throw EQZLMath2Error(ecPointNotFinite, {op, std::to_string(i + 1)});
 }
 
 // Rank, covariance and standard errors at the solution, from the pivoted QR factor of the

@@ -63,9 +63,6 @@
 
 namespace {
 
-constexpr const char* kMsgBounds = "PenalizedCubicSpline: n1 must not be greater than n2";
-constexpr const char* kMsgIdentical = "PenalizedCubicSpline: two or more x-values are identical";
-constexpr const char* kMsgNotIncreasing = "PenalizedCubicSpline: x-values must be increasing";
 
 // A residual this close to the allowance (relative) ends the iteration: well below what matters
 // for a drawing.
@@ -147,8 +144,8 @@ TLine LineFit(const double* x, const double* y, const double* dy, int n1, int n2
 double Spacing(const double* x, int i)
 {
     const double h = x[i + 1] - x[i];
-    if (h == 0.0) throw EQZLMath2Error(kMsgIdentical);
-    if (h < 0.0) throw EQZLMath2Error(kMsgNotIncreasing);
+    if (h == 0.0) throw EQZLMath2Error(ecSplineIdenticalX);
+    if (h < 0.0) throw EQZLMath2Error(ecSplineXNotIncreasing);
     return h;
 }
 
@@ -265,7 +262,7 @@ int SmoothingSpline(double S, int n1, int n2, const double* x, const double* y, 
                     const std::atomic<bool>* cancel = nullptr, double* settledPower = nullptr,
                     double lineResidual = -1.0)
 {
-    if (n1 >= n2) throw EQZLMath2Error(kMsgBounds);
+    if (n1 >= n2) throw EQZLMath2Error(ecSplineBounds);
     TFloatGuard guard;
     const int m1 = n1 + 1;
     const int m2 = n2 - 1;
@@ -1026,7 +1023,7 @@ void TCurveFit::PrepareSplineAtP(double p)
 
 double TCurveFit::ChooseSplineSmoothingByGcv()
 {
-    if (m_pointCount < 2) throw EQZLMath2Error("CalcLinFit: not enough data points");
+    if (m_pointCount < 2) throw EQZLMath2Error(ecNotEnoughPoints, {"CalcLinFit"});
     if (!m_splineSorted) SortSplinePoints();
     const int knots = int(m_splineX.size()) - 1;
     if (knots < 3) {
@@ -1084,12 +1081,12 @@ double TCurveFit::ChooseSplineSmoothingByGcv()
 
 double TCurveFit::ChooseSplineSmoothingForDf(double df)
 {
-    if (m_pointCount < 2) throw EQZLMath2Error("CalcLinFit: not enough data points");
+    if (m_pointCount < 2) throw EQZLMath2Error(ecNotEnoughPoints, {"CalcLinFit"});
     if (!m_splineSorted) SortSplinePoints();
     const int knots = int(m_splineX.size()) - 1;
     // df falls from the number of knots (the interpolating spline) to 2 (the line).
     if (!(df >= 2.0 && df <= knots))
-        throw EQZLMath2Error("ChooseSplineSmoothingForDf: the degrees of freedom must lie from 2 to the number of distinct x");
+        throw EQZLMath2Error(ecSplineDfRange);
     if (df == 2.0 || df == knots) {
         SetSplineSmoothing(df == 2.0 ? 1.0 : 0.0);
         PrepareSpline();
@@ -1183,7 +1180,7 @@ void TCurveFit::SortSplinePoints()
     guard.Check(m_splineLineResidual, m_splineSpread);
     const int knots = MergeTies(m_splineX, m_splineY, n, m_splineDy, m_splineWithin);
     // All x equal: one knot, no spline.
-    if (knots < 2) throw EQZLMath2Error(kMsgIdentical);
+    if (knots < 2) throw EQZLMath2Error(ecSplineIdenticalX);
     m_splineSorted = true;
 }
 
@@ -1218,7 +1215,7 @@ void TCurveFit::PrepareSpline()
     m_splineValid = false;
     kernels::ClearWideState();
     // CalcLinFit's check, ahead of the line below.
-    if (n < 2) throw EQZLMath2Error("CalcLinFit: not enough data points");
+    if (n < 2) throw EQZLMath2Error(ecNotEnoughPoints, {"CalcLinFit"});
     if (m_splineSorted && m_splineHeld && m_splineHeldFactor == m_splineSmoothing) {
         // The same points and factor (a redraw): the spline is the one computed last time.
         m_splinePasses = 0;

@@ -9,20 +9,15 @@
 
 namespace {
 
-std::string MemoryMessage(const std::string& name, const char* what)
-{
-    return "Component \"" + name + "\": " + what;
-}
-
-// The element count asked for, as a vector of zeros; any allocation failure becomes `what`.
-std::vector<double> ZeroStorage(std::size_t count, const std::string& name, const char* what)
+// The element count asked for, as a vector of zeros; any allocation failure raises `what`.
+std::vector<double> ZeroStorage(std::size_t count, const std::string& name, TErrorCode what)
 {
     try {
         return std::vector<double>(count, 0.0);
     } catch (const std::bad_alloc&) {
-        throw EQZLVectorError(MemoryMessage(name, what));
+        throw EQZLVectorError(what, {name});
     } catch (const std::length_error&) {
-        throw EQZLVectorError(MemoryMessage(name, what));
+        throw EQZLVectorError(what, {name});
     }
 }
 
@@ -31,7 +26,7 @@ std::vector<double> ZeroStorage(std::size_t count, const std::string& name, cons
 TVector::TVector(int nrOfElem, std::string name)
     : m_name(std::move(name))
 {
-    m_data = ZeroStorage(static_cast<std::size_t>(std::max(nrOfElem, 1)), m_name, "not enough memory on heap");
+    m_data = ZeroStorage(static_cast<std::size_t>(std::max(nrOfElem, 1)), m_name, ecNoMemoryOnHeap);
 }
 
 int TVector::NrOfElem() const { return static_cast<int>(m_data.size()); }
@@ -39,7 +34,7 @@ int TVector::NrOfElem() const { return static_cast<int>(m_data.size()); }
 void TVector::SetNrOfElem(int n)
 {
     if (n < 1 || n == NrOfElem()) return;
-    std::vector<double> fresh = ZeroStorage(static_cast<std::size_t>(n), m_name, "not enough memory");
+    std::vector<double> fresh = ZeroStorage(static_cast<std::size_t>(n), m_name, ecNoMemory);
     std::copy_n(m_data.begin(), std::min(m_data.size(), fresh.size()), fresh.begin());
     m_data.swap(fresh);
     Changed();

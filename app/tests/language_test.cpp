@@ -194,12 +194,13 @@ TEST_F(Languages, MessagesReachTheUserInTheWindowsLanguage)
 {
     struct Case { std::function<void()> act; const char* german; const char* english; };
     const Case cases[] = {
-        {[&] { RunHandler([] { throw std::runtime_error(kMsgOverflow); }); }, "Gleitkommaüberlauf.",
-         "Floating point overflow."},
+        {[&] { RunHandler([] { throw EOverflow(); }); }, "Gleitkommaüberlauf.", "Floating point overflow."},
         {[&] { RunHandler([] { throw EConvertError("abc"); }); }, "'abc' ist kein gültiger Gleitkommawert.",
          "'abc' is not a valid floating point value."},
-        {[&] { RunHandler([] { throw std::runtime_error(FileErrorMessage(EIO)); }); }, "E/A-Fehler 5.",
-         "I/O error 5."},
+        {[&] { RunHandler([] { throw EInOutError(EIO); }); }, "E/A-Fehler 5.", "I/O error 5."},
+        {[&] { RunHandler([] { throw EQZLMath2Error(ecNoStartGauss, {"gauss"}); }); },
+         "gauss: keine Startwerte: nötig ist ein Gipfel über Punkten mit verschiedenem x.",
+         "gauss: no starting values: needs a peak over points of different x."},
         {[&] { RunHandler([] { throw 42; }); }, "Unbekannter Fehler.", "Unknown error."},
         {[&] { W.SBarSmoothSpline->setValue(W.SBarSmoothSpline->value() == 500 ? 600 : 500); },
          "CalcLinFit: not enough data points.", "CalcLinFit: not enough data points."},
