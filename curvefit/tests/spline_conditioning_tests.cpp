@@ -1,5 +1,6 @@
-// The engine's spline against the same problem solved in quadruple precision: random x, whose
-// closest spacings lie orders of magnitude below the mean one, lose no digits that a drawing shows.
+// The engine's spline against the same problem solved in quadruple precision, on random x whose
+// closest spacings lie orders of magnitude below the mean one: how many digits of the drawn values
+// the double arithmetic keeps.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -17,7 +18,7 @@ using splinereference::Points;
 using splinereference::TReferenceSpline;
 
 // The number of points of the random cases: ten thousand, or KALMIRA_REFERENCE_POINTS (a hundred
-// thousand takes a minute, most of it in the reference's arithmetic).
+// thousand takes minutes a case, nearly all of it in the reference's arithmetic).
 int ReferencePoints()
 {
     const char* text = std::getenv("KALMIRA_REFERENCE_POINTS");
