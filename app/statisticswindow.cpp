@@ -246,6 +246,8 @@ void TStatisticsWindow::Fill()
     LblNote->setText(notes.join('\n'));
     LblNote->setVisible(!notes.isEmpty());
 
+    // The spline has no parameter with an error: its factor stands in the heading.
+    ParameterTable->setVisible(!m_parameters.empty());
     ParameterTable->setRowCount(int(m_parameters.size()));
     for (int r = 0; r < int(m_parameters.size()); ++r) {
         const TParameterRow& p = m_parameters[std::size_t(r)];

@@ -549,6 +549,10 @@ TEST_F(Statistics, WindowFollowsTheSmoothingBar)
     W.SBarSmoothSpline->setValue(500);
     EXPECT_EQ(Window().LblModel->text(), QString::fromUtf8("Glättungsspline, Glättungsfaktor 0,5"));
     EXPECT_EQ(Statistic("Punkte"), "5");
+    // No parameter with an error: no parameter table, not an empty one.
+    EXPECT_TRUE(Window().ParameterTable->isHidden());
+    Fit(W.BButLinFit);
+    EXPECT_FALSE(Window().ParameterTable->isHidden());
     Window().close();
 }
 
