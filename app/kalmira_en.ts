@@ -332,6 +332,81 @@
     </message>
 </context>
 <context>
+    <name>ResultClipboard</name>
+    <message>
+        <source>Polynom %1. Ordnung</source>
+        <translation>Polynomial of order %1</translation>
+    </message>
+    <message>
+        <source>Gerade</source>
+        <translation>Straight line</translation>
+    </message>
+    <message>
+        <source>Parabel</source>
+        <translation>Parabola</translation>
+    </message>
+    <message>
+        <source>Reziproke Gerade</source>
+        <translation>Reciprocal line</translation>
+    </message>
+    <message>
+        <source>Logarithmisch</source>
+        <translation>Logarithmic</translation>
+    </message>
+    <message>
+        <source>Reziprok-logarithmisch</source>
+        <translation>Reciprocal logarithmic</translation>
+    </message>
+    <message>
+        <source>Exponentiell</source>
+        <translation>Exponential</translation>
+    </message>
+    <message>
+        <source>Glättungsspline</source>
+        <translation>Smoothing spline</translation>
+    </message>
+    <message>
+        <source>Formel</source>
+        <translation>Formula</translation>
+    </message>
+    <message>
+        <source>Modell</source>
+        <translation>Model</translation>
+    </message>
+    <message>
+        <source>Glättungsfaktor</source>
+        <translation>Smoothing factor</translation>
+    </message>
+    <message>
+        <source>Anpassungsgrad</source>
+        <translation>Goodness of fit</translation>
+    </message>
+    <message>
+        <source>Punkte</source>
+        <translation>Points</translation>
+    </message>
+    <message>
+        <source>Parameter</source>
+        <translation>Parameter</translation>
+    </message>
+    <message>
+        <source>Wert</source>
+        <translation>Value</translation>
+    </message>
+    <message>
+        <source>Standardfehler</source>
+        <translation>Std. error</translation>
+    </message>
+    <message>
+        <source>95 %-Intervall von</source>
+        <translation>95 % interval from</translation>
+    </message>
+    <message>
+        <source>bis</source>
+        <translation>to</translation>
+    </message>
+</context>
+<context>
     <name>TFormHilfe</name>
     <message>
         <source>Kalmira

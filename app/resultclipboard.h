@@ -11,5 +11,6 @@
 // blocks follow, each after an empty row: the parameters as a table under a header row
 // ("Parameter", "Wert", "Standardfehler", "95 %-Intervall von", "bis", "t", "p"; t and p empty
 // where the standard error is 0) and the statistics as rows of a name and a value
-// ("Freiheitsgrade", "Residuenquadratsumme", ...). Lines end in CR LF.
+// ("Freiheitsgrade", "Residuenquadratsumme", ...). Lines end in CR LF. The names follow the
+// window's language: these are the German ones.
 std::string ResultClipboardText(const TFitResult& fit, int points, char decimalSeparator);

@@ -21,9 +21,12 @@
 #include "app/spinedit.h"
 #include "app/helpwindow.h"
 #include "app/language.h"
+#include "app/resultclipboard.h"
 #include "app/speedbutton.h"
 #include "app/valuegrid.h"
 #include "common/errors.h"
+#include "curvefit/fitresult.h"
+#include "curvefit/models.h"
 #include "numlab/numlab.h"
 #include "platform/msgbox.h"
 
@@ -231,4 +234,25 @@ TEST_F(Languages, MessagesReachTheUserInTheWindowsLanguage)
             EXPECT_EQ(Boxes[0], CurrentLanguage() == kLanguageEnglish ? c.english : c.german);
         }
     }
+}
+
+// "Ergebnis an Clipboard" in the English window: the names of the rows, the model and the
+// statistics are English, the numbers as ever.
+TEST_F(Languages, TheClipboardTableFollowsTheLanguage)
+{
+    TCurveFit engine;
+    for (const auto& [x, y] : {std::pair{1.0, 2.0}, {2.0, 4.5}, {3.0, 6.0}, {4.0, 8.25}}) engine.AddPoint(x, y);
+    TFitResult fit;
+    ASSERT_TRUE(CalcModelFit(engine, {mkLine}, fit));
+    AddStatistics(engine, fit);
+    SetLanguage(kLanguageEnglish);
+    const QStringList rows = QString::fromStdString(ResultClipboardText(fit, 4, '.')).split("\r\n");
+    ASSERT_GE(rows.size(), 10);
+    EXPECT_EQ(rows[0], "Model\tStraight line");
+    EXPECT_TRUE(rows[1].startsWith("Formula\t")) << rows[1].toStdString();
+    EXPECT_TRUE(rows[4].startsWith("Goodness of fit\t")) << rows[4].toStdString();
+    EXPECT_EQ(rows[5], "Points\t4");
+    EXPECT_EQ(rows[7], "Parameter\tValue\tStd. error\t95 % interval from\tto\tt\tp");
+    EXPECT_TRUE(rows.filter(QRegularExpression("^Degrees of freedom\t2$")).size() == 1) << rows.join('|').toStdString();
+    for (const QString& row : rows) EXPECT_FALSE(LooksGerman(row)) << row.toStdString();
 }
