@@ -3,13 +3,16 @@
 // the formula and parameter texts; the models themselves (fit, values, texts, sampling) are the
 // engine's (curvefit/models.h). An error of the engine or of the arithmetic ends a command where
 // it occurs; what it did before stays done.
+#include <QCoreApplication>
 #include <QLabel>
 #include <QScrollBar>
+#include <QStringList>
 #include <algorithm>
 #include <cstdint>
 #include <exception>
 #include <stdexcept>
 
+#include "app/errortext.h"
 #include "app/frmmain.h"
 #include "app/speedbutton.h"
 #include "app/spinedit.h"
@@ -49,6 +52,36 @@ std::string TFrmMain::TruncationText(const TFitResult& fit) const
     return text.toStdString();
 }
 
+namespace {
+
+// Why a nonlinear fit stopped, in the window's language.
+QString FailureText(const TFitResult& fit)
+{
+    const QString first = fit.FailureArgs.empty() ? QString() : QString::fromStdString(fit.FailureArgs.front());
+    const QString fault = fit.FailureFault ? ErrorTextOf(*fit.FailureFault) : QString();
+    switch (fit.FailureStop) {
+    case nsIterationLimit:
+        return QCoreApplication::translate("FitFailure", "die Iterationsgrenze ist erreicht (%1 Auswertungen)").arg(first);
+    case nsNoEffect: {
+        QStringList names;
+        for (const std::string& name : fit.FailureArgs) names << QString::fromStdString(name);
+        return QCoreApplication::translate("FitFailure",
+                                           "ohne Wirkung auf das Modell neben den übrigen Parametern: %1 (singuläre "
+                                           "Jacobi-Matrix)")
+            .arg(names.join(", "));
+    }
+    case nsStartFault:
+        return QCoreApplication::translate("FitFailure", "das Modell hat an den Startwerten keinen Wert: %1").arg(fault);
+    case nsEvaluationFault:
+        return QCoreApplication::translate("FitFailure", "das Modell hat an einem Punkt der Suche keine Ableitung: %1")
+            .arg(fault);
+    case nsConverged: break;
+    }
+    return QString::fromStdString(fit.Failure);
+}
+
+}  // namespace
+
 // Fit, quality, curve, texts: the steps every fit command shares after removing the old curve.
 // False when the polynomial's decomposition failed (nothing is shown then); a nonlinear fit that
 // did not converge raises with its reason.
@@ -59,8 +92,7 @@ bool TFrmMain::FitAndDraw(const TModel& model)
     TFitResult fit;
     if (!CalcModelFit(m_stats, model, fit)) return false;
     if (fit.Status == fsFailed)
-        throw std::runtime_error(
-            tr("Die Anpassung ist nicht konvergiert: %1").arg(QString::fromStdString(fit.Failure)).toStdString());
+        throw std::runtime_error(tr("Die Anpassung ist nicht konvergiert: %1").arg(FailureText(fit)).toStdString());
     DrawFit(fit, SampleCurve(fit, RChart1->Scale1X().RangeLow(), RChart1->Scale1X().RangeHigh(), kCurveSamples));
     return true;
 }

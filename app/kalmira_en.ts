@@ -2,6 +2,25 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="de">
 <context>
+    <name>FitFailure</name>
+    <message>
+        <source>die Iterationsgrenze ist erreicht (%1 Auswertungen)</source>
+        <translation>the iteration limit was reached (%1 evaluations)</translation>
+    </message>
+    <message>
+        <source>ohne Wirkung auf das Modell neben den übrigen Parametern: %1 (singuläre Jacobi-Matrix)</source>
+        <translation>no effect on the model beside the other parameters: %1 (a singular Jacobian)</translation>
+    </message>
+    <message>
+        <source>das Modell hat an den Startwerten keinen Wert: %1</source>
+        <translation>the model has no value at the starting values: %1</translation>
+    </message>
+    <message>
+        <source>das Modell hat an einem Punkt der Suche keine Ableitung: %1</source>
+        <translation>the model has no derivative at a point of the search: %1</translation>
+    </message>
+</context>
+<context>
     <name>FitReport</name>
     <message>
         <source>Residuenquadratsumme</source>

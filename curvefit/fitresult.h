@@ -21,6 +21,7 @@
 
 #include "curvefit/centeredpoly.h"
 #include "curvefit/modelkind.h"
+#include "curvefit/nonlinear.h"
 
 class TCurveFit;
 class TFormula;
@@ -79,6 +80,11 @@ struct TFitResult {
     TModel Model;
     TFitStatus Status = fsFailed;
     std::string Failure;               // fsFailed: the reason
+    // fsFailed, a nonlinear fit: the reason as values, for a caller that words it itself (the
+    // search's stop, its particulars and the formula's fault, as TNonlinearResult holds them).
+    TNonlinearStop FailureStop = nsConverged;
+    std::vector<std::string> FailureArgs;
+    std::shared_ptr<const EFormulaError> FailureFault;
     std::vector<double> Coefficients;  // the model's numbers in the order of ParameterNames; empty for the spline
     double Quality = 0.0;
     bool Truncated = false;            // mkPoly: a singular value was discarded

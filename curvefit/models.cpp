@@ -88,6 +88,9 @@ void FitNonlinearModel(const TCurveFit& engine, TFitResult& fit)
     if (!r.Converged) {
         fit.Status = fsFailed;
         fit.Failure = r.Message;
+        fit.FailureStop = r.Stop;
+        fit.FailureArgs = r.StopArgs;
+        if (r.Fault) fit.FailureFault = std::make_shared<const EFormulaError>(*r.Fault);
         return;
     }
     fit.Status = fsFitted;

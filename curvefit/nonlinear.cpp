@@ -273,6 +273,7 @@ void Conclude(const MatrixXd& jacobian, std::span<const double> y, TNonlinearRes
     if (!idle.empty()) {
         result.Converged = false;
         result.Stop = nsNoEffect;
+        result.StopArgs = idle;
         result.Message = (idle.size() == 1 ? "the parameter " : "the parameters ") + ParameterList(idle) +
                          (idle.size() == 1 ? " has" : " have") +
                          " no effect on the model beyond that of the others (a singular Jacobian)";
@@ -355,7 +356,8 @@ TNonlinearResult FitNonlinear(const TFormula& model, std::span<const double> x, 
     std::optional<EFormulaError> fault;
     if (!functor.TryResiduals(b, residuals, &fault) || functor.df(b, jacobian) != 0) {
         result.Stop = nsStartFault;
-        result.Message = NonlinearStopText(nsStartFault) + ": " + (fault ? fault : functor.JacobianFault)->what();
+        result.Fault = fault ? fault : functor.JacobianFault;
+        result.Message = NonlinearStopText(nsStartFault) + ": " + result.Fault->what();
         return result;
     }
 
@@ -370,9 +372,11 @@ TNonlinearResult FitNonlinear(const TFormula& model, std::span<const double> x, 
     using namespace Eigen::LevenbergMarquardtSpace;
     if (status == TooManyFunctionEvaluation) {
         result.Stop = nsIterationLimit;
+        result.StopArgs = {std::to_string(search.nfev)};
         result.Message = NonlinearStopText(nsIterationLimit) + " (" + std::to_string(search.nfev) + " evaluations)";
     } else if (status == UserAsked) {
         result.Stop = nsEvaluationFault;
+        result.Fault = functor.JacobianFault;
         result.Message = NonlinearStopText(nsEvaluationFault) + ": " + functor.JacobianFault->what();
     }
     int polishSteps = 0;
@@ -390,6 +394,7 @@ TNonlinearResult FitNonlinear(const TFormula& model, std::span<const double> x, 
     result.Iterations = static_cast<int>(search.njev) + polishSteps;
     if (result.Stop == nsConverged && functor.df(b, jacobian) != 0) {
         result.Stop = nsEvaluationFault;
+        result.Fault = functor.JacobianFault;
         result.Message = NonlinearStopText(nsEvaluationFault) + ": " + functor.JacobianFault->what();
     }
     if (result.Stop == nsConverged) {

@@ -3,6 +3,7 @@
 // residuals in y by Levenberg-Marquardt with the formula's exact Jacobian. No Qt.
 #include "curvefit/formula.h"
 
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -22,6 +23,11 @@ struct TNonlinearResult {
     bool Converged = false;
     TNonlinearStop Stop = nsConverged;
     std::string Message;                 // why the fit did not converge; empty when it did
+    // The particulars of Message as values, for a caller that words it itself: nsIterationLimit,
+    // the evaluations; nsNoEffect, the name of each parameter without effect. nsStartFault and
+    // nsEvaluationFault: the formula's fault.
+    std::vector<std::string> StopArgs;
+    std::optional<EFormulaError> Fault;
 
     std::vector<std::string> Names;      // the parameters, in the formula's order
     std::vector<double> Values;          // the estimates (the start when the start had a fault)

@@ -151,3 +151,38 @@ TEST_F(CurveMenu, SpeakEnglish)
 }
 
 }  // namespace
+
+// Why a fit stopped reads in the window's language, down to the formula's fault: the parts come
+// from the fit as values, not from the engine's English message.
+TEST_F(CurveMenu, WhyAFitStoppedFollowsTheLanguage)
+{
+    AddYeast();
+    struct TCase {
+        const char* formula;
+        const char* start;
+        const char* language;
+        const char* expected;
+    };
+    const TCase cases[] = {
+        {"y = a*x + 0*c", "", kLanguageGerman,
+         "Die Anpassung ist nicht konvergiert: ohne Wirkung auf das Modell neben den übrigen Parametern: c "
+         "(singuläre Jacobi-Matrix)"},
+        {"y = a*x + 0*c", "", kLanguageEnglish,
+         "The fit did not converge: no effect on the model beside the other parameters: c (a singular Jacobian)"},
+        {"y = ln(a - x)", "a = 1", kLanguageEnglish, "The fit did not converge: the model has no value at the starting values: "},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(std::string(c.formula) + " " + c.language);
+        ASSERT_TRUE(SetLanguage(c.language));
+        Boxes.clear();
+        QTimer::singleShot(0, [this, &c] {
+            W.FormelDialog->FormulaEdit->setText(c.formula);
+            W.FormelDialog->StartEdit->setText(c.start);
+            QTest::mouseClick(W.FormelDialog->FitButton, Qt::LeftButton);
+        });
+        W.Formel1->trigger();
+        ASSERT_EQ(Boxes.size(), 1u);
+        EXPECT_EQ(Boxes[0].Text.rfind(c.expected, 0), 0u) << Boxes[0].Text;
+    }
+    ASSERT_TRUE(SetLanguage(kLanguageGerman));
+}
