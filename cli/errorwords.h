@@ -1,6 +1,7 @@
 #pragma once
-// kalmira-fit's words for the errors of the engine and the platform: one English table from each
-// error code, so the program speaks English whatever language a message of the platform has.
+// kalmira-fit's words for the errors of the engine and the platform: one English table for the
+// platform's codes, whose messages are German, and the engine's own English messages for the
+// rest, so the program speaks English whatever language a message of the platform has.
 #include <exception>
 #include <string>
 #include <vector>
