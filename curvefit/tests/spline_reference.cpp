@@ -33,13 +33,8 @@ struct TKnots {
 // runs within the tie share merged at first + (sum of offsets from the first) / count, in double.
 TKnots MakeKnots(Points entered)
 {
-    // Sorted by x, then by place of entry (std::stable_sort's temporary buffer would meet the test
-    // binary's own operator new).
-    std::vector<std::pair<double, std::size_t>> order;
-    for (std::size_t i = 0; i < entered.size(); ++i) order.emplace_back(entered[i].first, i);
-    std::sort(order.begin(), order.end());
-    Points points;
-    for (auto [x, i] : order) points.push_back(entered[i]);
+    Points points = std::move(entered);
+    std::stable_sort(points.begin(), points.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     const std::size_t n = points.size();
     TKnots k;
     Quad sx = 0, sy = 0;
