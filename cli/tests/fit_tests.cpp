@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "cli/fitprogram.h"
+#include "runfit.h"
 #include "cli/models.h"
 #include "common/errors.h"
 #include "curvefit/curvefit.h"
@@ -23,18 +24,6 @@
 #include "table/tablewriter.h"
 
 namespace {
-
-struct TOutput {
-    int status;
-    std::string out, err;
-};
-
-TOutput Fit(std::vector<std::string> args)
-{
-    std::ostringstream out, err;
-    const int status = RunFitProgram(args, out, err);
-    return {status, out.str(), err.str()};
-}
 
 std::string TempFile(const std::string& name)
 {

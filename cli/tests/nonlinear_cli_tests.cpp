@@ -10,20 +10,9 @@
 #include <vector>
 
 #include "cli/fitprogram.h"
+#include "runfit.h"
 
 namespace {
-
-struct TOutput {
-    int status;
-    std::string out, err;
-};
-
-TOutput Fit(std::vector<std::string> args)
-{
-    std::ostringstream out, err;
-    const int status = RunFitProgram(args, out, err);
-    return {status, out.str(), err.str()};
-}
 
 const std::string kMisra1a = std::string(KALMIRA_EXAMPLES_DIR) + "/Misra1a.csv";
 const std::string kYeast = std::string(KALMIRA_EXAMPLES_DIR) + "/yeast.csv";
